@@ -1,0 +1,5 @@
+/** @file The client's entry point. */
+int main()
+{
+    return 0;
+}
