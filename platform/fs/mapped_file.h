@@ -1,0 +1,50 @@
+/** @file Files mapped into memory: read-only views and fixed-size read-write views. */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace platform {
+
+/**
+ * A file mapped into memory. The mapping and the open file are released when the object dies.
+ * Paths go through the same separator and case resolution as openFile. An empty file cannot be
+ * mapped. The object may be used from any thread; access to the bytes is the caller's business.
+ */
+class MappedFile {
+public:
+    /** Maps an existing, non-empty file for reading; nullptr on failure. */
+    static std::unique_ptr<MappedFile> openReadOnly(std::string_view path);
+    /**
+     * Opens or creates the file, sets its length to size, and maps it shared for reading and
+     * writing (changes reach the file). With exclusive, nobody else may have it mapped: opening
+     * fails while another mapping of the file is alive, and other openings fail while this one
+     * is. Without exclusive, openings share the file but fail while an exclusive one holds it.
+     * size must be above 0. nullptr on failure.
+     */
+    static std::unique_ptr<MappedFile> openReadWrite(std::string_view path, size_t size, bool exclusive);
+
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const uint8_t* data() const { return data_; }
+    /** The bytes for writing; nullptr for a read-only mapping. */
+    uint8_t* writableData() { return writable_ ? data_ : nullptr; }
+    size_t size() const { return size_; }
+    bool isWritable() const { return writable_; }
+    /** Writes changed pages to the file and waits for it; true for read-only mappings. */
+    bool flush();
+
+private:
+    MappedFile(int fd, uint8_t* data, size_t size, bool writable);
+
+    int fd_;
+    uint8_t* data_;
+    size_t size_;
+    bool writable_;
+};
+
+} // namespace platform
