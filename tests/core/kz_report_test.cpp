@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 using testsupport::exitCodeOf;
@@ -56,6 +57,19 @@ TEST(KZReport, InstanceObjectThatCannotBeMadeShowsItsBoxAndKeepsZero)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "KZReport::startup:");
     EXPECT_EQ(boxes[0].text, "Cannot CreateMutex.");
+}
+
+TEST(KZReport, ReportingWorksWithoutALogFile)
+{
+    ReportSandbox sandbox;
+    // A folder of the log's name: the file cannot be opened for writing.
+    std::filesystem::create_directory(sandbox.dir().path() / "KZReport0.log");
+    KZReport::start();
+    KZReport::error("dropped\n");
+    EXPECT_EQ(sandbox.boxes().count(), 0u);
+    EXPECT_EQ(exitCodeOf([] { KZReport::fatal("still shown\n"); }), 1);
+    ASSERT_EQ(sandbox.boxes().count(), 1u);
+    EXPECT_EQ(sandbox.boxes().boxes()[0].text, "still shown\n");
 }
 
 TEST(KZReport, EverySeverityIsLoggedWithItsCaptionAndOnlyFatalShowsABox)
