@@ -1,0 +1,59 @@
+/** @file Builders of run-encoded art records for tests. */
+#include "tests/support/art_builder.h"
+
+#include <cstddef>
+
+
+namespace testsupport {
+
+std::vector<uint8_t> buildArtRecord(uint16_t width, const std::vector<ArtRowSpec>& rows, const std::vector<uint16_t>& trailing)
+{
+    // Row bodies first, so that the offset table can be written in front of them.
+    std::vector<uint16_t> body;
+    std::vector<uint16_t> offsets;
+    for (const ArtRowSpec& row : rows) {
+        offsets.push_back(static_cast<uint16_t>(body.size()));
+        for (const ArtRunSpec& run : row) {
+            body.push_back(run.skip);
+            body.push_back(static_cast<uint16_t>(run.pixels.size()));
+            body.insert(body.end(), run.pixels.begin(), run.pixels.end());
+        }
+        body.push_back(0);
+        body.push_back(0);
+        body.insert(body.end(), trailing.begin(), trailing.end());
+    }
+    std::vector<uint8_t> out;
+    auto put16 = [&out](uint32_t v) {
+        out.push_back(static_cast<uint8_t>(v));
+        out.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    put16(0x1234);  // the 32-bit header, unused by the reader
+    put16(0);
+    put16(width);
+    put16(static_cast<uint32_t>(rows.size()));
+    for (uint16_t o : offsets) put16(o);
+    for (uint16_t v : body) put16(v);
+    return out;
+}
+
+std::vector<uint8_t> buildArtRecordFromBitmap(uint16_t width, uint16_t height, const std::vector<uint16_t>& bitmap)
+{
+    std::vector<ArtRowSpec> rows(height);
+    for (uint16_t y = 0; y < height; ++y) {
+        uint16_t end = 0;  // end of the previous run
+        for (uint16_t x = 0; x < width;) {
+            if (bitmap[static_cast<size_t>(y) * width + x] == 0) {
+                ++x;
+                continue;
+            }
+            ArtRunSpec run;
+            run.skip = static_cast<uint16_t>(x - end);
+            while (x < width && bitmap[static_cast<size_t>(y) * width + x] != 0) run.pixels.push_back(bitmap[static_cast<size_t>(y) * width + x++]);
+            end = x;
+            rows[y].push_back(run);
+        }
+    }
+    return buildArtRecord(width, rows);
+}
+
+} // namespace testsupport
