@@ -1,13 +1,121 @@
-/** @file Memory-mapped files. */
+/** @file Memory-mapped files over mmap, with flock for exclusive read-write mappings. */
 #include "platform/fs/mapped_file.h"
+
+#include <cerrno>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/fs/path.h"
 
 namespace platform {
 
+namespace {
+
+std::unique_ptr<MappedFile> fail(MappedFile::Failure* failure, MappedFile::Failure::Stage stage, int code, int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    if (failure) {
+        failure->stage = stage;
+        failure->code = code;
+    }
+    return nullptr;
+}
+
+/** Where a file to be created goes: the existing file, or the resolved folder plus the leaf as given. */
+std::string creationPath(std::string_view path)
+{
+    const std::string normal = normalizeSeparators(path);
+    if (auto existing = resolveCase(normal))
+        return *existing;
+    const size_t slash = normal.find_last_of('/');
+    if (slash == std::string::npos)
+        return normal;
+    const std::string folderPart = slash == 0 ? std::string("/") : normal.substr(0, slash);
+    if (auto folder = resolveCase(folderPart))
+        return (folder->back() == '/' ? *folder : *folder + "/") + normal.substr(slash + 1);
+    return normal;
+}
+
+} // namespace
+
+bool MappedFile::Failure::outOfMemory() const
+{
+    return code == ENOMEM;
+}
+
 MappedFile::MappedFile(int fd, uint8_t* data, size_t size, bool writable)
-    : fd_(fd), data_(data), size_(size), writable_(writable) {}
-MappedFile::~MappedFile() {}
-std::unique_ptr<MappedFile> MappedFile::openReadOnly(std::string_view) { return nullptr; }
-std::unique_ptr<MappedFile> MappedFile::openReadWrite(std::string_view, size_t, bool) { return nullptr; }
-bool MappedFile::flush() { return false; }
+    : fd_(fd), data_(data), size_(size), writable_(writable)
+{
+}
+
+MappedFile::~MappedFile()
+{
+    flush();
+    ::munmap(data_, size_);
+    ::close(fd_); // also releases the lock of an exclusive mapping
+}
+
+std::unique_ptr<MappedFile> MappedFile::openReadOnly(std::string_view path, Failure* failure)
+{
+    using Stage = Failure::Stage;
+    auto resolved = resolveCase(path);
+    if (!resolved)
+        return fail(failure, Stage::Open, ENOENT, -1);
+    const int fd = ::open(resolved->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(failure, Stage::Open, errno, -1);
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return fail(failure, Stage::Open, errno, fd);
+    if (!S_ISREG(st.st_mode))
+        return fail(failure, Stage::Open, EISDIR, fd);
+    if (st.st_size <= 0)
+        return fail(failure, Stage::Map, EINVAL, fd); // nothing to map
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (view == MAP_FAILED)
+        return fail(failure, Stage::Map, errno, fd);
+    ::madvise(view, size, MADV_RANDOM);
+    return std::unique_ptr<MappedFile>(new MappedFile(fd, static_cast<uint8_t*>(view), size, false));
+}
+
+std::unique_ptr<MappedFile> MappedFile::openReadWrite(std::string_view path, size_t size, bool exclusive,
+                                                      Failure* failure)
+{
+    using Stage = Failure::Stage;
+    if (size == 0)
+        return fail(failure, Stage::Map, EINVAL, -1);
+    const std::string target = creationPath(path);
+    const int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return fail(failure, Stage::Open, errno, -1);
+    // Whole-file locks stand in for share modes: exclusive keeps every other mapper out, shared
+    // ones only keep an exclusive one out. Locks are per open file, so this holds in-process too.
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
+        return fail(failure, Stage::Open, errno, fd);
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return fail(failure, Stage::Open, errno, fd);
+    if (static_cast<uint64_t>(st.st_size) < size && ::ftruncate(fd, static_cast<off_t>(size)) != 0)
+        return fail(failure, Stage::Map, errno, fd);
+    void* view = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (view == MAP_FAILED)
+        return fail(failure, Stage::Map, errno, fd);
+    ::madvise(view, size, MADV_RANDOM);
+    return std::unique_ptr<MappedFile>(new MappedFile(fd, static_cast<uint8_t*>(view), size, true));
+}
+
+bool MappedFile::flush()
+{
+    if (!writable_)
+        return true;
+    return ::msync(data_, size_, MS_SYNC) == 0;
+}
 
 } // namespace platform

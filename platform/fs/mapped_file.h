@@ -15,16 +15,26 @@ namespace platform {
  */
 class MappedFile {
 public:
-    /** Maps an existing, non-empty file for reading; nullptr on failure. */
-    static std::unique_ptr<MappedFile> openReadOnly(std::string_view path);
+    /** Why opening failed: at opening the file, or at mapping it; code is the system's errno value. */
+    struct Failure {
+        enum class Stage { Open, Map } stage = Stage::Open;
+        int code = 0;
+        /** The system ran out of memory (or address space) for the mapping. */
+        bool outOfMemory() const;
+    };
+
+    /** Maps an existing, non-empty file for reading; nullptr on failure (described in *failure when given). */
+    static std::unique_ptr<MappedFile> openReadOnly(std::string_view path, Failure* failure = nullptr);
     /**
-     * Opens or creates the file, sets its length to size, and maps it shared for reading and
-     * writing (changes reach the file). With exclusive, nobody else may have it mapped: opening
+     * Opens or creates the file, lengthens it to size when it is shorter (a longer file keeps its
+     * length), and maps size bytes shared for reading and writing (changes reach the file). With exclusive, nobody else may have it mapped: opening
      * fails while another mapping of the file is alive, and other openings fail while this one
      * is. Without exclusive, openings share the file but fail while an exclusive one holds it.
-     * size must be above 0. nullptr on failure.
+     * A lock conflict is a failure at the Open stage with code EWOULDBLOCK. size must be above 0.
+     * nullptr on failure (described in *failure when given).
      */
-    static std::unique_ptr<MappedFile> openReadWrite(std::string_view path, size_t size, bool exclusive);
+    static std::unique_ptr<MappedFile> openReadWrite(std::string_view path, size_t size, bool exclusive,
+                                                     Failure* failure = nullptr);
 
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
@@ -35,7 +45,7 @@ public:
     uint8_t* writableData() { return writable_ ? data_ : nullptr; }
     size_t size() const { return size_; }
     bool isWritable() const { return writable_; }
-    /** Writes changed pages to the file and waits for it; true for read-only mappings. */
+    /** Writes changed pages to the file and waits for it; true for read-only mappings. Done on destruction too. */
     bool flush();
 
 private:

@@ -79,7 +79,7 @@ public:
     static KeyTree parse(std::string_view text);
 
 private:
-    std::map<std::string, Key> keys_; // by folded path
+    std::map<std::string, Key, std::less<>> keys_; // by path with names folded to lower case
 };
 
 /**

@@ -1,0 +1,452 @@
+/** @file The key tree behind both key stores, and its text form. */
+#include "platform/keystore/key_store.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace platform {
+
+namespace {
+
+char foldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string fold(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(), foldAscii);
+    return out;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && fold(a) == fold(b);
+}
+
+/** The non-empty "\\"-separated names of a key path. */
+std::vector<std::string_view> splitKey(std::string_view key)
+{
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    while (start <= key.size()) {
+        size_t end = key.find('\\', start);
+        if (end == std::string_view::npos)
+            end = key.size();
+        if (end > start)
+            parts.push_back(key.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+/** The lookup form of a key path: names folded, joined with one "\\". */
+std::string foldedKey(std::string_view key)
+{
+    std::string out;
+    for (std::string_view part : splitKey(key)) {
+        if (!out.empty())
+            out.push_back('\\');
+        out += fold(part);
+    }
+    return out;
+}
+
+std::string_view lastName(std::string_view path)
+{
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+void appendHex(std::string& out, std::string_view prefix, unsigned char c)
+{
+    static const char digits[] = "0123456789abcdef";
+    out += prefix;
+    out.push_back(digits[c >> 4]);
+    out.push_back(digits[c & 15]);
+}
+
+/* Key names in section headers: "%XX" for "%", the brackets, quotes and control bytes. */
+std::string escapeKeyName(std::string_view name)
+{
+    std::string out;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F || c == '%' || c == '[' || c == ']' || c == '"')
+            appendHex(out, "%", c);
+        else
+            out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+std::optional<std::string> unescapeKeyName(std::string_view text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        const int hi = hexDigit(text[i + 1]);
+        const int lo = hexDigit(text[i + 2]);
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+    }
+    return out;
+}
+
+/* Value names and string values: a quoted string with C-like escapes, so any byte survives a line. */
+std::string quote(std::string_view text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F)
+                appendHex(out, "\\x", c);
+            else
+                out.push_back(static_cast<char>(c));
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+/** Reads a quoted string at the start of text; advances text past it. */
+std::optional<std::string> unquote(std::string_view& text)
+{
+    if (text.empty() || text.front() != '"')
+        return std::nullopt;
+    std::string out;
+    size_t i = 1;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '"') {
+            text.remove_prefix(i + 1);
+            return out;
+        }
+        if (c != '\\') {
+            out.push_back(c);
+            ++i;
+            continue;
+        }
+        if (i + 1 >= text.size())
+            return std::nullopt;
+        const char e = text[i + 1];
+        i += 2;
+        switch (e) {
+        case '\\': out.push_back('\\'); break;
+        case '"': out.push_back('"'); break;
+        case 'n': out.push_back('\n'); break;
+        case 'r': out.push_back('\r'); break;
+        case 't': out.push_back('\t'); break;
+        case 'x': {
+            if (i + 1 >= text.size())
+                return std::nullopt;
+            const int hi = hexDigit(text[i]);
+            const int lo = hexDigit(text[i + 1]);
+            if (hi < 0 || lo < 0)
+                return std::nullopt;
+            out.push_back(static_cast<char>(hi * 16 + lo));
+            i += 2;
+            break;
+        }
+        default:
+            return std::nullopt;
+        }
+    }
+    return std::nullopt; // no closing quote
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::optional<std::vector<uint8_t>> parseHexList(std::string_view text)
+{
+    std::vector<uint8_t> out;
+    text = trim(text);
+    if (text.empty())
+        return out;
+    size_t i = 0;
+    for (;;) {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (i + 1 >= text.size())
+            return std::nullopt;
+        const int hi = hexDigit(text[i]);
+        const int lo = hexDigit(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        out.push_back(static_cast<uint8_t>(hi * 16 + lo));
+        i += 2;
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (i == text.size())
+            return out;
+        if (text[i] != ',')
+            return std::nullopt;
+        ++i;
+    }
+}
+
+std::vector<uint8_t> uint32Bytes(uint32_t v)
+{
+    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+            static_cast<uint8_t>(v >> 24)};
+}
+
+uint32_t uint32FromBytes(const std::vector<uint8_t>& b)
+{
+    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+}
+
+} // namespace
+
+const KeyTree::Key* KeyTree::find(std::string_view key) const
+{
+    const std::string folded = foldedKey(key);
+    if (folded.empty())
+        return nullptr;
+    auto it = keys_.find(folded);
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+const KeyTree::Value* KeyTree::findValue(std::string_view key, std::string_view name) const
+{
+    const Key* k = find(key);
+    if (!k)
+        return nullptr;
+    for (const Value& v : k->values)
+        if (equalsIgnoringCase(v.name, name))
+            return &v;
+    return nullptr;
+}
+
+KeyTree::Key* KeyTree::create(std::string_view key)
+{
+    Key* current = nullptr;
+    std::string folded;
+    for (std::string_view part : splitKey(key)) {
+        const std::string parentPath = current ? current->path : std::string();
+        if (!folded.empty())
+            folded.push_back('\\');
+        folded += fold(part);
+        auto it = keys_.find(folded);
+        if (it == keys_.end()) {
+            Key fresh;
+            fresh.path = parentPath.empty() ? std::string(part) : parentPath + "\\" + std::string(part);
+            it = keys_.emplace(folded, std::move(fresh)).first;
+        }
+        current = &it->second;
+    }
+    return current;
+}
+
+bool KeyTree::setValue(std::string_view key, std::string_view name, Type type, std::vector<uint8_t> data)
+{
+    Key* k = create(key);
+    if (!k)
+        return false;
+    for (Value& v : k->values) {
+        if (equalsIgnoringCase(v.name, name)) {
+            v.type = type; // the name keeps the case it was first written in
+            v.data = std::move(data);
+            return true;
+        }
+    }
+    k->values.push_back(Value{std::string(name), type, std::move(data)});
+    return true;
+}
+
+bool KeyTree::removeValue(std::string_view key, std::string_view name)
+{
+    auto it = keys_.find(foldedKey(key));
+    if (it == keys_.end())
+        return false;
+    auto& values = it->second.values;
+    auto v = std::find_if(values.begin(), values.end(), [&](const Value& value) { return equalsIgnoringCase(value.name, name); });
+    if (v == values.end())
+        return false;
+    values.erase(v);
+    return true;
+}
+
+bool KeyTree::removeKey(std::string_view key)
+{
+    const std::string folded = foldedKey(key);
+    if (folded.empty())
+        return false;
+    auto it = keys_.find(folded);
+    if (it == keys_.end())
+        return false;
+    keys_.erase(it);
+    // Every path under the key shares the prefix, so they sit together in the sorted map.
+    const std::string prefix = folded + "\\";
+    it = keys_.lower_bound(prefix);
+    while (it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0)
+        it = keys_.erase(it);
+    return true;
+}
+
+std::vector<std::string> KeyTree::subKeys(std::string_view key) const
+{
+    const std::string folded = foldedKey(key);
+    const std::string prefix = folded.empty() ? std::string() : folded + "\\";
+    std::vector<std::pair<std::string, std::string>> found; // folded name, name
+    for (const auto& [path, k] : keys_) {
+        if (path.compare(0, prefix.size(), prefix) != 0 || path.size() == prefix.size())
+            continue;
+        if (path.find('\\', prefix.size()) != std::string::npos)
+            continue;
+        found.emplace_back(path.substr(prefix.size()), std::string(lastName(k.path)));
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (auto& f : found)
+        names.push_back(std::move(f.second));
+    return names;
+}
+
+std::vector<const KeyTree::Key*> KeyTree::keys() const
+{
+    // A path sorts before every path it is a prefix of, so parents come before their children.
+    std::vector<const Key*> out;
+    for (const auto& entry : keys_)
+        out.push_back(&entry.second);
+    return out;
+}
+
+std::string KeyTree::serialize() const
+{
+    std::string out = "; Settings of the kz programs: one [key] section per key, one typed value per line.\n";
+    for (const auto& entry : keys_) {
+        const Key& key = entry.second;
+        out += "\n[";
+        bool first = true;
+        for (std::string_view part : splitKey(key.path)) {
+            if (!first)
+                out.push_back('\\');
+            out += escapeKeyName(part);
+            first = false;
+        }
+        out += "]\n";
+        for (const Value& v : key.values) {
+            out += quote(v.name);
+            switch (v.type) {
+            case Type::String:
+                out += "=string:";
+                out += quote(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+                break;
+            case Type::Binary: {
+                out += "=binary:";
+                for (size_t i = 0; i < v.data.size(); ++i) {
+                    if (i)
+                        out.push_back(',');
+                    appendHex(out, "", v.data[i]);
+                }
+                break;
+            }
+            case Type::UInt32:
+                out += "=uint32:" + std::to_string(uint32FromBytes(v.data));
+                break;
+            }
+            out.push_back('\n');
+        }
+    }
+    return out;
+}
+
+KeyTree KeyTree::parse(std::string_view text)
+{
+    KeyTree tree;
+    Key* current = nullptr;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = trim(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == ';' || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            current = nullptr;
+            if (line.back() != ']')
+                continue;
+            std::string path;
+            bool good = true;
+            for (std::string_view part : splitKey(line.substr(1, line.size() - 2))) {
+                auto name = unescapeKeyName(part);
+                if (!name || name->empty() || name->find('\\') != std::string::npos) {
+                    good = false;
+                    break;
+                }
+                if (!path.empty())
+                    path.push_back('\\');
+                path += *name;
+            }
+            if (good)
+                current = tree.create(path);
+            continue;
+        }
+        if (!current)
+            continue; // a value outside any key
+        std::string_view rest = line;
+        auto name = unquote(rest);
+        if (!name || rest.empty() || rest.front() != '=')
+            continue;
+        rest.remove_prefix(1);
+        const size_t colon = rest.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        const std::string_view type = rest.substr(0, colon);
+        std::string_view payload = rest.substr(colon + 1);
+        if (type == "string") {
+            auto value = unquote(payload);
+            if (!value || !trim(payload).empty())
+                continue;
+            tree.setValue(current->path, *name, Type::String, std::vector<uint8_t>(value->begin(), value->end()));
+        } else if (type == "binary") {
+            auto bytes = parseHexList(payload);
+            if (bytes)
+                tree.setValue(current->path, *name, Type::Binary, std::move(*bytes));
+        } else if (type == "uint32") {
+            payload = trim(payload);
+            uint32_t v = 0;
+            auto [ptr, ec] = std::from_chars(payload.data(), payload.data() + payload.size(), v);
+            if (ec == std::errc() && ptr == payload.data() + payload.size() && !payload.empty())
+                tree.setValue(current->path, *name, Type::UInt32, uint32Bytes(v));
+        }
+    }
+    return tree;
+}
+
+} // namespace platform
