@@ -74,7 +74,7 @@ class Entry : public Control {
 public:
     virtual void setText(const std::string& text) = 0;
     virtual std::string text() const = 0;
-    /** The most characters the user may type; 0 = no limit. Text set from code is not cut. */
+    /** The most characters the user may type; 0 = no limit. Text set from code is never cut. */
     virtual void setMaxLength(int length) = 0;
     /** Shows bullets in place of the characters. */
     virtual void setPassword(bool password) = 0;

@@ -249,7 +249,6 @@ public:
 
 private:
     friend class NullWindow;
-class NullFormKit;
     std::vector<NullWindow*> windows_;
     std::deque<MessageResult> messageAnswers_;
     std::deque<std::optional<Rgb>> colourAnswers_;
