@@ -1,0 +1,58 @@
+/** @file The sample install writer's file groups. */
+#include "tools/sample_install/sample_install.h"
+
+#include "platform/keystore/key_store.h"
+
+#include <system_error>
+
+namespace sampleinstall {
+
+namespace {
+
+// The key the client reads its install folder from.
+constexpr const char* kInstallKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane Worlds Vevovo\\Tavorn Vevovo\\1.0";
+
+bool makeFolder(const std::filesystem::path& folder, std::string& error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        error = "cannot create " + folder.string() + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Layout::Layout(const std::filesystem::path& rootPath)
+    : root(std::filesystem::absolute(rootPath)), install(root / "install"), config(root / "config"),
+      run(root / "run")
+{
+}
+
+bool writeInstallFolders(const Layout& layout, std::string& error)
+{
+    return makeFolder(layout.install, error) && makeFolder(layout.install / "tutorial", error) &&
+           makeFolder(layout.run, error);
+}
+
+bool writeKeyStore(const Layout& layout, std::string& error)
+{
+    if (!makeFolder(layout.config, error))
+        return false;
+    platform::FileKeyStore keys((layout.config / "registry.ini").string());
+    // The client takes its folder from ExePath, cut after the last separator.
+    if (!keys.setString(kInstallKey, "ExePath", (layout.install / "client").string())) {
+        error = "cannot write the key store " + keys.path();
+        return false;
+    }
+    return true;
+}
+
+bool writeSampleInstall(const Layout& layout, std::string& error)
+{
+    return writeInstallFolders(layout, error) && writeKeyStore(layout, error);
+}
+
+} // namespace sampleinstall
