@@ -1,0 +1,160 @@
+/** @file The hue table and colour helpers. */
+#include "client/data/hue_manager.h"
+
+#include "client/core/kz_report.h"
+#include "client/data/data_settings.h"
+#include "client/data/le_read.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+std::vector<HueEntry> g_hues(kHueCount);
+
+// Until the configuration store owns them, the settings point at values of their own.
+std::array<int32_t, kColorSettingCount> g_settingValues{};
+std::array<ColorSetting, kColorSettingCount> g_settings = {{
+    {&g_settingValues[0], 0},
+    {&g_settingValues[1], 89},
+    {&g_settingValues[2], 63},
+    {&g_settingValues[3], 946},
+    {&g_settingValues[4], 946},
+    {&g_settingValues[5], 144},
+    {&g_settingValues[6], 34},
+}};
+
+void readEntry(HueEntry& e, const uint8_t* p)
+{
+    for (size_t i = 0; i < 32; ++i) e.colors[i] = kzdata::readU16(p + i * 2);
+    e.tableStart = kzdata::readU16(p + 64);
+    e.tableEnd = kzdata::readU16(p + 66);
+    for (size_t i = 0; i < 20; ++i) e.name[i] = static_cast<char>(p[68 + i]);
+    e.name[19] = 0;
+}
+
+// No hue colour may be 0: the span routines treat 0 as transparent.
+void cleanEntry(HueEntry& e)
+{
+    if (e.tableStart != 0 || e.tableEnd != 0)
+        for (auto& c : e.colors)
+            if (c == 0) c = 1;
+    for (auto& c : e.colors)
+        if (c == 0 || c > 0x7FFF) c = 1;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 0;
+}
+
+} // namespace
+
+void HueManager::startup()
+{
+    KZReport::message("HueManager::startup: begin.\n");
+    const auto bytes = kzdata::ReadDataFile("hues.mul");
+    if (!bytes)
+        KZReport::error("File:%s, Function:HueManager::CHueManager(): cannot open file ''. in-game colours may no be "
+                        "correct.\n",
+                        "hue");
+    LoadFrom(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0);
+    ResolveColorSettings();
+}
+
+void HueManager::LoadFrom(const uint8_t* data, size_t size)
+{
+    std::fill(g_hues.begin(), g_hues.end(), HueEntry{});
+    for (int32_t g = 0; g < kHueGroups; ++g) {
+        const size_t at = static_cast<size_t>(g) * (4 + 8 * kHueEntryBytes);
+        if (data == nullptr || size < at + 4 + 8 * kHueEntryBytes) break;
+        for (size_t i = 0; i < 8; ++i) readEntry(g_hues[static_cast<size_t>(g) * 8 + i], data + at + 4 + i * kHueEntryBytes);
+    }
+    for (auto& e : g_hues) cleanEntry(e);
+}
+
+void HueManager::ApplyGroup(int32_t group, const uint8_t* payload)
+{
+    if (group < 0 || group >= kHueGroups) return;
+    for (size_t i = 0; i < 8; ++i) {
+        HueEntry& e = g_hues[static_cast<size_t>(group) * 8 + i];
+        readEntry(e, payload + 4 + i * kHueEntryBytes);
+        cleanEntry(e);
+    }
+}
+
+int32_t HueManager::FindNearestHue(uint16_t color)
+{
+    const int32_t r = (color >> 10) & 0x1F, g = (color >> 5) & 0x1F, b = color & 0x1F;
+    int32_t best = 0;
+    int32_t bestDistance = 320000;
+    for (int32_t i = 1; i < kHueCount; ++i) {
+        const HueEntry& e = g_hues[static_cast<size_t>(i)];
+        if (e.tableStart == 0 && e.tableEnd == 0) continue;
+        const int32_t dr = ((e.tableEnd >> 10) & 0x1F) - r;
+        const int32_t dg = ((e.tableEnd >> 5) & 0x1F) - g;
+        const int32_t db = (e.tableEnd & 0x1F) - b;
+        const int32_t d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+const HueEntry* HueManager::GetHue(int32_t hue)
+{
+    if (hue < 1 || hue > kHueCount) return nullptr;
+    return &g_hues[static_cast<size_t>(hue - 1)];
+}
+
+const HueEntry& HueManager::Entry(int32_t index)
+{
+    return g_hues.at(static_cast<size_t>(index));
+}
+
+std::array<ColorSetting, kColorSettingCount>& HueManager::ColorSettings()
+{
+    return g_settings;
+}
+
+void HueManager::ResolveColorSettings()
+{
+    for (ColorSetting& s : g_settings) {
+        if (s.source == nullptr || *s.source == 0) continue;
+        if (*s.source < 0)
+            s.hue = -*s.source;
+        else
+            s.hue = FindNearestHue(static_cast<uint16_t>(*s.source));
+        *s.source = 0;
+    }
+}
+
+int32_t ParseColorValue(const char* text)
+{
+    if (text == nullptr) return 0;
+    uint32_t red = 0, green = 0, blue = 0;
+    if (text[0] == '#') {
+        int digits[6] = {};
+        for (int i = 0, at = 1; i < 6; ++i) {
+            if (text[at] == 0) break;
+            digits[i] = hexDigit(text[at++]);
+        }
+        red = static_cast<uint32_t>(digits[0] * 16 + digits[1]);
+        green = static_cast<uint32_t>(digits[2] * 16 + digits[3]);
+        blue = static_cast<uint32_t>(digits[4] * 16 + digits[5]);
+    } else if (text[0] == '-') {
+        return static_cast<int32_t>(std::strtol(text, nullptr, 10));
+    } else {
+        const uint32_t value = static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
+        red = (value >> 16) & 0xFF;
+        green = (value >> 8) & 0xFF;
+        blue = value & 0xFF;
+    }
+    return static_cast<int32_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
+}

@@ -1,0 +1,77 @@
+/** @file Tests of the hue table: cleaning, nearest hue, colour settings and colour parsing. */
+#include "client/data/hue_manager.h"
+#include "tools/formats/data_formats.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ParseColorValue, ReadsHexDecimalAndHueNumbers)
+{
+    struct Case {
+        const char* text;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"#ff8000", 0x7E00},
+        {"#FF8000", 0x7E00},
+        {"#zz8000", 0x0200}, // a non-hex digit counts as 0
+        {"#ff", 0x7C00},     // missing digits count as 0
+        {"-5", -5},
+        {"16711680", 0x7C00}, // 0xFF0000
+        {"255", 0x001F},
+        {"", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseColorValue(c.text), c.expected) << c.text;
+}
+
+TEST(HueManager, CleaningLeavesNoZeroColour)
+{
+    std::vector<formats::HueEntry> entries(3);
+    entries[0].start = 5;         // a non-zero start: zeros become 1
+    entries[0].colors[3] = 0x8000; // out of 15-bit range: becomes 1
+    entries[0].colors[4] = 0x7FFF;
+    entries[2].colors[0] = 0x0421;
+    const formats::Bytes file = formats::encodeHues(entries);
+    ASSERT_EQ(file.size(), 265500u);
+    HueManager::LoadFrom(file.data(), file.size());
+    EXPECT_EQ(HueManager::GetHue(1)->colors[0], 1);
+    EXPECT_EQ(HueManager::GetHue(1)->colors[3], 1);
+    EXPECT_EQ(HueManager::GetHue(1)->colors[4], 0x7FFF);
+    EXPECT_EQ(HueManager::GetHue(2)->colors[0], 1);
+    EXPECT_EQ(HueManager::GetHue(3)->colors[0], 0x0421);
+    EXPECT_EQ(HueManager::GetHue(0), nullptr);
+    EXPECT_EQ(HueManager::GetHue(3001), nullptr);
+
+    HueManager::LoadFrom(nullptr, 0); // a missing file: every colour 1
+    EXPECT_EQ(HueManager::GetHue(3000)->colors[31], 1);
+}
+
+TEST(HueManager, NearestHueAndColourSettings)
+{
+    std::vector<formats::HueEntry> entries(12);
+    entries[0].end = 0x7C00;  // index 0 is never a candidate
+    entries[5].end = 0x7C00;  // red
+    entries[7].end = 0x7C00;  // same colour later: the first wins
+    entries[9].end = 0x001F;  // blue
+    entries[11].start = 1;    // black end, non-zero start: a candidate
+    const formats::Bytes file = formats::encodeHues(entries);
+    HueManager::LoadFrom(file.data(), file.size());
+
+    EXPECT_EQ(HueManager::FindNearestHue(0x7800), 5);
+    EXPECT_EQ(HueManager::FindNearestHue(0x001E), 9);
+    EXPECT_EQ(HueManager::FindNearestHue(0x0000), 11);
+
+    auto& settings = HueManager::ColorSettings();
+    *settings[1].source = -5;
+    *settings[2].source = 0x7C00;
+    HueManager::ResolveColorSettings();
+    EXPECT_EQ(settings[0].hue, 0);
+    EXPECT_EQ(settings[1].hue, 5);
+    EXPECT_EQ(settings[2].hue, 5);
+    EXPECT_EQ(settings[3].hue, 946);
+    EXPECT_EQ(*settings[1].source, 0);
+    EXPECT_EQ(*settings[2].source, 0);
+}
+
+} // namespace
