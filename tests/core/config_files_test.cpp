@@ -1,0 +1,437 @@
+/** @file Tests of the kz.cfg and login.cfg reader, applier and single-directive writers. */
+#include "tests/core/config_test_fixture.h"
+
+#include "platform/exit/exit.h"
+#include "platform/fs/path.h"
+#include "tests/support/config_fixtures.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::ConfigTest;
+using testsupport::configText;
+
+TEST(ConfigLineTokenizer, SplitsLikeTheStoredFilesExpect)
+{
+    struct Case {
+        const char* label;
+        std::string line;
+        bool ok;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"plain", "Sound=on", true, "Sound", "on"},
+        {"blanks around equals keep the equals", "Sound = on", true, "Sound", "= on"},
+        {"blank after equals stays", "Sound= on", true, "Sound", " on"},
+        {"double equals", "Sound==on", true, "Sound", "=on"},
+        {"value keeps blanks", "AcctLastName=Van Dyke", true, "AcctLastName", "Van Dyke"},
+        {"tab ends the value", "AcctLastName=Van\tDyke", true, "AcctLastName", "Van"},
+        {"tabs before the value are skipped", "Sound=\t\ton", true, "Sound", "on"},
+        {"leading blanks before the key", "  \tSound=on\r\n", true, "Sound", "on"},
+        {"CR ends the value", "PlayerName=Bob\r\n", true, "PlayerName", "Bob"},
+        {"key alone", "Sound", false, "", ""},
+        {"empty value", "Sound=\r\n", false, "", ""},
+        {"blank line", "\r\n", false, "", ""},
+        {"text after a NUL is not seen", std::string("Sound\0=on", 9), false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string key, value;
+        ASSERT_EQ(SplitConfigLine(c.line, key, value), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(key, c.key);
+        EXPECT_EQ(value, c.value);
+    }
+    EXPECT_EQ(ConfigLineKey(" ;comment=x"), ";comment");
+    EXPECT_EQ(ConfigLineKey("\r\n"), "");
+}
+
+TEST(ConfigLineTokenizer, OverlongLineIsCutNotOverflowed)
+{
+    const std::string line = "PlayerName=" + std::string(5000, 'x') + "\r\n";
+    std::string key, value;
+    ASSERT_TRUE(SplitConfigLine(line, key, value));
+    EXPECT_EQ(value.size(), kMaxConfigLineLength - 11);
+}
+
+TEST(ConfigDirectiveTable, NamesAndIdsAreConsistent)
+{
+    EXPECT_EQ(FindConfigDirective("sound"), CFG_Sound);
+    EXPECT_EQ(FindConfigDirective("MOUSE"), CFG_Mouse);
+    EXPECT_EQ(FindConfigDirective("MouseThread"), CFG_MouseThread);
+    EXPECT_EQ(FindConfigDirective("Soun"), -1);
+    EXPECT_EQ(FindConfigDirective(""), -1);
+    EXPECT_EQ(ConfigDirectiveName(CFG_OrderCacheOnStartup), std::string("OrderCacheOnStartup"));
+    EXPECT_EQ(ConfigDirectiveName(22), nullptr);
+    for (const ConfigDirective& d : ConfigDirectives) EXPECT_EQ(FindConfigDirective(d.name), d.id) << d.name;
+}
+
+TEST(ConfigAddresses, NumericAddressNeedsFourOrFiveDigitPort)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"127.0.0.1,2593", true}, {"10.0.0.1,80", false}, {"1.2.3.4,12345", true},
+        {"1.2.3.4,123456", false}, {"1.2.3,2593", false}, {"1234.2.3.4,2593", false},
+        {"login.example.net,7775", false}, {"1.2.3.4,2593x", true}, {"", false},
+    };
+    for (const auto& [text, numeric] : cases) EXPECT_EQ(IsNumericAddress(text), numeric) << text;
+}
+
+TEST_F(ConfigTest, HostResolutionRotatesThroughTheAddresses)
+{
+    configHooks().resolveHost = [](const char* host, uint32_t* out, int capacity) {
+        if (std::string(host) != "login.example.net" || capacity < 2) return 0;
+        out[0] = 0x0A000001;
+        out[1] = 0x0A000002;
+        return 2;
+    };
+    uint32_t address = 7;
+    uint16_t port = 9;
+    EXPECT_FALSE(ResolveConfigAddress("unknown.example.net,7775", address, port));
+    EXPECT_EQ(address, 7u);
+    EXPECT_EQ(port, 9u);
+
+    std::vector<uint32_t> seen;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(ResolveConfigAddress("login.example.net,7775", address, port));
+        seen.push_back(address);
+    }
+    EXPECT_EQ(seen, (std::vector<uint32_t>{0x0A000001, 0x0A000002, 0x0A000001}));
+    EXPECT_EQ(port, 7775);
+    ASSERT_TRUE(ResolveConfigAddress("10.0.0.1,80", address, port));
+    EXPECT_EQ(address, 0x0A000001u);
+    EXPECT_EQ(port, 80);
+}
+
+TEST(ConfigColors, ParsesHashDecimalAndHue)
+{
+    EXPECT_EQ(ParseConfigColor("#ffffff"), 0x7FFF);
+    EXPECT_EQ(ParseConfigColor("#F80000"), 0x7C00);
+    EXPECT_EQ(ParseConfigColor("#00zz08"), 0x0001);
+    EXPECT_EQ(ParseConfigColor("#ff"), 0x7C00);
+    EXPECT_EQ(ParseConfigColor("-34"), -34);
+    EXPECT_EQ(ParseConfigColor("16711680"), 0x7C00);  // 0xFF0000
+}
+
+TEST_F(ConfigTest, AppliesEachValueKind)
+{
+    struct Case {
+        const char* line;
+        std::function<int()> read;
+        int expected;
+    };
+    const Case cases[] = {
+        {"Sound=ON", [] { return Sound; }, 1},
+        {"Sound=true", [] { return Sound; }, 0},
+        {"Sound = on", [] { return Sound; }, 0},
+        {"EnableMessenger=true", [] { return EnableMessenger; }, 1},
+        {"EnableMessenger=1", [] { return EnableMessenger; }, 0},
+        {"PopupHelpSticky=1", [] { return PopupHelpSticky; }, 1},
+        {"PopupHelpPersistant=maybe", [] { return PopupHelpPersistant; }, 1},
+        {"PopupHelpPersistant=FALSE", [] { return PopupHelpPersistant; }, 0},
+        {"HdUsage=max", [] { return HdUsage; }, 1},
+        {"SoundVol=12abc", [] { return SoundVol; }, 12},
+        {"SoundVol=abc", [] { return SoundVol; }, 0},
+        {"DefaultChar=5", [] { return DefaultChar; }, 3},
+        {"DefaultChar=4", [] { return DefaultChar; }, 4},
+        {"ToolTipFont=7", [] { return ToolTipFont; }, 2},
+        {"PopupHelpTextFont=-3", [] { return PopupHelpTextFont; }, 0},
+        {"ToolTipPreDelay=20", [] { return ToolTipPreDelay; }, 100},
+        {"SkillReportDiff=250", [] { return SkillReportDiff; }, 100},
+        {"LastServerID=-4", [] { return LastServerID; }, 0},
+        {"NextLoginKey=258", [] { return NextLoginKey; }, 2},
+        {"MouseThread=fast", [] { return MouseThread; }, 1},
+        {"MouseThread=slow", [] { return MouseThread; }, 0},
+        {"Mouse=slow", [] { return MouseThread; }, 0},
+        {"Mouse=medium", [] { return MouseThread; }, 1},
+        {"OrderCache=foo,STARTUP", [] { return OrderCacheOnStartup; }, 1},
+        {"OrderCache=foo, startup", [] { return OrderCacheOnStartup; }, 0},
+        {"ChatColorText=#f8f8f8", [] { return ChatColorText; }, 0x7FFF},
+        {"ChatColorText=-1153", [] { return ChatColorText; }, -1153},
+        {"AllowWindowResize=1", [] { return AllowWindowResize; }, 1},
+        {"JournalSaveFile=journal.txt", [] { return SaveJournal; }, 1},
+        {"ObsceneWord=anything", [] { return ObscenityFilter; }, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ResetConfigStore();
+        DefaultChar = 3;
+        dir_.write("kz.cfg", configText({c.line}));
+        ASSERT_TRUE(ReadConfig("kz.cfg", true));
+        EXPECT_EQ(c.read(), c.expected);
+    }
+}
+
+TEST_F(ConfigTest, AllowWindowResizeIsThreeWay)
+{
+    AllowWindowResize = 1;
+    ApplyConfigDirective(CFG_AllowWindowResize, "perhaps", false);
+    EXPECT_EQ(AllowWindowResize, 1);
+    ApplyConfigDirective(CFG_AllowWindowResize, "off", false);
+    EXPECT_EQ(AllowWindowResize, 0);
+    ApplyConfigDirective(CFG_AllowWindowResize, "perhaps", false);
+    EXPECT_EQ(AllowWindowResize, 0);
+}
+
+TEST_F(ConfigTest, TextsArePasswordsDecodedAndCut)
+{
+    char stored[] = "Secret pw";
+    EncodeStoredPassword(stored);
+    dir_.write("kz.cfg", configText({std::string("AcctPassword=") + stored, "AcctLastName=Van Dyke",
+                                     "PlayerName=" + std::string(100, 'n'), "CdRomDataPath=" + std::string(400, 'p')}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_STREQ(AcctPassword, "Secret pw");
+    EXPECT_STREQ(AcctLastName, "Van Dyke");
+    EXPECT_EQ(std::string(PlayerName), std::string(kConfigNameLength - 1, 'n'));
+    EXPECT_EQ(std::string(CdRomDataPath).size(), 260u);
+
+    ResetConfigStore();
+    PasswordNoStore = 1;
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_STREQ(AcctPassword, "");
+}
+
+TEST_F(ConfigTest, PageFlipAndGdiFullScreenDependOnOrder)
+{
+    struct Case {
+        std::vector<std::string> lines;
+        int pageFlip, gdi;
+    };
+    const Case cases[] = {
+        {{"PageFlip=gdi"}, 0, 1},
+        {{"PageFlip=on"}, 1, 0},
+        {{"GDIFullScreen=on", "PageFlip=off"}, 0, 1},
+        {{"GDIFullScreen=off", "PageFlip=gdi"}, 0, 0},
+        {{"PageFlip=gdi", "PageFlip=on"}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        ResetConfigStore();
+        dir_.write("kz.cfg", configText(c.lines));
+        ASSERT_TRUE(ReadConfig("kz.cfg", true));
+        EXPECT_EQ(PageFlip, c.pageFlip);
+        EXPECT_EQ(GDIFullScreen, c.gdi);
+    }
+}
+
+TEST_F(ConfigTest, HighlightColorsFillBothTables)
+{
+    dir_.write("kz.cfg", configText({"HighlightColorCriminal=#f80000", "HighlightColorEnemy=33"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(HighlightColorTable[kNotorietyCriminal].color, 0x7C00);
+    EXPECT_EQ(HighlightColorTable[kNotorietyCriminal].flags & 1, 1u);
+    EXPECT_EQ(HighlightHueTable[kNotorietyCriminal], 0);
+    EXPECT_EQ(HighlightHueTable[kNotorietyEnemy], 33);
+    EXPECT_EQ(HighlightColorTable[kNotorietyInnocent].flags, 0u);
+}
+
+TEST_F(ConfigTest, LoginServersComeOnlyFromLoginCfg)
+{
+    const std::string lines = configText({"LoginServer=127.0.0.1,2593", "LoginServer=login.example.net,7775",
+                                          "BackupLoginServer=10.0.0.2,7776"});
+    dir_.write("kz.cfg", lines);
+    dir_.write("login.cfg", lines);
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(LoginServers.count, 0);
+    EXPECT_EQ(LoginServers.current, -1);
+
+    ASSERT_TRUE(ReadConfig("login.cfg", false));
+    ASSERT_EQ(LoginServers.count, 2);
+    EXPECT_EQ(LoginServers.current, 0);
+    EXPECT_EQ(LoginServers.entries[0].address, 0x7F000001u);
+    EXPECT_EQ(LoginServers.entries[0].port, 2593);
+    EXPECT_STREQ(LoginServers.entries[0].host, "");
+    EXPECT_EQ(LoginServers.entries[1].address, 0u);
+    EXPECT_STREQ(LoginServers.entries[1].host, "login.example.net,7775");
+    ASSERT_EQ(BackupLoginServers.count, 1);
+    EXPECT_EQ(BackupLoginServers.entries[0].port, 7776);
+}
+
+TEST_F(ConfigTest, LongLoginServerListStopsAtItsCapacity)
+{
+    std::vector<std::string> lines(kMaxLoginServers + 5, "LoginServer=127.0.0.1,2593");
+    dir_.write("login.cfg", configText(lines));
+    ASSERT_TRUE(ReadConfig("login.cfg", false));
+    EXPECT_EQ(LoginServers.count, kMaxLoginServers);
+}
+
+TEST_F(ConfigTest, RepeatedKeysApplyInOrder)
+{
+    dir_.write("kz.cfg", configText({"SoundVol=10", "soundvol=20", "Comment line", "; SoundVol=30"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(SoundVol, 20);
+}
+
+TEST_F(ConfigTest, HooksReceiveImmediateEffects)
+{
+    std::vector<std::string> calls;
+    configHooks().setPlaySize = [&](int w, int h) { calls.push_back("size " + std::to_string(w) + "x" + std::to_string(h)); };
+    configHooks().setCircleCenter = [&](int x, int y) { calls.push_back("center " + std::to_string(x) + "," + std::to_string(y)); };
+    configHooks().resetPixelFormat555 = [&] { calls.push_back(std::string("555 flag=") + std::to_string(use565)); };
+    configHooks().addSearchPath = [&](const char* p) { calls.push_back(std::string("path ") + p); };
+    configHooks().translationServerSetPort = [&](uint16_t p) { calls.push_back("port " + std::to_string(p)); };
+    use565 = 1;
+    dir_.write("kz.cfg", configText({"GamePlayWindowSize=800x600", "CircleTransPos=320,235", "use565=on",
+                                     "FileManagerAddSearchPath=extra/", "TranslationServerIPAddress=bad"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(calls, (std::vector<std::string>{"size 800x600", "center 320,235", "555 flag=0", "path extra/", "port 28888"}));
+    EXPECT_EQ(use565, 1);
+}
+
+TEST_F(ConfigTest, MissingFileAppliesNothing)
+{
+    EXPECT_FALSE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(Sound, 1);
+    EXPECT_STREQ(LoginServerFile, "login.cfg");
+}
+
+TEST_F(ConfigTest, CharacterCopyIsReadInsteadButKeepsInstallationDirectives)
+{
+    chooseCharacter("acct", "Shard One", "A.B");
+    dir_.write("kz.cfg", configText({"SoundVol=1", "FullScreen=on"}));
+    char pw[] = "fromcopy";
+    EncodeStoredPassword(pw);
+    dir_.write("Desktop/acct/Shard One/A_B_/kz.cfg",
+               configText({"SoundVol=2", "FullScreen=on", std::string("AcctPassword=") + pw, "ClientLogin=9"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(SoundVol, 2);
+    EXPECT_EQ(FullScreen, 0);
+    EXPECT_STREQ(AcctPassword, "");
+    EXPECT_EQ(ClientLogin, 0);
+
+    ResetConfigStore();
+    chooseCharacter("acct", "Shard One", "A.B");
+    ASSERT_TRUE(ReadConfig("kz.cfg", false));
+    EXPECT_EQ(SoundVol, 1);
+}
+
+TEST_F(ConfigTest, NamesFromTheServerCannotLeaveTheDesktopTree)
+{
+    struct Case {
+        const char* account;
+        const char* shard;
+        const char* player;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"acct", "Shard 1.5", "Bob", "Desktop/acct/Shard 1.5/Bob/kz.cfg"},
+        {"john.doe", "Lake", "Mary Ann ", "Desktop/john.doe/Lake/Mary Ann_/kz.cfg"},
+        {"acct", "../../etc", "Bob", "Desktop/acct/etc_/Bob/kz.cfg"},
+        {"..", "..", "..", "Desktop/_/_/_/kz.cfg"},
+        {"a/b", "c\\d", "e:f", "Desktop/a_b_/c_d_/e_f_/kz.cfg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shard);
+        chooseCharacter(c.account, c.shard, c.player);
+        std::string path;
+        ASSERT_TRUE(BuildCharacterFilePath("kz.cfg", path));
+        EXPECT_EQ(path, c.path);
+    }
+    chooseCharacter("acct", "", "Bob");
+    std::string path;
+    EXPECT_FALSE(BuildCharacterFilePath("kz.cfg", path));
+}
+
+TEST_F(ConfigTest, FirstLoginsSwitchTheObscenityFilterOffOnce)
+{
+    ResetConfigRunState(false);
+    dir_.write("kz.cfg", configText({"ClientLogin=1", "ObscenityFilter=on"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(ObscenityFilter, 0);
+    EXPECT_EQ(dir_.read("kz.cfg"), configText({"ClientLogin=1", "ObscenityFilter=off"}));
+
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));  // once per run: the file now says off and stays so
+    dir_.write("kz.cfg", configText({"ClientLogin=1", "ObscenityFilter=on"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(ObscenityFilter, 1);
+
+    ResetConfigRunState(false);
+    dir_.write("kz.cfg", configText({"ClientLogin=2", "ObscenityFilter=on"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(ObscenityFilter, 1);
+}
+
+TEST_F(ConfigTest, RawDirectiveReadTakesTheLastLine)
+{
+    dir_.write("kz.cfg", configText({"UserLanguageCodeString=DEU", "userlanguagecodestring=FRA\tx"}));
+    char buffer[4];
+    ASSERT_TRUE(getKZCfgDirective(CFG_UserLanguageCodeString, buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "FRA");
+    EXPECT_FALSE(getKZCfgDirective(CFG_Season, buffer, sizeof buffer));
+}
+
+TEST_F(ConfigTest, SaveReplacesTheFirstMatchingLineAndKeepsTheRest)
+{
+    struct Case {
+        const char* label;
+        std::string before;
+        int id;
+        const char* value;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"first of two lines", "A=1\r\nsound=off\r\nSound=on\r\n", CFG_Sound, "on",
+         "A=1\r\nSound=on\r\nSound=on\r\n"},
+        {"MouseThread, not Mouse", "Mouse=slow\nMouseThread=off\n", CFG_MouseThread, "on",
+         "Mouse=slow\nMouseThread=on\r\n"},
+        {"appended with CR LF", "Sound=on\r\n", CFG_SoundVol, "20", "Sound=on\r\nSoundVol=20\r\n"},
+        {"last line without its end", "Sound=on", CFG_SoundVol, "20", "Sound=on\r\nSoundVol=20\r\n"},
+        {"replaced last line without its end", "A=1\r\nSound=off", CFG_Sound, "on", "A=1\r\nSound=on\r\n"},
+        {"line break in the value is cut", "", CFG_PlayerName, "Bob\r\nSound=off", "PlayerName=Bob\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        dir_.write("kz.cfg", c.before);
+        saveConfigDirective(c.id, c.value);
+        EXPECT_EQ(dir_.read("kz.cfg"), c.after);
+    }
+    std::filesystem::remove(dir_.file("kz.cfg"));
+    saveConfigDirective(CFG_Sound, "off");
+    EXPECT_EQ(dir_.read("kz.cfg"), "Sound=off\r\n");
+}
+
+TEST_F(ConfigTest, PasswordDirectivesAreOnlyRemovedWhereTheyMustNotBeStored)
+{
+    const std::string withPassword = "AcctPassword=xyz\r\nSound=on\r\n";
+    dir_.write("kz.cfg", withPassword);
+    saveConfigDirective(CFG_AcctPassword, "abc");
+    EXPECT_EQ(dir_.read("kz.cfg"), "AcctPassword=abc\r\nSound=on\r\n");
+
+    PasswordNoStore = 1;
+    saveConfigDirectiveMainFile(CFG_AcctPassword, "abc");
+    saveConfigDirectiveMainFile(CFG_NumPassTries, "-1");
+    EXPECT_EQ(dir_.read("kz.cfg"), "Sound=on\r\n");
+    PasswordNoStore = 0;
+
+    chooseCharacter("acct", "Shard", "Bob");
+    const std::string copy = "Desktop/acct/Shard/Bob/kz.cfg";
+    dir_.write(copy, withPassword);
+    saveConfigDirective(CFG_AcctPassword, "abc");
+    saveConfigDirective(CFG_RememberAcctPW, "yes");
+    saveConfigDirective(CFG_SoundVol, "7");
+    EXPECT_EQ(dir_.read(copy), "Sound=on\r\nSoundVol=7\r\n");
+    saveConfigDirectiveMainFile(CFG_SoundVol, "8");
+    EXPECT_EQ(dir_.read("kz.cfg"), "Sound=on\r\nSoundVol=8\r\n");
+}
+
+TEST_F(ConfigTest, FailedRewriteEndsTheClientAndLeavesTheFileWhole)
+{
+    const std::string original = configText({"Sound=on", "SoundVol=5", "PlayerName=Bob"});
+    dir_.write("kz.cfg", original);
+    {
+        platform::ScopedExitHook hook;
+        platform::ScopedWriteFailureForTests failure(4);
+        EXPECT_THROW(saveConfigDirective(CFG_Sound, "off"), platform::ExitRequested);
+        saveConfigDirective(CFG_Music, "off");  // an append that fails is only an error
+    }
+    EXPECT_EQ(dir_.read("kz.cfg"), original);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"kz.cfg"});
+}
+
+} // namespace
