@@ -169,10 +169,10 @@ bool SdlWindow::pollMessage(WindowMessage& out)
             if (!pending_.empty()) {
                 out = pending_.front();
                 pending_.pop_front();
-                if (dropChar_ && out.kind == Kind::Char) {
-                    dropChar_ = false;
+                const bool drop = dropChar_ && out.kind == Kind::Char;
+                dropChar_ = false;
+                if (drop)
                     continue;
-                }
                 return true;
             }
         }

@@ -28,11 +28,15 @@ void NullWindow::destroy()
 bool NullWindow::pollMessage(WindowMessage& out)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (queue_.empty())
-        return false;
-    out = queue_.front();
-    queue_.pop_front();
-    return true;
+    while (!queue_.empty()) {
+        out = queue_.front();
+        queue_.pop_front();
+        const bool drop = dropChar_ && out.kind == WindowMessage::Kind::Char;
+        dropChar_ = false;
+        if (!drop)
+            return true;
+    }
+    return false;
 }
 
 void NullWindow::postMessage(const WindowMessage& message)
@@ -44,8 +48,7 @@ void NullWindow::postMessage(const WindowMessage& message)
 void NullWindow::dropNextChar()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!queue_.empty() && queue_.front().kind == WindowMessage::Kind::Char)
-        queue_.pop_front();
+    dropChar_ = true;
 }
 
 size_t NullWindow::queuedMessages() const

@@ -107,6 +107,7 @@ private:
 
     mutable std::mutex mutex_; // guards queue_ and the pointer
     std::deque<WindowMessage> queue_;
+    bool dropChar_ = false;
     int pointerX_ = 0;
     int pointerY_ = 0;
     bool pointerInside_ = false;

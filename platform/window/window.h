@@ -105,7 +105,10 @@ public:
     virtual bool pollMessage(WindowMessage& out) = 0;
     /** Queues a message behind those already waiting. Any thread. */
     virtual void postMessage(const WindowMessage& message) = 0;
-    /** Drops the next queued message when it is a Char (the character a system key produced). */
+    /**
+     * Drops the next message polled when it is a Char (the character a system key produced);
+     * any other next message cancels the drop.
+     */
     virtual void dropNextChar() = 0;
 
     virtual void setTitle(const std::string& title) = 0;

@@ -1,0 +1,669 @@
+/** @file The main window: creation, the window procedure, menu commands and their keys, presenting, the mouse timer. */
+#include "client/core/main_window.h"
+
+#include "client/core/app.h"
+#include "client/core/config_store.h"
+#include "client/core/display_mode.h"
+#include "client/core/kz_report.h"
+#include "client/core/options.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_window.h"
+#include "client/gumps/framework/mouse_manager.h"
+#include "client/media/media_managers.h"
+#include "platform/exit/exit.h"
+#include "platform/instance/named_instance.h"
+#include "platform/message_box/message_box.h"
+#include "platform/platform.h"
+#include "platform/sync/sync.h"
+#include "platform/window/virtual_keys.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+uint8_t SystemCursorShown = 1;
+uint8_t WindowActive = 0;
+uint8_t DisplaySwitchInProgress = 0;
+uint8_t Quitting = 0;
+int RememberedWindowWidth = 640;
+int RememberedWindowHeight = 480;
+
+namespace {
+
+using Kind = platform::WindowMessage::Kind;
+namespace vk = platform::vk;
+
+// Ctrl+Shift keeps the commands clear of the Alt and plain keys that macros are usually bound to.
+constexpr std::array kAccelerators{
+    Accelerator{vk::F1 + 3, false, false, true, IDM_EXIT, "Alt+F4: exit"},
+    Accelerator{vk::Return, false, false, true, IDM_FULLSCREEN_TOGGLE, "Alt+Enter: full screen or window"},
+    Accelerator{'O', true, true, false, IDM_OPTIONS, "Ctrl+Shift+O: options"},
+    Accelerator{'M', true, true, false, IDM_MUSIC, "Ctrl+Shift+M: music on or off"},
+    Accelerator{'S', true, true, false, IDM_SOUND, "Ctrl+Shift+S: sound on or off"},
+    Accelerator{'W', true, true, false, IDM_WARMODE, "Ctrl+Shift+W: war or peace"},
+    Accelerator{'U', true, true, false, IDM_MENU_TEXT_COMMAND, "Ctrl+Shift+U: game menu request"},
+    Accelerator{'R', true, true, false, IDM_RADAR, "Ctrl+Shift+R: radar"},
+    Accelerator{'B', true, true, false, IDM_OBSCENITY_FILTER, "Ctrl+Shift+B: obscenity filter on or off"},
+    Accelerator{'H', true, true, false, IDM_HELP_REQUEST, "Ctrl+Shift+H: help request"},
+    Accelerator{'F', true, true, false, IDM_FOOTSTEPS, "Ctrl+Shift+F: footsteps on or off"},
+};
+
+platform::Window* g_window = nullptr;
+std::atomic<platform::Window*> g_timerWindow{nullptr};
+std::unique_ptr<platform::NamedInstance> g_windowClass;
+std::map<uint32_t, bool> g_menuChecks;
+
+std::unique_ptr<std::mutex> g_mouseTimerLock;
+bool g_mouseTimerBusy = false;      // guarded by g_mouseTimerLock
+std::atomic<bool> g_mouseTimerReentry{false};
+std::atomic<uint32_t> g_mouseTimerId{0};
+uint32_t g_nextTimerId = 1;
+std::unique_ptr<platform::PeriodicTimer> g_mouseTimer;
+
+int roundUp4(int value)
+{
+    return (value + 3) & ~3;
+}
+
+/** The size rules of the window: free between the play size and the desktop, or the play size. */
+void applySizeRules()
+{
+    if (g_window == nullptr)
+        return;
+    int playWidth = 0;
+    int playHeight = 0;
+    GetPlaySize(playWidth, playHeight);
+    if (AllowWindowResize != 0) {
+        const platform::DesktopInfo desktop = g_window->desktop();
+        g_window->setSizeLimits(true, playWidth, playHeight, desktop.width, desktop.height);
+    } else {
+        g_window->setSizeLimits(false, playWidth, playHeight, playWidth, playHeight);
+        g_window->setClientSize(playWidth, playHeight);
+    }
+}
+
+void updateSystemCursor()
+{
+    if (g_window == nullptr || IntroPlaying != 0)
+        return;
+    int x = 0;
+    int y = 0;
+    const bool inside = g_window->pointerPosition(x, y);
+    const bool show = (!inside && FullScreenActive == 0) || !g_window->hasFocus();
+    if (show != (SystemCursorShown != 0)) {
+        g_window->showSystemCursor(show);
+        SystemCursorShown = show ? 1 : 0;
+    }
+}
+
+void onSize(int width, int height)
+{
+    if (width <= 0 || height <= 0 || FullScreenActive != 0)
+        return;
+    int playWidth = 0;
+    int playHeight = 0;
+    GetPlaySize(playWidth, playHeight);
+    int screenWidth = playWidth;
+    int screenHeight = playHeight;
+    if (AllowWindowResize != 0) {
+        screenWidth = roundUp4(std::max(width, playWidth));
+        screenHeight = roundUp4(std::max(height, playHeight));
+        ViewScrollX = std::max(ViewScrollX, 0);
+        ViewScrollY = std::max(ViewScrollY, 0);
+    } else {
+        ViewScrollX = 0;
+        ViewScrollY = 0;
+    }
+    if (screenWidth != ScreenWidth || screenHeight != ScreenHeight || BackBuffer.empty()) {
+        ScreenWidth = screenWidth;
+        ScreenHeight = screenHeight;
+        RecreateBackBuffer();
+    }
+    CGumpManager::ResetDC();
+}
+
+uint32_t keyFlags(const platform::WindowMessage& message)
+{
+    // The auto-repeat bit sits where the system's key messages keep "previous key state".
+    return message.repeat ? 0x40000000u : 0u;
+}
+
+void onKeyDown(const platform::WindowMessage& message)
+{
+    const uint32_t key = message.key;
+    CFocusedControl* focused = CGumpManager::FocusedControl();
+    if (focused != nullptr && focused->TakesRawKeys()) {
+        focused->OnRawKey(key, keyFlags(message));
+        return;
+    }
+    for (const MacroKey& macro : MacroKeyList) {
+        if (macro.virtualKey == key && macro.ctrl == message.ctrl && macro.shift == message.shift &&
+            macro.alt == message.alt) {
+            CApp::StartMacro(macro.macroIndex);
+            if (message.alt && g_window != nullptr)
+                g_window->dropNextChar();
+            return;
+        }
+    }
+    if (focused != nullptr) {
+        if ((key >= 33 && key <= 40) || key == 45 || key == 46)
+            focused->OnTypedChar(static_cast<uint16_t>(0xE000 + key));
+        return;
+    }
+    if (g_pInputWindow != nullptr)
+        g_pInputWindow->OnKeyDown(key, keyFlags(message));
+}
+
+void sendMenuTextCommand()
+{
+    CPacketSink* connection = MainConnection();
+    if (connection == nullptr)
+        return;
+    // Text command: id, u16 length (big-endian), type 67, an empty text and its terminator.
+    const uint8_t packet[5] = {0x12, 0x00, 0x05, 67, 0x00};
+    connection->SendPacket(packet, sizeof packet);
+}
+
+void toggleSwitch(uint8_t& value, uint32_t command)
+{
+    value = value != 0 ? 0 : 1;
+    CheckMenuItem(command, value != 0);
+}
+
+void onCommand(uint32_t command)
+{
+    switch (command) {
+    case IDM_EXIT:
+        if (g_window != nullptr)
+            g_window->postMessage(platform::WindowMessage::of(Kind::Close));
+        break;
+    case IDM_OPTIONS:
+    case IDM_OPTIONS_2:
+        if (g_bInGame)
+            CGumpManager::OpenGump(nullptr, 5000, nullptr, 0);
+        break;
+    case IDM_FULLSCREEN:
+    case IDM_FULLSCREEN_TOGGLE:
+        DisplaySwitchInProgress = 1;
+        if (FullScreenActive != 0)
+            EnterWindowedMode();
+        else
+            EnterFullScreenMode();
+        DisplaySwitchInProgress = 0;
+        break;
+    case IDM_MUSIC:
+        toggleSwitch(Music, command);
+        MusicManager::Enable(Music);
+        break;
+    case IDM_SOUND:
+        toggleSwitch(Sound, command);
+        SoundManager::Enable(Sound);
+        break;
+    case IDM_WARMODE:
+        // War mode needs the player in the world and the war-mode request of the network.
+        break;
+    case IDM_MENU_TEXT_COMMAND:
+        if (g_bInGame)
+            sendMenuTextCommand();
+        break;
+    case IDM_RADAR:
+        if (g_bInGame)
+            CGumpManager::OpenGump(nullptr, 5010, nullptr, 0);
+        break;
+    case IDM_OBSCENITY_FILTER:
+        toggleSwitch(ObscenityFilter, command);
+        break;
+    case IDM_HELP_REQUEST:
+        SendHelpRequest();
+        break;
+    case IDM_FOOTSTEPS:
+        Footsteps = Footsteps != 0 ? 0 : 1;
+        break;
+    default:
+        break;
+    }
+}
+
+/** Appends the UTF-16 units of UTF-8 text; malformed bytes are skipped. */
+std::vector<uint16_t> utf16Units(const std::string& text)
+{
+    std::vector<uint16_t> units;
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+        if (extra < 0 || i + static_cast<size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) {
+            ++i;
+            continue;
+        }
+        uint32_t cp = extra == 0 ? lead : lead & (0x3Fu >> extra);
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+            if ((next & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (next & 0x3Fu);
+        }
+        i += ok ? static_cast<size_t>(extra) + 1 : 1;
+        if (!ok || cp > 0x10FFFF)
+            continue;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            units.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
+            units.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            units.push_back(static_cast<uint16_t>(cp));
+        }
+    }
+    return units;
+}
+
+bool allowedWebAddress(const std::string& url)
+{
+    auto startsWith = [&url](const char* prefix) {
+        const size_t n = std::char_traits<char>::length(prefix);
+        if (url.size() < n)
+            return false;
+        for (size_t i = 0; i < n; ++i)
+            if (std::tolower(static_cast<unsigned char>(url[i])) != prefix[i])
+                return false;
+        return true;
+    };
+    // A server can send an address: only web and mail addresses reach the browser, and never
+    // one that could be taken for an option of the opener.
+    return startsWith("http://") || startsWith("https://") || startsWith("mailto:");
+}
+
+} // namespace
+
+std::span<const Accelerator> AcceleratorTable()
+{
+    return kAccelerators;
+}
+
+uint32_t TranslateAccelerator(const platform::WindowMessage& message)
+{
+    if ((message.kind != Kind::KeyDown && message.kind != Kind::SysKeyDown) || message.repeat)
+        return 0;
+    for (const Accelerator& a : kAccelerators)
+        if (a.virtualKey == message.key && a.ctrl == message.ctrl && a.shift == message.shift &&
+            a.alt == message.alt)
+            return a.command;
+    return 0;
+}
+
+platform::Window* MainWindow()
+{
+    return g_window;
+}
+
+bool CreateMainWindow(platform::Window& window)
+{
+    const platform::DesktopInfo desktop = window.desktop();
+    const int width = std::min(desktop.width > 0 ? desktop.width : 640, 640);
+    const int height = std::min(desktop.height > 0 ? desktop.height : 480, 480);
+    std::string title = kMainWindowTitle;
+    if (AcctID[0] != '\0' && AcctLastName[0] != '\0')
+        title = title + " - " + AcctID + " " + AcctLastName;
+    if (title.size() > 500)
+        title.resize(500);
+    if (!window.open(title, width, height)) {
+        KZReport::error("CreateMainWindow: the main window could not be created.\n");
+        return false;
+    }
+    g_window = &window;
+    g_timerWindow = &window;
+    SetDisplayWindow(&window);
+    bool taken = false;
+    g_windowClass = platform::NamedInstance::create(kMainWindowTitle, &taken);
+    RememberedWindowWidth = width;
+    RememberedWindowHeight = height;
+    applySizeRules();
+    int clientWidth = 0;
+    int clientHeight = 0;
+    window.clientSize(clientWidth, clientHeight);
+    DeleteBackBufferBitmap(); // a new window needs its frame surface, whatever the old size was
+    onSize(clientWidth, clientHeight);
+    if (FullScreen != 0)
+        SendFullScreenToggle();
+    return true;
+}
+
+void ReleaseMainWindow()
+{
+    KillMouseTimer();
+    g_windowClass.reset();
+    g_window = nullptr;
+    g_timerWindow = nullptr;
+    SetDisplayWindow(nullptr);
+}
+
+void MainWndProc(const platform::WindowMessage& message)
+{
+    updateSystemCursor();
+    switch (message.kind) {
+    case Kind::Create:
+        g_mouseTimerReentry = false;
+        if (MouseThread != 0)
+            StartMouseTimer();
+        break;
+    case Kind::Close:
+        if (g_window != nullptr)
+            g_window->destroy();
+        break;
+    case Kind::Destroy:
+        if (DisplaySwitchInProgress != 0)
+            break;
+        CGumpManager::SaveDesktop();
+        Quitting = 1;
+        if (g_window != nullptr) {
+            platform::WindowMessage quit = platform::WindowMessage::of(Kind::Quit);
+            quit.command = 0;
+            g_window->postMessage(quit);
+        }
+        break;
+    case Kind::Size:
+        onSize(message.width, message.height);
+        break;
+    case Kind::Activate:
+        WindowActive = message.active ? 1 : 0;
+        if (message.active && g_bTargetMode)
+            MouseManager::SetCursor(17);
+        break;
+    case Kind::Paint:
+        // The system forgot what the window showed: show the last frame again.
+        PresentFrame();
+        break;
+    case Kind::KeyDown:
+    case Kind::SysKeyDown:
+        onKeyDown(message);
+        break;
+    case Kind::KeyUp:
+        break;
+    case Kind::Char:
+        DispatchTypedKey(message.character);
+        break;
+    case Kind::Command:
+        onCommand(message.command);
+        break;
+    case Kind::LButtonDown:
+    case Kind::RButtonDown:
+        if (g_window != nullptr)
+            g_window->captureMouse(true);
+        if (message.kind == Kind::LButtonDown)
+            MouseManager::OnLButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+        else
+            MouseManager::OnRButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+        break;
+    case Kind::LButtonUp:
+    case Kind::RButtonUp:
+        if (g_window != nullptr)
+            g_window->captureMouse(false);
+        if (message.kind == Kind::LButtonUp)
+            MouseManager::OnLButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+        else
+            MouseManager::OnRButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+        break;
+    case Kind::MusicNotify:
+        MusicManager::PlayNextSong();
+        break;
+    case Kind::MouseMove:
+    case Kind::Quit:
+        break;
+    }
+}
+
+void SetMainWindowTitle(const char* text)
+{
+    if (g_window == nullptr)
+        return;
+    std::string title = kMainWindowTitle;
+    if (text != nullptr && text[0] != '\0')
+        title = title + " - " + text;
+    if (title.size() > 500)
+        title.resize(500);
+    g_window->setTitle(title);
+}
+
+void SendFullScreenToggle()
+{
+    if (g_window == nullptr)
+        return;
+    platform::WindowMessage m = platform::WindowMessage::of(Kind::Command);
+    m.command = IDM_FULLSCREEN_TOGGLE;
+    g_window->postMessage(m);
+}
+
+void EnterFullScreenMode()
+{
+    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    if (g_window == nullptr || FullScreenActive != 0)
+        return;
+    g_window->clientSize(RememberedWindowWidth, RememberedWindowHeight);
+    const int width = ScreenWidth;
+    const int height = ScreenHeight;
+    if (!CreateFullScreenSurfaces(g_bInGame)) {
+        // Still windowed, with its frame: nothing to undo, and FullScreen keeps its value.
+        ScreenWidth = width;
+        ScreenHeight = height;
+        KZReport::warning("EnterFullScreenMode: no full-screen mode could be set; staying in a window.\n");
+        return;
+    }
+    FullScreen = 1;
+    SaveConfigOptions();
+}
+
+void EnterWindowedMode()
+{
+    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    if (g_window == nullptr)
+        return;
+    ReleaseFullScreenSurfaces();
+    g_window->leaveFullScreen(RememberedWindowWidth, RememberedWindowHeight);
+    ScreenWidth = 0; // forces the back buffer to follow the window again
+    ScreenHeight = 0;
+    applySizeRules();
+    int width = 0;
+    int height = 0;
+    g_window->clientSize(width, height);
+    onSize(width > 0 ? width : RememberedWindowWidth, height > 0 ? height : RememberedWindowHeight);
+    FullScreen = 0;
+    SaveConfigOptions();
+}
+
+void PresentFrame()
+{
+    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    if (g_window == nullptr || !g_window->isOpen())
+        return;
+    const uint64_t total = static_cast<uint64_t>(ScreenWidth) * static_cast<uint64_t>(ScreenHeight);
+    if (total == 0 || BackBuffer.size() != total)
+        return;
+    MouseManager::PollCursor();
+    platform::FrameSurface surface;
+    if (g_window->lockSurface(surface)) {
+        const int64_t scroll = static_cast<int64_t>(ViewScrollY) * ScreenWidth + ViewScrollX;
+        int64_t start = (static_cast<int64_t>(ViewBufferOffset) - scroll) % static_cast<int64_t>(total);
+        if (start < 0)
+            start += static_cast<int64_t>(total);
+        const auto first = static_cast<uint32_t>(start);
+        const auto size = static_cast<uint32_t>(total);
+        const bool convert = surface.layout == platform::PixelLayout::Rgb565 && use565 == 0;
+        auto copy = convert ? CopyRows555To565 : CopyRows;
+        copy(surface, 0, BackBuffer.data(), first, size - first);
+        if (first != 0)
+            copy(surface, size - first, BackBuffer.data(), 0, first);
+        g_window->presentSurface();
+    }
+    MouseManager::FlushCursor();
+}
+
+void PasteClipboardText()
+{
+    if (g_window == nullptr)
+        return;
+    const std::vector<uint16_t> units = utf16Units(g_window->clipboardText());
+    CFocusedControl* focused = CGumpManager::FocusedControl();
+    size_t limit = 240;
+    bool stopAtReturn = false;
+    if (focused != nullptr && focused->IsSingleLine()) {
+        limit = 80;
+        stopAtReturn = true;
+    } else if (focused != nullptr && focused->IsMultiLine()) {
+        limit = 1000;
+    }
+    for (size_t i = 0; i < units.size() && i < limit; ++i) {
+        if (stopAtReturn && units[i] == 13)
+            break;
+        DispatchTypedKey(units[i]);
+    }
+}
+
+int OpenWebPage(const char* url)
+{
+    const std::string address = url != nullptr ? url : "";
+    if (!allowedWebAddress(address)) {
+        KZReport::warning("OpenWebPage: refused to open \"%s\".\n", address.c_str());
+        return 0;
+    }
+    if (StartProcess({"xdg-open", address}, "") < 0) {
+        CGumpManager::ShowMessageGump("Web browser not found!", nullptr, 1, 0, 0);
+        return 0;
+    }
+    return 1;
+}
+
+int64_t StartProcess(const std::vector<std::string>& argv, const std::string& workingDirectory)
+{
+    platform::ProcessLauncher* launcher = platform::current().processes;
+    if (launcher == nullptr || argv.empty())
+        return -1;
+    const std::optional<int64_t> id = launcher->spawn(argv, workingDirectory);
+    return id ? *id : -1;
+}
+
+void RestoreNormalCursor(int kind)
+{
+    MouseManager::SetCursor(((kind >= 1 && kind <= 8) || (kind >= 31 && kind <= 38)) ? 0 : 17);
+}
+
+void ShowErrorBox(const char* text, const char* caption, bool exitFlag)
+{
+    platform::showMessageBox(caption != nullptr ? caption : "", text != nullptr ? text : "");
+    if (exitFlag)
+        platform::exitProcess(1);
+}
+
+bool MenuItemChecked(uint32_t command)
+{
+    const auto it = g_menuChecks.find(command);
+    return it != g_menuChecks.end() && it->second;
+}
+
+void CheckMenuItem(uint32_t command, bool checked)
+{
+    g_menuChecks[command] = checked;
+}
+
+void CreateMouseTimerLock()
+{
+    if (!g_mouseTimerLock)
+        g_mouseTimerLock = std::make_unique<std::mutex>();
+    g_mouseTimerBusy = false;
+}
+
+void DeleteMouseTimerLock()
+{
+    g_mouseTimerLock.reset();
+}
+
+void StartMouseTimer(bool threaded)
+{
+    if (g_mouseTimerId != 0)
+        return;
+    const uint32_t id = g_nextTimerId++;
+    g_mouseTimerId = id;
+    if (!threaded)
+        return;
+    g_mouseTimer = std::make_unique<platform::PeriodicTimer>(25, [id] { MouseTimerCallback(id, 1); });
+    g_mouseTimer->start();
+}
+
+void KillMouseTimer()
+{
+    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    if (g_mouseTimerId == 0)
+        return;
+    g_mouseTimerId = 0;
+    if (g_mouseTimer)
+        g_mouseTimer->stop();
+    g_mouseTimer.reset();
+}
+
+uint32_t MouseTimerId()
+{
+    return g_mouseTimerId;
+}
+
+void MouseTimerCallback(uint32_t timerId, uint32_t user)
+{
+    std::mutex* lock = g_mouseTimerLock.get();
+    if (lock == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(*lock);
+        if (g_mouseTimerBusy)
+            return; // music or sound holds it: skip this tick
+        g_mouseTimerBusy = true;
+    }
+    platform::Window* window = g_timerWindow.load();
+    if (timerId != 0 && timerId == g_mouseTimerId && user == 1 && window != nullptr && !g_mouseTimerReentry.exchange(true)) {
+        int x = 0;
+        int y = 0;
+        window->pointerPosition(x, y);
+        int storedX = 0;
+        int storedY = 0;
+        MouseManager::GetPosition(storedX, storedY);
+        const bool cursorChanged = MouseManager::UpdateCursorShape();
+        if (x != storedX || y != storedY || cursorChanged) {
+            MouseManager::OnMouseMove(x, y);
+            MouseManager::DrawCursor(1);
+        }
+        g_mouseTimerReentry = false;
+    }
+    std::lock_guard<std::mutex> guard(*lock);
+    g_mouseTimerBusy = false;
+}
+
+void LockMouseTimer()
+{
+    std::mutex* lock = g_mouseTimerLock.get();
+    if (lock == nullptr)
+        return;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(*lock);
+            if (!g_mouseTimerBusy) {
+                g_mouseTimerBusy = true;
+                return;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void UnlockMouseTimer()
+{
+    std::mutex* lock = g_mouseTimerLock.get();
+    if (lock == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(*lock);
+    g_mouseTimerBusy = false;
+}

@@ -1,0 +1,223 @@
+/** @file Tests of the application object: the game tick's passes, the speech rate limit, keep-alive, start-up. */
+#include "client/core/app.h"
+
+#include "client/core/config_io.h"
+#include "client/core/config_store.h"
+#include "client/core/file_manager.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_window.h"
+#include "platform/message_box/message_box.h"
+#include "platform/platform.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingSink final : public CPacketSink {
+public:
+    bool pastLogin = false;
+    std::vector<std::vector<uint8_t>> sent;
+    bool SendPacket(const uint8_t* bytes, size_t length) override
+    {
+        sent.emplace_back(bytes, bytes + length);
+        return true;
+    }
+    bool PastLoginPhase() const override { return pastLogin; }
+};
+
+class GameTickTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetConfigStore();
+        platform_.clock().setTick(100000);
+        platform_.clock().setWallTime(1000000);
+        ResetGameTickState();
+        CGumpManager::resetCalls();
+        TickHooks() = GameTickHooks{};
+        TickHooks().drawFrame = [this] { ++draws_; };
+        TickHooks().speak = [this](const std::string& text, int, int) { spoken_.push_back(text); };
+        SetMainConnection(&sink_);
+        g_bInGame = false;
+    }
+    void TearDown() override
+    {
+        SetMainConnection(nullptr);
+        TickHooks() = GameTickHooks{};
+    }
+
+    /** Moves the clock on by ms, then runs one tick. */
+    void tickAfter(uint32_t ms, int skipDraw = 0)
+    {
+        platform_.clock().advance(ms);
+        GameTick(skipDraw);
+    }
+
+    platform::ScopedPlatform platform_;
+    RecordingSink sink_;
+    int draws_ = 0;
+    std::vector<std::string> spoken_;
+};
+
+TEST_F(GameTickTest, InterfaceAndWorldPassesKeepTheirOwnIntervals)
+{
+    tickAfter(80); // both passes
+    EXPECT_EQ(CGumpManager::calls().updates, 1);
+    EXPECT_EQ(draws_, 1);
+
+    tickAfter(40); // 40 ms after the world pass: interface only
+    EXPECT_EQ(CGumpManager::calls().updates, 2);
+    EXPECT_EQ(draws_, 1);
+
+    tickAfter(20); // 20 ms after the interface pass: nothing
+    EXPECT_EQ(CGumpManager::calls().updates, 2);
+    EXPECT_EQ(draws_, 1);
+
+    tickAfter(20, 1); // a world pass that does not draw still runs the rest of the pass
+    EXPECT_EQ(CGumpManager::calls().updates, 3);
+    EXPECT_EQ(draws_, 1);
+    EXPECT_EQ(CGumpManager::calls().desktopQueueSteps, 2);
+    EXPECT_EQ(GameTickCount, 4u);
+}
+
+TEST_F(GameTickTest, OneInGameMinuteIsTwentySeconds)
+{
+    for (int i = 0; i < 20; ++i)
+        tickAfter(1000);
+    EXPECT_EQ(GameSecond, 0u);
+    EXPECT_EQ(GameMinute, 1u);
+    GameMinute = 59;
+    GameHour = 23;
+    for (int i = 0; i < 20; ++i)
+        tickAfter(1000);
+    EXPECT_EQ(GameMinute, 0u);
+    EXPECT_EQ(GameHour, 0u);
+}
+
+TEST_F(GameTickTest, SpeechRateDecaysBySpamLimitPerSecond)
+{
+    SpamLimit = 10;
+    SpeechRateCounter = 900;
+    tickAfter(1000);
+    EXPECT_EQ(SpeechRateCounter, 890);
+
+    // Short world passes add up: 13 passes of 77 ms are one second's decay.
+    for (int i = 0; i < 13; ++i)
+        tickAfter(77);
+    EXPECT_EQ(SpeechRateCounter, 880);
+
+    SpeechRateCounter = 3;
+    tickAfter(1000);
+    EXPECT_EQ(SpeechRateCounter, 0);
+}
+
+TEST_F(GameTickTest, QueuedSpeechGoesOutOnceUnderTheLimit)
+{
+    SpamLimit = 10;
+    SpeechRateCounter = 25;
+    QueueSpeech("hello there", 0, 3);
+    QueueSpeech("again", 0, 3);
+    EXPECT_FALSE(IsUnderSpamLimit());
+    // (25 + 11 + 5 - 10) / 10
+    EXPECT_EQ(SpeechQueuedNotice(), "[Spam detected, speech queued for 3 seconds]");
+
+    tickAfter(1000); // 15: still held
+    EXPECT_TRUE(spoken_.empty());
+    tickAfter(1000); // 5: both lines go
+    EXPECT_EQ(spoken_, (std::vector<std::string>{"hello there", "again"}));
+    EXPECT_EQ(QueuedSpeechLines(), 0u);
+}
+
+TEST_F(GameTickTest, NoSpamLimitMeansNoRateLimitAndNoDivision)
+{
+    for (int32_t limit : {0, -5}) {
+        SCOPED_TRACE(limit);
+        SpamLimit = limit;
+        SpeechRateCounter = 0;
+        AddSpamCount(500);
+        EXPECT_TRUE(IsUnderSpamLimit());
+        QueueSpeech("queued before", 0, 3);
+        EXPECT_EQ(SpeechQueuedNotice(), "");
+        spoken_.clear();
+        tickAfter(80);
+        EXPECT_EQ(spoken_, std::vector<std::string>{"queued before"});
+    }
+}
+
+TEST_F(GameTickTest, KeepAliveGoesOutAfterSixtySecondsPastTheLoginPhase)
+{
+    tickAfter(80);
+    platform_.clock().setWallTime(platform_.clock().wallTime() + 120);
+    tickAfter(80); // not connected past login: the keep-alive time follows the clock
+    EXPECT_TRUE(sink_.sent.empty());
+
+    sink_.pastLogin = true;
+    platform_.clock().setWallTime(platform_.clock().wallTime() + 60);
+    tickAfter(80); // exactly 60 s: not yet
+    EXPECT_TRUE(sink_.sent.empty());
+    platform_.clock().setWallTime(platform_.clock().wallTime() + 1);
+    tickAfter(80);
+    ASSERT_EQ(sink_.sent.size(), 1u);
+    EXPECT_EQ(sink_.sent[0], (std::vector<uint8_t>{0x73, 0x00}));
+    tickAfter(80);
+    EXPECT_EQ(sink_.sent.size(), 1u);
+}
+
+TEST(AppHelpers, RandomBelowIsGuardedAndInRange)
+{
+    EXPECT_EQ(RandomBelow(0), 0);
+    EXPECT_EQ(RandomBelow(-3), 0);
+    for (int i = 0; i < 100; ++i) {
+        const int r = RandomBelow(7);
+        EXPECT_GE(r, 0);
+        EXPECT_LT(r, 7);
+    }
+}
+
+TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
+{
+    platform::ScopedPlatform platform;
+    testsupport::TempDir dir;
+    const std::string install = dir.path().string() + "/";
+    dir.write("client.exe", "");
+    dir.write("map0.mul", "x");
+    dir.write("map2.mul", "x");
+    dir.write("map1.mul", "x"); // never probed: bit 1 follows map 0
+    dir.write("kz.cfg", "SpamLimit=12\r\n");
+    platform.keyStore().setString(FileManager::INSTALL_KEY, "ExePath", install + "client.exe");
+    ResetConfigStore();
+    SetConfigFolder(install);
+    FileManager::startup();
+
+    CApp::startup();
+    EXPECT_TRUE(CApp::Initialized());
+    EXPECT_EQ(std::string(InstallPath), install);
+    EXPECT_EQ(GetInstalledMapsMask(), 0b111u);
+    EXPECT_EQ(TickInterval, 50u);
+    EXPECT_EQ(SpamLimit, 12);
+    EXPECT_EQ(std::string(BuildDataPath("music/intro.wve")), install + "music/intro.wve");
+
+    CApp::shutdown();
+    EXPECT_FALSE(CApp::Initialized());
+    FileManager::shutdown();
+    SetConfigFolder("");
+}
+
+TEST(AppStartup, MissingInstallKeyShowsTheReinstallBoxAndGoesOnWithoutConfiguration)
+{
+    platform::ScopedPlatform platform;
+    platform::RecordingMessageBoxSink boxes;
+    platform::ScopedMessageBoxSink scoped(boxes);
+    ResetConfigStore();
+    CApp::startup();
+    EXPECT_FALSE(CApp::Initialized());
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "ERROR");
+    EXPECT_NE(boxes.boxes()[0].text.find("does not appear to be installed correctly"), std::string::npos);
+}
+
+} // namespace
