@@ -1,0 +1,91 @@
+/** @file A private X display for tests that open real windows. */
+#include "tests/support/xvfb_display.h"
+
+#include "platform/process/process.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace testsupport {
+
+namespace {
+
+bool waitUntil(int timeoutMs, const auto& done)
+{
+    // Waiting on another program: there is no clock of ours to advance, so poll in short steps.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+} // namespace
+
+std::string findXvfb()
+{
+    for (const char* path : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
+        if (std::filesystem::exists(path))
+            return path;
+    return {};
+}
+
+XvfbDisplay::XvfbDisplay() : launcher_(std::make_unique<platform::PosixProcessLauncher>())
+{
+    const std::string xvfb = findXvfb();
+    if (xvfb.empty())
+        return;
+    for (int number = 90 + static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() % 50);
+         number < 200; ++number) {
+        const std::string n = std::to_string(number);
+        if (std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n))
+            continue;
+        server_ = launcher_->spawn({xvfb, ":" + n, "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, "");
+        if (!server_)
+            return;
+        const std::string socket = "/tmp/.X11-unix/X" + n;
+        if (waitUntil(10000, [&] { return std::filesystem::exists(socket) || !launcher_->isRunning(*server_); }) &&
+            launcher_->isRunning(*server_)) {
+            name_ = ":" + n;
+            return;
+        }
+        launcher_->terminate(*server_);
+        launcher_->wait(*server_);
+        server_.reset();
+    }
+}
+
+XvfbDisplay::~XvfbDisplay()
+{
+    if (server_) {
+        launcher_->terminate(*server_);
+        launcher_->wait(*server_);
+    }
+}
+
+std::optional<int> XvfbDisplay::run(const std::vector<std::string>& argv, const std::string& folder,
+                                    const std::vector<std::pair<std::string, std::string>>& environment,
+                                    int timeoutMs)
+{
+    ::setenv("DISPLAY", name_.c_str(), 1);
+    for (const auto& [key, value] : environment)
+        ::setenv(key.c_str(), value.c_str(), 1);
+    const auto child = launcher_->spawn(argv, folder);
+    ::unsetenv("DISPLAY");
+    for (const auto& [key, value] : environment)
+        ::unsetenv(key.c_str());
+    if (!child)
+        return std::nullopt;
+    if (!waitUntil(timeoutMs, [&] { return !launcher_->isRunning(*child); })) {
+        launcher_->terminate(*child);
+        launcher_->wait(*child);
+        return std::nullopt;
+    }
+    return launcher_->wait(*child);
+}
+
+} // namespace testsupport
