@@ -1,19 +1,68 @@
-/** @file The client's entry point: starts the core services in their fixed order and ends through the exit list. */
+/** @file The client's entry point: guards, start-up in its fixed order, the main loop and the exit sequence. */
+#include "client/core/app.h"
+#include "client/core/config_files.h"
+#include "client/core/config_store.h"
+#include "client/core/display_mode.h"
 #include "client/core/file_manager.h"
 #include "client/core/hw_profile.h"
 #include "client/core/kz_report.h"
+#include "client/core/main_loop.h"
+#include "client/core/main_window.h"
 #include "client/core/memory_manager.h"
 #include "client/core/monochrome_monitor.h"
-
+#include "client/core/player_files.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_window.h"
+#include "client/gumps/framework/mouse_manager.h"
+#include "client/media/media_managers.h"
 #include "platform/exit/exit.h"
+#include "platform/instance/named_instance.h"
+#include "platform/message_box/message_box.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_message_box.h"
+#include "platform/sdl/sdl_window.h"
 
-// Each service is started and its shutdown registered at once, so the exit list stops the
-// services in exactly the reverse order of their start. The client reads no arguments.
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+/** Set by the last exit-list entry: the data cache and the music player then do nothing. */
+bool g_shuttingDown = false;
+/** The named instance that tells a second client this one runs; held for the life of the process. */
+std::unique_ptr<platform::NamedInstance> g_instance;
+
+/** Step 42: window resizing is forbidden on the two smallest screens. */
+void applyResizePermission(const platform::DesktopInfo& desktop)
+{
+    if (desktop.width == 640 && desktop.height == 480)
+        AllowWindowResize = 0;
+    int width = 0;
+    int height = 0;
+    if (std::sscanf(GamePlayWindowSize, "%dx%d", &width, &height) == 2 && desktop.width == 800 &&
+        desktop.height == 600 && width == 800 && height == 600)
+        AllowWindowResize = 0;
+}
+
+} // namespace
+
+// Each manager is started and its shutdown registered at once, so the exit list stops them in
+// exactly the reverse order. The client reads no arguments.
 int main()
 {
+    static platform::SdlMessageBoxSink boxes;
+    platform::setMessageBoxSink(&boxes);
+    static platform::SdlWindow window;
+
     KZReport::start();
     platform::atExit(KZReport::stop);
     KZReport::message("reached winmain!\n");
+
+    // Another client's window: tell the user and leave quietly.
+    if (platform::NamedInstance::exists(kMainWindowTitle)) {
+        platform::showMessageBox("", "Another copy of KZ is already running!", platform::BoxIcon::Information);
+        platform::exit(0);
+    }
 
     MemoryManager::start();
     platform::atExit(MemoryManager::shutdown);
@@ -24,8 +73,86 @@ int main()
     FileManager::startup();
     platform::atExit(FileManager::shutdown);
 
+    MouseManager::startup();
+    platform::atExit(MouseManager::shutdown);
+
     CVersionManager::startup();
     platform::atExit(CVersionManager::shutdown);
 
-    platform::exit(0);
+    CGumpManager::startup();
+    platform::atExit(CGumpManager::shutdown);
+
+    KZReport::message("CWinApp::startup(): begin.\n");
+    DisplaySwitchInProgress = 0;
+
+    CApp::startup();
+    platform::atExit(CApp::shutdown);
+
+    MusicManager::CMusicManager();
+    platform::atExit(MusicManager::shutdown);
+    SoundManager::CSoundManager();
+    platform::atExit(SoundManager::shutdown);
+
+    // The guards that come after start-up end the process at once, without the exit list.
+    bool alreadyRunning = false;
+    g_instance = platform::NamedInstance::create("KzClientApp", &alreadyRunning);
+    if (alreadyRunning) {
+        g_instance.reset();
+        platform::showMessageBox("ERROR", "Another instance of KZ is already running.");
+        platform::exitProcess(1);
+    }
+    if (platform::NamedInstance::exists("KzPatchApp")) {
+        platform::showMessageBox("ERROR", "An instance of KZ Patch is already running.");
+        platform::exitProcess(1);
+    }
+    const platform::DesktopInfo desktop = window.desktop();
+    if (desktop.bitsPerPixel < 16) {
+        platform::showMessageBox("Error: Color Mode",
+                                 "ERROR: Tavorn Vevovo requires that Windows be in 16-bit color mode in order to "
+                                 "run.\n\nPlease go to the Windows Display Settings in the Control Panel and change "
+                                 "the color setting before attempting to run KZ.");
+        platform::exitProcess(1);
+    }
+
+    window.setWaitCursor(true);
+    platform::atExit([] { g_instance.reset(); });
+    platform::atExit(KillMouseTimer);
+
+    LoadFilterLists();
+    applyResizePermission(desktop);
+    MouseManager::LoadCursors();
+
+    if (!CreateMainWindow(window))
+        KZReport::fatal("WinMain: the main window could not be created.\n");
+    if (SystemCursorShown != 0) {
+        window.showSystemCursor(false);
+        SystemCursorShown = 0;
+    }
+    MouseManager::EnableSoftwareCursor(1);
+    SoundManager::InitDirectSound();
+
+    if (ShowIntroAnim != 0 || ClientFirstLaunch != 0) {
+        PlayIntroMovie();
+        if (ClientFirstLaunch != 0)
+            saveConfigDirective(FindConfigDirective("ClientFirstLaunch"), "no");
+    }
+
+    window.setWaitCursor(false);
+    g_pInputWindow = new CInputWindow();
+
+    CheckMenuItem(IDM_OBSCENITY_FILTER, ObscenityFilter != 0);
+    CheckMenuItem(IDM_MUSIC, Music != 0);
+    CheckMenuItem(IDM_SOUND, Sound != 0);
+    MusicManager::PlaySong(8, 1, 0);
+    platform::atExit([] { g_shuttingDown = true; });
+    KZReport::print("WinMain: just before main program loop.\n");
+
+    const int code = RunMainLoop(window, *platform::current().clock, MainLoopHooks{});
+
+    KillMouseTimer();
+    delete g_pInputWindow;
+    g_pInputWindow = nullptr;
+    ReleaseMainWindow();
+    KZReport::message("WinMain: main program loop ended with code %d.\n", code);
+    platform::exit(code);
 }

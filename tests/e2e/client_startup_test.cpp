@@ -1,4 +1,4 @@
-/** @file The client program started on a sample install: the core services start, log and stop. */
+/** @file The client program started on a sample install: it starts, opens its window, runs its loop, closes and refuses a second copy. */
 #include "tools/sample_install/sample_install.h"
 
 #include "platform/process/process.h"
@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -40,25 +42,47 @@ private:
 struct ClientRun {
     int exitCode = -1;
     std::string log;
+    std::string errors; // what the client wrote to stderr (message boxes without a screen)
 };
 
-/** Starts the client in the install folder with the layout's key store and runtime folder. */
-ClientRun runClient(const sampleinstall::Layout& layout)
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+/**
+ * Starts the client in the install folder with the layout's key store and runtime folder, its
+ * stderr caught in errorFile. With closeWhenRunning, waits until the client's report log says its
+ * main loop runs, then asks it to close (as closing the window does) and waits for its end.
+ */
+ClientRun runClient(const sampleinstall::Layout& layout, bool closeWhenRunning = false,
+                    const std::string& logName = "KZReport0.log", const std::string& errorFile = "stderr.txt")
 {
     ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
     ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
     platform::PosixProcessLauncher launcher;
-    const auto id = launcher.spawn({KZ_CLIENT_BINARY}, layout.install.string());
+    const auto id = launcher.spawn({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", KZ_CLIENT_BINARY, errorFile},
+                                   layout.install.string());
     EXPECT_TRUE(id.has_value());
     ClientRun run;
     if (!id)
         return run;
-    run.exitCode = launcher.wait(*id).value_or(-1);
-    const auto logPath = layout.install / "KZReport0.log";
-    if (std::filesystem::exists(logPath)) {
-        std::ifstream in(logPath, std::ios::binary);
-        run.log.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const auto logPath = layout.install / logName;
+    if (closeWhenRunning) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (launcher.isRunning(*id) &&
+               readFile(logPath).find("WinMain: just before main program loop.") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        launcher.terminate(*id);
     }
+    run.exitCode = launcher.wait(*id).value_or(-1);
+    if (std::filesystem::exists(logPath))
+        run.log = readFile(logPath);
+    run.errors = readFile(layout.install / errorFile);
     return run;
 }
 
@@ -69,9 +93,9 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
     std::string error;
     ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
 
-    const ClientRun run = runClient(layout);
+    const ClientRun run = runClient(layout, true);
 
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
     ASSERT_TRUE(std::filesystem::exists(layout.install / "KZReport0.log"));
     // Start-up lines in their order, then the shutdowns in the reverse order.
     const char* const expected[] = {
@@ -81,6 +105,10 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         "FileManager::setCDPath: CDPath not set",
         "FileManager::startup: search paths are:",
         "CVersionManager::startup: begin.",
+        "CWinApp::startup(): begin.",
+        "WinMain: just before main program loop.",
+        "WinMain: main program loop ended with code 0.",
+        "CApp::shutdown: begin.",
         "FileManager::shutdown: stopped.",
         "MemoryManager::stopped.",
         "KZReport: stopping...",
@@ -109,6 +137,37 @@ TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)
               std::string::npos)
         << run.log;
     EXPECT_EQ(run.log.find("CVersionManager::startup"), std::string::npos) << run.log;
+}
+
+TEST(ClientStartup, ASecondCopyIsRefusedWhileTheFirstRuns)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+
+    ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
+    ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+    platform::PosixProcessLauncher launcher;
+    const auto first = launcher.spawn({KZ_CLIENT_BINARY}, layout.install.string());
+    ASSERT_TRUE(first.has_value());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (launcher.isRunning(*first) &&
+           readFile(layout.install / "KZReport0.log").find("WinMain: just before main program loop.") ==
+               std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(launcher.isRunning(*first));
+
+    const ClientRun second = runClient(layout, false, "KZReport1.log", "second-stderr.txt");
+
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_NE(second.errors.find("Another copy of KZ is already running!"), std::string::npos) << second.errors;
+    EXPECT_EQ(second.log.find("MemoryManager::started"), std::string::npos) << second.log;
+    launcher.terminate(*first);
+    EXPECT_EQ(launcher.wait(*first).value_or(-1), 0);
 }
 
 } // namespace
