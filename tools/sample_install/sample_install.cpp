@@ -1,6 +1,8 @@
 /** @file The sample install writer's file groups. */
 #include "tools/sample_install/sample_install.h"
 
+#include "tools/sample_install/write_data_files.h"
+
 #include "platform/keystore/key_store.h"
 
 #include <system_error>
@@ -52,7 +54,7 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
-    return writeInstallFolders(layout, error) && writeKeyStore(layout, error);
+    return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error);
 }
 
 } // namespace sampleinstall
