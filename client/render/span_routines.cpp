@@ -1,6 +1,8 @@
 /** @file The span routines and the process-wide state they read (hue table, span hue, blend table, layout). */
 #include "client/render/span_routines.h"
 
+#include "client/data/hue_manager.h"
+
 #include <array>
 #include <cstring>
 
@@ -65,6 +67,10 @@ int32_t spanHue() { return g_span.hue; }
 
 const uint16_t* spanHueRamp(int32_t hueIndex)
 {
+    if (g_span.hueWords == nullptr) {
+        if (hueIndex < 0 || hueIndex >= kHueCount) return nullptr;
+        return HueManager::Entry(hueIndex).colors.data();
+    }
     if (hueIndex < 0 || hueIndex >= g_span.hueEntries) return nullptr;
     return g_span.hueWords + static_cast<size_t>(hueIndex) * kHueEntryWords;
 }

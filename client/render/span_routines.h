@@ -24,8 +24,9 @@ struct SpanPixelLayout {
 };
 
 /**
- * The hue table: `entries` hues of kHueEntryWords host-order words each, starting at `words`
- * (not owned; must stay valid while installed). Null or 0 entries means no table: every hue draws unhued.
+ * Replaces the hue table with `entries` hues of kHueEntryWords host-order words each, starting
+ * at `words` (not owned; must stay valid while installed). Null goes back to the table of
+ * HueManager, which the routines read when nothing else is installed.
  */
 void setSpanHueTable(const uint16_t* words, int32_t entries);
 /** The current span hue, a 0-based index into the hue table. */
@@ -44,7 +45,7 @@ const SpanPixelLayout& spanPixelLayout();
 /** The 15-bit colour that the censored-blood routine scales; 0x03E0 by default. */
 void setCensoredBloodColor(uint16_t color);
 uint16_t censoredBloodColor();
-/** Restores every setting above to its start-up value (no hue table, hue 0, default blend and layout). */
+/** Restores every setting above to its start-up value (HueManager's table, hue 0, default blend and layout). */
 void resetSpanState();
 
 /** Blend of two pixels through the current blend table, channel by channel. */
