@@ -269,7 +269,7 @@ const uint8_t* CDHDCache::GetRecord(int32_t fileId, int32_t n)
     if (info.recordSize <= 0) return nullptr;
     const uint32_t recordSize = static_cast<uint32_t>(info.recordSize);
 
-    if (kzdata::dataSettings().useVerData) {
+    if (!g_patches.empty() && kzdata::dataSettings().useVerData) {
         if (const kzdata::VerdataNode* node = g_patches.find(fileId, n)) {
             if (node->length == 0 || g_verdataBase == nullptr) return nullptr;
             if (node->length < recordSize) {

@@ -43,6 +43,7 @@ public:
      */
     int32_t load(const uint8_t* data, size_t size);
 
+    bool empty() const { return nodes_.empty(); }
     /** The patch of a data file's entry, or null. */
     const VerdataNode* find(int32_t fileId, int32_t entry) const;
 
