@@ -15,14 +15,15 @@ std::vector<HueEntry> g_hues(kHueCount);
 
 // Until the configuration store owns them, the settings point at values of their own.
 std::array<int32_t, kColorSettingCount> g_settingValues{};
+std::array<int32_t, kColorSettingCount> g_settingHues{0, 89, 63, 946, 946, 144, 34};
 std::array<ColorSetting, kColorSettingCount> g_settings = {{
-    {&g_settingValues[0], 0},
-    {&g_settingValues[1], 89},
-    {&g_settingValues[2], 63},
-    {&g_settingValues[3], 946},
-    {&g_settingValues[4], 946},
-    {&g_settingValues[5], 144},
-    {&g_settingValues[6], 34},
+    {&g_settingValues[0], &g_settingHues[0]},
+    {&g_settingValues[1], &g_settingHues[1]},
+    {&g_settingValues[2], &g_settingHues[2]},
+    {&g_settingValues[3], &g_settingHues[3]},
+    {&g_settingValues[4], &g_settingHues[4]},
+    {&g_settingValues[5], &g_settingHues[5]},
+    {&g_settingValues[6], &g_settingHues[6]},
 }};
 
 void readEntry(HueEntry& e, const uint8_t* p)
@@ -126,11 +127,11 @@ std::array<ColorSetting, kColorSettingCount>& HueManager::ColorSettings()
 void HueManager::ResolveColorSettings()
 {
     for (ColorSetting& s : g_settings) {
-        if (s.source == nullptr || *s.source == 0) continue;
+        if (s.source == nullptr || s.hue == nullptr || *s.source == 0) continue;
         if (*s.source < 0)
-            s.hue = -*s.source;
+            *s.hue = -*s.source;
         else
-            s.hue = FindNearestHue(static_cast<uint16_t>(*s.source));
+            *s.hue = FindNearestHue(static_cast<uint16_t>(*s.source));
         *s.source = 0;
     }
 }

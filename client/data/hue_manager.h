@@ -21,7 +21,7 @@ struct HueEntry {
 inline constexpr int32_t kColorSettingCount = 7;
 struct ColorSetting {
     int32_t* source; // the configuration value; cleared once resolved
-    int32_t hue;     // the hue in use; starts at the default
+    int32_t* hue;    // the hue in use; starts at the default
 };
 
 class HueManager {
@@ -40,7 +40,10 @@ public:
     static const HueEntry* GetHue(int32_t hue);
     static const HueEntry& Entry(int32_t index);
 
-    /** The seven colour settings and their hues (defaults 0, 89, 63, 946, 946, 144, 34). */
+    /**
+     * The seven colour settings and their hues (defaults 0, 89, 63, 946, 946, 144, 34). They
+     * point at values of their own until BindDataConfiguration points them at the configuration.
+     */
     static std::array<ColorSetting, kColorSettingCount>& ColorSettings();
     static void ResolveColorSettings();
 };

@@ -66,10 +66,10 @@ TEST(HueManager, NearestHueAndColourSettings)
     *settings[1].source = -5;
     *settings[2].source = 0x7C00;
     HueManager::ResolveColorSettings();
-    EXPECT_EQ(settings[0].hue, 0);
-    EXPECT_EQ(settings[1].hue, 5);
-    EXPECT_EQ(settings[2].hue, 5);
-    EXPECT_EQ(settings[3].hue, 946);
+    EXPECT_EQ(*settings[0].hue, 0);
+    EXPECT_EQ(*settings[1].hue, 5);
+    EXPECT_EQ(*settings[2].hue, 5);
+    EXPECT_EQ(*settings[3].hue, 946);
     EXPECT_EQ(*settings[1].source, 0);
     EXPECT_EQ(*settings[2].source, 0);
 }
