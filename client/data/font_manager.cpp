@@ -273,6 +273,7 @@ void FontManager::unloadFonts()
 
 void FontManager::setShadedFonts(bool on) { g_shadedFonts = on; }
 void FontManager::setUse565(bool on) { g_use565 = on; }
+bool FontManager::use565() { return g_use565; }
 bool FontManager::missingFontShown() { return g_missingFontShown; }
 void FontManager::resetMissingFontNotice() { g_missingFontShown = false; }
 

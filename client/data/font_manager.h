@@ -72,6 +72,7 @@ public:
     /** The configuration switches that change how glyphs are written. */
     static void setShadedFonts(bool on);
     static void setUse565(bool on);
+    static bool use565();
 
     static int32_t IsFontLoaded(int32_t font);
     static int32_t HasGlyph(int32_t font, int32_t character);

@@ -1,0 +1,264 @@
+/** @file Tests of the Unicode fonts: glyph checks, advances, styles, the line-break rule, wrapping and drawing. */
+#include "client/data/unicode_font.h"
+
+#include "tests/support/unicode_font_builder.h"
+
+#include "platform/message_box/message_box.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using testsupport::inkBlock;
+
+constexpr char16_t kIdeograph1 = 0x4E00;
+constexpr char16_t kIdeograph2 = 0x4E01;
+constexpr char16_t kIdeograph3 = 0x4E02;
+constexpr char16_t kOpenBracket = 0x300C;
+constexpr char16_t kFullStop = 0x3002;
+
+class UnicodeText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::map<char16_t, testsupport::UnicodeGlyphSpec> glyphs;
+        for (char16_t c = u'a'; c <= u'z'; ++c) glyphs[c] = inkBlock(3, 2);  // advance 4
+        for (char16_t c : {kIdeograph1, kIdeograph2, kIdeograph3, kOpenBracket, kFullStop}) glyphs[c] = inkBlock(6, 2);  // advance 7
+        glyphs[u'|'] = inkBlock(1, 10);
+        glyphs[u'x'] = {1, 3, {"#.#", ".#."}};
+        glyphs[u'Z'] = inkBlock(0, 2);   // zero width: absent
+        glyphs[u'Y'] = inkBlock(2, 2);   // made damaged below
+        font0_ = testsupport::buildUnicodeFont(glyphs);
+        // 'Y' gets a negative height; 'W' points past the end; 'V' has rows running past the end.
+        font0_[testsupport::glyphOffset(font0_, u'Y') + 3] = 0xFE;
+        testsupport::setGlyphOffset(font0_, u'W', static_cast<uint32_t>(font0_.size() + 10));
+        const uint32_t tail = static_cast<uint32_t>(font0_.size());
+        font0_.insert(font0_.end(), {0, 0, 16, 100, 0xFF});
+        testsupport::setGlyphOffset(font0_, u'V', tail);
+        font1_ = testsupport::buildUnicodeFont({{u'a', inkBlock(5, 2)}});
+        unloadUnicodeFonts();
+        setUnicodeFontData(0, font0_.data(), font0_.size());
+        setUnicodeFontData(1, font1_.data(), font1_.size());
+        pixels_.assign(static_cast<size_t>(kPitch * kHeight), kBackground);
+    }
+    void TearDown() override { unloadUnicodeFonts(); }
+
+    PixelSurface surface() { return PixelSurface{pixels_.data(), kPitch, kWidth, kHeight}; }
+    uint16_t at(int x, int y) const { return pixels_[static_cast<size_t>(y * kPitch + x)]; }
+    int count(uint16_t v) const { return static_cast<int>(std::count(pixels_.begin(), pixels_.end(), v)); }
+    void clear() { std::fill(pixels_.begin(), pixels_.end(), kBackground); }
+
+    static constexpr int kWidth = 24;
+    static constexpr int kHeight = 20;
+    static constexpr int kPitch = 28;
+    static constexpr uint16_t kBackground = 0;
+    const BlitRect all_{0, 0, kWidth, kHeight};
+    std::vector<uint8_t> font0_;
+    std::vector<uint8_t> font1_;
+    std::vector<uint16_t> pixels_;
+};
+
+TEST_F(UnicodeText, DamagedOrEmptyGlyphsAreAbsent)
+{
+    struct Case {
+        char16_t c;
+        bool present;
+        int32_t advance;
+    };
+    for (const Case& c : std::vector<Case>{{u'a', true, 4}, {u'x', true, 5}, {u' ', true, 8}, {u'Z', false, 0}, {u'Y', false, 0},
+                                          {u'W', false, 0}, {u'V', false, 0}, {u'Q', false, 0}}) {
+        SCOPED_TRACE(static_cast<int>(c.c));
+        EXPECT_EQ(UnicodeHasGlyph(c.c), c.present);
+        EXPECT_EQ(UnicodeGetCharWidth(c.c), c.advance);
+    }
+    // A file too short for its own offset table has glyphs only where the table is whole.
+    const std::vector<uint8_t> cut(font0_.begin(), font0_.begin() + 4 * 'b');
+    setUnicodeFontData(0, cut.data(), cut.size());
+    EXPECT_FALSE(UnicodeHasGlyph(u'a'));
+    EXPECT_FALSE(UnicodeHasGlyph(kIdeograph1));
+}
+
+TEST_F(UnicodeText, AdvanceFollowsSpacingAndStyle)
+{
+    EXPECT_EQ(UnicodeGetStringWidth(u"ab x"), 4 + 4 + 8 + 5);
+    UnicodeSetCompactSpacing(true);
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 3);
+    UnicodeSetCompactSpacing(false);
+    UnicodeSetStyle(0x10 | 0x8);  // bold and italic, font 1
+    EXPECT_EQ(UnicodeGetFont(), 1);
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 5 + 1 + 1 + 1);
+    UnicodeRestoreStyle();
+    EXPECT_EQ(UnicodeGetFont(), 0);
+    EXPECT_EQ(UnicodeGetStringWidthN(2, u"abc"), 8);
+    EXPECT_EQ(UnicodeGetStringWidthN(-1, u"abc"), 0);
+    EXPECT_EQ(UnicodeGetCharIndexAtX(u"abc", 9), 2);
+    EXPECT_EQ(UnicodeGetCharIndexAtX(u"abc", 4), 0);
+    EXPECT_EQ(UnicodeGetWordWidth(u"ab cd"), 8);
+    EXPECT_EQ(UnicodeGetWordWidth(u"\u4E00\u4E01"), 7);
+
+    platform::RecordingMessageBoxSink sink;
+    platform::ScopedMessageBoxSink scoped(sink);
+    UnicodeSetSpaceWidth(25);
+    EXPECT_EQ(sink.count(), 1u);
+    EXPECT_EQ(UnicodeGetSpaceWidth(), 25);
+    UnicodeSetSpaceWidth(8);
+    EXPECT_EQ(sink.count(), 1u);
+}
+
+TEST_F(UnicodeText, StylePicksTheFontAndFallsBackToFontZero)
+{
+    struct Case {
+        uint32_t style;
+        int32_t font;
+    };
+    for (const Case& c : std::vector<Case>{{0, 1}, {0x2, 0}, {0x4, 0}, {0x100, 0}, {0x10, 1}}) {
+        UnicodeSetStyle(c.style);
+        EXPECT_EQ(UnicodeGetFont(), c.font) << c.style;  // font 2 is not mapped here
+        UnicodeRestoreStyle();
+    }
+    UnicodeSetFont(2);
+    EXPECT_EQ(UnicodeGetFont(), 0);
+    UnicodeSetStyle(0x20);
+    EXPECT_TRUE(UnicodeStyleIsUnderlined());
+    EXPECT_FALSE(UnicodeStyleIsBold());
+}
+
+TEST(UnicodeLineBreak, CjkRuleTable)
+{
+    struct Case {
+        char16_t previous, next;
+        bool allowed;
+    };
+    const std::vector<Case> cases = {
+        {u'a', u'b', false},       {u'a', u' ', false},         {0, u'a', false},
+        {kIdeograph1, kIdeograph2, true}, {u'a', kIdeograph1, true}, {kIdeograph1, u'a', true},
+        {kIdeograph1, 0, true},    {kOpenBracket, kIdeograph1, false}, {u'(', kIdeograph1, false},
+        {kIdeograph1, kFullStop, false}, {kIdeograph1, u',', false}, {kIdeograph1, 0x309C, false},
+        {kIdeograph1, 0xFF63, false}, {kIdeograph1, 0xFF66, true}, {0xAC00, 0xD7A3, true}, {0xF900, u'a', true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UnicodeCanBreakBetween(c.previous, c.next), c.allowed) << std::hex << static_cast<int>(c.previous) << " " << static_cast<int>(c.next);
+}
+
+TEST_F(UnicodeText, WrapFollowsTheLineEndRule)
+{
+    struct Case {
+        std::string name;
+        std::u16string text;
+        int32_t width, n, x, y;
+    };
+    const std::vector<Case> cases = {
+        {"one character wider than the width is one line", u"a", 2, 1, 4, 0},
+        {"a first character too wide keeps the rest on its line", u"ab", 2, 2, 8, 0},
+        {"newline ends the line though more fits", u"ab\ncd", 100, 3, 0, 18},
+        {"the newline is not measured", u"ab\ncd", 100, 2, 8, 0},
+        {"Latin breaks at a space after index 1", u"ab cd ef", 20, 4, 4, 18},
+        {"third Latin line", u"ab cd ef", 20, 6, 0, 36},
+        {"space at index 1 is no break point", u"a bc", 10, 2, 0, 18},
+        {"Latin without spaces breaks before the overflow", u"abcdef", 10, 2, 0, 18},
+        {"CJK breaks between characters", u"\u4E00\u4E01\u4E02", 15, 2, 0, 18},
+        {"no break after an opening bracket", u"\u4E00\u300C\u4E01", 15, 1, 0, 18},
+        {"no break before a closing full stop", u"\u4E00\u4E01\u3002", 15, 2, 7, 18},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int32_t x = -1, y = -1;
+        UnicodeGetStringWrapEndXY(c.n, c.text.c_str(), c.width, &x, &y);
+        EXPECT_EQ(x, c.x);
+        EXPECT_EQ(y, c.y);
+    }
+    int32_t widest = 0, height = 0, third = 5;
+    UnicodeCalcInfoWrap(u"ab cd ef", 20, &widest, &height, &third);
+    EXPECT_EQ(widest, 8);
+    EXPECT_EQ(height, 54);
+    EXPECT_EQ(third, 0);
+    EXPECT_EQ(UnicodeGetWrapIndexAtXY(u"ab cd ef", 20, 4, 18), 4);
+    UnicodeCalcInfo(nullptr, &widest, &height, &third);
+    EXPECT_EQ(widest, 0);
+    EXPECT_EQ(height, 18);
+}
+
+TEST_F(UnicodeText, GlyphsDrawWithOffsetsAndStyles)
+{
+    UnicodeDrawString(surface(), u"x", 2, 1, 0x7FFF, all_);
+    // 'x' sits 1 right and 3 down of the pen; ink "#.#" / ".#.".
+    EXPECT_EQ(at(3, 4), 0x7FFF);
+    EXPECT_EQ(at(4, 4), kBackground);
+    EXPECT_EQ(at(5, 4), 0x7FFF);
+    EXPECT_EQ(at(4, 5), 0x7FFF);
+    EXPECT_EQ(count(0x7FFF), 3);
+
+    clear();
+    UnicodeSetStyle(0x8 | 0x4);  // italic, font 0
+    UnicodeDrawString(surface(), u"|", 0, 0, 0x1111, all_);
+    UnicodeRestoreStyle();
+    EXPECT_EQ(at(4, 0), 0x1111);  // top row of ten shifts 4
+    EXPECT_EQ(at(0, 9), 0x1111);  // bottom row not at all
+
+    clear();
+    UnicodeSetStyle(0x10 | 0x4 | 0x20);  // bold, underlined
+    UnicodeDrawString(surface(), u"a ", 0, 0, 0x2222, all_);
+    UnicodeRestoreStyle();
+    EXPECT_EQ(at(3, 0), 0x2222);  // the bold pixel right of the last column
+    EXPECT_EQ(count(0x2222), 8 + 5 + 8);  // 2 rows of 4, underline under 'a' (5) and the space (8)
+    EXPECT_EQ(at(12, 14), 0x2222);
+
+    clear();
+    UnicodeSetCompactSpacing(true);
+    UnicodeDrawString(surface(), u"a", 0, 0, 0x7FFF, all_);
+    UnicodeSetCompactSpacing(false);
+    EXPECT_EQ(at(0, 0), 0x3FFF & 0x3DEF);
+    EXPECT_EQ(at(1, 0), 0x7FFF);
+}
+
+TEST_F(UnicodeText, DrawingClipsToTheClipAndTheSurface)
+{
+    UnicodeSetStyle(0x10 | 0x4);  // bold: the extra pixel must be clipped too
+    UnicodeDrawString(surface(), u"aaaaaaa", 0, kHeight - 1, 0x0F0F, BlitRect{-10, -10, 100, 100});
+    UnicodeDrawString(surface(), u"aa", -3, -1, 0x0F0F, all_);
+    UnicodeRestoreStyle();
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = kWidth; x < kPitch; ++x) EXPECT_EQ(at(x, y), kBackground) << x << "," << y;
+    EXPECT_EQ(at(kWidth - 1, kHeight - 1), 0x0F0F);
+    EXPECT_EQ(at(0, 0), 0x0F0F);
+    clear();
+    UnicodeDrawString(surface(), u"aaa", 0, 0, 0x0F0F, BlitRect{2, 0, 6, 1});
+    EXPECT_EQ(count(0x0F0F), 3);  // columns 2, 4, 5 of the first row
+}
+
+TEST_F(UnicodeText, HighlightColourCodesAndWrappedDraws)
+{
+    UnicodeDrawStringHighlighted(surface(), u"abc", 0, 0, 0x1000, all_, 0x2000, 1, 1);
+    EXPECT_EQ(at(0, 0), 0x1000);
+    EXPECT_EQ(at(4, 0), 0x2000);
+    EXPECT_EQ(at(8, 0), 0x1000);
+
+    clear();
+    setUnicodeColorCodes(true);
+    UnicodeDrawString(surface(), u"a^Lb", 0, 0, 0x1000, all_);
+    setUnicodeColorCodes(false);
+    EXPECT_EQ(at(0, 0), 0x1000);
+    EXPECT_EQ(at(4, 0), 0x7FE0);  // 'b' straight after 'a': the code takes no room
+    clear();
+    UnicodeDrawString(surface(), u"a^Lb", 0, 0, 0x1000, all_);
+    // Codes off: both characters are drawn, but this font has no glyph for either, so only
+    // the colour tells: 'b' keeps the caller's colour.
+    EXPECT_EQ(at(4, 0), 0x1000);
+    EXPECT_EQ(count(0x1000), 12);
+
+    clear();
+    EXPECT_EQ(UnicodeDrawStringWrapped(surface(), 20, u"ab cd", 0, 0, 0x3000, all_, true), 36);
+    // Centred: each 8-wide line starts at (20 - 8) / 2 = 6; the second line 18 below.
+    EXPECT_EQ(at(5, 0), kBackground);
+    EXPECT_EQ(at(6, 0), 0x3000);
+    EXPECT_EQ(at(6, 18), 0x3000);
+    clear();
+    UnicodeDrawStringWrappedHighlighted(surface(), 20, u"ab cd", 0, 0, 0x3000, all_, false, 0x4000, 3, 3);
+    EXPECT_EQ(at(0, 18), 0x4000);  // 'c' is index 3, on the second line
+    EXPECT_EQ(at(4, 18), 0x3000);
+}
+
+} // namespace
