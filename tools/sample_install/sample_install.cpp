@@ -2,6 +2,7 @@
 #include "tools/sample_install/sample_install.h"
 
 #include "tools/sample_install/write_data_files.h"
+#include "tools/sample_install/write_fonts.h"
 
 #include "platform/keystore/key_store.h"
 
@@ -54,7 +55,8 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
-    return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error);
+    return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
+           && writeFonts(layout, error);
 }
 
 } // namespace sampleinstall
