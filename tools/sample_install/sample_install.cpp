@@ -3,6 +3,7 @@
 
 #include "tools/sample_install/write_data_files.h"
 #include "tools/sample_install/write_fonts.h"
+#include "tools/sample_install/write_language.h"
 
 #include "platform/keystore/key_store.h"
 
@@ -56,7 +57,7 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
     return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
-           && writeFonts(layout, error);
+           && writeFonts(layout, error) && writeLanguage(layout, error);
 }
 
 } // namespace sampleinstall
