@@ -50,7 +50,7 @@ std::unique_ptr<TcpSocket> makeTcpSocket();
 /**
  * An in-memory socket for tests: connect answers from a script, send records every byte, and
  * receive hands out scripted chunks one per call (a chunk larger than the buffer is handed out
- * in pieces). Touches nothing outside.
+ * in slices). Touches nothing outside.
  */
 class FakeTcpSocket final : public TcpSocket {
 public:

@@ -208,7 +208,7 @@ TEST_F(TranslationLinkTest, RepliesAreCutFromTheStreamWhateverTheReceives)
     const Bytes replyA = FakeTranslationHelper::encodeReply(static_cast<uint32_t>(a), u"one");
     const Bytes replyB = FakeTranslationHelper::encodeReply(static_cast<uint32_t>(b), u"two");
     const Bytes unknown = FakeTranslationHelper::encodeReply(999, u"nobody");
-    // An unasked reply, then A cut in three pieces (one of them inside a character), then B twice in one piece.
+    // An unasked reply, then A cut in three slices (one of them inside a character), then B twice in one slice.
     Bytes stream = unknown;
     stream.insert(stream.end(), replyA.begin(), replyA.end());
     Bytes tail = replyB;

@@ -95,7 +95,7 @@ TEST(TcpSocketTest, PeerCloseAndRefusedConnectionsAreReportedNotSignalled)
     EXPECT_FALSE(refused->isOpen());
 }
 
-TEST(TcpSocketTest, FakeFollowsItsScriptAndHandsOutChunksInPieces)
+TEST(TcpSocketTest, FakeFollowsItsScriptAndHandsOutChunksInSlices)
 {
     platform::FakeTcpSocket fake;
     fake.scriptConnect({NetStatus::WouldBlock, NetStatus::Error, NetStatus::Ok});
