@@ -298,8 +298,6 @@ bool LanguageSection::loadFromMemory(const unsigned char* data, size_t size, con
 {
     Iff iff(data, size);
     iff.setFileName(fileName);
-    if (!iff.isForm(kData))
-        return false;
     Reader reader(*this, iff, size);
     reader.read();
     loaded_ = true;

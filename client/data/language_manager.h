@@ -65,7 +65,7 @@ public:
     const std::vector<KeyRecord>& keyRecords() const { return keys_; }
     bool hasKeyTable() const { return hasKeys_; }
 
-    /** Reads a whole section file already in memory; false when the file is not a section at all. */
+    /** Reads a whole section file already in memory (fatal when it is damaged); true once read. */
     bool loadFromMemory(const unsigned char* data, size_t size, const char* fileName);
 
 private:

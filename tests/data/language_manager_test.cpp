@@ -259,6 +259,7 @@ TEST_F(LanguageManagerTest, DamagedSectionsEndTheProgramWithTheirReason)
         {"INFO string without end", file({iff::chunk("INFO", Bytes(longCode.begin(), longCode.end()))}),
          "At end of CHUNK. Not enough data ?"},
         {"not LANG", iff::form("DATA", {iff::form("XXXX", {})}), "Cannot enter FORM 'LANG'"},
+        {"not an IFF file", Bytes{'h', 'e', 'l', 'l', 'o'}, "Cannot enter FORM 'DATA'"},
     };
     LanguageManager::startup();
     for (const Case& c : cases) {
