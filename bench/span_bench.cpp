@@ -1,6 +1,6 @@
 /** @file Throughput of every span routine and of the run-encoded art blit over an 800 x 600 surface, beside memcpy. */
-// bench-links: client_render
-#include "client/render/art_blit.h"
+// bench-links: client_data
+#include "client/data/art_blit.h"
 
 #include <benchmark/benchmark.h>
 

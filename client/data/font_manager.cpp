@@ -4,7 +4,7 @@
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/core/memory_manager.h"
-#include "client/render/span_routines.h"
+#include "client/data/span_routines.h"
 
 #include "platform/message_box/message_box.h"
 

@@ -1,7 +1,7 @@
 /** @file The 8-bit bitmap fonts of fonts.mul: loading, measuring, word wrap, drawing, and four small surface primitives. */
 #pragma once
 
-#include "client/render/art_blit.h"
+#include "client/data/art_blit.h"
 
 #include <array>
 #include <cstddef>

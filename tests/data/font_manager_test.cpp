@@ -1,7 +1,7 @@
 /** @file Tests of the 8-bit bitmap fonts: loading, measuring, wrapping, drawing with hues and shading, and the surface primitives. */
 #include "client/data/font_manager.h"
 
-#include "client/render/span_routines.h"
+#include "client/data/span_routines.h"
 #include "tests/support/font_builder.h"
 
 #include "platform/message_box/message_box.h"

@@ -1,5 +1,5 @@
 /** @file Reading run-encoded art records into checked, host-order images. */
-#include "client/render/art_image.h"
+#include "client/data/art_image.h"
 
 #include <algorithm>
 

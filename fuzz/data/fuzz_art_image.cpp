@@ -1,5 +1,5 @@
 /** @file Fuzz target: any bytes read as a run-encoded art record, then drawn at several places and probed pixel by pixel. */
-#include "client/render/art_blit.h"
+#include "client/data/art_blit.h"
 
 #include <cstddef>
 #include <cstdint>

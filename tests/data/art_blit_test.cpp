@@ -1,5 +1,5 @@
 /** @file Checks of the art record reader, GetArtPixel and the clipped art blits against a plain per-pixel reference. */
-#include "client/render/art_blit.h"
+#include "client/data/art_blit.h"
 
 #include "tests/support/art_builder.h"
 

@@ -1,5 +1,5 @@
 /** @file The span routines and the process-wide state they read (hue table, span hue, blend table, layout). */
-#include "client/render/span_routines.h"
+#include "client/data/span_routines.h"
 
 #include "client/data/hue_manager.h"
 

@@ -1,8 +1,8 @@
 /** @file The blit target and the two run-encoded art blits that hand each visible run piece to a span routine. */
 #pragma once
 
-#include "client/render/art_image.h"
-#include "client/render/span_routines.h"
+#include "client/data/art_image.h"
+#include "client/data/span_routines.h"
 
 #include <cstdint>
 

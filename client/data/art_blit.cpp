@@ -1,5 +1,5 @@
 /** @file The run-encoded art blits: clip once per run, then one span routine call per visible piece. */
-#include "client/render/art_blit.h"
+#include "client/data/art_blit.h"
 
 #include <algorithm>
 

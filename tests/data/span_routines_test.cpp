@@ -1,5 +1,5 @@
 /** @file Pixel-exact checks of every span routine on a table of single-pixel cases. */
-#include "client/render/span_routines.h"
+#include "client/data/span_routines.h"
 
 #include <gtest/gtest.h>
 
