@@ -45,14 +45,6 @@ void cleanEntry(HueEntry& e)
         if (c == 0 || c > 0x7FFF) c = 1;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 0;
-}
-
 } // namespace
 
 void HueManager::startup()
@@ -134,28 +126,4 @@ void HueManager::ResolveColorSettings()
             *s.hue = FindNearestHue(static_cast<uint16_t>(*s.source));
         *s.source = 0;
     }
-}
-
-int32_t ParseColorValue(const char* text)
-{
-    if (text == nullptr) return 0;
-    uint32_t red = 0, green = 0, blue = 0;
-    if (text[0] == '#') {
-        int digits[6] = {};
-        for (int i = 0, at = 1; i < 6; ++i) {
-            if (text[at] == 0) break;
-            digits[i] = hexDigit(text[at++]);
-        }
-        red = static_cast<uint32_t>(digits[0] * 16 + digits[1]);
-        green = static_cast<uint32_t>(digits[2] * 16 + digits[3]);
-        blue = static_cast<uint32_t>(digits[4] * 16 + digits[5]);
-    } else if (text[0] == '-') {
-        return static_cast<int32_t>(std::strtol(text, nullptr, 10));
-    } else {
-        const uint32_t value = static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
-        red = (value >> 16) & 0xFF;
-        green = (value >> 8) & 0xFF;
-        blue = value & 0xFF;
-    }
-    return static_cast<int32_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
 }

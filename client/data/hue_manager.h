@@ -1,6 +1,10 @@
 /** @file The hue table from hues.mul, its cleaning, colour-setting resolution, nearest hue and colour parsing. */
 #pragma once
 
+// ParseColorValue, the colour-setting parser of the hue settings, is shared with the
+// configuration reader and lives in the core.
+#include "client/core/config_color.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -48,5 +52,3 @@ public:
     static void ResolveColorSettings();
 };
 
-/** "#rrggbb", "-h" or a decimal 0xRRGGBB to a 5-5-5 colour; "-h" gives -h unchanged. */
-int32_t ParseColorValue(const char* text);
