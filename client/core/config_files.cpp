@@ -1,6 +1,7 @@
 /** @file kz.cfg and login.cfg: the directive table, the line tokenizer, the reader, the applier and the single-directive writers. */
 #include "client/core/config_files.h"
 
+#include "client/core/config_color.h"
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 const ConfigDirective ConfigDirectives[kNumConfigDirectives] = {
     {"CdRomDataPath", 0},
@@ -375,16 +377,23 @@ bool isPasswordDirective(int id)
     return id == CFG_RememberAcctPW || id == CFG_AcctPassword || id == CFG_NumPassTries;
 }
 
-/** The file a read or a save of kz.cfg goes to: the character's copy when it exists. */
-std::string chooseConfigFile(const char* mainName, bool allowCopy, bool& isCopy)
+/**
+ * Reads the file a read or a save of kz.cfg goes to: the character's copy when it opens, else
+ * the main file, both found through the file manager. file receives the name that was read.
+ */
+std::optional<std::string> readChosenConfigFile(const char* mainName, bool allowCopy, std::string& file, bool& isCopy)
 {
     isCopy = false;
     std::string copy;
-    if (allowCopy && BuildCharacterFilePath("kz.cfg", copy) && ConfigFileReadable(copy)) {
-        isCopy = true;
-        return copy;
+    if (allowCopy && BuildCharacterFilePath("kz.cfg", copy)) {
+        if (auto content = ReadConfigFile(copy, "r")) {
+            isCopy = true;
+            file = copy;
+            return content;
+        }
     }
-    return mainName;
+    file = mainName;
+    return ReadConfigFile(mainName, "r");
 }
 
 /** Calls fn(lineStart, lineEnd) for each line; lineEnd is past its LF. */
@@ -414,7 +423,8 @@ void saveDirective(int id, const char* value, bool allowCopy)
         return;
     }
     bool isCopy = false;
-    const std::string file = chooseConfigFile("kz.cfg", allowCopy, isCopy);
+    std::string file;
+    const auto content = readChosenConfigFile("kz.cfg", allowCopy, file, isCopy);
     const bool dropOnly = (isCopy || PasswordNoStore) && isPasswordDirective(id);
 
     // A value never spans lines: a line break in it would write a second directive.
@@ -422,7 +432,6 @@ void saveDirective(int id, const char* value, bool allowCopy)
     safeValue = safeValue.substr(0, safeValue.find_first_of("\r\n"));
     const std::string newLine = std::string(name) + "=" + safeValue + "\r\n";
 
-    const auto content = ReadConfigFileBytes(file);
     if (!content) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
 
     size_t foundStart = std::string::npos, foundEnd = 0;
@@ -538,35 +547,6 @@ bool ResolveConfigAddress(const char* text, uint32_t& address, uint16_t& port)
 
 void ResetAddressRotation() { addressRotation() = 0; }
 
-int32_t ParseConfigColor(const char* text)
-{
-    if (text == nullptr) return 0;
-    int r = 0, g = 0, b = 0;
-    if (text[0] == '#') {
-        auto hexAt = [&](int i) {
-            // Stop reading at the end of a short text; a missing digit counts as 0.
-            for (int k = 1; k <= i; ++k)
-                if (text[k] == '\0') return 0;
-            const char c = text[i];
-            if (c >= '0' && c <= '9') return c - '0';
-            if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-            if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-            return 0;
-        };
-        r = hexAt(1) * 16 + hexAt(2);
-        g = hexAt(3) * 16 + hexAt(4);
-        b = hexAt(5) * 16 + hexAt(6);
-    } else if (text[0] == '-') {
-        return std::atoi(text);
-    } else {
-        const uint32_t rgb = static_cast<uint32_t>(std::atoi(text));
-        r = static_cast<int>(rgb >> 16 & 0xFF);
-        g = static_cast<int>(rgb >> 8 & 0xFF);
-        b = static_cast<int>(rgb & 0xFF);
-    }
-    return (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
-}
-
 void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
 {
     if (value == nullptr) return;
@@ -574,7 +554,7 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     if (uint8_t* target = switchTarget(id)) { *target = isSwitchOn(value) ? 1 : 0; return; }
     if (int32_t* target = numberTarget(id)) { *target = std::atoi(value); return; }
     if (int32_t* target = colorTarget(id)) {
-        *target = ParseConfigColor(value);
+        *target = ParseColorValue(value);
         if (id == CFG_PopupHelpTextColor && hooks.liveSettingsChanged) hooks.liveSettingsChanged();
         return;
     }
@@ -682,7 +662,7 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     case CFG_HighlightColorInnocent: case CFG_HighlightColorFriend: case CFG_HighlightColorCanAttack:
     case CFG_HighlightColorCriminal: case CFG_HighlightColorEnemy: case CFG_HighlightColorMurderer: {
         const int notoriety = id - CFG_HighlightColorInnocent + kNotorietyInnocent;
-        HighlightColorTable[notoriety].color = ParseConfigColor(value);
+        HighlightColorTable[notoriety].color = ParseColorValue(value);
         HighlightColorTable[notoriety].flags |= 1;
         HighlightHueTable[notoriety] = std::atoi(value);
         break;
@@ -742,8 +722,8 @@ bool BuildCharacterFilePath(const char* file, std::string& out)
 bool ReadConfig(const char* fileName, bool perCharacterFlag)
 {
     bool isCopy = false;
-    const std::string file = chooseConfigFile(fileName, perCharacterFlag, isCopy);
-    const auto content = ReadConfigFileBytes(file);
+    std::string file;
+    const auto content = readChosenConfigFile(fileName, perCharacterFlag, file, isCopy);
     if (!content) {
         KZReport::error("File:%s, Function:CApp::readConfig: cannot open file ''.\n", __FILE__);
         return false;
@@ -774,8 +754,8 @@ void ResetConfigRunState(bool firstLoginRuleDone) { obscenityRuleDone() = firstL
 bool getKZCfgDirective(int id, char* buffer, size_t size)
 {
     bool isCopy = false;
-    const std::string file = chooseConfigFile("kz.cfg", true, isCopy);
-    const auto content = ReadConfigFileBytes(file);
+    std::string file;
+    const auto content = readChosenConfigFile("kz.cfg", true, file, isCopy);
     if (!content) return false;
     bool found = false;
     std::string key, value;

@@ -197,13 +197,6 @@ bool ResolveConfigAddress(const char* text, uint32_t& address, uint16_t& port);
 void ResetAddressRotation();
 
 /**
- * The colour setting parser: "#rrggbb" (a non-hex digit counts as 0), "-n" returns -n itself
- * (a hue number), other text is the decimal 0xRRGGBB; the result is the 15-bit colour
- * (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3).
- */
-int32_t ParseConfigColor(const char* text);
-
-/**
  * Applies one directive value to the configuration store. perCharacterFlag is the flag the
  * file is read with: LoginServer and BackupLoginServer are ignored under it (they belong to
  * login.cfg).
@@ -212,14 +205,14 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag);
 
 /**
  * Path of a file of the current character, "Desktop/<account>/<shard>/<character>/<file>",
- * relative to the configuration folder. Every component made from a name passes
+ * a name the file manager looks up on its search paths. Every component made from a name passes
  * SafePathComponent, so none can leave the Desktop tree. False (and no path) when the shard
  * name or the player name is empty.
  */
 bool BuildCharacterFilePath(const char* file, std::string& out);
 
 /**
- * Reads and applies one configuration file (relative to the configuration folder). With the
+ * Reads and applies one configuration file, found through the file manager. With the
  * per-character flag, the character's copy of kz.cfg is read instead when it exists; some ids
  * are never taken from such a copy (full screen, password and login directives, the
  * translation server). Reports an error when no file opens. Returns whether a file was read.
@@ -242,8 +235,9 @@ bool getKZCfgDirective(int id, char* buffer, size_t size);
  * Writes one directive: the first line of that directive is replaced by "Name=value" CR LF,
  * or the line is appended when there is none. Goes to the character's copy when it exists,
  * else to kz.cfg. In the copy, and while PasswordNoStore is set, RememberAcctPW, AcctPassword
- * and NumPassTries are only removed, never written. The file is replaced as a whole (a
- * temporary file renamed over it), so a failed write leaves the old file intact.
+ * and NumPassTries are only removed, never written. The file the read found is replaced as a
+ * whole, wherever it lies (a temporary file renamed over it), so a failed write leaves the
+ * old file intact; a missing kz.cfg is created in the install folder.
  */
 void saveConfigDirective(int id, const char* value);
 /** saveConfigDirective on kz.cfg alone. */

@@ -1,7 +1,8 @@
-/** @file Where the client's own files live, and whole-file reads and safe replacements of them. */
+/** @file The configuration and player-side files: found through the file manager, read whole, replaced safely. */
 #include "client/core/config_io.h"
 
 #include "client/core/file_manager.h"
+#include "client/core/kz_report.h"
 #include "platform/fs/path.h"
 
 #include <cstdint>
@@ -9,16 +10,41 @@
 
 namespace {
 
-std::string& folderOverride()
+std::string& pinnedFolder()
 {
     static std::string folder;
     return folder;
 }
 
-std::string folder()
+bool isPinned() { return !pinnedFolder().empty(); }
+
+std::string pinnedPath(std::string_view name) { return pinnedFolder() + platform::normalizeSeparators(name); }
+
+/** The folder part of a path with its separator, or "." for a bare name. */
+std::string folderOf(const std::string& path)
 {
-    if (!folderOverride().empty()) return folderOverride();
-    return FileManager::getHDPath();
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+/** Where the file of that name is written: see ReplaceConfigFileBytes. */
+std::optional<std::string> writeTarget(std::string_view name)
+{
+    if (isPinned()) return pinnedPath(name);
+    const std::string given = platform::normalizeSeparators(name);
+    const FileManager::OpenFileInfo known = FileManager::openFileInfo(given.c_str());
+    if (known.found) return std::string(known.actualName);
+    if (FILE* stream = FileManager::open(given.c_str(), "rb")) {
+        std::string path = FileManager::openFileInfo(given.c_str()).actualName;
+        FileManager::close(stream);
+        return path;
+    }
+    // A new file: where opening it for writing on the search paths would create it.
+    for (int i = 0; i < FileManager::numSearchPaths(); ++i) {
+        const std::string candidate = platform::normalizeSeparators(FileManager::searchPath(i)) + given;
+        if (platform::isDirectory(folderOf(candidate))) return candidate;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -27,44 +53,47 @@ void SetConfigFolder(std::string_view folder)
 {
     std::string f = platform::normalizeSeparators(folder);
     if (!f.empty() && f.back() != '/') f += '/';
-    folderOverride() = f;
+    pinnedFolder() = f;
 }
 
-std::string ConfigFilePath(std::string_view name)
+FILE* OpenConfigFile(std::string_view name, const char* mode)
 {
-    std::string base = platform::normalizeSeparators(folder());
-    if (!base.empty() && base.back() != '/') base += '/';
-    return base + platform::normalizeSeparators(name);
+    if (isPinned()) return platform::openFile(pinnedPath(name), mode);
+    const std::string given = platform::normalizeSeparators(name);
+    // The file manager reopens a name it has seen at the path it found it, and treats a failure
+    // there as a broken install. A configuration file the user removed is merely missing.
+    const FileManager::OpenFileInfo known = FileManager::openFileInfo(given.c_str());
+    if (known.found && !platform::fileExists(known.actualName)) {
+        KZReport::message("OpenConfigFile: '%s' is no longer at '%s'.\n", given.c_str(), known.actualName);
+        return nullptr;
+    }
+    return FileManager::open(given.c_str(), mode);
 }
 
-bool ConfigFileReadable(std::string_view name)
+void CloseConfigFile(FILE* stream)
 {
-    FILE* f = platform::openFile(ConfigFilePath(name), "rb");
-    if (f == nullptr) return false;
-    std::fclose(f);
-    return true;
+    if (stream == nullptr) return;
+    if (isPinned()) std::fclose(stream);
+    else FileManager::close(stream);
 }
 
-std::optional<std::string> ReadConfigFileBytes(std::string_view name)
+std::optional<std::string> ReadConfigFile(std::string_view name, const char* mode)
 {
-    auto bytes = platform::readWholeFile(ConfigFilePath(name));
-    if (!bytes) return std::nullopt;
-    return std::string(bytes->begin(), bytes->end());
+    FILE* stream = OpenConfigFile(name, mode);
+    if (stream == nullptr) return std::nullopt;
+    std::string path;
+    if (isPinned()) path = platform::resolveCase(pinnedPath(name)).value_or(pinnedPath(name));
+    else path = FileManager::openFileInfo(platform::normalizeSeparators(name).c_str()).actualName;
+    std::string bytes(static_cast<size_t>(platform::fileSize(path).value_or(0)), '\0');
+    if (!bytes.empty()) bytes.resize(FileManager::read(bytes.data(), 1, bytes.size(), stream));
+    CloseConfigFile(stream);
+    return bytes;
 }
 
 bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes)
 {
-    const std::string path = ConfigFilePath(name);
-    // Keep the letter case of an existing file so the rename replaces it instead of adding a twin.
-    const std::string target = platform::resolveCase(path).value_or(path);
+    const std::optional<std::string> target = writeTarget(name);
+    if (!target) return false;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    return platform::replaceFileAtomically(target, std::span<const uint8_t>(data, bytes.size()));
-}
-
-bool ConfigFileFolderExists(std::string_view name)
-{
-    const std::string path = ConfigFilePath(name);
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return true;
-    return platform::isDirectory(path.substr(0, slash + 1));
+    return platform::replaceFileAtomically(*target, std::span<const uint8_t>(data, bytes.size()));
 }

@@ -1,24 +1,42 @@
-/** @file Where the client's own files live, and whole-file reads and safe replacements of them. */
+/** @file The configuration and player-side files: found through the file manager, read whole, replaced safely. */
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The configuration files, the player-side lists and the Desktop tree live in one folder: the
-// install folder of the file manager unless another one was set (tests set a temporary one).
-// Replacing a file always goes through a temporary file renamed over the original, so a failed
-// or interrupted write leaves the old content whole.
+// kz.cfg, login.cfg, the player-side lists and the Desktop tree are found through the file
+// manager, so its search paths (install folder, CD folder, added search paths) apply: a name
+// is looked up on each of them in turn. A rewrite goes to the file the file manager last
+// opened under that name, i.e. the one the read found, wherever it lies. Replacing a file
+// always writes a temporary file in the same folder and renames it over the original, so a
+// failed or interrupted write leaves the old content whole.
+//
+// Names are relative ("Desktop/acct/shard/player/kz.cfg"); "\\" separators are accepted.
 
-/** Uses folder (with or without a trailing separator) instead of the install folder; empty resets. */
+/**
+ * Pins every name to one folder instead of the file manager's search paths; empty unpins.
+ * For programs and tests that run without an installed client (no install key to start the
+ * file manager from).
+ */
 void SetConfigFolder(std::string_view folder);
-/** Full path of a name relative to the configuration folder ("\\" separators are accepted). */
-std::string ConfigFilePath(std::string_view name);
-/** True when the file exists and can be read. */
-bool ConfigFileReadable(std::string_view name);
-/** The whole file, or nullopt when it cannot be read. */
-std::optional<std::string> ReadConfigFileBytes(std::string_view name);
-/** Replaces (or creates) the file with bytes; false leaves any old file untouched. */
+
+/**
+ * Reads a whole file found through the file manager with the given read mode ("r" or "rb").
+ * nullopt when it is found nowhere, or when the file the file manager had found for that name
+ * has since disappeared (that counts as missing, not as a broken install).
+ */
+std::optional<std::string> ReadConfigFile(std::string_view name, const char* mode);
+
+/** Opens a file for reading as ReadConfigFile finds it; null when missing. Give it back with CloseConfigFile. */
+FILE* OpenConfigFile(std::string_view name, const char* mode);
+void CloseConfigFile(FILE* stream);
+
+/**
+ * Replaces the file of that name with bytes. An existing file (the one the file manager opened
+ * under that name, also when it has disappeared since) is replaced where it lies; a new file
+ * is created on the first search path that holds its folder. False, with any old file left
+ * untouched, when the write fails or no search path holds the folder.
+ */
 bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes);
-/** True when the folder part of the name exists, i.e. the file could be created. */
-bool ConfigFileFolderExists(std::string_view name);

@@ -494,7 +494,7 @@ void ResetOptionsState()
 
 bool SaveConfigOptionsOldWay()
 {
-    const std::string old = ReadConfigFileBytes("kz.cfg").value_or(std::string());
+    const std::string old = ReadConfigFile("kz.cfg", "rb").value_or(std::string());
     KZReport::print("SaveConfigOptionsOldWay: strip any trailing empty lines.\n");
     if (ReplaceConfigFileBytes("kz.cfg", buildOptionFile(old, PasswordNoStore != 0))) return true;
     KZReport::error("SaveConfigOptionsOldWay: cannot write 'kz.cfg'; it keeps its old content.\n");
@@ -515,7 +515,7 @@ void SaveConfigOptions()
         KZReport::print("Servername or CApp::name no good, returning.\n");
         return;
     }
-    const auto old = ReadConfigFileBytes(copy);
+    const auto old = ReadConfigFile(copy, "r");
     if (!old) return;
     KZReport::print("SaveConfigOptions: strip any trailing empty lines.\n");
     if (!ReplaceConfigFileBytes(copy, buildOptionFile(*old, true)))

@@ -4,9 +4,9 @@
 #include "client/core/config_files.h"
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
+#include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/core/shared_functions.h"
-#include "platform/fs/path.h"
 
 #include <algorithm>
 #include <cstring>
@@ -64,7 +64,7 @@ uint32_t getU32(const std::string& in, size_t at)
 void loadObsceneWords()
 {
     ObsceneWordCount = 0;
-    FILE* file = platform::openFile(ConfigFilePath("kzbscene.lst"), "rb");
+    FILE* file = OpenConfigFile("kzbscene.lst", "rb");
     if (file == nullptr) return;
     while (!std::feof(file) && !std::ferror(file)) {
         const WideChar* line = ReadShiftedWideLine(file);
@@ -76,13 +76,13 @@ void loadObsceneWords()
         }
         WideStrCpyBounded(ObsceneWords[ObsceneWordCount++], kObsceneWordLength + 1, line);
     }
-    std::fclose(file);
+    CloseConfigFile(file);
 }
 
 void loadIgnoreList()
 {
     IgnoreListCount = 0;
-    const auto bytes = ReadConfigFileBytes("ignore.lst");
+    const auto bytes = ReadConfigFile("ignore.lst", "rb");
     if (!bytes) return;
     for (size_t at = 0; at + kIgnoreRecordSize <= bytes->size(); at += kIgnoreRecordSize) {
         if (IgnoreListCount >= kMaxIgnoreEntries) {
@@ -166,8 +166,8 @@ void LoadCharData()
     setCharDataDefaults();
     std::optional<std::string> bytes;
     std::string copy;
-    if (BuildCharacterFilePath("chardata.mul", copy)) bytes = ReadConfigFileBytes(copy);
-    if (!bytes) bytes = ReadConfigFileBytes("chardata.mul");
+    if (BuildCharacterFilePath("chardata.mul", copy)) bytes = ReadConfigFile(copy, "rb");
+    if (!bytes) bytes = ReadConfigFile("chardata.mul", "rb");
     if (!bytes) {
         KZReport::print("CApp::LoadCharData: cannot open file '%s'.\n", "chardata.mul");
         return;
@@ -188,9 +188,8 @@ void SaveCharData()
     for (uint16_t hue : CharDataSpeechHues) putU16(bytes, hue);
     for (uint16_t hue : CharDataEmoteHues) putU16(bytes, hue);
     std::string copy;
-    if (BuildCharacterFilePath("chardata.mul", copy) && ConfigFileFolderExists(copy) &&
-        ReplaceConfigFileBytes(copy, bytes))
-        return;
+    // The character's copy when its folder exists on a search path, else the shared file.
+    if (BuildCharacterFilePath("chardata.mul", copy) && ReplaceConfigFileBytes(copy, bytes)) return;
     if (!ReplaceConfigFileBytes("chardata.mul", bytes))
         KZReport::warning("CApp::SaveCharData: cannot open file '%s' with mode '%s'.\n", "chardata.mul", "wb");
 }
@@ -205,7 +204,7 @@ const WideChar* ReadShiftedWideLine(FILE* file)
     if (file == nullptr) return line;
     auto readUnit = [&](WideChar& unit) {
         uint8_t raw[2];
-        if (std::fread(raw, 1, 2, file) != 2) return false;
+        if (FileManager::read(raw, 1, 2, file) != 2) return false;
         unit = static_cast<WideChar>((raw[0] | raw[1] << 8) - kWordShift);
         return true;
     };
@@ -267,7 +266,7 @@ bool IsSerialIgnored(uint32_t serial)
 void LoadSpeechKeywords()
 {
     SpeechKeywords.clear();
-    const auto bytes = ReadConfigFileBytes("speech.mul");
+    const auto bytes = ReadConfigFile("speech.mul", "rb");
     if (!bytes) return;
     const std::string& b = *bytes;
     size_t at = 0;

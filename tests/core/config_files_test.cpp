@@ -1,6 +1,7 @@
 /** @file Tests of the kz.cfg and login.cfg reader, applier and single-directive writers. */
 #include "tests/core/config_test_fixture.h"
 
+#include "client/core/config_color.h"
 #include "platform/exit/exit.h"
 #include "platform/fs/path.h"
 #include "tests/support/config_fixtures.h"
@@ -109,12 +110,12 @@ TEST_F(ConfigTest, HostResolutionRotatesThroughTheAddresses)
 
 TEST(ConfigColors, ParsesHashDecimalAndHue)
 {
-    EXPECT_EQ(ParseConfigColor("#ffffff"), 0x7FFF);
-    EXPECT_EQ(ParseConfigColor("#F80000"), 0x7C00);
-    EXPECT_EQ(ParseConfigColor("#00zz08"), 0x0001);
-    EXPECT_EQ(ParseConfigColor("#ff"), 0x7C00);
-    EXPECT_EQ(ParseConfigColor("-34"), -34);
-    EXPECT_EQ(ParseConfigColor("16711680"), 0x7C00);  // 0xFF0000
+    EXPECT_EQ(ParseColorValue("#ffffff"), 0x7FFF);
+    EXPECT_EQ(ParseColorValue("#F80000"), 0x7C00);
+    EXPECT_EQ(ParseColorValue("#00zz08"), 0x0001);
+    EXPECT_EQ(ParseColorValue("#ff"), 0x7C00);
+    EXPECT_EQ(ParseColorValue("-34"), -34);
+    EXPECT_EQ(ParseColorValue("16711680"), 0x7C00);  // 0xFF0000
 }
 
 TEST_F(ConfigTest, AppliesEachValueKind)
@@ -416,6 +417,29 @@ TEST_F(ConfigTest, PasswordDirectivesAreOnlyRemovedWhereTheyMustNotBeStored)
     EXPECT_EQ(dir_.read(copy), "Sound=on\r\nSoundVol=7\r\n");
     saveConfigDirectiveMainFile(CFG_SoundVol, "8");
     EXPECT_EQ(dir_.read("kz.cfg"), "Sound=on\r\nSoundVol=8\r\n");
+}
+
+TEST_F(ConfigTest, FilesAreFoundOnTheSearchPathsAndRewrittenWhereTheyLie)
+{
+    const std::string cd = useCDFolder("cd");
+    const std::string extra = "FileManagerAddSearchPath=" + dir_.file("extra") + "/";
+    dir_.write(cd + "kz.cfg", configText({"SoundVol=7", extra}));
+    dir_.write("extra/login.cfg", configText({"LoginServer=127.0.0.1,2593"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(SoundVol, 7);
+    ASSERT_TRUE(ReadConfig("login.cfg", false));  // on the search path kz.cfg added
+    EXPECT_EQ(LoginServers.count, 1);
+
+    saveConfigDirective(CFG_SoundVol, "8");
+    EXPECT_EQ(dir_.read(cd + "kz.cfg"), configText({"SoundVol=8", extra}));
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("kz.cfg")));
+
+    // Removed while the client runs: it reads as missing, and a save puts it back where it was.
+    std::filesystem::remove(dir_.file(cd + "kz.cfg"));
+    EXPECT_FALSE(ReadConfig("kz.cfg", true));
+    saveConfigDirective(CFG_Sound, "off");
+    EXPECT_EQ(dir_.read(cd + "kz.cfg"), "Sound=off\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("kz.cfg")));
 }
 
 TEST_F(ConfigTest, FailedRewriteEndsTheClientAndLeavesTheFileWhole)

@@ -1,6 +1,7 @@
 /** @file Tests of chardata.mul, ignore.lst, kzbscene.lst, speech.mul, stored-password shifting and the character-name check. */
 #include "tests/core/config_test_fixture.h"
 
+#include "platform/fs/path.h"
 #include "tests/support/config_fixtures.h"
 
 #include <cstdio>
@@ -119,6 +120,30 @@ TEST_F(ConfigTest, SpeechKeywordsStopAtACutEntry)
     std::remove(dir_.file("speech.mul").c_str());
     LoadSpeechKeywords();
     EXPECT_TRUE(SpeechKeywords.empty());
+}
+
+TEST_F(ConfigTest, PlayerFilesOnTheCDFolderAreReadAndSavedThere)
+{
+    const std::string cd = useCDFolder("cd");
+    dir_.write(cd + "chardata.mul", testsupport::charDataBytes({1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}));
+    dir_.write(cd + "ignore.lst", testsupport::ignoreListBytes({{"Alice", 5}}));
+    dir_.write(cd + "kzbscene.lst", testsupport::obsceneListBytes({u"alpha"}));
+    dir_.write(cd + "speech.mul", testsupport::speechMulBytes({{1, "hail"}}));
+    LoadCharData();
+    LoadFilterLists();
+    LoadSpeechKeywords();
+    EXPECT_EQ(CurrentSpeechHue, 1);
+    EXPECT_EQ(IgnoreListCount, 1);
+    EXPECT_EQ(ObsceneWordCount, 1);
+    EXPECT_EQ(SpeechKeywords.size(), 1u);
+
+    CharDataSpeechHues[0] = 42;
+    SaveCharData();
+    IgnoreListCount = 0;
+    ASSERT_EQ(SaveFilterList(1), 1);
+    EXPECT_EQ(dir_.read(cd + "chardata.mul").substr(0, 2), std::string("\x2A\0", 2));
+    EXPECT_EQ(dir_.read(cd + "ignore.lst"), "");
+    EXPECT_EQ(platform::listDirectory(dir_.path().string()), std::vector<std::string>{"cd"});
 }
 
 TEST(StoredPasswords, ShiftMapsPrintableTextOneToOne)
