@@ -4,13 +4,24 @@
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
 #include "client/core/file_manager.h"
+#include "client/core/gump_services.h"
 #include "client/core/hw_profile.h"
+#include "client/core/input_services.h"
 #include "client/core/kz_report.h"
 #include "client/core/main_loop.h"
 #include "client/core/main_window.h"
+#include "client/core/media_services.h"
 #include "client/core/memory_manager.h"
 #include "client/core/monochrome_monitor.h"
+#include "client/core/mouse_services.h"
 #include "client/core/player_files.h"
+#include "client/data/anim_data.h"
+#include "client/data/cdhd_cache.h"
+#include "client/data/data_config.h"
+#include "client/data/def_tables.h"
+#include "client/data/font_manager.h"
+#include "client/data/hue_manager.h"
+#include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -67,31 +78,73 @@ int main()
     MemoryManager::start();
     platform::atExit(MemoryManager::shutdown);
 
+    // The remap tables are read before the file manager knows the install folder: the client
+    // runs in its install folder, so their names resolve there.
+    DefTables::Load();
+    platform::atExit(DefTables::Unload);
+
     MonochromeMonitor::startup();
     MonochromeMonitor::setMode(2);
 
     FileManager::startup();
     platform::atExit(FileManager::shutdown);
+    // The data readers find their folders from here on; the configured data settings follow
+    // once the configuration is read.
+    kzdata::BindDataConfiguration();
 
     MouseManager::startup();
-    platform::atExit(MouseManager::shutdown);
+    SetMouseServices(&MouseManager::services());
+    platform::atExit([] {
+        SetMouseServices(nullptr);
+        MouseManager::shutdown();
+    });
+
+    MapManager::startup();
+    MapManager::LoadDigestTable();
 
     CVersionManager::startup();
     platform::atExit(CVersionManager::shutdown);
 
+    HueManager::startup();
+
+    FontManager::startup();
+    platform::atExit(FontManager::shutdown);
+
     CGumpManager::startup();
-    platform::atExit(CGumpManager::shutdown);
+    SetGumpServices(&CGumpManager::services());
+    SetMacroServices(&CApp::macroServices());
+    platform::atExit([] {
+        SetMacroServices(nullptr);
+        SetGumpServices(nullptr);
+        CGumpManager::shutdown();
+    });
 
     KZReport::message("CWinApp::startup(): begin.\n");
     DisplaySwitchInProgress = 0;
 
+    CDHDCache::startup();
+    platform::atExit(CDHDCache::shutdown);
+
     CApp::startup();
     platform::atExit(CApp::shutdown);
+    kzdata::BindDataConfiguration();
 
     MusicManager::CMusicManager();
-    platform::atExit(MusicManager::shutdown);
+    SetMusicServices(&MusicManager::services());
+    platform::atExit([] {
+        SetMusicServices(nullptr);
+        MusicManager::shutdown();
+    });
     SoundManager::CSoundManager();
-    platform::atExit(SoundManager::shutdown);
+    SetSoundServices(&SoundManager::services());
+    SetMoviePlayer(&moviePlayerServices());
+    platform::atExit([] {
+        SetMoviePlayer(nullptr);
+        SetSoundServices(nullptr);
+        SoundManager::shutdown();
+    });
+
+    animCrap::LoadAnimData();
 
     // The guards that come after start-up end the process at once, without the exit list.
     bool alreadyRunning = false;
@@ -120,6 +173,8 @@ int main()
 
     LoadFilterLists();
     applyResizePermission(desktop);
+    CDHDCache::Init();
+    LoadVersionFile();
     MouseManager::LoadCursors();
 
     if (!CreateMainWindow(window))
@@ -139,17 +194,22 @@ int main()
 
     window.setWaitCursor(false);
     g_pInputWindow = new CInputWindow();
+    SetInputLineServices(g_pInputWindow);
 
     CheckMenuItem(IDM_OBSCENITY_FILTER, ObscenityFilter != 0);
     CheckMenuItem(IDM_MUSIC, Music != 0);
     CheckMenuItem(IDM_SOUND, Sound != 0);
     MusicManager::PlaySong(8, 1, 0);
-    platform::atExit([] { g_shuttingDown = true; });
+    platform::atExit([] {
+        g_shuttingDown = true;
+        CDHDCache::SetShutdownSequenceStarted(true);
+    });
     KZReport::print("WinMain: just before main program loop.\n");
 
     const int code = RunMainLoop(window, *platform::current().clock, MainLoopHooks{});
 
     KillMouseTimer();
+    SetInputLineServices(nullptr);
     delete g_pInputWindow;
     g_pInputWindow = nullptr;
     ReleaseMainWindow();

@@ -5,13 +5,13 @@
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
 #include "client/core/file_manager.h"
+#include "client/core/gump_services.h"
+#include "client/core/input_services.h"
 #include "client/core/kz_report.h"
 #include "client/core/main_window.h"
+#include "client/core/media_services.h"
+#include "client/core/mouse_services.h"
 #include "client/core/player_files.h"
-#include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/framework/input_window.h"
-#include "client/gumps/framework/mouse_manager.h"
-#include "client/media/media_managers.h"
 #include "platform/exit/exit.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
@@ -172,7 +172,7 @@ void startup()
     ReadConfig("kz.cfg", true);
     ReadConfig(LoginServerFile[0] != '\0' ? LoginServerFile : "login.cfg", false);
     LoadCharData();
-    LoadMacros();
+    macros().LoadMacros();
 
     WarModeBytes[0] = 0;
     WarModeBytes[1] = 0;
@@ -192,7 +192,7 @@ void shutdown()
     DeleteMouseTimerLock();
     g_speechQueue.clear();
     g_initialized = false;
-    FreeMacros();
+    macros().FreeMacros();
 }
 
 bool Initialized()
@@ -268,21 +268,21 @@ std::string SpeechQueuedNotice()
 void EnterTargetMode()
 {
     g_bTargetMode = true;
-    MouseManager::SetCursor(19);
+    mouseManager().SetCursor(19);
 }
 
 void CancelTargetMode()
 {
     g_bTargetMode = false;
-    MouseManager::SetCursor(17);
+    mouseManager().SetCursor(17);
 }
 
 void DispatchTypedKey(int code)
 {
-    CFocusedControl* focused = CGumpManager::FocusedControl();
+    CFocusedControl* focused = gumpManager().FocusedControl();
     if (code == 27) {
-        if (g_pInputWindow != nullptr && g_pInputWindow->PromptOpen()) {
-            g_pInputWindow->ReplyToPrompt(0, "");
+        if (inputLine().PromptOpen()) {
+            inputLine().ReplyToPrompt(0, "");
             return;
         }
         if (g_bTargetMode) {
@@ -300,8 +300,8 @@ void DispatchTypedKey(int code)
         return; // walking codes: the player walks once the world can move it
     if (focused != nullptr)
         focused->OnTypedChar(static_cast<uint16_t>(code));
-    else if (g_pInputWindow != nullptr)
-        g_pInputWindow->OnChar(static_cast<uint16_t>(code));
+    else
+        inputLine().OnChar(static_cast<uint16_t>(code));
 }
 
 void GameTick(int skipDraw)
@@ -326,8 +326,8 @@ void GameTick(int skipDraw)
                 }
             }
         }
-        MouseManager::Update();
-        CGumpManager::Update();
+        mouseManager().Update();
+        gumpManager().Update();
         if (secondPassed)
             run(TickHooks().expireOverheadMessages);
     }
@@ -339,19 +339,18 @@ void GameTick(int skipDraw)
     decaySpeechRate(tickClock().tickCount());
     releaseQueuedSpeech();
     run(TickHooks().stepAlongPath);
-    MusicManager::Update();
-    SoundManager::Update();
+    musicManager().Update();
+    soundManager().Update();
     run(TickHooks().updatePlayerWalk);
     run(TickHooks().updateMovement);
     run(TickHooks().weatherUpdate);
-    CApp::UpdateMacro();
-    if (MacroWaitCounter != 0)
-        --MacroWaitCounter;
+    macros().UpdateMacro();
+    macros().CountDownMacroWait();
     if (skipDraw == 0) {
         if (TickHooks().drawFrame)
             TickHooks().drawFrame();
         else
-            CGumpManager::DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);
+            gumpManager().DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);
     }
     CPacketSink* connection = g_mainConnection;
     if (g_bInGame || (connection != nullptr && connection->PastLoginPhase())) {
@@ -365,8 +364,8 @@ void GameTick(int skipDraw)
     } else {
         g_keepAliveTime = wall;
     }
-    if (!CGumpManager::DesktopQueueStopped())
-        CGumpManager::ProcessDesktopQueue();
+    if (!gumpManager().DesktopQueueStopped())
+        gumpManager().ProcessDesktopQueue();
 }
 
 CPacketSink* MainConnection()

@@ -4,10 +4,10 @@
 #include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
+#include "client/core/gump_services.h"
 #include "client/core/kz_report.h"
-#include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/framework/mouse_manager.h"
-#include "client/media/media_managers.h"
+#include "client/core/media_services.h"
+#include "client/core/mouse_services.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -156,7 +156,7 @@ bool CreateFullScreenSurfaces(bool inGame)
     SurfaceIs565 = layout == platform::PixelLayout::Rgb565 ? 1 : 0;
     PageFlipActive = PageFlip != 0 ? 1 : 0;
     RecreateBackBuffer();
-    CGumpManager::ResetDC();
+    gumpManager().ResetDC();
     return true;
 }
 
@@ -189,14 +189,14 @@ void PlayIntroMovie()
         return;
 
     IntroPlaying = 1;
-    MouseManager::EnableSoftwareCursor(0);
-    const bool music = MusicManager::IsEnabled();
-    MusicManager::Enable(0);
+    mouseManager().EnableSoftwareCursor(0);
+    const bool music = musicManager().IsEnabled();
+    musicManager().Enable(0);
     if (!wve.empty())
-        PlayMovie(wve);
+        moviePlayer().PlayMovie(wve);
     if (!mpg.empty())
         KZReport::message("PlayIntroMovie: no player for the MPEG intro %s, skipped.\n", mpg.c_str());
-    MouseManager::EnableSoftwareCursor(1);
+    mouseManager().EnableSoftwareCursor(1);
     IntroPlaying = 0;
-    MusicManager::Enable(music ? 1 : 0);
+    musicManager().Enable(music ? 1 : 0);
 }

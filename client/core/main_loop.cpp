@@ -4,8 +4,8 @@
 #include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/core/main_window.h"
-#include "client/gumps/framework/mouse_manager.h"
-#include "client/media/media_managers.h"
+#include "client/core/media_services.h"
+#include "client/core/mouse_services.h"
 
 PaceResult PaceGameTick(uint32_t now, uint32_t& tickBase, uint32_t interval, bool frameSkipping,
                         const std::function<void(int skipDraw)>& gameTick)
@@ -49,7 +49,7 @@ int RunMainLoop(platform::Window& window, platform::Clock& clock, const MainLoop
                 MainWndProc(commandMessage);
             }
             MainWndProc(message);
-            SoundManager::Update();
+            soundManager().Update();
             if (hooks.afterMessage)
                 hooks.afterMessage();
         }
@@ -57,9 +57,9 @@ int RunMainLoop(platform::Window& window, platform::Clock& clock, const MainLoop
             hooks.pollConnections();
         if (hooks.pollMessageSocket)
             hooks.pollMessageSocket();
-        SoundManager::Update();
+        soundManager().Update();
         const PaceResult ran = PaceGameTick(clock.tickCount(), tickBase, TickInterval, FrameSkipping != 0, tick);
-        if (ran.drawTicks == 0 && MouseManager::TakeCursorRedraw()) {
+        if (ran.drawTicks == 0 && mouseManager().TakeCursorRedraw()) {
             // The mouse timer moved the cursor; only this thread may present.
             PresentFrame();
             busy = true;

@@ -3,13 +3,14 @@
 
 #include "client/core/app.h"
 #include "client/core/config_store.h"
+#include "client/core/display_lock.h"
 #include "client/core/display_mode.h"
+#include "client/core/gump_services.h"
+#include "client/core/input_services.h"
 #include "client/core/kz_report.h"
+#include "client/core/media_services.h"
+#include "client/core/mouse_services.h"
 #include "client/core/options.h"
-#include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/framework/input_window.h"
-#include "client/gumps/framework/mouse_manager.h"
-#include "client/media/media_managers.h"
 #include "platform/exit/exit.h"
 #include "platform/instance/named_instance.h"
 #include "platform/message_box/message_box.h"
@@ -124,7 +125,7 @@ void onSize(int width, int height)
         ScreenHeight = screenHeight;
         RecreateBackBuffer();
     }
-    CGumpManager::ResetDC();
+    gumpManager().ResetDC();
 }
 
 uint32_t keyFlags(const platform::WindowMessage& message)
@@ -136,15 +137,15 @@ uint32_t keyFlags(const platform::WindowMessage& message)
 void onKeyDown(const platform::WindowMessage& message)
 {
     const uint32_t key = message.key;
-    CFocusedControl* focused = CGumpManager::FocusedControl();
+    CFocusedControl* focused = gumpManager().FocusedControl();
     if (focused != nullptr && focused->TakesRawKeys()) {
         focused->OnRawKey(key, keyFlags(message));
         return;
     }
-    for (const MacroKey& macro : MacroKeyList) {
+    for (const MacroKey& macro : macros().MacroKeys()) {
         if (macro.virtualKey == key && macro.ctrl == message.ctrl && macro.shift == message.shift &&
             macro.alt == message.alt) {
-            CApp::StartMacro(macro.macroIndex);
+            macros().StartMacro(macro.macroIndex);
             if (message.alt && g_window != nullptr)
                 g_window->dropNextChar();
             return;
@@ -155,8 +156,7 @@ void onKeyDown(const platform::WindowMessage& message)
             focused->OnTypedChar(static_cast<uint16_t>(0xE000 + key));
         return;
     }
-    if (g_pInputWindow != nullptr)
-        g_pInputWindow->OnKeyDown(key, keyFlags(message));
+    inputLine().OnKeyDown(key, keyFlags(message));
 }
 
 void sendMenuTextCommand()
@@ -185,7 +185,7 @@ void onCommand(uint32_t command)
     case IDM_OPTIONS:
     case IDM_OPTIONS_2:
         if (g_bInGame)
-            CGumpManager::OpenGump(nullptr, 5000, nullptr, 0);
+            gumpManager().OpenGump(nullptr, 5000, nullptr, 0);
         break;
     case IDM_FULLSCREEN:
     case IDM_FULLSCREEN_TOGGLE:
@@ -198,11 +198,11 @@ void onCommand(uint32_t command)
         break;
     case IDM_MUSIC:
         toggleSwitch(Music, command);
-        MusicManager::Enable(Music);
+        musicManager().Enable(Music);
         break;
     case IDM_SOUND:
         toggleSwitch(Sound, command);
-        SoundManager::Enable(Sound);
+        soundManager().Enable(Sound);
         break;
     case IDM_WARMODE:
         // War mode needs the player in the world and the war-mode request of the network.
@@ -213,13 +213,13 @@ void onCommand(uint32_t command)
         break;
     case IDM_RADAR:
         if (g_bInGame)
-            CGumpManager::OpenGump(nullptr, 5010, nullptr, 0);
+            gumpManager().OpenGump(nullptr, 5010, nullptr, 0);
         break;
     case IDM_OBSCENITY_FILTER:
         toggleSwitch(ObscenityFilter, command);
         break;
     case IDM_HELP_REQUEST:
-        SendHelpRequest();
+        gumpManager().SendHelpRequest();
         break;
     case IDM_FOOTSTEPS:
         Footsteps = Footsteps != 0 ? 0 : 1;
@@ -361,7 +361,7 @@ void MainWndProc(const platform::WindowMessage& message)
     case Kind::Destroy:
         if (DisplaySwitchInProgress != 0)
             break;
-        CGumpManager::SaveDesktop();
+        gumpManager().SaveDesktop();
         Quitting = 1;
         if (g_window != nullptr) {
             platform::WindowMessage quit = platform::WindowMessage::of(Kind::Quit);
@@ -375,7 +375,7 @@ void MainWndProc(const platform::WindowMessage& message)
     case Kind::Activate:
         WindowActive = message.active ? 1 : 0;
         if (message.active && g_bTargetMode)
-            MouseManager::SetCursor(17);
+            mouseManager().SetCursor(17);
         break;
     case Kind::Paint:
         // The system forgot what the window showed: show the last frame again.
@@ -398,21 +398,21 @@ void MainWndProc(const platform::WindowMessage& message)
         if (g_window != nullptr)
             g_window->captureMouse(true);
         if (message.kind == Kind::LButtonDown)
-            MouseManager::OnLButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+            mouseManager().OnLButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
         else
-            MouseManager::OnRButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+            mouseManager().OnRButtonDown(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
         break;
     case Kind::LButtonUp:
     case Kind::RButtonUp:
         if (g_window != nullptr)
             g_window->captureMouse(false);
         if (message.kind == Kind::LButtonUp)
-            MouseManager::OnLButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+            mouseManager().OnLButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
         else
-            MouseManager::OnRButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+            mouseManager().OnRButtonUp(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
         break;
     case Kind::MusicNotify:
-        MusicManager::PlayNextSong();
+        musicManager().PlayNextSong();
         break;
     case Kind::MouseMove:
     case Kind::Quit:
@@ -443,7 +443,7 @@ void SendFullScreenToggle()
 
 void EnterFullScreenMode()
 {
-    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    std::lock_guard<platform::RecursiveLock> display(DisplayLock());
     if (g_window == nullptr || FullScreenActive != 0)
         return;
     g_window->clientSize(RememberedWindowWidth, RememberedWindowHeight);
@@ -462,7 +462,7 @@ void EnterFullScreenMode()
 
 void EnterWindowedMode()
 {
-    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    std::lock_guard<platform::RecursiveLock> display(DisplayLock());
     if (g_window == nullptr)
         return;
     ReleaseFullScreenSurfaces();
@@ -480,13 +480,13 @@ void EnterWindowedMode()
 
 void PresentFrame()
 {
-    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    std::lock_guard<platform::RecursiveLock> display(DisplayLock());
     if (g_window == nullptr || !g_window->isOpen())
         return;
     const uint64_t total = static_cast<uint64_t>(ScreenWidth) * static_cast<uint64_t>(ScreenHeight);
     if (total == 0 || BackBuffer.size() != total)
         return;
-    MouseManager::PollCursor();
+    mouseManager().PollCursor();
     platform::FrameSurface surface;
     if (g_window->lockSurface(surface)) {
         const int64_t scroll = static_cast<int64_t>(ViewScrollY) * ScreenWidth + ViewScrollX;
@@ -502,7 +502,7 @@ void PresentFrame()
             copy(surface, size - first, BackBuffer.data(), 0, first);
         g_window->presentSurface();
     }
-    MouseManager::FlushCursor();
+    mouseManager().FlushCursor();
 }
 
 void PasteClipboardText()
@@ -510,7 +510,7 @@ void PasteClipboardText()
     if (g_window == nullptr)
         return;
     const std::vector<uint16_t> units = utf16Units(g_window->clipboardText());
-    CFocusedControl* focused = CGumpManager::FocusedControl();
+    CFocusedControl* focused = gumpManager().FocusedControl();
     size_t limit = 240;
     bool stopAtReturn = false;
     if (focused != nullptr && focused->IsSingleLine()) {
@@ -534,7 +534,7 @@ int OpenWebPage(const char* url)
         return 0;
     }
     if (StartProcess({"xdg-open", address}, "") < 0) {
-        CGumpManager::ShowMessageGump("Web browser not found!", nullptr, 1, 0, 0);
+        gumpManager().ShowMessageGump("Web browser not found!", nullptr, 1, 0, 0);
         return 0;
     }
     return 1;
@@ -551,7 +551,7 @@ int64_t StartProcess(const std::vector<std::string>& argv, const std::string& wo
 
 void RestoreNormalCursor(int kind)
 {
-    MouseManager::SetCursor(((kind >= 1 && kind <= 8) || (kind >= 31 && kind <= 38)) ? 0 : 17);
+    mouseManager().SetCursor(((kind >= 1 && kind <= 8) || (kind >= 31 && kind <= 38)) ? 0 : 17);
 }
 
 void ShowErrorBox(const char* text, const char* caption, bool exitFlag)
@@ -598,7 +598,7 @@ void StartMouseTimer(bool threaded)
 
 void KillMouseTimer()
 {
-    std::lock_guard<platform::RecursiveLock> display(MouseManager::DisplayLock());
+    std::lock_guard<platform::RecursiveLock> display(DisplayLock());
     if (g_mouseTimerId == 0)
         return;
     g_mouseTimerId = 0;
@@ -630,11 +630,11 @@ void MouseTimerCallback(uint32_t timerId, uint32_t user)
         window->pointerPosition(x, y);
         int storedX = 0;
         int storedY = 0;
-        MouseManager::GetPosition(storedX, storedY);
-        const bool cursorChanged = MouseManager::UpdateCursorShape();
+        mouseManager().GetPosition(storedX, storedY);
+        const bool cursorChanged = mouseManager().UpdateCursorShape();
         if (x != storedX || y != storedY || cursorChanged) {
-            MouseManager::OnMouseMove(x, y);
-            MouseManager::DrawCursor(1);
+            mouseManager().OnMouseMove(x, y);
+            mouseManager().DrawCursor(1);
         }
         g_mouseTimerReentry = false;
     }

@@ -1,14 +1,32 @@
-/** @file Music, sound and the movie player as the application core sees them. */
+/** @file Music, sound and the movie player: for now the least the application core asks of them. */
 #include "client/media/media_managers.h"
 
 #include "client/core/config_store.h"
 
 namespace {
+
 bool g_music = false;
 bool g_sound = false;
-int g_lastSong = -1;
-int g_advanced = 0;
-int g_soundUpdates = 0;
+
+class CoreMusicServices final : public MusicServices {
+public:
+    void Update() override { MusicManager::Update(); }
+    void Enable(int on) override { MusicManager::Enable(on); }
+    bool IsEnabled() const override { return MusicManager::IsEnabled(); }
+    void PlayNextSong() override { MusicManager::PlayNextSong(); }
+};
+
+class CoreSoundServices final : public SoundServices {
+public:
+    void Update() override { SoundManager::Update(); }
+    void Enable(int on) override { SoundManager::Enable(on); }
+};
+
+class CoreMoviePlayer final : public MoviePlayerServices {
+public:
+    void PlayMovie(const std::string& path) override { ::PlayMovie(path); }
+};
+
 } // namespace
 
 namespace MusicManager {
@@ -16,18 +34,10 @@ namespace MusicManager {
 void CMusicManager()
 {
     g_music = Music != 0;
-    g_lastSong = -1;
-    g_advanced = 0;
 }
 
 void shutdown() {}
-
-void PlaySong(int song, int, int)
-{
-    if (g_music)
-        g_lastSong = song;
-}
-
+void PlaySong(int, int, int) {}
 void Update() {}
 
 void Enable(int on)
@@ -40,19 +50,12 @@ bool IsEnabled()
     return g_music;
 }
 
-void PlayNextSong()
-{
-    ++g_advanced;
-}
+void PlayNextSong() {}
 
-int LastSong()
+MusicServices& services()
 {
-    return g_lastSong;
-}
-
-int SongsAdvanced()
-{
-    return g_advanced;
+    static CoreMusicServices services;
+    return services;
 }
 
 } // namespace MusicManager
@@ -62,16 +65,11 @@ namespace SoundManager {
 void CSoundManager()
 {
     g_sound = Sound != 0;
-    g_soundUpdates = 0;
 }
 
 void shutdown() {}
 void InitDirectSound() {}
-
-void Update()
-{
-    ++g_soundUpdates;
-}
+void Update() {}
 
 void Enable(int on)
 {
@@ -83,11 +81,18 @@ bool IsEnabled()
     return g_sound;
 }
 
-int Updates()
+SoundServices& services()
 {
-    return g_soundUpdates;
+    static CoreSoundServices services;
+    return services;
 }
 
 } // namespace SoundManager
 
 void PlayMovie(const std::string&) {}
+
+MoviePlayerServices& moviePlayerServices()
+{
+    static CoreMoviePlayer player;
+    return player;
+}

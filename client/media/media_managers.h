@@ -1,5 +1,7 @@
-/** @file Music, sound and the movie player as the application core sees them. */
+/** @file Music, sound and the movie player: for now the least the application core asks of them. */
 #pragma once
+
+#include "client/core/media_services.h"
 
 #include <string>
 
@@ -15,8 +17,8 @@ void Enable(int on);
 bool IsEnabled();
 /** The music device finished a song. */
 void PlayNextSong();
-int LastSong();
-int SongsAdvanced();
+/** The manager as the application core calls it; installed by the start-up. */
+MusicServices& services();
 } // namespace MusicManager
 
 namespace SoundManager {
@@ -27,8 +29,11 @@ void InitDirectSound();
 void Update();
 void Enable(int on);
 bool IsEnabled();
-int Updates();
+/** The manager as the application core calls it; installed by the start-up. */
+SoundServices& services();
 } // namespace SoundManager
 
 /** Plays a movie file; returns when it ends or the user stops it. */
 void PlayMovie(const std::string& path);
+/** The movie player as the application core calls it; installed by the start-up. */
+MoviePlayerServices& moviePlayerServices();

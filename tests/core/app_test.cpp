@@ -4,10 +4,9 @@
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
-#include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/framework/input_window.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
+#include "tests/core/service_fakes.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +36,6 @@ protected:
         platform_.clock().setTick(100000);
         platform_.clock().setWallTime(1000000);
         ResetGameTickState();
-        CGumpManager::resetCalls();
         TickHooks() = GameTickHooks{};
         TickHooks().drawFrame = [this] { ++draws_; };
         TickHooks().speak = [this](const std::string& text, int, int) { spoken_.push_back(text); };
@@ -58,6 +56,7 @@ protected:
     }
 
     platform::ScopedPlatform platform_;
+    testsupport::ScopedServiceFakes fakes_;
     RecordingSink sink_;
     int draws_ = 0;
     std::vector<std::string> spoken_;
@@ -66,21 +65,21 @@ protected:
 TEST_F(GameTickTest, InterfaceAndWorldPassesKeepTheirOwnIntervals)
 {
     tickAfter(80); // both passes
-    EXPECT_EQ(CGumpManager::calls().updates, 1);
+    EXPECT_EQ(fakes_.gumps.updates, 1);
     EXPECT_EQ(draws_, 1);
 
     tickAfter(40); // 40 ms after the world pass: interface only
-    EXPECT_EQ(CGumpManager::calls().updates, 2);
+    EXPECT_EQ(fakes_.gumps.updates, 2);
     EXPECT_EQ(draws_, 1);
 
     tickAfter(20); // 20 ms after the interface pass: nothing
-    EXPECT_EQ(CGumpManager::calls().updates, 2);
+    EXPECT_EQ(fakes_.gumps.updates, 2);
     EXPECT_EQ(draws_, 1);
 
     tickAfter(20, 1); // a world pass that does not draw still runs the rest of the pass
-    EXPECT_EQ(CGumpManager::calls().updates, 3);
+    EXPECT_EQ(fakes_.gumps.updates, 3);
     EXPECT_EQ(draws_, 1);
-    EXPECT_EQ(CGumpManager::calls().desktopQueueSteps, 2);
+    EXPECT_EQ(fakes_.gumps.desktopQueueSteps, 2);
     EXPECT_EQ(GameTickCount, 4u);
 }
 
@@ -181,6 +180,7 @@ TEST(AppHelpers, RandomBelowIsGuardedAndInRange)
 TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
 {
     platform::ScopedPlatform platform;
+    testsupport::ScopedServiceFakes services;
     testsupport::TempDir dir;
     const std::string install = dir.path().string() + "/";
     dir.write("client.exe", "");
@@ -200,9 +200,11 @@ TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
     EXPECT_EQ(TickInterval, 50u);
     EXPECT_EQ(SpamLimit, 12);
     EXPECT_EQ(std::string(BuildDataPath("music/intro.wve")), install + "music/intro.wve");
+    EXPECT_EQ(services.macros.loads, 1);
 
     CApp::shutdown();
     EXPECT_FALSE(CApp::Initialized());
+    EXPECT_EQ(services.macros.frees, 1);
     FileManager::shutdown();
     SetConfigFolder("");
 }

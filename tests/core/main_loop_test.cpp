@@ -5,11 +5,11 @@
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
 #include "client/core/main_window.h"
-#include "client/gumps/framework/gump_manager.h"
 #include "platform/clock/clock.h"
 #include "platform/platform.h"
 #include "platform/window/null_window.h"
 #include "platform/window/virtual_keys.h"
+#include "tests/core/service_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -53,11 +53,11 @@ protected:
     void SetUp() override
     {
         ResetConfigStore();
-        CGumpManager::resetCalls();
         ASSERT_TRUE(CreateMainWindow(window_));
     }
     void TearDown() override { ReleaseMainWindow(); }
 
+    testsupport::ScopedServiceFakes fakes_;
     platform::ScopedPlatform platform_;
     platform::NullWindow window_;
 };
@@ -78,7 +78,7 @@ TEST_F(MainLoopTest, TicksEvery50MsUntilTheWindowClosesThenSavesAndReturnsZero)
     ASSERT_EQ(tickTimes.size(), 4u);
     for (size_t i = 0; i < tickTimes.size(); ++i)
         EXPECT_EQ(tickTimes[i] - start, 50u * (i + 1)) << "tick " << i;
-    EXPECT_EQ(CGumpManager::calls().desktopSaves, 1);
+    EXPECT_EQ(fakes_.gumps.desktopSaves, 1);
     EXPECT_FALSE(window_.isOpen());
 }
 

@@ -5,13 +5,10 @@
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
-#include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/framework/input_window.h"
-#include "client/gumps/framework/mouse_manager.h"
-#include "client/media/media_managers.h"
 #include "platform/platform.h"
 #include "platform/window/null_window.h"
 #include "platform/window/virtual_keys.h"
+#include "tests/core/service_fakes.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -69,20 +66,13 @@ protected:
     void SetUp() override
     {
         ResetConfigStore();
-        CGumpManager::resetCalls();
-        CGumpManager::SetFocusedControl(nullptr);
-        MouseManager::startup();
-        MacroKeyList.clear();
         g_bInGame = false;
-        g_pInputWindow = &input_;
         window_.setDesktop({800, 600, 32});
         SetConfigFolder(dir_.path().string()); // full-screen switches save the options there
     }
     void TearDown() override
     {
         ReleaseMainWindow();
-        g_pInputWindow = nullptr;
-        CGumpManager::SetFocusedControl(nullptr);
         DeleteMouseTimerLock();
         FullScreenActive = 0;
         SetConfigFolder("");
@@ -103,10 +93,10 @@ protected:
         }
     }
 
+    testsupport::ScopedServiceFakes fakes_; // first made, last gone: the mouse timer may call it
     platform::ScopedPlatform platform_;
     testsupport::TempDir dir_;
     platform::NullWindow window_;
-    CInputWindow input_;
     bool quitSeen_ = false;
 };
 
@@ -165,7 +155,7 @@ TEST_F(MainWindowTest, CloseDestroysTheWindowSavesTheDesktopAndQuits)
     window_.postMessage(platform::WindowMessage::of(Kind::Close));
     pump();
     EXPECT_TRUE(quitSeen_);
-    EXPECT_EQ(CGumpManager::calls().desktopSaves, 1);
+    EXPECT_EQ(fakes_.gumps.desktopSaves, 1);
     EXPECT_EQ(Quitting, 1);
 }
 
@@ -177,14 +167,14 @@ TEST_F(MainWindowTest, DestroyDuringADisplaySwitchIsIgnored)
     DisplaySwitchInProgress = 0;
     pump();
     EXPECT_FALSE(quitSeen_);
-    EXPECT_EQ(CGumpManager::calls().desktopSaves, 0);
+    EXPECT_EQ(fakes_.gumps.desktopSaves, 0);
 }
 
 TEST_F(MainWindowTest, KeysGoToRawKeyControlsThenMacrosThenTheFocusedControlThenTheInputLine)
 {
     create();
     RecordingControl control;
-    MacroKeyList.push_back({'Q', false, true, false, 7}); // Alt+Q starts macro 7
+    fakes_.macros.keys.push_back({'Q', false, true, false, 7}); // Alt+Q starts macro 7
     pump();
 
     // A macro with Alt swallows the character the key produces.
@@ -192,11 +182,11 @@ TEST_F(MainWindowTest, KeysGoToRawKeyControlsThenMacrosThenTheFocusedControlThen
     window_.postMessage(character('q'));
     window_.postMessage(character('z'));
     pump();
-    EXPECT_EQ(CApp::LastStartedMacro(), 7);
-    EXPECT_EQ(input_.typed(), std::vector<uint16_t>{'z'});
+    EXPECT_EQ(fakes_.macros.lastStarted, 7);
+    EXPECT_EQ(fakes_.input.typed, std::vector<uint16_t>{'z'});
 
     // Navigation keys reach a focused control as 0xE000 + key; others are left to the characters.
-    CGumpManager::SetFocusedControl(&control);
+    fakes_.gumps.focused = &control;
     MainWndProc(keyDown(vk::Home));
     MainWndProc(keyDown(vk::Delete));
     MainWndProc(keyDown('A'));
@@ -213,13 +203,13 @@ TEST_F(MainWindowTest, TypedCharactersReachTheFocusedControlOrTheInputLine)
     create();
     for (uint16_t c : {uint16_t{'h'}, uint16_t{13}, uint16_t{8}})
         MainWndProc(character(c));
-    EXPECT_EQ(input_.typed(), (std::vector<uint16_t>{'h', 13, 8}));
+    EXPECT_EQ(fakes_.input.typed, (std::vector<uint16_t>{'h', 13, 8}));
 
     // Escape outside target mode acts as Tab: to a focused control only.
     MainWndProc(character(27));
-    EXPECT_EQ(input_.typed().size(), 3u);
+    EXPECT_EQ(fakes_.input.typed.size(), 3u);
     RecordingControl control;
-    CGumpManager::SetFocusedControl(&control);
+    fakes_.gumps.focused = &control;
     MainWndProc(character(27));
     EXPECT_EQ(control.typed, std::vector<uint16_t>{9});
 
@@ -227,7 +217,7 @@ TEST_F(MainWindowTest, TypedCharactersReachTheFocusedControlOrTheInputLine)
     EnterTargetMode();
     MainWndProc(character(27));
     EXPECT_FALSE(g_bTargetMode);
-    EXPECT_EQ(MouseManager::CurrentCursor(), 17);
+    EXPECT_EQ(fakes_.mouse.cursor(), 17);
 }
 
 TEST_F(MainWindowTest, PasteTypesAtMostTheLimitOfTheFocus)
@@ -238,11 +228,11 @@ TEST_F(MainWindowTest, PasteTypesAtMostTheLimitOfTheFocus)
     window_.setClipboard(text);
 
     PasteClipboardText();
-    EXPECT_EQ(input_.typed().size(), 240u);
+    EXPECT_EQ(fakes_.input.typed.size(), 240u);
 
     RecordingControl single;
     single.singleLine = true;
-    CGumpManager::SetFocusedControl(&single);
+    fakes_.gumps.focused = &single;
     PasteClipboardText();
     EXPECT_EQ(single.typed.size(), 80u);
     window_.setClipboard("ab\rcd");
@@ -252,7 +242,7 @@ TEST_F(MainWindowTest, PasteTypesAtMostTheLimitOfTheFocus)
 
     RecordingControl multi;
     multi.multiLine = true;
-    CGumpManager::SetFocusedControl(&multi);
+    fakes_.gumps.focused = &multi;
     window_.setClipboard(std::string(1200, 'b') );
     PasteClipboardText();
     EXPECT_EQ(multi.typed.size(), 1000u);
@@ -280,15 +270,15 @@ TEST_F(MainWindowTest, MenuCommandsToggleTheirSwitchesAndCloseTheWindow)
     }
     Music = 0;
     MainWndProc(command(IDM_MUSIC));
-    EXPECT_TRUE(MusicManager::IsEnabled());
+    EXPECT_TRUE(fakes_.music.IsEnabled());
     EXPECT_TRUE(MenuItemChecked(IDM_MUSIC));
 
     // Game-only commands do nothing before the game.
     MainWndProc(command(IDM_RADAR));
-    EXPECT_EQ(CGumpManager::calls().lastOpenedGump, 0);
+    EXPECT_EQ(fakes_.gumps.lastOpenedGump, 0);
     g_bInGame = true;
     MainWndProc(command(IDM_RADAR));
-    EXPECT_EQ(CGumpManager::calls().lastOpenedGump, 5010);
+    EXPECT_EQ(fakes_.gumps.lastOpenedGump, 5010);
 
     MainWndProc(command(IDM_EXIT));
     pump();
@@ -307,14 +297,14 @@ TEST_F(MainWindowTest, ButtonsCaptureTheMouseAndReachTheMouseManager)
     up.kind = Kind::LButtonUp;
     MainWndProc(up);
     EXPECT_FALSE(window_.captured());
-    const MouseManager::ButtonCounts counts = MouseManager::Buttons();
+    const testsupport::FakeMouseManager::Buttons counts = fakes_.mouse.buttons();
     EXPECT_EQ(counts.leftDown, 1);
     EXPECT_EQ(counts.leftUp, 1);
     EXPECT_EQ(counts.lastX, 12);
     EXPECT_EQ(counts.lastY, -3);
 
     MainWndProc(platform::WindowMessage::of(Kind::MusicNotify));
-    EXPECT_EQ(MusicManager::SongsAdvanced(), 1);
+    EXPECT_EQ(fakes_.music.songsAdvanced, 1);
 }
 
 TEST_F(MainWindowTest, SystemCursorShowsOnlyOutsideTheClientAreaOrWithoutFocus)
@@ -436,12 +426,13 @@ TEST_F(MainWindowTest, WebPagesOpenOnlyWebAndMailAddressesAsOneArgument)
         EXPECT_EQ(OpenWebPage(c.url), c.opens ? 1 : 0);
         const auto spawns = platform_.processes().spawns();
         ASSERT_EQ(spawns.size(), before + (c.opens ? 1 : 0));
-        if (c.opens)
+        if (c.opens) {
             EXPECT_EQ(spawns.back().argv, (std::vector<std::string>{"xdg-open", c.url}));
+        }
     }
     platform_.processes().setSpawnFails(true);
     EXPECT_EQ(OpenWebPage("https://example.org"), 0);
-    EXPECT_EQ(CGumpManager::calls().lastMessage, "Web browser not found!");
+    EXPECT_EQ(fakes_.gumps.lastMessage, "Web browser not found!");
 }
 
 TEST_F(MainWindowTest, MouseTimerMarksTheCursorWhenThePointerMovesAndSkipsWhileBusy)
@@ -456,7 +447,7 @@ TEST_F(MainWindowTest, MouseTimerMarksTheCursorWhenThePointerMovesAndSkipsWhileB
 
     StartMouseTimer(false); // an id without a thread: the test makes the timer's calls
     const uint32_t id = MouseTimerId();
-    (void)MouseManager::TakeCursorRedraw();
+    (void)fakes_.mouse.TakeCursorRedraw();
     struct Step {
         const char* name;
         uint32_t timerId;
@@ -478,11 +469,11 @@ TEST_F(MainWindowTest, MouseTimerMarksTheCursorWhenThePointerMovesAndSkipsWhileB
         MouseTimerCallback(s.timerId, 1);
         if (s.busy)
             UnlockMouseTimer();
-        EXPECT_EQ(MouseManager::TakeCursorRedraw(), s.redraw);
+        EXPECT_EQ(fakes_.mouse.TakeCursorRedraw(), s.redraw);
     }
     int x = 0;
     int y = 0;
-    MouseManager::GetPosition(x, y);
+    fakes_.mouse.GetPosition(x, y);
     EXPECT_EQ(x, 30);
     EXPECT_EQ(y, 41);
 }

@@ -104,11 +104,18 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         "FileManager::setHDPath: set HDPath to '",
         "FileManager::setCDPath: CDPath not set",
         "FileManager::startup: search paths are:",
+        "MapManager::startup: begin.",
         "CVersionManager::startup: begin.",
+        "HueManager::startup: begin.",
+        "FontManager::startup: started.",
         "CWinApp::startup(): begin.",
+        "CDHDCache::startup(): begin.",
+        "CDHDCache::Init(): CApp::hdConfig == MaxHD.",
         "WinMain: just before main program loop.",
         "WinMain: main program loop ended with code 0.",
         "CApp::shutdown: begin.",
+        "CDHDCache::shutdown: shutting down...",
+        "FontManager::shutdown: stopped.",
         "FileManager::shutdown: stopped.",
         "MemoryManager::stopped.",
         "KZReport: stopping...",
@@ -127,7 +134,9 @@ TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)
     testsupport::TempDir dir;
     const sampleinstall::Layout layout(dir.path());
     std::string error;
-    ASSERT_TRUE(sampleinstall::writeInstallFolders(layout, error)) << error; // no key store
+    // Installed with its data files, but without the key that names the install folder.
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+    std::filesystem::remove(layout.config / "registry.ini");
 
     const ClientRun run = runClient(layout);
 

@@ -1,12 +1,35 @@
-/** @file The gump manager as the application core sees it. */
+/** @file The gump manager: for now the least the application core asks of it. */
 #include "client/gumps/framework/gump_manager.h"
 
 #include "client/core/main_window.h"
+#include "client/gumps/framework/input_window.h"
 
 namespace {
 
-CGumpManager::Calls g_calls;
 CFocusedControl* g_focused = nullptr;
+
+class CoreGumpServices final : public GumpManagerServices {
+public:
+    void Update() override { CGumpManager::Update(); }
+    void DrawAllGumps(int left, int top, int right, int bottom, int lastPass) override
+    {
+        CGumpManager::DrawAllGumps(left, top, right, bottom, lastPass);
+    }
+    void ResetDC() override { CGumpManager::ResetDC(); }
+    void SaveDesktop() override { CGumpManager::SaveDesktop(); }
+    void ProcessDesktopQueue() override { CGumpManager::ProcessDesktopQueue(); }
+    bool DesktopQueueStopped() override { return CGumpManager::DesktopQueueStopped(); }
+    CGump* OpenGump(CObj* object, int gumpId, CGump* parent, int flag) override
+    {
+        return CGumpManager::OpenGump(object, gumpId, parent, flag);
+    }
+    CGump* ShowMessageGump(const char* text, CGump* owner, int okButton, int flag, int unicode) override
+    {
+        return CGumpManager::ShowMessageGump(text, owner, okButton, flag, unicode);
+    }
+    CFocusedControl* FocusedControl() override { return CGumpManager::FocusedControl(); }
+    void SendHelpRequest() override { ::SendHelpRequest(); }
+};
 
 } // namespace
 
@@ -20,46 +43,29 @@ void CGumpManager::shutdown()
     g_focused = nullptr;
 }
 
-void CGumpManager::Update()
-{
-    ++g_calls.updates;
-}
+void CGumpManager::Update() {}
 
 void CGumpManager::DrawAllGumps(int, int, int, int, int)
 {
-    ++g_calls.draws;
     PresentFrame();
 }
 
-void CGumpManager::ResetDC()
-{
-    ++g_calls.resetDCs;
-}
-
-void CGumpManager::SaveDesktop()
-{
-    ++g_calls.desktopSaves;
-}
-
-void CGumpManager::ProcessDesktopQueue()
-{
-    ++g_calls.desktopQueueSteps;
-}
+void CGumpManager::ResetDC() {}
+void CGumpManager::SaveDesktop() {}
+void CGumpManager::ProcessDesktopQueue() {}
 
 bool CGumpManager::DesktopQueueStopped()
 {
     return false;
 }
 
-CGump* CGumpManager::OpenGump(CObj*, int gumpId, CGump*, int)
+CGump* CGumpManager::OpenGump(CObj*, int, CGump*, int)
 {
-    g_calls.lastOpenedGump = gumpId;
     return nullptr;
 }
 
-CGump* CGumpManager::ShowMessageGump(const char* text, CGump*, int, int, int)
+CGump* CGumpManager::ShowMessageGump(const char*, CGump*, int, int, int)
 {
-    g_calls.lastMessage = text != nullptr ? text : "";
     return nullptr;
 }
 
@@ -73,12 +79,8 @@ void CGumpManager::SetFocusedControl(CFocusedControl* control)
     g_focused = control;
 }
 
-const CGumpManager::Calls& CGumpManager::calls()
+GumpManagerServices& CGumpManager::services()
 {
-    return g_calls;
-}
-
-void CGumpManager::resetCalls()
-{
-    g_calls = Calls{};
+    static CoreGumpServices services;
+    return services;
 }

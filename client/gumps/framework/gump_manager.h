@@ -1,27 +1,7 @@
-/** @file The gump manager as the application core sees it: ticks, drawing, desktop and the focused control. */
+/** @file The gump manager: for now the least the application core asks of it. */
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-class CObj;
-class CGump;
-
-/**
- * The text control that has the keyboard focus, as the window procedure and the paste see it:
- * its single- and multi-line questions, its typed-character slot and its raw-key slot.
- */
-class CFocusedControl {
-public:
-    virtual ~CFocusedControl() = default;
-    virtual bool IsSingleLine() const = 0;
-    virtual bool IsMultiLine() const = 0;
-    virtual void OnTypedChar(uint16_t character) = 0;
-    /** True when the control takes raw keys (a key-binding field). */
-    virtual bool TakesRawKeys() const = 0;
-    /** Stores a raw key for the control and tells its parent. */
-    virtual void OnRawKey(uint32_t virtualKey, uint32_t flags) = 0;
-};
+#include "client/core/gump_services.h"
 
 // Only what the application core calls until the gump framework brings the full manager.
 // Drawing presents the back buffer, since nothing else presents a frame.
@@ -45,16 +25,6 @@ public:
     static CFocusedControl* FocusedControl();
     static void SetFocusedControl(CFocusedControl* control);
 
-    /** What was asked of the manager, for the core's tests. */
-    struct Calls {
-        int updates = 0;
-        int draws = 0;
-        int resetDCs = 0;
-        int desktopSaves = 0;
-        int desktopQueueSteps = 0;
-        int lastOpenedGump = 0;
-        std::string lastMessage;
-    };
-    static const Calls& calls();
-    static void resetCalls();
+    /** The manager as the application core calls it; installed by the start-up. */
+    static GumpManagerServices& services();
 };

@@ -1,4 +1,4 @@
-/** @file The typed-input line, the macro keys and the help request as the application core sees them. */
+/** @file The typed-input line, the macro keys and the help request: for now the least the application core asks of them. */
 #include "client/gumps/framework/input_window.h"
 
 CInputWindow* g_pInputWindow = nullptr;
@@ -6,7 +6,21 @@ std::vector<MacroKey> MacroKeyList;
 int MacroWaitCounter = 0;
 
 namespace {
-int g_lastMacro = -1;
+
+class CoreMacroServices final : public MacroServices {
+public:
+    void LoadMacros() override { CApp::LoadMacros(); }
+    void FreeMacros() override { CApp::FreeMacros(); }
+    std::span<const MacroKey> MacroKeys() const override { return MacroKeyList; }
+    void StartMacro(int index) override { CApp::StartMacro(index); }
+    void UpdateMacro() override { CApp::UpdateMacro(); }
+    void CountDownMacroWait() override
+    {
+        if (MacroWaitCounter != 0)
+            --MacroWaitCounter;
+    }
+};
+
 } // namespace
 
 bool CInputWindow::OnKeyDown(uint32_t, uint32_t)
@@ -33,16 +47,13 @@ void FreeMacros()
     MacroKeyList.clear();
 }
 
-void StartMacro(int index)
-{
-    g_lastMacro = index;
-}
-
+void StartMacro(int) {}
 void UpdateMacro() {}
 
-int LastStartedMacro()
+MacroServices& macroServices()
 {
-    return g_lastMacro;
+    static CoreMacroServices services;
+    return services;
 }
 
 } // namespace CApp

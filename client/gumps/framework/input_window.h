@@ -1,21 +1,20 @@
-/** @file The typed-input line, the macro keys and the help request as the application core sees them. */
+/** @file The typed-input line, the macro keys and the help request: for now the least the application core asks of them. */
 #pragma once
+
+#include "client/core/input_services.h"
 
 #include <cstdint>
 #include <vector>
 
 /** The single typed-input line at the bottom of the game screen. */
-class CInputWindow {
+class CInputWindow final : public InputLineServices {
 public:
     /** True when the line took the key. */
-    bool OnKeyDown(uint32_t virtualKey, uint32_t flags);
-    void OnChar(uint16_t character);
-    void ReplyToPrompt(int send, const char* text);
+    bool OnKeyDown(uint32_t virtualKey, uint32_t flags) override;
+    void OnChar(uint16_t character) override;
+    void ReplyToPrompt(int send, const char* text) override;
     /** True while a server prompt waits for its answer. */
-    bool PromptOpen() const { return promptOpen_; }
-
-    /** The characters typed so far, for tests. */
-    const std::vector<uint16_t>& typed() const { return typed_; }
+    bool PromptOpen() const override { return promptOpen_; }
 
 private:
     std::vector<uint16_t> typed_;
@@ -25,14 +24,6 @@ private:
 /** The one input line; created by the start-up, deleted by the exit sequence. */
 extern CInputWindow* g_pInputWindow;
 
-/** One key of a macro: the key with its three modifier states, and the macro it starts. */
-struct MacroKey {
-    uint32_t virtualKey = 0;
-    bool ctrl = false;
-    bool alt = false;
-    bool shift = false;
-    int macroIndex = 0;
-};
 /** The macro keys in the order the window procedure searches them. */
 extern std::vector<MacroKey> MacroKeyList;
 /** Counted down by the game tick while non-zero. */
@@ -43,8 +34,8 @@ void LoadMacros();
 void FreeMacros();
 void StartMacro(int index);
 void UpdateMacro();
-/** The macro started last, -1 when none; for tests. */
-int LastStartedMacro();
+/** The macros as the application core calls them; installed by the start-up. */
+MacroServices& macroServices();
 } // namespace CApp
 
 /** Sends the help request. */

@@ -1,4 +1,4 @@
-/** @file The mouse manager as the application core sees it. */
+/** @file The mouse manager: for now the least the application core asks of it. */
 #include "client/gumps/framework/mouse_manager.h"
 
 #include <atomic>
@@ -8,8 +8,7 @@ namespace MouseManager {
 
 namespace {
 
-platform::RecursiveLock g_displayLock;
-std::mutex g_positionLock; // after the display lock
+std::mutex g_positionLock; // after the core's display lock
 std::atomic<int> g_x{0};
 std::atomic<int> g_y{0};
 std::atomic<int> g_cursor{17};
@@ -17,15 +16,24 @@ std::atomic<int> g_drawnCursor{17};
 std::atomic<int> g_softwareCursor{0};
 std::atomic<int> g_waitCount{0};
 std::atomic<bool> g_redraw{false};
-ButtonCounts g_buttons;
 
-void record(int& counter, int x, int y)
-{
-    std::lock_guard<std::mutex> lock(g_positionLock);
-    ++counter;
-    g_buttons.lastX = x;
-    g_buttons.lastY = y;
-}
+class CoreMouseServices final : public MouseServices {
+public:
+    void Update() override { MouseManager::Update(); }
+    void EnableSoftwareCursor(int on) override { MouseManager::EnableSoftwareCursor(on); }
+    void SetCursor(int kind) override { MouseManager::SetCursor(kind); }
+    void OnLButtonDown(int x, int y) override { MouseManager::OnLButtonDown(x, y); }
+    void OnLButtonUp(int x, int y) override { MouseManager::OnLButtonUp(x, y); }
+    void OnRButtonDown(int x, int y) override { MouseManager::OnRButtonDown(x, y); }
+    void OnRButtonUp(int x, int y) override { MouseManager::OnRButtonUp(x, y); }
+    void OnMouseMove(int x, int y) override { MouseManager::OnMouseMove(x, y); }
+    bool UpdateCursorShape() override { return MouseManager::UpdateCursorShape(); }
+    void GetPosition(int& x, int& y) override { MouseManager::GetPosition(x, y); }
+    void DrawCursor(int flag) override { MouseManager::DrawCursor(flag); }
+    bool TakeCursorRedraw() override { return MouseManager::TakeCursorRedraw(); }
+    void PollCursor() override { MouseManager::PollCursor(); }
+    void FlushCursor() override { MouseManager::FlushCursor(); }
+};
 
 } // namespace
 
@@ -39,7 +47,6 @@ void startup()
     g_softwareCursor = 0;
     g_waitCount = 0;
     g_redraw = false;
-    g_buttons = ButtonCounts{};
 }
 
 void shutdown() {}
@@ -83,10 +90,11 @@ int WaitCount()
     return g_waitCount;
 }
 
-void OnLButtonDown(int x, int y) { record(g_buttons.leftDown, x, y); }
-void OnLButtonUp(int x, int y) { record(g_buttons.leftUp, x, y); }
-void OnRButtonDown(int x, int y) { record(g_buttons.rightDown, x, y); }
-void OnRButtonUp(int x, int y) { record(g_buttons.rightUp, x, y); }
+// No gumps yet to deliver a button to.
+void OnLButtonDown(int, int) {}
+void OnLButtonUp(int, int) {}
+void OnRButtonDown(int, int) {}
+void OnRButtonUp(int, int) {}
 
 void OnMouseMove(int x, int y)
 {
@@ -121,15 +129,10 @@ bool TakeCursorRedraw()
 void PollCursor() {}
 void FlushCursor() {}
 
-platform::RecursiveLock& DisplayLock()
+MouseServices& services()
 {
-    return g_displayLock;
-}
-
-ButtonCounts Buttons()
-{
-    std::lock_guard<std::mutex> lock(g_positionLock);
-    return g_buttons;
+    static CoreMouseServices services;
+    return services;
 }
 
 } // namespace MouseManager

@@ -1,16 +1,15 @@
-/** @file The mouse manager as the application core sees it: pointer, buttons, cursor and the display lock. */
+/** @file The mouse manager: for now the least the application core asks of it (pointer, cursor kind, redraw mark). */
 #pragma once
 
-#include "platform/sync/sync.h"
-
-#include <cstdint>
+#include "client/core/mouse_services.h"
 
 // Only what the start-up, the window procedure, the mouse timer and the game tick need until
 // the gump framework brings the full manager: it keeps the pointer position and the requested
-// cursor kind, counts the button events, and marks the cursor when it must be drawn again.
+// cursor kind, and marks the cursor when it must be drawn again. Its position lock comes after
+// the core's display lock (client/core/display_lock.h) in the lock order.
 namespace MouseManager {
 
-/** Creates the locks (the display lock among them) and clears the state. */
+/** Clears the state. */
 void startup();
 void shutdown();
 void LoadCursors();
@@ -45,17 +44,7 @@ bool TakeCursorRedraw();
 void PollCursor();
 void FlushCursor();
 
-/**
- * The display lock: held while a frame is presented, while the window mode changes and while
- * the mouse timer is stopped. Taken before the manager's own position and cursor locks.
- */
-platform::RecursiveLock& DisplayLock();
-
-/** Button events received, for the window procedure's tests. */
-struct ButtonCounts {
-    int leftDown = 0, leftUp = 0, rightDown = 0, rightUp = 0;
-    int lastX = 0, lastY = 0;
-};
-ButtonCounts Buttons();
+/** The manager as the application core calls it; installed by the start-up. */
+MouseServices& services();
 
 } // namespace MouseManager

@@ -1,0 +1,45 @@
+/** @file What the application core asks of music, sound and the movie player. */
+#pragma once
+
+#include <string>
+
+/**
+ * Music as the game tick, the menu commands and the intro see it. The audio subsystem installs
+ * its player when the music manager is made; until then music is off and does nothing.
+ * Main thread only.
+ */
+class MusicServices {
+public:
+    virtual ~MusicServices() = default;
+    /** Every world pass. */
+    virtual void Update() {}
+    virtual void Enable(int /*on*/) {}
+    virtual bool IsEnabled() const { return false; }
+    /** The music device finished a song. */
+    virtual void PlayNextSong() {}
+};
+
+/** Sound as the main loop, the game tick and the menu commands see it. Main thread only. */
+class SoundServices {
+public:
+    virtual ~SoundServices() = default;
+    /** After every window message, in every idle pass and in every world pass. */
+    virtual void Update() {}
+    virtual void Enable(int /*on*/) {}
+};
+
+/** The movie player of the intro. */
+class MoviePlayerServices {
+public:
+    virtual ~MoviePlayerServices() = default;
+    /** Plays a movie file; returns when it ends or the user stops it. */
+    virtual void PlayMovie(const std::string& /*path*/) {}
+};
+
+/** Each installer takes null to put back the one that does nothing. */
+void SetMusicServices(MusicServices* services);
+MusicServices& musicManager();
+void SetSoundServices(SoundServices* services);
+SoundServices& soundManager();
+void SetMoviePlayer(MoviePlayerServices* player);
+MoviePlayerServices& moviePlayer();
