@@ -4,6 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/check_platform_boundary.sh"
+"$root/scripts/check_layers.sh"
 
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKZ_SANITIZE=ON -DKZ_BENCH=OFF
