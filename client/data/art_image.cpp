@@ -1,11 +1,21 @@
 /** @file Reading run-encoded art records into checked, host-order images. */
 #include "client/data/art_image.h"
 
+#include "client/data/cdhd_cache.h"
+#include "client/data/data_files.h"
+
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
 uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+std::unordered_map<int32_t, std::unique_ptr<ArtImage>>& artImages()
+{
+    static std::unordered_map<int32_t, std::unique_ptr<ArtImage>> images;
+    return images;
+}
 
 } // namespace
 
@@ -51,6 +61,21 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size)
     image->rowStart.push_back(static_cast<uint32_t>(image->runs.size()));
     return image;
 }
+
+const ArtImage* GetArtImage(int32_t artId)
+{
+    auto& images = artImages();
+    if (const auto kept = images.find(artId); kept != images.end()) return kept->second.get();
+    int32_t size = 0;
+    int32_t extra = 0;
+    const uint8_t* data = CDHDCache::GetCacheItem(FILE_ARTIDX, FILE_ART, artId, &size, &extra);
+    if (data == nullptr || size <= 0) return nullptr;
+    std::unique_ptr<ArtImage> image = ParseArtImage(data, static_cast<size_t>(size));
+    if (!image) return nullptr;
+    return images.emplace(artId, std::move(image)).first->second.get();
+}
+
+void ClearArtImageCache() { artImages().clear(); }
 
 uint16_t GetArtPixel(const ArtImage* image, int32_t x, int32_t y)
 {

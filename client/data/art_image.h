@@ -1,4 +1,4 @@
-/** @file Run-encoded art images: reading and checking a record, and reading one pixel back. */
+/** @file Run-encoded art images: reading and checking a record, fetching one by art id, and reading one pixel back. */
 #pragma once
 
 #include <cstddef>
@@ -33,6 +33,15 @@ struct ArtImage {
 
 /** Reads an art record; null when it is too short for its header and row table. */
 std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size);
+
+/**
+ * The image of an art id (land tiles from 0, items at graphic + 0x4000) read through the data
+ * cache from the art index and data files, parsed once and kept; null when the record is absent
+ * or damaged. The image stays valid until ClearArtImageCache.
+ */
+const ArtImage* GetArtImage(int32_t artId);
+/** Forgets every kept image; for when the art files change (patches, another install). */
+void ClearArtImageCache();
 
 /**
  * The pixel at column x of row y, walking that row's runs; 0 in a gap, past the row's last run,

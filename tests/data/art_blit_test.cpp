@@ -1,7 +1,10 @@
 /** @file Checks of the art record reader, GetArtPixel and the clipped art blits against a plain per-pixel reference. */
 #include "client/data/art_blit.h"
 
+#include "client/data/data_files.h"
 #include "tests/support/art_builder.h"
+#include "tests/support/data_fixtures.h"
+#include "tests/support/temp_dir.h"
 
 #include "platform/random/random.h"
 
@@ -228,6 +231,31 @@ TEST(ArtImageReader, DamagedRecordsAreCutAtTheirEnds)
             EXPECT_LE(run.pixel + run.count, image->pixels.size());
         }
     }
+}
+
+TEST(ArtImageById, ItemArtComesThroughTheDataCacheOnceParsed)
+{
+    testsupport::TempDir dir;
+    testsupport::DataInstall install(dir.path());
+    const std::vector<uint8_t> item = buildArtRecord(4, std::vector<ArtRowSpec>{ArtRowSpec{{1, {7, 8}}}, ArtRowSpec{{0, {9}}}});
+    install.indexed(FILE_ART).add(0x4000 + 5, item);
+    install.indexed(FILE_ART).add(0x4000 + 6, {1, 2, 3});  // too short for a header
+    install.write();
+    testsupport::ScopedDataCache cache(dir.path());
+    ClearArtImageCache();
+
+    const ArtImage* image = GetArtImage(0x4000 + 5);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_EQ(image->height, 2);
+    EXPECT_EQ(GetArtPixel(image, 1, 0), 7);
+    EXPECT_EQ(GetArtPixel(image, 2, 0), 8);
+    EXPECT_EQ(GetArtPixel(image, 0, 1), 9);
+    EXPECT_EQ(GetArtImage(0x4000 + 5), image);  // kept, not read again
+    EXPECT_EQ(GetArtImage(0x4000 + 6), nullptr);
+    EXPECT_EQ(GetArtImage(0x4000 + 7), nullptr);  // no record
+    EXPECT_EQ(GetArtImage(-1), nullptr);
+    ClearArtImageCache();
 }
 
 } // namespace
