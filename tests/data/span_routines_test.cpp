@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -154,6 +156,129 @@ TEST_F(SpanRoutines, LongSpansMatchThePixelByPixelResult)
         std::vector<uint16_t> untouched = base;
         routines[r](untouched.data(), source.data(), 0);
         EXPECT_EQ(untouched, base);
+    }
+}
+
+// The routines written out pixel by pixel from their definitions, without any of the loop
+// tricks of the real ones; the real ones must agree with them on every pixel.
+uint16_t referencePixel(SpanRoutine routine, uint16_t d, uint16_t s)
+{
+    const SpanPixelLayout& l = spanPixelLayout();
+    const int32_t hue = spanHue();
+    const uint16_t* ramp = spanHueRamp(hue);
+    const uint16_t* redRamp = spanHueRamp(hue > kHueTableEntries - 1 ? 0 : hue);
+    const uint16_t* t = spanBlendTable();
+    auto blend = [&](uint32_t a, uint32_t k) {
+        const uint32_t r = t[((a >> l.redShift) & 31) * 32 + ((k >> l.redShift) & 31)];
+        const uint32_t g = t[((a >> l.greenShift) & 31) * 32 + ((k >> l.greenShift) & 31)];
+        const uint32_t b = t[(a & 31) * 32 + (k & 31)];
+        return static_cast<uint16_t>((r << l.redShift) | (g << l.greenShift) | b);
+    };
+    auto threeQuarter = [&](uint32_t a, uint32_t k) {
+        return static_cast<uint16_t>((((((a & l.quarterMask) + (k & l.quarterMask)) >> 1) + (k & l.halfMask)) >> 1) | 1);
+    };
+    const uint32_t byRed = (s >> l.redShift) & 31;
+    const uint32_t byGreen = (s >> 5) & 31;
+    const bool grey = (static_cast<uint32_t>(s) >> l.greenShift) == (s & 0x3FFu);
+    const uint16_t hued = ramp != nullptr ? ramp[byRed] : s;
+    if (routine == CopySpan) return s;
+    if (routine == CopySpanTransparent) return s != 0 ? s : d;
+    if (routine == hueSpanByGreen) return ramp != nullptr ? ramp[byGreen] : s;
+    if (routine == hueBlendSpan) return blend(d, ramp != nullptr ? ramp[byGreen] : s);
+    if (routine == blendSpan) return blend(d, s);
+    if (routine == hueSpanByRed) return redRamp != nullptr ? redRamp[byRed] : s;
+    if (routine == HueSpan) return s != 0 ? hued : d;
+    if (routine == partialHueSpan) return grey ? hued : s;
+    if (routine == partialHueSpanTransparent) return s == 0 ? d : grey ? hued : s;
+    if (routine == censoredBloodSpan) {
+        const uint32_t r = (s >> l.redShift) & 31, g = (s >> l.greenShift) & 31, b = s & 31;
+        if (r <= g + b) return s;
+        const uint32_t c = censoredBloodColor();
+        auto scale = [&](uint32_t channel) { return channel * (r + 1) / 32; };
+        return static_cast<uint16_t>(scale((c >> l.redShift) & 31) << l.redShift | scale((c >> l.greenShift) & 31) << l.greenShift
+                                     | scale(c & 31));
+    }
+    if (routine == threeQuarterSourceSpan) return threeQuarter(d, s);
+    if (routine == threeQuarterSourceSpanTransparent) return s != 0 ? threeQuarter(d, s) : d;
+    if (routine == threeQuarterDestinationSpan) return threeQuarter(s, d);
+    if (routine == BlendSpanHalf) return s != 0 ? static_cast<uint16_t>((((d & l.halfMask) + (s & l.halfMask)) >> 1) | 1) : d;
+    if (routine == hueThreeQuarterSpan) return threeQuarter(d, hued);
+    if (routine == hueThreeQuarterSpanTransparent) return s != 0 ? threeQuarter(d, hued) : d;
+    if (routine == partialHueThreeQuarterSpan) return grey ? threeQuarter(d, hued) : s;
+    if (routine == partialHueThreeQuarterSpanTransparent) return s == 0 ? d : grey ? threeQuarter(d, hued) : s;
+    ADD_FAILURE() << "no reference for this routine";
+    return 0;
+}
+
+TEST_F(SpanRoutines, LongSpansMatchTheDefinitionsUnderEverySetting)
+{
+    const std::vector<std::pair<const char*, SpanRoutine>> routines = {
+        {"CopySpan", CopySpan}, {"CopySpanTransparent", CopySpanTransparent}, {"hueSpanByGreen", hueSpanByGreen},
+        {"hueBlendSpan", hueBlendSpan}, {"blendSpan", blendSpan}, {"hueSpanByRed", hueSpanByRed}, {"HueSpan", HueSpan},
+        {"partialHueSpan", partialHueSpan}, {"partialHueSpanTransparent", partialHueSpanTransparent},
+        {"censoredBloodSpan", censoredBloodSpan}, {"threeQuarterSourceSpan", threeQuarterSourceSpan},
+        {"threeQuarterSourceSpanTransparent", threeQuarterSourceSpanTransparent},
+        {"threeQuarterDestinationSpan", threeQuarterDestinationSpan}, {"BlendSpanHalf", BlendSpanHalf},
+        {"hueThreeQuarterSpan", hueThreeQuarterSpan}, {"hueThreeQuarterSpanTransparent", hueThreeQuarterSpanTransparent},
+        {"partialHueThreeQuarterSpan", partialHueThreeQuarterSpan},
+        {"partialHueThreeQuarterSpanTransparent", partialHueThreeQuarterSpanTransparent},
+    };
+    // The blend tables of the seven blend modes, and one of arbitrary entries (some above 31).
+    using Formula = int (*)(int a, int k);
+    const std::vector<Formula> formulas = {
+        [](int a, int k) { return a * k / 32; },
+        [](int a, int k) { return std::min(a + k, 31); },
+        [](int a, int k) { return std::min(a + k + a * k / 32, 31); },
+        [](int a, int k) { return std::min((a + k) / 2 + a * k / 32, 31); },
+        [](int a, int k) { return std::min((a + k) / 4 + a * k / 32, 31); },
+        [](int a, int k) { return std::max(a - k, 0); },
+        [](int a, int k) { return std::max(k - a, 0); },
+        [](int a, int k) { return (a * 7 + k * 13) % 40; },
+    };
+    std::vector<std::vector<uint16_t>> tables;
+    for (Formula f : formulas) {
+        std::vector<uint16_t> t(32 * 32);
+        for (int a = 0; a < 32; ++a)
+            for (int k = 0; k < 32; ++k) t[static_cast<size_t>(a * 32 + k)] = static_cast<uint16_t>(f(a, k));
+        tables.push_back(t);
+    }
+    // Lengths around the loops' block sizes, with zeros, greys, reddish pixels and bit 15 set.
+    uint32_t seed = 99;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    const std::vector<int32_t> lengths = {1, 7, 8, 15, 16, 17, 31, 33, 255, 256, 257, 700};
+    const SpanPixelLayout layout565{11, 5, 0xF7DE, 0xE79C};
+    const SpanPixelLayout layouts[] = {SpanPixelLayout{}, layout565};
+    for (const SpanPixelLayout& layout : layouts) {
+        setSpanPixelLayout(layout);
+        setCensoredBloodColor(layout.redShift == 10 ? 0x03E0 : 0x7C1F);
+        for (size_t t = 0; t < tables.size(); ++t) {
+            setSpanBlendTable(tables[t].data());
+            for (int32_t hue : {12, 2999, 3000, -1}) {
+                setSpanHue(hue);
+                for (int32_t length : lengths) {
+                    std::vector<uint16_t> source(static_cast<size_t>(length));
+                    std::vector<uint16_t> base(source.size());
+                    for (size_t i = 0; i < source.size(); ++i) {
+                        const uint32_t r = next();
+                        const uint16_t grey = static_cast<uint16_t>((r & 31) * 0x0421);
+                        const uint32_t kind = r >> 20 & 7;
+                        source[i] = kind == 0 ? 0 : kind == 1 ? grey : kind == 2 ? static_cast<uint16_t>(0x7C00 | (r & 0x63)) : static_cast<uint16_t>(r);
+                        base[i] = static_cast<uint16_t>(next());
+                    }
+                    for (const auto& [name, routine] : routines) {
+                        std::vector<uint16_t> expected = base;
+                        for (size_t i = 0; i < source.size(); ++i) expected[i] = referencePixel(routine, base[i], source[i]);
+                        std::vector<uint16_t> actual = base;
+                        routine(actual.data(), source.data(), length);
+                        ASSERT_EQ(actual, expected) << name << " table " << t << " hue " << hue << " length " << length
+                                                    << " red shift " << layout.redShift;
+                    }
+                }
+            }
+        }
     }
 }
 
