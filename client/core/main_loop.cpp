@@ -53,6 +53,8 @@ int RunMainLoop(platform::Window& window, platform::Clock& clock, const MainLoop
             if (hooks.afterMessage)
                 hooks.afterMessage();
         }
+        if (!busy && hooks.afterMessage)
+            hooks.afterMessage();
         if (hooks.pollConnections)
             hooks.pollConnections();
         if (hooks.pollMessageSocket)

@@ -25,7 +25,10 @@ PaceResult PaceGameTick(uint32_t now, uint32_t& tickBase, uint32_t interval, boo
 
 /** What each pass of the loop services besides the window (the network fills these in). */
 struct MainLoopHooks {
-    /** After every window message (the translation link). */
+    /**
+     * After every window message, and once in a pass that handled none (the translation link:
+     * its non-blocking connect and its replies must move on while the window is quiet).
+     */
     std::function<void()> afterMessage;
     /** Every open server connection, in list order. */
     std::function<void()> pollConnections;

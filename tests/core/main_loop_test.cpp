@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 namespace {
@@ -98,6 +99,26 @@ TEST_F(MainLoopTest, AcceleratorKeysSendTheirCommandAndStillReachTheWindowAsKeys
 
     EXPECT_NE(Music, musicBefore);
     EXPECT_EQ(MenuItemChecked(IDM_MUSIC), Music != 0);
+}
+
+TEST_F(MainLoopTest, ServicesTheLinkAfterEachMessageAndOncePerQuietPass)
+{
+    platform::WindowMessage move = platform::WindowMessage::of(platform::WindowMessage::Kind::MouseMove);
+    for (int i = 0; i < 3; ++i)
+        window_.postMessage(move);
+    std::map<uint32_t, int> callsAt; // tick count -> calls in that millisecond
+    MainLoopHooks hooks;
+    const uint32_t start = platform_.clock().tickCount();
+    hooks.afterMessage = [&] { ++callsAt[platform_.clock().tickCount() - start]; };
+    hooks.gameTick = [&](int) { window_.postMessage(platform::WindowMessage::of(platform::WindowMessage::Kind::Close)); };
+
+    EXPECT_EQ(RunMainLoop(window_, platform_.clock(), hooks), 0);
+
+    // Three messages in the first pass, then one call in every quiet pass (each sleeps 1 ms)
+    // until the first tick at 50 ms.
+    EXPECT_GE(callsAt[0], 3);
+    for (uint32_t t = 1; t < 50; ++t)
+        EXPECT_EQ(callsAt[t], 1) << "at " << t << " ms";
 }
 
 } // namespace
