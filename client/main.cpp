@@ -21,7 +21,10 @@
 #include "client/data/def_tables.h"
 #include "client/data/font_manager.h"
 #include "client/data/hue_manager.h"
+#include "client/data/language_manager.h"
 #include "client/data/map_manager.h"
+#include "client/data/translation_link.h"
+#include "client/data/translation_settings.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -125,6 +128,9 @@ int main()
     CDHDCache::startup();
     platform::atExit(CDHDCache::shutdown);
 
+    // The translation server directives of kz.cfg go to the link, which the language start-up
+    // installs later with them.
+    kzdata::BindTranslationServerSettings();
     CApp::startup();
     platform::atExit(CApp::shutdown);
     kzdata::BindDataConfiguration();
@@ -186,6 +192,9 @@ int main()
     MouseManager::EnableSoftwareCursor(1);
     SoundManager::InitDirectSound();
 
+    LanguageManager::startup();
+    platform::atExit(LanguageManager::shutdown);
+
     if (ShowIntroAnim != 0 || ClientFirstLaunch != 0) {
         PlayIntroMovie();
         if (ClientFirstLaunch != 0)
@@ -206,8 +215,12 @@ int main()
     });
     KZReport::print("WinMain: just before main program loop.\n");
 
-    const int code = RunMainLoop(window, *platform::current().clock, MainLoopHooks{});
+    MainLoopHooks loopHooks;
+    loopHooks.afterMessage = [] { LanguageTranslationServer::Packet::update(); };
+    const int code = RunMainLoop(window, *platform::current().clock, loopHooks);
 
+    // Also on the exit list, for an end through a fatal report; a second call does nothing.
+    LanguageManager::shutdown();
     KillMouseTimer();
     SetInputLineServices(nullptr);
     delete g_pInputWindow;
