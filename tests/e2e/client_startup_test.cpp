@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     ASSERT_TRUE(std::filesystem::exists(layout.install / "KZReport0.log"));
     // Start-up lines in their order, then the shutdowns in the reverse order.
-    const char* const expected[] = {
+    std::vector<std::string> expected = {
         "reached winmain!",
         "MemoryManager::started",
         "FileManager::setHDPath: set HDPath to '",
@@ -111,6 +112,17 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         "CWinApp::startup(): begin.",
         "CDHDCache::startup(): begin.",
         "CDHDCache::Init(): CApp::hdConfig == MaxHD.",
+        // The language list, the user language from kz.cfg, then the start-up sections.
+        "LanguageManager::loadLanguageCodes: loaded language codes.",
+        "getKZCfgDirective: found 'UserLanguageCodeString'.",
+        "LanguageManager::setUserLanguageCodeString: userLanguageCodeString='enu'.",
+        "LanguageManager::preLoad: user language set to 'enu'.",
+    };
+    for (const char* section : {"intro", "gt_0000", "gt_1010", "gt_2000", "gt_2310", "gt_2400", "gt_5000", "gt_5400",
+                                "skilname", "chat", "options"})
+        expected.push_back(std::string("FileManager::load: file 'language\\") + section + ".enu'. allocating");
+    expected.insert(expected.end(), {
+        "LanguageManager::startup: user language set to 'enu'.",
         "WinMain: just before main program loop.",
         "WinMain: main program loop ended with code 0.",
         "CApp::shutdown: begin.",
@@ -119,14 +131,19 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         "FileManager::shutdown: stopped.",
         "MemoryManager::stopped.",
         "KZReport: stopping...",
-    };
+    });
     size_t from = 0;
-    for (const char* line : expected) {
+    for (const std::string& line : expected) {
         const size_t at = run.log.find(line, from);
         ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\nlog:\n" << run.log;
         from = at;
     }
     EXPECT_NE(run.log.find("set HDPath to '" + layout.install.string() + "/'"), std::string::npos) << run.log;
+    // Both configuration files are there, every start-up section loaded, and the translation
+    // link (not enabled in the sample kz.cfg) started no helper.
+    for (const char* unexpected : {"CApp::readConfig: cannot open", "saveConfigDirective: cannot open",
+                                   "LanguageSection::load: cannot load", "LanguageTranslationServer"})
+        EXPECT_EQ(run.log.find(unexpected), std::string::npos) << unexpected << "\nlog:\n" << run.log;
 }
 
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)

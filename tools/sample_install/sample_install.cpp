@@ -1,6 +1,7 @@
 /** @file The sample install writer's file groups. */
 #include "tools/sample_install/sample_install.h"
 
+#include "tools/sample_install/write_config_files.h"
 #include "tools/sample_install/write_data_files.h"
 #include "tools/sample_install/write_fonts.h"
 #include "tools/sample_install/write_language.h"
@@ -57,7 +58,7 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
     return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
-           && writeFonts(layout, error) && writeLanguage(layout, error);
+           && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error);
 }
 
 } // namespace sampleinstall
