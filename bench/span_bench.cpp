@@ -89,6 +89,21 @@ KZ_SPAN_BENCH(hueThreeQuarterSpanTransparent);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpan);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpanTransparent);
 
+// A blend table of no blend mode's formula is looked up channel by channel instead of computed.
+void BM_blendSpan_LookupTable(benchmark::State& state)
+{
+    static std::vector<uint16_t> table = [] {
+        std::vector<uint16_t> t(32 * 32);
+        for (uint16_t a = 0; a < 32; ++a)
+            for (uint16_t k = 0; k < 32; ++k) t[a * 32u + k] = static_cast<uint16_t>((a * 7 + k * 13) % 32);
+        return t;
+    }();
+    setSpanBlendTable(table.data());
+    runSpan(state, blendSpan);
+    setSpanBlendTable(nullptr);
+}
+BENCHMARK(BM_blendSpan_LookupTable);
+
 // The surface is tiled with 8 x 6 copies of one 100 x 100 run-encoded image read from a real
 // record: runs of 4 to 40 opaque pixels between gaps of 1 to 8, about 85% coverage. The memcpy
 // baseline copies the same opaque bytes run by run.

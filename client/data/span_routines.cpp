@@ -3,32 +3,76 @@
 
 #include "client/data/hue_manager.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
 namespace {
 
-constexpr std::array<uint16_t, 32 * 32> makeMultiplyTable()
+// The seven blend modes' tables have closed forms. A table installed with one of those exact
+// contents is blended by arithmetic, which the compiler turns into vector code; any other table
+// is looked up channel by channel.
+enum class BlendKind { Lookup, Multiply, Add, AddMultiply, HalfAddMultiply, QuarterAddMultiply, SubtractSource, SubtractDestination };
+
+template <BlendKind K>
+constexpr uint32_t blendChannel(uint32_t a, uint32_t k)
+{
+    if constexpr (K == BlendKind::Multiply) return a * k >> 5;
+    if constexpr (K == BlendKind::Add) return std::min(a + k, 31u);
+    if constexpr (K == BlendKind::AddMultiply) return std::min(a + k + (a * k >> 5), 31u);
+    if constexpr (K == BlendKind::HalfAddMultiply) return std::min(((a + k) >> 1) + (a * k >> 5), 31u);
+    if constexpr (K == BlendKind::QuarterAddMultiply) return std::min(((a + k) >> 2) + (a * k >> 5), 31u);
+    if constexpr (K == BlendKind::SubtractSource) return a > k ? a - k : 0;
+    if constexpr (K == BlendKind::SubtractDestination) return k > a ? k - a : 0;
+    return 0;
+}
+
+template <BlendKind K>
+constexpr std::array<uint16_t, 32 * 32> makeBlendTable()
 {
     std::array<uint16_t, 32 * 32> table{};
-    for (int a = 0; a < 32; ++a) {
-        for (int k = 0; k < 32; ++k) table[static_cast<size_t>(a * 32 + k)] = static_cast<uint16_t>(a * k / 32);
+    for (uint32_t a = 0; a < 32; ++a) {
+        for (uint32_t k = 0; k < 32; ++k) table[a * 32 + k] = static_cast<uint16_t>(blendChannel<K>(a, k));
     }
     return table;
 }
 
-constexpr std::array<uint16_t, 32 * 32> kMultiplyTable = makeMultiplyTable();
+constexpr std::array<uint16_t, 32 * 32> kMultiplyTable = makeBlendTable<BlendKind::Multiply>();
+
+template <BlendKind K>
+bool tableIs(const uint16_t* table)
+{
+    static constexpr std::array<uint16_t, 32 * 32> kForm = makeBlendTable<K>();
+    return std::equal(kForm.begin(), kForm.end(), table);
+}
+
+BlendKind classifyBlendTable(const uint16_t* table)
+{
+    if (table == kMultiplyTable.data() || tableIs<BlendKind::Multiply>(table)) return BlendKind::Multiply;
+    if (tableIs<BlendKind::Add>(table)) return BlendKind::Add;
+    if (tableIs<BlendKind::AddMultiply>(table)) return BlendKind::AddMultiply;
+    if (tableIs<BlendKind::HalfAddMultiply>(table)) return BlendKind::HalfAddMultiply;
+    if (tableIs<BlendKind::QuarterAddMultiply>(table)) return BlendKind::QuarterAddMultiply;
+    if (tableIs<BlendKind::SubtractSource>(table)) return BlendKind::SubtractSource;
+    if (tableIs<BlendKind::SubtractDestination>(table)) return BlendKind::SubtractDestination;
+    return BlendKind::Lookup;
+}
 
 struct SpanState {
     const uint16_t* hueWords = nullptr;
     int32_t hueEntries = 0;
     int32_t hue = 0;
     const uint16_t* blendTable = kMultiplyTable.data();
+    BlendKind blendKind = BlendKind::Multiply;
     SpanPixelLayout layout;
     uint16_t censoredBlood = 0x03E0;
 };
 
 SpanState g_span;
+
+// The hued routines look their colours up a block at a time into a small buffer, then combine
+// the block in a second loop free of lookups, which the compiler can vectorise.
+constexpr int32_t kBlock = 256;
 
 inline bool isGrey(uint32_t s, const SpanPixelLayout& layout)
 {
@@ -46,12 +90,116 @@ inline uint16_t threeQuarter(uint32_t d, uint32_t s, uint32_t half, uint32_t qua
     return static_cast<uint16_t>((((((d & quarter) + (s & quarter)) >> 1) + (s & half)) >> 1) | 1);
 }
 
+// The same in W-bit arithmetic. 16 bits are exact when both masks leave bit 15 clear (no sum can
+// carry out), and let the compiler put twice as many pixels in a vector.
+template <typename W>
+inline uint16_t threeQuarterIn(W d, W s, W half, W quarter)
+{
+    const W sum = static_cast<W>((d & quarter) + (s & quarter));
+    const W mixed = static_cast<W>((sum >> 1) + (s & half));
+    return static_cast<uint16_t>((mixed >> 1) | 1);
+}
+
+inline bool narrowMasks(uint32_t half, uint32_t quarter) { return half < 0x8000 && quarter < 0x8000; }
+
+// destination = three-quarter source of (destination, colour), where `keep` (when given) is 0.
+template <typename W>
+void threeQuarterLoop(uint16_t* __restrict destination, const uint16_t* __restrict colour, const uint16_t* __restrict keep,
+                      int32_t count, uint32_t half, uint32_t quarter)
+{
+    const auto h = static_cast<W>(half);
+    const auto q = static_cast<W>(quarter);
+    if (keep == nullptr) {
+        for (int32_t i = 0; i < count; ++i) destination[i] = threeQuarterIn<W>(destination[i], colour[i], h, q);
+    } else {
+        for (int32_t i = 0; i < count; ++i) {
+            const uint16_t d = destination[i];
+            const uint16_t mixed = threeQuarterIn<W>(d, colour[i], h, q);
+            destination[i] = keep[i] != 0 ? mixed : d;
+        }
+    }
+}
+
+void threeQuarterRun(uint16_t* __restrict destination, const uint16_t* __restrict colour, const uint16_t* __restrict keep,
+                     int32_t count)
+{
+    const uint32_t h = g_span.layout.halfMask;
+    const uint32_t q = g_span.layout.quarterMask;
+    if (narrowMasks(h, q))
+        threeQuarterLoop<uint16_t>(destination, colour, keep, count, h, q);
+    else
+        threeQuarterLoop<uint32_t>(destination, colour, keep, count, h, q);
+}
+
 inline uint16_t blendWith(const uint16_t* table, uint32_t d, uint32_t s, int32_t redShift, int32_t greenShift)
 {
     const uint32_t r = table[((d >> redShift) & 31) * 32 + ((s >> redShift) & 31)];
     const uint32_t g = table[((d >> greenShift) & 31) * 32 + ((s >> greenShift) & 31)];
     const uint32_t b = table[(d & 31) * 32 + (s & 31)];
     return static_cast<uint16_t>((r << redShift) | (g << greenShift) | b);
+}
+
+// Fixed shifts (the 5-5-5 layout) let the compiler vectorise; 0 for both means the layout's own.
+template <BlendKind K, uint32_t FixedRed, uint32_t FixedGreen>
+void blendFormula(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count, uint32_t rs, uint32_t gs)
+{
+    if constexpr (FixedRed != 0) {
+        rs = FixedRed;
+        gs = FixedGreen;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const uint32_t d = destination[i];
+        const uint32_t s = source[i];
+        const uint32_t r = blendChannel<K>((d >> rs) & 31, (s >> rs) & 31);
+        const uint32_t g = blendChannel<K>((d >> gs) & 31, (s >> gs) & 31);
+        const uint32_t b = blendChannel<K>(d & 31, s & 31);
+        destination[i] = static_cast<uint16_t>(r << rs | g << gs | b);
+    }
+}
+
+template <BlendKind K>
+void blendFormula(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count, uint32_t rs, uint32_t gs)
+{
+    if (rs == 10 && gs == 5) return blendFormula<K, 10, 5>(destination, source, count, rs, gs);
+    blendFormula<K, 0, 0>(destination, source, count, rs, gs);
+}
+
+// destination = blend(destination, source) through the current table.
+void blendRun(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
+    switch (g_span.blendKind) {
+    case BlendKind::Multiply: return blendFormula<BlendKind::Multiply>(destination, source, count, rs, gs);
+    case BlendKind::Add: return blendFormula<BlendKind::Add>(destination, source, count, rs, gs);
+    case BlendKind::AddMultiply: return blendFormula<BlendKind::AddMultiply>(destination, source, count, rs, gs);
+    case BlendKind::HalfAddMultiply: return blendFormula<BlendKind::HalfAddMultiply>(destination, source, count, rs, gs);
+    case BlendKind::QuarterAddMultiply: return blendFormula<BlendKind::QuarterAddMultiply>(destination, source, count, rs, gs);
+    case BlendKind::SubtractSource: return blendFormula<BlendKind::SubtractSource>(destination, source, count, rs, gs);
+    case BlendKind::SubtractDestination: return blendFormula<BlendKind::SubtractDestination>(destination, source, count, rs, gs);
+    case BlendKind::Lookup: break;
+    }
+    const uint16_t* table = g_span.blendTable;
+    for (int32_t i = 0; i < count; ++i) destination[i] = blendWith(table, destination[i], source[i], g_span.layout.redShift, g_span.layout.greenShift);
+}
+
+// out[i] = ramp[(source[i] >> shift) & 31].
+inline void lookUpRamp(uint16_t* __restrict out, const uint16_t* __restrict source, int32_t count, const uint16_t* __restrict ramp,
+                       uint32_t shift)
+{
+    // Four at a time: the loads of a group are independent, which keeps more lookups in flight.
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const uint16_t c0 = ramp[(source[i] >> shift) & 31];
+        const uint16_t c1 = ramp[(source[i + 1] >> shift) & 31];
+        const uint16_t c2 = ramp[(source[i + 2] >> shift) & 31];
+        const uint16_t c3 = ramp[(source[i + 3] >> shift) & 31];
+        out[i] = c0;
+        out[i + 1] = c1;
+        out[i + 2] = c2;
+        out[i + 3] = c3;
+    }
+    for (; i < count; ++i) out[i] = ramp[(source[i] >> shift) & 31];
 }
 
 } // namespace
@@ -75,7 +223,11 @@ const uint16_t* spanHueRamp(int32_t hueIndex)
     return g_span.hueWords + static_cast<size_t>(hueIndex) * kHueEntryWords;
 }
 
-void setSpanBlendTable(const uint16_t* table) { g_span.blendTable = table != nullptr ? table : kMultiplyTable.data(); }
+void setSpanBlendTable(const uint16_t* table)
+{
+    g_span.blendTable = table != nullptr ? table : kMultiplyTable.data();
+    g_span.blendKind = classifyBlendTable(g_span.blendTable);
+}
 const uint16_t* spanBlendTable() { return g_span.blendTable; }
 void setSpanPixelLayout(const SpanPixelLayout& layout) { g_span.layout = layout; }
 const SpanPixelLayout& spanPixelLayout() { return g_span.layout; }
@@ -98,128 +250,173 @@ void CopySpan(uint16_t* destination, const uint16_t* source, int32_t count)
     if (count > 0) std::memcpy(destination, source, static_cast<size_t>(count) * sizeof(uint16_t));
 }
 
-void CopySpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
+// The loops below are written as selects over whole spans, without early exits, so that the
+// compiler can vectorise them.
+
+void CopySpanTransparent(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
-    // Written as a select so the compiler can vectorise it.
     for (int32_t i = 0; i < count; ++i) {
         const uint16_t s = source[i];
         destination[i] = s != 0 ? s : destination[i];
     }
 }
 
-void hueSpanByGreen(uint16_t* destination, const uint16_t* source, int32_t count)
+void hueSpanByGreen(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
-    for (int32_t i = 0; i < count; ++i) destination[i] = ramp[(source[i] >> 5) & 31];
+    lookUpRamp(destination, source, count, ramp, 5);
 }
 
-void hueBlendSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+void hueBlendSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return blendSpan(destination, source, count);
-    const uint16_t* table = g_span.blendTable;
-    const int32_t rs = g_span.layout.redShift;
-    const int32_t gs = g_span.layout.greenShift;
-    for (int32_t i = 0; i < count; ++i) destination[i] = blendWith(table, destination[i], ramp[(source[i] >> 5) & 31], rs, gs);
+    uint16_t hued[kBlock];
+    for (int32_t at = 0; at < count; at += kBlock) {
+        const int32_t n = std::min(kBlock, count - at);
+        lookUpRamp(hued, source + at, n, ramp, 5);
+        blendRun(destination + at, hued, n);
+    }
 }
 
-void blendSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+void blendSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
-    const uint16_t* table = g_span.blendTable;
-    const int32_t rs = g_span.layout.redShift;
-    const int32_t gs = g_span.layout.greenShift;
-    for (int32_t i = 0; i < count; ++i) destination[i] = blendWith(table, destination[i], source[i], rs, gs);
+    blendRun(destination, source, count);
 }
 
-void hueSpanByRed(uint16_t* destination, const uint16_t* source, int32_t count)
+void hueSpanByRed(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const int32_t hue = g_span.hue > kHueTableEntries - 1 ? 0 : g_span.hue;
     const uint16_t* ramp = spanHueRamp(hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) destination[i] = ramp[redIndex(source[i], layout)];
+    lookUpRamp(destination, source, count, ramp, static_cast<uint32_t>(g_span.layout.redShift));
 }
 
-void HueSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+// Hued pixels a block at a time: the ramp colours of the block are looked up first, then
+// `pick` chooses per pixel between colour, source and destination in a loop free of lookups.
+template <typename Pick>
+void hueBlocks(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count, const uint16_t* ramp, Pick pick)
 {
-    const uint16_t* ramp = spanHueRamp(g_span.hue);
-    if (ramp == nullptr) return CopySpanTransparent(destination, source, count);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        if (s != 0) destination[i] = ramp[redIndex(s, layout)];
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    uint16_t hued[kBlock];
+    for (int32_t at = 0; at < count; at += kBlock) {
+        const int32_t n = std::min(kBlock, count - at);
+        uint16_t* __restrict d = destination + at;
+        const uint16_t* __restrict s = source + at;
+        lookUpRamp(hued, s, n, ramp, rs);
+        for (int32_t i = 0; i < n; ++i) d[i] = pick(d[i], s[i], hued[i]);
     }
 }
 
-void partialHueSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+void HueSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    const uint16_t* ramp = spanHueRamp(g_span.hue);
+    if (ramp == nullptr) return CopySpanTransparent(destination, source, count);
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    for (int32_t i = 0; i < count; ++i) {
+        const uint16_t s = source[i];
+        const uint16_t c = ramp[(s >> rs) & 31];
+        destination[i] = s != 0 ? c : destination[i];
+    }
+}
+
+void partialHueSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        destination[i] = isGrey(s, layout) ? ramp[redIndex(s, layout)] : s;
+    const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
+    if (gs == 5) {
+        hueBlocks(destination, source, count, ramp,
+                  [](uint16_t, uint16_t s, uint16_t c) { return static_cast<uint32_t>(s >> 5) == (s & 0x3FFu) ? c : s; });
+    } else {
+        hueBlocks(destination, source, count, ramp,
+                  [gs](uint16_t, uint16_t s, uint16_t c) { return static_cast<uint32_t>(s >> gs) == (s & 0x3FFu) ? c : s; });
     }
 }
 
-void partialHueSpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
+void partialHueSpanTransparent(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpanTransparent(destination, source, count);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        if (s != 0) destination[i] = isGrey(s, layout) ? ramp[redIndex(s, layout)] : s;
+    const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
+    auto pick = [gs](uint16_t d, uint16_t s, uint16_t c) {
+        const uint16_t v = static_cast<uint32_t>(s >> gs) == (s & 0x3FFu) ? c : s;
+        return s != 0 ? v : d;
+    };
+    if (gs == 5) {
+        hueBlocks(destination, source, count, ramp, [](uint16_t d, uint16_t s, uint16_t c) {
+            const uint16_t v = static_cast<uint32_t>(s >> 5) == (s & 0x3FFu) ? c : s;
+            return s != 0 ? v : d;
+        });
+    } else {
+        hueBlocks(destination, source, count, ramp, pick);
     }
 }
 
-void censoredBloodSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+template <uint32_t FixedRed, uint32_t FixedGreen>
+void censoredBloodLoop(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count, uint32_t rs, uint32_t gs)
 {
-    const SpanPixelLayout layout = g_span.layout;
+    if constexpr (FixedRed != 0) {
+        rs = FixedRed;
+        gs = FixedGreen;
+    }
+    // Channel x strength is at most 31 x 32, so 16-bit products are exact.
     const uint32_t c = g_span.censoredBlood;
-    const uint32_t cr = (c >> layout.redShift) & 31;
-    const uint32_t cg = (c >> layout.greenShift) & 31;
-    const uint32_t cb = c & 31;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint32_t s = source[i];
-        const uint32_t r = (s >> layout.redShift) & 31;
-        const uint32_t g = (s >> layout.greenShift) & 31;
-        const uint32_t b = s & 31;
-        if (r > g + b) {
-            destination[i] = static_cast<uint16_t>((cr * (r + 1) / 32) << layout.redShift | (cg * (r + 1) / 32) << layout.greenShift
-                                                   | cb * (r + 1) / 32);
-        } else {
-            destination[i] = static_cast<uint16_t>(s);
-        }
-    }
-}
-
-void threeQuarterSourceSpan(uint16_t* destination, const uint16_t* source, int32_t count)
-{
-    const uint32_t h = g_span.layout.halfMask;
-    const uint32_t q = g_span.layout.quarterMask;
-    for (int32_t i = 0; i < count; ++i) destination[i] = threeQuarter(destination[i], source[i], h, q);
-}
-
-void threeQuarterSourceSpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
-{
-    const uint32_t h = g_span.layout.halfMask;
-    const uint32_t q = g_span.layout.quarterMask;
+    const auto cr = static_cast<uint16_t>((c >> rs) & 31);
+    const auto cg = static_cast<uint16_t>((c >> gs) & 31);
+    const auto cb = static_cast<uint16_t>(c & 31);
     for (int32_t i = 0; i < count; ++i) {
         const uint16_t s = source[i];
-        destination[i] = s != 0 ? threeQuarter(destination[i], s, h, q) : destination[i];
+        const auto r = static_cast<uint16_t>((s >> rs) & 31);
+        const auto g = static_cast<uint16_t>((s >> gs) & 31);
+        const auto b = static_cast<uint16_t>(s & 31);
+        const auto strength = static_cast<uint16_t>(r + 1);
+        const auto br = static_cast<uint16_t>(static_cast<uint16_t>(cr * strength) >> 5);
+        const auto bg = static_cast<uint16_t>(static_cast<uint16_t>(cg * strength) >> 5);
+        const auto bb = static_cast<uint16_t>(static_cast<uint16_t>(cb * strength) >> 5);
+        const auto blood = static_cast<uint16_t>(br << rs | bg << gs | bb);
+        destination[i] = r > g + b ? blood : s;
     }
 }
 
-void threeQuarterDestinationSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+void censoredBloodSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
+    if (rs == 10 && gs == 5)
+        censoredBloodLoop<10, 5>(destination, source, count, rs, gs);
+    else
+        censoredBloodLoop<0, 0>(destination, source, count, rs, gs);
+}
+
+void threeQuarterSourceSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    threeQuarterRun(destination, source, nullptr, count);
+}
+
+void threeQuarterSourceSpanTransparent(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    threeQuarterRun(destination, source, source, count);
+}
+
+template <typename W>
+void threeQuarterDestinationLoop(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count, W h, W q)
+{
+    for (int32_t i = 0; i < count; ++i) destination[i] = threeQuarterIn<W>(source[i], destination[i], h, q);
+}
+
+void threeQuarterDestinationSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint32_t h = g_span.layout.halfMask;
     const uint32_t q = g_span.layout.quarterMask;
-    for (int32_t i = 0; i < count; ++i) destination[i] = threeQuarter(source[i], destination[i], h, q);
+    if (narrowMasks(h, q))
+        threeQuarterDestinationLoop<uint16_t>(destination, source, count, static_cast<uint16_t>(h), static_cast<uint16_t>(q));
+    else
+        threeQuarterDestinationLoop<uint32_t>(destination, source, count, h, q);
 }
 
-void BlendSpanHalf(uint16_t* destination, const uint16_t* source, int32_t count)
+void BlendSpanHalf(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint32_t h = g_span.layout.halfMask;
     for (int32_t i = 0; i < count; ++i) {
@@ -229,54 +426,82 @@ void BlendSpanHalf(uint16_t* destination, const uint16_t* source, int32_t count)
     }
 }
 
-void hueThreeQuarterSpan(uint16_t* destination, const uint16_t* source, int32_t count)
+void hueThreeQuarterSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return threeQuarterSourceSpan(destination, source, count);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        destination[i] = threeQuarter(destination[i], ramp[redIndex(source[i], layout)], layout.halfMask, layout.quarterMask);
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    uint16_t hued[kBlock];
+    for (int32_t at = 0; at < count; at += kBlock) {
+        const int32_t n = std::min(kBlock, count - at);
+        lookUpRamp(hued, source + at, n, ramp, rs);
+        threeQuarterSourceSpan(destination + at, hued, n);
     }
 }
 
-void hueThreeQuarterSpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
+void hueThreeQuarterSpanTransparent(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return threeQuarterSourceSpanTransparent(destination, source, count);
+    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
+    uint16_t hued[kBlock];
+    for (int32_t at = 0; at < count; at += kBlock) {
+        const int32_t n = std::min(kBlock, count - at);
+        lookUpRamp(hued, source + at, n, ramp, rs);
+        threeQuarterRun(destination + at, hued, source + at, n);
+    }
+}
+
+// Grey sources: three-quarter source of (d, colour); other sources are copied; with skipZero a
+// source 0 leaves the destination. FixedGreen (when not 0) stands for the layout's green shift.
+template <bool skipZero, typename W, uint32_t FixedGreen>
+void partialThreeQuarterLoop(uint16_t* __restrict d, const uint16_t* __restrict s, const uint16_t* __restrict colour, int32_t n,
+                             uint32_t greenShift, uint32_t half, uint32_t quarter)
+{
+    if constexpr (FixedGreen != 0) greenShift = FixedGreen;
+    const auto h = static_cast<W>(half);
+    const auto q = static_cast<W>(quarter);
+    for (int32_t i = 0; i < n; ++i) {
+        const uint16_t source = s[i];
+        const uint16_t destination = d[i];
+        const uint16_t mixed = threeQuarterIn<W>(destination, colour[i], h, q);
+        const bool grey = static_cast<uint32_t>(source >> greenShift) == (source & 0x3FFu);
+        const uint16_t v = grey ? mixed : source;
+        d[i] = skipZero && source == 0 ? destination : v;
+    }
+}
+
+template <bool skipZero>
+void partialHueThreeQuarter(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+{
+    const uint16_t* ramp = spanHueRamp(g_span.hue);
     const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        if (s != 0) destination[i] = threeQuarter(destination[i], ramp[redIndex(s, layout)], layout.halfMask, layout.quarterMask);
+    const uint32_t h = layout.halfMask;
+    const uint32_t q = layout.quarterMask;
+    const auto gs = static_cast<uint32_t>(layout.greenShift);
+    const bool fast = narrowMasks(h, q) && gs == 5;
+    uint16_t hued[kBlock];
+    for (int32_t at = 0; at < count; at += kBlock) {
+        const int32_t n = std::min(kBlock, count - at);
+        uint16_t* d = destination + at;
+        const uint16_t* s = source + at;
+        if (ramp != nullptr)
+            lookUpRamp(hued, s, n, ramp, static_cast<uint32_t>(layout.redShift));
+        else
+            std::memcpy(hued, s, static_cast<size_t>(n) * sizeof(uint16_t));
+        if (fast)
+            partialThreeQuarterLoop<skipZero, uint16_t, 5>(d, s, hued, n, gs, h, q);
+        else
+            partialThreeQuarterLoop<skipZero, uint32_t, 0>(d, s, hued, n, gs, h, q);
     }
 }
 
 void partialHueThreeQuarterSpan(uint16_t* destination, const uint16_t* source, int32_t count)
 {
-    const uint16_t* ramp = spanHueRamp(g_span.hue);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        if (!isGrey(s, layout)) {
-            destination[i] = s;
-        } else {
-            const uint16_t c = ramp != nullptr ? ramp[redIndex(s, layout)] : s;
-            destination[i] = threeQuarter(destination[i], c, layout.halfMask, layout.quarterMask);
-        }
-    }
+    partialHueThreeQuarter<false>(destination, source, count);
 }
 
 void partialHueThreeQuarterSpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
 {
-    const uint16_t* ramp = spanHueRamp(g_span.hue);
-    const SpanPixelLayout layout = g_span.layout;
-    for (int32_t i = 0; i < count; ++i) {
-        const uint16_t s = source[i];
-        if (s == 0) continue;
-        if (!isGrey(s, layout)) {
-            destination[i] = s;
-        } else {
-            const uint16_t c = ramp != nullptr ? ramp[redIndex(s, layout)] : s;
-            destination[i] = threeQuarter(destination[i], c, layout.halfMask, layout.quarterMask);
-        }
-    }
+    partialHueThreeQuarter<true>(destination, source, count);
 }

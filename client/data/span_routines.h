@@ -8,7 +8,7 @@
 // on 5-5-5 pixels. The hued ones read the ramp (the first 32 words) of the current span hue
 // from the hue table given to setSpanHueTable; a hue index outside that table draws unhued,
 // i.e. the routine behaves like its plain twin (copy, blend or three-quarter of the source).
-// State is process-wide and belongs to the drawing thread.
+// Source and destination must not overlap. State is process-wide and belongs to the drawing thread.
 using SpanRoutine = void (*)(uint16_t* destination, const uint16_t* source, int32_t count);
 
 /** Words per hue table entry (32 ramp colours, start, end, 20-byte name) and entries in the table. */
@@ -36,7 +36,9 @@ int32_t spanHue();
 const uint16_t* spanHueRamp(int32_t hueIndex);
 /**
  * The current blend table: 32 x 32 entries indexed [destination channel x 32 + source channel]
- * (not owned). Null restores the built-in multiply table (entry a x k / 32).
+ * (not owned). Null restores the built-in multiply table (entry a x k / 32). The table is read
+ * when it is installed (one holding a blend mode's formula is then blended by arithmetic), so
+ * its entries must not change while it is installed: install it again after changing them.
  */
 void setSpanBlendTable(const uint16_t* table);
 const uint16_t* spanBlendTable();
