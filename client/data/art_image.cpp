@@ -31,21 +31,27 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size)
     const size_t words = (size - tableEnd) / 2;  // whole 16-bit words after the table
     const uint8_t* base = data + tableEnd;
     const auto width = static_cast<size_t>(image->width);
+    // A sound record stores each pixel once, so it never yields more pixels than it has words.
+    // Row offsets that lead many rows over the same runs would otherwise turn a small record
+    // into gigabytes; once the record's words are used up, the remaining rows stay empty.
+    size_t budget = words;
     image->rowStart.reserve(static_cast<size_t>(image->height) + 1);
     for (int32_t y = 0; y < image->height; ++y) {
         image->rowStart.push_back(static_cast<uint32_t>(image->runs.size()));
         size_t at = readU16(data + 8 + static_cast<size_t>(y) * 2);
         size_t x = 0;
         // Each run needs its two header words; the row ends at a count of 0 or at the record's end.
-        while (at + 2 <= words) {
+        while (at + 2 <= words && budget > 0) {
             const size_t skip = readU16(base + at * 2);
             const size_t count = readU16(base + at * 2 + 2);
             at += 2;
             if (count == 0) break;
             const size_t start = x + skip;
+            if (start >= width) break;  // runs only move right: nothing more of this row shows
             const size_t available = std::min(count, words - at);
-            const size_t visible = start < width ? std::min(available, width - start) : 0;
+            const size_t visible = std::min({available, width - start, budget});
             if (visible > 0) {
+                budget -= visible;
                 ArtRun run;
                 run.x = static_cast<uint16_t>(start);
                 run.count = static_cast<uint16_t>(visible);

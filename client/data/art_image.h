@@ -14,8 +14,10 @@
 // A record is read once into host-order pixels and absolute run positions, so the blits never
 // look at file bytes again. Whatever reaches outside the record is cut off there: a row offset
 // past the end gives an empty row, a run is cut at the record's end and at the image width, and
-// a row that runs out of record before its terminator ends there. Only a record too short for
-// its header and row table is refused.
+// a row that runs out of record before its terminator ends there. Row offsets may lead several
+// rows over the same runs, but a record never yields more pixels than it has words after its
+// row table; rows past that are empty. Only a record too short for its header and row table is
+// refused.
 struct ArtRun {
     uint16_t x = 0;       // column of the run's first pixel
     uint16_t count = 0;   // pixels in the run, never past the image width

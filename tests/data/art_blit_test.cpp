@@ -233,6 +233,31 @@ TEST(ArtImageReader, DamagedRecordsAreCutAtTheirEnds)
     }
 }
 
+TEST(ArtImageReader, RowsSharingRunsCannotMultiplyTheRecord)
+{
+    // 2000 rows whose offsets all lead to one run of 500 pixels: read naively this small record
+    // would yield a million pixels. It yields at most its 504 words after the row table.
+    constexpr uint16_t kRows = 2000;
+    std::vector<uint8_t> bytes = {0, 0, 0, 0, 0x58, 0x02, static_cast<uint8_t>(kRows & 0xFF), static_cast<uint8_t>(kRows >> 8)};
+    bytes.resize(bytes.size() + kRows * 2, 0);
+    auto put16 = [&bytes](uint32_t v) {
+        bytes.push_back(static_cast<uint8_t>(v));
+        bytes.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    put16(0);
+    put16(500);
+    for (uint32_t i = 1; i <= 500; ++i) put16(i);
+    put16(0);
+    put16(0);
+    const auto image = parse(bytes);
+    ASSERT_NE(image, nullptr);
+    EXPECT_LE(image->pixels.size(), 504u);
+    EXPECT_EQ(GetArtPixel(image.get(), 499, 0), 500);  // the first row is whole
+    EXPECT_EQ(GetArtPixel(image.get(), 3, 1), 4);      // the second gets what is left
+    EXPECT_EQ(GetArtPixel(image.get(), 4, 1), 0);
+    EXPECT_EQ(GetArtPixel(image.get(), 0, kRows - 1), 0);
+}
+
 TEST(ArtImageById, ItemArtComesThroughTheDataCacheOnceParsed)
 {
     testsupport::TempDir dir;
