@@ -1,6 +1,7 @@
 /** @file The 8-bit bitmap fonts: loading from fonts.mul, measuring, word wrap and drawing through the span routines. */
 #include "client/data/font_manager.h"
 
+#include "client/core/config_store.h"
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/core/memory_manager.h"
@@ -19,8 +20,6 @@ constexpr int32_t kHueModes[] = {1, 1, 1, 1, 0, 0, 0, 1, 0};
 constexpr size_t kWorkBuffer = 512;
 
 std::array<std::unique_ptr<CFont>, FontManager::kFontSlots> g_fonts;
-bool g_shadedFonts = false;
-bool g_use565 = false;
 bool g_missingFontShown = false;
 
 const CFont* fontAt(int32_t font)
@@ -99,7 +98,7 @@ int32_t drawGlyph(int32_t x, int32_t y, const CFont& f, unsigned char c, int32_t
         if (row < clip.top || row >= clip.bottom) continue;
         uint16_t* destination = s.pixels + static_cast<int64_t>(row) * s.pitch + x;
         const uint16_t* source = g->pixels.data() + static_cast<size_t>(r) * static_cast<size_t>(g->width);
-        if (!g_shadedFonts) {
+        if (ShadedFonts == 0) {
             span(destination, source, g->width);
         } else {
             const uint32_t k = static_cast<uint32_t>(drawn + 1) / 2;
@@ -110,7 +109,7 @@ int32_t drawGlyph(int32_t x, int32_t y, const CFont& f, unsigned char c, int32_t
                 uint16_t d = static_cast<uint16_t>(shade((p >> 10) & 31) << 10 | shade((p >> 5) & 31) << 5 | shade(p & 31));
                 const bool grey = (d >> 10) == ((d >> 5) & 31) && ((d >> 5) & 31) == (d & 31);
                 if (ramp != nullptr && (f.hueMode == 0 || grey)) d = ramp[(d >> layout.redShift) & 31];
-                destination[m] = g_use565 ? to565(d) : d;
+                destination[m] = ::use565 != 0 ? to565(d) : d;
             }
         }
         ++drawn;
@@ -271,9 +270,9 @@ void FontManager::unloadFonts()
     for (auto& f : g_fonts) f.reset();
 }
 
-void FontManager::setShadedFonts(bool on) { g_shadedFonts = on; }
-void FontManager::setUse565(bool on) { g_use565 = on; }
-bool FontManager::use565() { return g_use565; }
+void FontManager::setShadedFonts(bool on) { ShadedFonts = on ? 1 : 0; }
+void FontManager::setUse565(bool on) { ::use565 = on ? 1 : 0; }
+bool FontManager::use565() { return ::use565 != 0; }
 bool FontManager::missingFontShown() { return g_missingFontShown; }
 void FontManager::resetMissingFontNotice() { g_missingFontShown = false; }
 

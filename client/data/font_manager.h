@@ -69,7 +69,7 @@ public:
     /** Frees every font. */
     static void unloadFonts();
 
-    /** The configuration switches that change how glyphs are written. */
+    /** The configuration switches ShadedFonts and use565, which the drawing reads from the configuration store. */
     static void setShadedFonts(bool on);
     static void setUse565(bool on);
     static bool use565();

@@ -1,6 +1,7 @@
 /** @file Tests of the 8-bit bitmap fonts: loading, measuring, wrapping, drawing with hues and shading, and the surface primitives. */
 #include "client/data/font_manager.h"
 
+#include "client/core/config_store.h"
 #include "client/data/span_routines.h"
 #include "tests/support/font_builder.h"
 
@@ -44,6 +45,7 @@ protected:
     {
         FontManager::unloadFonts();
         FontManager::setShadedFonts(false);
+        FontManager::setUse565(false);
         resetSpanState();
     }
 
@@ -217,7 +219,7 @@ TEST_F(Fonts, ShadedFontsDarkenRowByRow)
     font->glyphs['|' - 32] = std::make_unique<FontGlyph>(FontGlyph{1, 4, std::vector<uint16_t>(4, rgb(10, 0, 5))});
     font->verticals['|' - 32] = 3;
     FontManager::replaceFont(9, std::move(font));
-    FontManager::setShadedFonts(true);
+    ShadedFonts = 1;  // the kz.cfg switch itself, as the configuration applier sets it
     FontManager::DrawString(0, 0, 9, 0, "|", surface(), all_);
     // k = (row + 1) / 2; a channel not above k becomes 1.
     EXPECT_EQ(at(0, 0), rgb(10, 1, 5));
@@ -229,6 +231,15 @@ TEST_F(Fonts, ShadedFontsDarkenRowByRow)
     FontManager::DrawString(0, -2, 9, 0, "|", surface(), all_);
     EXPECT_EQ(at(0, 0), rgb(10, 1, 5));
     EXPECT_EQ(at(0, 1), rgb(9, 1, 4));
+    // A 5-6-5 display gets each shaded pixel converted: green and red move up a bit, blue stays.
+    use565 = 1;
+    FontManager::DrawString(0, 0, 9, 0, "|", surface(), all_);
+    EXPECT_EQ(at(0, 0), 10 << 11 | 1 << 6 | 5);
+    EXPECT_EQ(at(0, 3), 8 << 11 | 1 << 6 | 3);
+    // Without the switch the glyph's own pixels are copied.
+    ShadedFonts = 0;
+    FontManager::DrawString(0, 0, 9, 0, "|", surface(), all_);
+    EXPECT_EQ(at(0, 3), rgb(10, 0, 5));
 }
 
 TEST_F(Fonts, MissingFontIsShownOnceThenOnlyLogged)
