@@ -426,30 +426,29 @@ void BlendSpanHalf(uint16_t* __restrict destination, const uint16_t* __restrict 
     }
 }
 
-void hueThreeQuarterSpan(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+// Three-quarter source of (d, ramp colour); with skipZero a source 0 leaves the destination.
+template <bool skipZero>
+void hueThreeQuarter(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
-    if (ramp == nullptr) return threeQuarterSourceSpan(destination, source, count);
+    if (ramp == nullptr) return threeQuarterRun(destination, source, skipZero ? source : nullptr, count);
     const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
     uint16_t hued[kBlock];
     for (int32_t at = 0; at < count; at += kBlock) {
         const int32_t n = std::min(kBlock, count - at);
         lookUpRamp(hued, source + at, n, ramp, rs);
-        threeQuarterSourceSpan(destination + at, hued, n);
+        threeQuarterRun(destination + at, hued, skipZero ? source + at : nullptr, n);
     }
 }
 
-void hueThreeQuarterSpanTransparent(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
+void hueThreeQuarterSpan(uint16_t* destination, const uint16_t* source, int32_t count)
 {
-    const uint16_t* ramp = spanHueRamp(g_span.hue);
-    if (ramp == nullptr) return threeQuarterSourceSpanTransparent(destination, source, count);
-    const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
-    uint16_t hued[kBlock];
-    for (int32_t at = 0; at < count; at += kBlock) {
-        const int32_t n = std::min(kBlock, count - at);
-        lookUpRamp(hued, source + at, n, ramp, rs);
-        threeQuarterRun(destination + at, hued, source + at, n);
-    }
+    hueThreeQuarter<false>(destination, source, count);
+}
+
+void hueThreeQuarterSpanTransparent(uint16_t* destination, const uint16_t* source, int32_t count)
+{
+    hueThreeQuarter<true>(destination, source, count);
 }
 
 // Grey sources: three-quarter source of (d, colour); other sources are copied; with skipZero a
