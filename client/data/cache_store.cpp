@@ -41,6 +41,11 @@ void CacheStore::setTail(List l, int32_t b)
     writeS32(image_ + l * 8 + 4, b);
 }
 
+int32_t CacheStore::unitsFor(int32_t cacheSize)
+{
+    return std::clamp(cacheSize, 1, kMaxUnits);
+}
+
 void CacheStore::format(uint8_t* image, int32_t units)
 {
     image_ = image;

@@ -22,7 +22,15 @@ public:
     static constexpr uint32_t kUnitBytes = 1000000;
     static constexpr int32_t kHeadersPerUnit = 4000;
 
+    /** The largest cache whose byte size still fits the 32-bit sizes and offsets of the file. */
+    static constexpr int32_t kMaxUnits = 2147;
+
     static size_t imageSize(int32_t units) { return static_cast<size_t>(units) * kUnitBytes; }
+    /**
+     * The units a CacheSize setting asks for: 0, missing or negative gives the smallest working
+     * cache (1); more than kMaxUnits is cut to kMaxUnits.
+     */
+    static int32_t unitsFor(int32_t cacheSize);
 
     /** Takes a zero-filled image of imageSize(units) bytes and writes the initial lists. */
     void format(uint8_t* image, int32_t units);

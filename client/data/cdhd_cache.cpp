@@ -179,7 +179,11 @@ void CDHDCache::Init()
     }
 
     // A cache of 0 units (the setting missing) has no room at all; the smallest working cache is 1.
-    const int32_t units = std::max(settings.cacheSize, 1);
+    // A size past what 32-bit offsets can address would wrap the layout and write past the mapping.
+    const int32_t units = CacheStore::unitsFor(settings.cacheSize);
+    if (units < settings.cacheSize)
+        KZReport::warning("CDHDCache::Init(): CacheSize %d is larger than the cache file can be; using %d.\n",
+                          settings.cacheSize, units);
     const size_t bytes = CacheStore::imageSize(units);
     KZReport::message("CDHDCache::Init(): making a cache of size %d bytes.\n", static_cast<int32_t>(bytes));
     if (std::FILE* out = platform::openFile(g_cachePath, "wb")) {

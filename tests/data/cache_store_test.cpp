@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,17 @@ protected:
     std::vector<uint8_t> image = std::vector<uint8_t>(CacheStore::imageSize(1), 0);
     CacheStore store;
 };
+
+TEST(CacheStoreUnits, TheCacheSizeSettingIsKeptToAWorkingRange)
+{
+    struct Case {
+        int32_t setting, units;
+    };
+    // Past 2147 units the byte size no longer fits the file's 32-bit sizes and offsets.
+    const Case cases[] = {{0, 1}, {-4, 1}, {1, 1}, {25, 25}, {2147, 2147}, {2148, 2147}, {4400, 2147}};
+    for (const Case& c : cases) EXPECT_EQ(CacheStore::unitsFor(c.setting), c.units) << c.setting;
+    EXPECT_LE(CacheStore::imageSize(CacheStore::kMaxUnits), static_cast<size_t>(INT32_MAX));
+}
 
 TEST_F(CacheStoreTest, FreshCacheIsOneExtentOverTheDataArea)
 {

@@ -6,6 +6,7 @@
 #include "client/data/le_read.h"
 #include "platform/exit/exit.h"
 #include "platform/message_box/message_box.h"
+#include "tests/core/report_sandbox.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -89,9 +90,17 @@ TEST_F(CdhdCacheTest, DirectFilesGiveRecordsAndItemsInPlace)
 TEST_F(CdhdCacheTest, AbsentAndDamagedEntriesGiveNullAndSizeZero)
 {
     install.write();
+    testsupport::ReportSandbox sandbox;
     testsupport::ScopedDataCache cache(dir.path());
     for (int32_t entry : {1, 4, 5, 6, 7, 100000, -3}) EXPECT_TRUE(itemBytes(FILE_ARTIDX, FILE_ART, entry).empty()) << entry;
     EXPECT_TRUE(itemBytes(99, FILE_ART, 0).empty());
+    // Each damaged record and the entry past the index leave a line in the log.
+    const std::string log = sandbox.read("KZReport0.log");
+    for (const char* line : {"entry 4 of art.mul (offset 1000, length 2) lies outside the file",
+                             "entry 5 of art.mul (offset 0, length 1000) lies outside the file",
+                             "entry 6 of art.mul (offset 4, length 4294967294) lies outside the file",
+                             "CDHDCache::GetCacheItem(1): code would have crashed. returning 0 instead."})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 TEST_F(CdhdCacheTest, PatchesComeFirstKeyedByTheDataFile)
