@@ -4,18 +4,41 @@
 #include "client/core/kz_report.h"
 #include "client/data/anim_data.h"
 #include "client/data/data_files.h"
+#include "client/data/font_manager.h"
 #include "client/data/hue_manager.h"
 #include "client/data/le_read.h"
 
+#include <memory>
+
 namespace {
 
-VerdataFontHandler g_fontHandler = nullptr;
+/** Builds a new font from 224 complete glyph records and puts it in the slot, destroying the old one. */
+void replaceAsciiFont(int32_t slot, const uint8_t* glyphs, size_t size)
+{
+    auto font = std::make_unique<CFont>();
+    size_t at = 0;
+    for (size_t i = 0; i < static_cast<size_t>(CFont::kGlyphCount) && size - at >= 3; ++i) {
+        auto glyph = std::make_unique<FontGlyph>();
+        glyph->width = glyphs[at];
+        glyph->height = glyphs[at + 1];
+        font->verticals[i] = glyphs[at + 2];
+        at += 3;
+        const size_t count = static_cast<size_t>(glyph->width) * static_cast<size_t>(glyph->height);
+        glyph->pixels.resize(count);
+        for (size_t p = 0; p < count; ++p) glyph->pixels[p] = kzdata::readU16(glyphs + at + 2 * p);
+        at += count * 2;
+        font->glyphs[i] = std::move(glyph);
+    }
+    FontManager::replaceFont(slot, std::move(font));
+}
+
+VerdataFontHandler g_fontHandler = replaceAsciiFont;
 
 } // namespace
 
 void SetVerdataFontHandler(VerdataFontHandler handler)
 {
-    g_fontHandler = handler;
+    g_fontHandler = handler != nullptr ? handler : replaceAsciiFont;
 }
 
 bool VerdataFontPayloadComplete(const uint8_t* glyphs, size_t size)
@@ -88,7 +111,7 @@ int32_t VerdataTable::load(const uint8_t* data, size_t size)
                 KZReport::warning("LoadVersionFile: font %d with %u bytes ignored.\n", entry, length);
                 continue;
             }
-            if (g_fontHandler != nullptr) g_fontHandler(entry, payload, length);
+            g_fontHandler(entry, payload, length);
             ++kept;
         }
     }

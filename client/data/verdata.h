@@ -54,8 +54,9 @@ private:
 
 } // namespace kzdata
 
-/** Replaces one ASCII font slot from 224 glyph records; installed by the font manager. */
+/** Replaces one ASCII font slot from 224 complete glyph records. */
 using VerdataFontHandler = void (*)(int32_t slot, const uint8_t* glyphs, size_t size);
+/** By default a font patch replaces the font manager's slot; null restores that default. */
 void SetVerdataFontHandler(VerdataFontHandler handler);
 
 /** True when size bytes hold 224 complete glyph records {w, h, v, w x h u16}. */

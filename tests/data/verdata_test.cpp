@@ -1,5 +1,6 @@
 /** @file Tests of the patch table: precedence, hidden entries, damaged entries and the groups applied at load. */
 #include "client/data/anim_data.h"
+#include "client/data/font_manager.h"
 #include "client/data/hue_manager.h"
 #include "client/data/verdata.h"
 #include "tools/formats/data_formats.h"
@@ -120,6 +121,23 @@ TEST(VerdataTable, FontPatchGoesToTheFontHandlerWhenComplete)
     EXPECT_EQ(table.load(file.data(), file.size()), 1);
     EXPECT_EQ(seenSlot, 3);
     SetVerdataFontHandler(nullptr);
+
+    // Without a handler of its own the patch replaces the font manager's slot at once.
+    FontManager::unloadFonts();
+    Bytes wideA;
+    for (int i = 0; i < 224; ++i) {
+        if (i == 'A' - 32)
+            wideA.insert(wideA.end(), {3, 1, 2, 1, 0, 2, 0, 3, 0});
+        else
+            wideA.insert(wideA.end(), {1, 1, 0, 0x34, 0x12});
+    }
+    const Bytes patched = formats::encodeVerdata({{33, 5, wideA}, {33, 6, truncated}});
+    EXPECT_EQ(table.load(patched.data(), patched.size()), 1);
+    EXPECT_EQ(FontManager::IsFontLoaded(5), 1);
+    EXPECT_EQ(FontManager::IsFontLoaded(6), 0);
+    EXPECT_EQ(FontManager::GetCharWidth(5, 'A'), 3);
+    EXPECT_EQ(FontManager::GetCharWidth(5, 'B'), 1);
+    FontManager::unloadFonts();
 }
 
 } // namespace
