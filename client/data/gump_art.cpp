@@ -15,7 +15,10 @@ bool GumpArtImage::decode(const uint8_t* data, size_t size, uint32_t extra)
     height_ = static_cast<int32_t>(extra & 0xFFFF);
     data_ = data;
     words_ = size / 4;
-    if (data == nullptr || width_ == 0 || height_ == 0 || words_ < static_cast<size_t>(height_)) {
+    bool whole = data != nullptr && width_ != 0 && height_ != 0 && words_ >= static_cast<size_t>(height_);
+    // A row that starts outside the entry means the table is damaged: the image is absent.
+    for (int32_t y = 0; whole && y < height_; ++y) whole = kzdata::readU32(data + static_cast<size_t>(y) * 4) < words_;
+    if (!whole) {
         width_ = height_ = 0;
         return false;
     }

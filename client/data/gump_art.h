@@ -18,12 +18,13 @@ struct ClipRect {
 
 /**
  * One gump art entry over its bytes: a row table of 32-bit word offsets, then per row runs of
- * {colour low 16 bits, length high 16 bits}. Every offset and run is checked against the entry;
- * a row that runs short reads as transparent and a run past the width is cut.
+ * {colour low 16 bits, length high 16 bits}. Every offset and run is checked against the entry:
+ * a row table pointing outside it makes the image absent, a row whose runs end with the entry
+ * reads as transparent after them, and a run past the width is cut.
  */
 class GumpArtImage {
 public:
-    /** False when the size in the extra is empty or the row table does not fit the entry. */
+    /** False when the size in the extra is empty, or the row table or a row's start lies outside the entry. */
     bool decode(const uint8_t* data, size_t size, uint32_t extra);
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }

@@ -1,6 +1,7 @@
 /** @file Tests of gump art access: size, clipped drawing, pixel tests, damaged entries and raw image blits. */
 #include "client/data/data_files.h"
 #include "client/data/gump_art.h"
+#include "tests/core/report_sandbox.h"
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 
@@ -107,10 +108,13 @@ TEST_F(GumpArtTest, PixelTestFollowsTheRuns)
 
 TEST_F(GumpArtTest, DamagedEntriesStayInsideTheirBytes)
 {
+    testsupport::ReportSandbox sandbox;
     testsupport::ScopedDataCache cache(dir.path());
-    auto s = draw(6, 0, 0); // the row pointing outside reads as transparent
-    EXPECT_EQ(s[0], 0);
-    EXPECT_EQ(s[8], 0x0005);
+    // A row pointing outside the entry: the image is absent, with a log line naming it.
+    auto s = draw(6, 0, 0);
+    EXPECT_EQ(s, std::vector<uint16_t>(32, 0xFFFF));
+    EXPECT_EQ(GetGumpArtPixel(6, 0, 1), 0);
+    EXPECT_NE(sandbox.read("KZReport0.log").find("gump art 6 has a damaged row table"), std::string::npos);
     s = draw(7, 0, 0); // a run past the width is cut at it
     EXPECT_EQ(s[3], 0x0007);
     EXPECT_EQ(s[4], 0xFFFF);
