@@ -53,9 +53,10 @@ void animCrap::ApplyGroup(int32_t group, const uint8_t* payload)
 void animCrap::Update()
 {
     ++g_counter;
-    // Objects may leave the list while they are moved between draw lists; walk a copy.
-    const std::vector<AnimatedObject*> objects = g_objects;
-    for (AnimatedObject* obj : objects) {
+    // Walk the live list by index, never a copy: an object that leaves the list (and may be
+    // destroyed) while others are moved between draw lists is then never touched again.
+    for (size_t i = 0; i < g_objects.size(); ++i) {
+        AnimatedObject* obj = g_objects[i];
         if (obj == nullptr || !obj->isValidObject()) {
             KZReport::error("animCrap::Update: either pointer 'pObj' is not valid, or the data it points to is not "
                             "valid. breaking out of loop.\n");

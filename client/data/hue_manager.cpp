@@ -120,9 +120,12 @@ void HueManager::ResolveColorSettings()
 {
     for (ColorSetting& s : g_settings) {
         if (s.source == nullptr || s.hue == nullptr || *s.source == 0) continue;
-        if (*s.source < 0)
-            *s.hue = -*s.source;
-        else
+        if (*s.source < 0) {
+            // -h names hue h; a number past the table (down to INT32_MIN, whose negation
+            // would overflow) names no hue.
+            const int64_t h = -static_cast<int64_t>(*s.source);
+            *s.hue = h <= kHueCount ? static_cast<int32_t>(h) : 0;
+        } else
             *s.hue = FindNearestHue(static_cast<uint16_t>(*s.source));
         *s.source = 0;
     }

@@ -49,6 +49,7 @@ public:
      * point at values of their own until BindDataConfiguration points them at the configuration.
      */
     static std::array<ColorSetting, kColorSettingCount>& ColorSettings();
+    /** -h selects hue h (0 past the table), a positive colour its nearest hue; the source is then cleared. */
     static void ResolveColorSettings();
 };
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,11 @@ struct FakeObject : AnimatedObject {
     bool isValidObject() const override { return valid; }
     bool IsHidden() const override { return hidden; }
     uint16_t animGraphic() const override { return graphic; }
-    void removeFromDrawList() override { log += "-"; }
+    void removeFromDrawList() override
+    {
+        log += "-";
+        if (onRemove) onRemove();
+    }
     void setGraphicOffset(int8_t o) override { offset = o; }
     void addToDrawList() override { log += "+"; }
     uint16_t graphic;
@@ -22,6 +28,7 @@ struct FakeObject : AnimatedObject {
     bool hidden = false;
     int8_t offset = -1;
     std::string log;
+    std::function<void()> onRemove;
 };
 
 formats::AnimRecord cycle(uint8_t count, uint8_t interval, uint8_t current = 0, uint8_t delay = 0)
@@ -103,6 +110,26 @@ TEST_F(AnimDataTest, IntervalAndDelayPickTheTicks)
     std::string expected;
     for (uint32_t c = start + 1; c <= start + 6; ++c) expected += (c + 1) % 2 == 0 ? "x" : ".";
     EXPECT_EQ(moved, expected);
+}
+
+TEST_F(AnimDataTest, AnObjectDestroyedDuringThePassIsNotTouchedAgain)
+{
+    FakeObject first(1);
+    auto doomed = std::make_unique<FakeObject>(1);
+    FakeObject last(1);
+    animCrap::AddObject(&first);
+    animCrap::AddObject(doomed.get());
+    animCrap::AddObject(&last);
+    first.onRemove = [&] {
+        animCrap::RemoveObject(doomed.get());
+        doomed.reset();
+    };
+    animCrap::Update();
+    EXPECT_EQ(first.log, "-+");
+    EXPECT_EQ(first.offset, 11);
+    first.onRemove = nullptr;
+    animCrap::Update();
+    EXPECT_EQ(last.offset, first.offset); // the list carries on without the destroyed object
 }
 
 TEST_F(AnimDataTest, InvalidObjectEndsThePass)

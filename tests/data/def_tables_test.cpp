@@ -3,6 +3,8 @@
 #include "client/data/data_settings.h"
 #include "client/data/seasonal_art.h"
 #include "platform/exit/exit.h"
+#include "platform/random/random.h"
+#include "tests/core/report_sandbox.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +55,11 @@ TEST(DefTable, FirstLineWinsAndPicksRepeat)
     const uint16_t first = table.PickAlternate(100, 1234);
     EXPECT_TRUE(first >= 101 && first <= 103);
     EXPECT_EQ(table.PickAlternate(100, 1234), first);
+    // The pick is the project's generator seeded with the seed: index rand() mod count.
+    for (uint32_t seed : {0u, 1u, 1234u, 99999u}) {
+        platform::srand(seed);
+        EXPECT_EQ(table.PickAlternate(100, seed), 101 + platform::rand() % 3) << seed;
+    }
 }
 
 TEST(DefTables, LoadsAllNineAndEndsWhenOneIsMissing)
@@ -71,13 +78,10 @@ TEST(DefTables, LoadsAllNineAndEndsWhenOneIsMissing)
     EXPECT_EQ(DefTables::Get(DEF_ART), nullptr);
 
     std::filesystem::remove(dir.path() / "corpse.def");
-    platform::ScopedExitHook hook;
-    try {
-        DefTables::Load();
-        FAIL() << "a missing table must end the program";
-    } catch (const platform::ExitRequested& e) {
-        EXPECT_EQ(e.code, 1);
-    }
+    testsupport::ReportSandbox sandbox;
+    EXPECT_EQ(testsupport::exitCodeOf([] { DefTables::Load(); }), 1);
+    EXPECT_TRUE(sandbox.boxes().boxes().empty());
+    EXPECT_NE(sandbox.read("KZReport0.log").find("corpse.def"), std::string::npos);
     DefTables::Unload();
     kzdata::dataSettings() = kzdata::DataSettings{};
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 TEST(ParseColorValue, ReadsHexDecimalAndHueNumbers)
@@ -72,6 +74,18 @@ TEST(HueManager, NearestHueAndColourSettings)
     EXPECT_EQ(*settings[3].hue, 946);
     EXPECT_EQ(*settings[1].source, 0);
     EXPECT_EQ(*settings[2].source, 0);
+
+    // Hue numbers past the table name no hue; the most negative value must not overflow.
+    struct Case {
+        int32_t source, hue;
+    };
+    const Case cases[] = {{-3000, 3000}, {-3001, 0}, {INT32_MIN, 0}};
+    for (const Case& c : cases) {
+        *settings[4].source = c.source;
+        HueManager::ResolveColorSettings();
+        EXPECT_EQ(*settings[4].hue, c.hue) << c.source;
+        EXPECT_EQ(*settings[4].source, 0);
+    }
 }
 
 } // namespace
