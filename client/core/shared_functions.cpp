@@ -1,10 +1,14 @@
 /** @file Small functions shared across the client. */
 #include "client/core/shared_functions.h"
 
+#include "client/core/app.h"
+#include "client/core/display_mode.h"
+#include "client/core/main_window.h"
 #include "client/core/memory_manager.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -57,6 +61,16 @@ std::vector<int32_t> goodSuffixShifts(const std::vector<unsigned char>& p)
     for (int32_t i = 0; i <= m - 2; ++i)
         shift[m - 1 - suffix[i]] = m - 1 - i;
     return shift;
+}
+
+/** The full-screen toggle, the scroll reset and the redraw that both full-screen functions share. */
+void toggleFullScreenAndRedraw()
+{
+    SendFullScreenToggle();
+    ViewScrollX = 0;
+    ViewScrollY = 0;
+    if (sharedFunctionHooks().redrawAll)
+        sharedFunctionHooks().redrawAll();
 }
 
 } // namespace
@@ -121,4 +135,50 @@ bool IsGodClient()
 
 void EmptyHandler(void*, int32_t)
 {
+}
+
+SharedFunctionHooks& sharedFunctionHooks()
+{
+    static SharedFunctionHooks hooks;
+    return hooks;
+}
+
+void LeaveFullScreen()
+{
+    if (FullScreenActive != 0)
+        toggleFullScreenAndRedraw();
+}
+
+void SetFullScreen(int flag)
+{
+    if ((flag != 0) != (FullScreenActive != 0))
+        toggleFullScreenAndRedraw();
+}
+
+void SendAsciiSpeech(const char* text, int32_t length, int mode)
+{
+    if (text == nullptr || length < 0)
+        return;
+    // length + 1 units: the widened text keeps its terminator, and a length shorter than the
+    // text cuts it there instead of reading on.
+    std::vector<WideChar> wide(static_cast<size_t>(length) + 1, 0);
+    for (int32_t i = 0; i < length && text[i] != 0; ++i)
+        wide[static_cast<size_t>(i)] = static_cast<unsigned char>(text[i]);
+    if (sharedFunctionHooks().sendUnicodeSpeech)
+        sharedFunctionHooks().sendUnicodeSpeech(wide.data(), WideStrLen(wide.data()), mode);
+}
+
+void SendSpeechRateLimited(const char* text, int32_t length, int mode)
+{
+    if (text == nullptr || length < 0)
+        return;
+    if (IsUnderSpamLimit()) {
+        SendAsciiSpeech(text, length, mode);
+        AddSpamCount(length);
+        return;
+    }
+    if (sharedFunctionHooks().showSystemText)
+        sharedFunctionHooks().showSystemText(SpeechQueuedNotice());
+    const std::string line(text, strnlen(text, static_cast<size_t>(length)));
+    QueueSpeech(line.c_str(), static_cast<int>(line.size()), mode);
 }
