@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 using formats::Bytes;
 
@@ -64,6 +66,18 @@ protected:
         install.indexed(FILE_ART).addRaw(6, 4, 0xFFFFFFFEu, 0);   // offset plus length wraps
         install.indexed(FILE_SOUND).add(0, bytes({42}), 0);
         install.map().setCell(0, 0, 0x1234, 5);
+    }
+    /** A partial install: the files named are only in the data-source folder "cd", the rest in the install. */
+    testsupport::ScopedDataCache::Options partialInstall(const std::vector<int32_t>& onCd)
+    {
+        std::vector<int32_t> hd;
+        for (int32_t id = 0; id < kDataFileCount; ++id)
+            if (std::find(onCd.begin(), onCd.end(), id) == onCd.end()) hd.push_back(id);
+        install.writeOnly(hd, "");
+        testsupport::ScopedDataCache::Options options;
+        options.maxHd = false;
+        options.cdPath = install.writeOnly(onCd, "cd").string();
+        return options;
     }
     testsupport::TempDir dir;
     testsupport::DataInstall install{dir.path()};
@@ -168,16 +182,8 @@ TEST_F(CdhdCacheTest, ServerSentItemsAreWrittenIntoTheInstalledFiles)
 TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
 {
     // The install lacks the art pair; the data source has it.
-    std::vector<int32_t> hd;
-    for (int32_t id = 0; id < kDataFileCount; ++id)
-        if (id != FILE_ART && id != FILE_ARTIDX) hd.push_back(id);
-    install.writeOnly(hd, "");
-    const std::filesystem::path cd = install.writeOnly({FILE_ART, FILE_ARTIDX}, "cd");
-
-    testsupport::ScopedDataCache::Options options;
-    options.maxHd = false;
+    testsupport::ScopedDataCache::Options options = partialInstall({FILE_ART, FILE_ARTIDX});
     options.cacheSize = 0; // missing setting: the smallest working cache
-    options.cdPath = cd.string();
     {
         testsupport::ScopedDataCache cache(dir.path(), options);
         EXPECT_FALSE(CDHDCache::IsDirect(FILE_ART));
@@ -206,15 +212,7 @@ TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
 TEST_F(CdhdCacheTest, AnItemLargerThanTheCacheEndsTheProgram)
 {
     install.indexed(FILE_GUMPART).add(1, Bytes(950000, 1), 0);
-    std::vector<int32_t> hd;
-    for (int32_t id = 0; id < kDataFileCount; ++id)
-        if (id != FILE_GUMPART && id != FILE_GUMPIDX) hd.push_back(id);
-    install.writeOnly(hd, "");
-    const std::filesystem::path cd = install.writeOnly({FILE_GUMPART, FILE_GUMPIDX}, "cd");
-    testsupport::ScopedDataCache::Options options;
-    options.maxHd = false;
-    options.cdPath = cd.string();
-    testsupport::ScopedDataCache cache(dir.path(), options);
+    testsupport::ScopedDataCache cache(dir.path(), partialInstall({FILE_GUMPART, FILE_GUMPIDX}));
     const auto boxes = expectProgramEnd([] { itemBytes(FILE_GUMPIDX, FILE_GUMPART, 1); });
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Caching Error");
