@@ -219,6 +219,28 @@ void FontManager::LoadFonts()
     MemoryManager::FreeMem(data);
 }
 
+std::unique_ptr<CFont> ReadFontGlyphs(const uint8_t* data, size_t size, size_t* used)
+{
+    auto font = std::make_unique<CFont>();
+    size_t at = 0;
+    for (size_t i = 0; i < static_cast<size_t>(CFont::kGlyphCount); ++i) {
+        if (data == nullptr || size - at < 3) return nullptr;
+        auto g = std::make_unique<FontGlyph>();
+        g->width = data[at];
+        g->height = data[at + 1];
+        font->verticals[i] = data[at + 2];
+        at += 3;
+        const size_t count = static_cast<size_t>(g->width) * static_cast<size_t>(g->height);
+        if ((size - at) / 2 < count) return nullptr;
+        g->pixels.resize(count);
+        for (size_t p = 0; p < count; ++p) g->pixels[p] = static_cast<uint16_t>(data[at + 2 * p] | (data[at + 2 * p + 1] << 8));
+        at += count * 2;
+        font->glyphs[i] = std::move(g);
+    }
+    if (used != nullptr) *used = at;
+    return font;
+}
+
 int32_t FontManager::loadFontsFrom(const uint8_t* data, size_t size)
 {
     unloadFonts();
@@ -226,32 +248,13 @@ int32_t FontManager::loadFontsFrom(const uint8_t* data, size_t size)
     int32_t loaded = 0;
     for (int32_t slot = 0; slot < kFontSlots && at < size; ++slot) {
         if (data[at++] == 0) continue;
-        auto font = std::make_unique<CFont>();
-        bool complete = true;
-        for (int32_t i = 0; i < CFont::kGlyphCount && complete; ++i) {
-            if (size - at < 3) {
-                complete = false;
-                break;
-            }
-            auto g = std::make_unique<FontGlyph>();
-            g->width = data[at];
-            g->height = data[at + 1];
-            font->verticals[static_cast<size_t>(i)] = data[at + 2];
-            at += 3;
-            const size_t count = static_cast<size_t>(g->width) * static_cast<size_t>(g->height);
-            if ((size - at) / 2 < count) {
-                complete = false;
-                break;
-            }
-            g->pixels.resize(count);
-            for (size_t p = 0; p < count; ++p) g->pixels[p] = static_cast<uint16_t>(data[at + 2 * p] | (data[at + 2 * p + 1] << 8));
-            at += count * 2;
-            font->glyphs[static_cast<size_t>(i)] = std::move(g);
-        }
-        if (!complete) {
+        size_t used = 0;
+        std::unique_ptr<CFont> font = ReadFontGlyphs(data + at, size - at, &used);
+        if (!font) {
             KZReport::error("FontManager::LoadFonts: font %d ends early; it is left out.\n", slot);
             break;
         }
+        at += used;
         if (slot < static_cast<int32_t>(std::size(kHueModes))) font->hueMode = kHueModes[slot];
         g_fonts[static_cast<size_t>(slot)] = std::move(font);
         ++loaded;

@@ -37,6 +37,13 @@ public:
     std::array<int32_t, kGlyphCount> verticals{};
 };
 
+/**
+ * Reads one font's 224 glyph records (width, height and vertical bytes, then width x height
+ * little-endian pixels each), as fonts.mul and a font patch hold them. Null when the records run
+ * past size; else *used (when given) gets the bytes read.
+ */
+std::unique_ptr<CFont> ReadFontGlyphs(const uint8_t* data, size_t size, size_t* used);
+
 /** A 16-bit drawing target: pixels, pitch in pixels, width and height. Text never writes outside it. */
 struct PixelSurface {
     uint16_t* pixels = nullptr;

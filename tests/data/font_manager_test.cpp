@@ -94,6 +94,15 @@ TEST_F(Fonts, AFontCutShortIsLeftOutAndTheOnesBeforeItStay)
     EXPECT_EQ(FontManager::loadFontsFrom(bytes.data(), bytes.size()), 1);
     EXPECT_EQ(FontManager::IsFontLoaded(0), 1);
     EXPECT_EQ(FontManager::IsFontLoaded(1), 0);
+
+    // One font's glyph block on its own, as a font patch carries it.
+    const std::vector<uint8_t> one = buildFontsMul({blockFont(3, 4, 3)});
+    size_t used = 0;
+    const auto font = ReadFontGlyphs(one.data() + 1, one.size() - 1, &used);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(used, one.size() - 1);
+    EXPECT_EQ(font->glyph('A')->pixels.at(5), blockPixel('A', 1, 2));
+    EXPECT_EQ(ReadFontGlyphs(one.data() + 1, one.size() - 2, &used), nullptr);
 }
 
 TEST_F(Fonts, ExtentTakesTheTallestPartsAboveAndBelowThePen)
