@@ -41,22 +41,8 @@
 
 namespace {
 
-/** Set by the last exit-list entry: the data cache and the music player then do nothing. */
-bool g_shuttingDown = false;
 /** The named instance that tells a second client this one runs; held for the life of the process. */
 std::unique_ptr<platform::NamedInstance> g_instance;
-
-/** Step 42: window resizing is forbidden on the two smallest screens. */
-void applyResizePermission(const platform::DesktopInfo& desktop)
-{
-    if (desktop.width == 640 && desktop.height == 480)
-        AllowWindowResize = 0;
-    int width = 0;
-    int height = 0;
-    if (std::sscanf(GamePlayWindowSize, "%dx%d", &width, &height) == 2 && desktop.width == 800 &&
-        desktop.height == 600 && width == 800 && height == 600)
-        AllowWindowResize = 0;
-}
 
 } // namespace
 
@@ -178,7 +164,7 @@ int main()
     platform::atExit(KillMouseTimer);
 
     LoadFilterLists();
-    applyResizePermission(desktop);
+    ApplyWindowResizePermission(desktop);
     CDHDCache::Init();
     LoadVersionFile();
     MouseManager::LoadCursors();
@@ -195,11 +181,7 @@ int main()
     LanguageManager::startup();
     platform::atExit(LanguageManager::shutdown);
 
-    if (ShowIntroAnim != 0 || ClientFirstLaunch != 0) {
-        PlayIntroMovie();
-        if (ClientFirstLaunch != 0)
-            saveConfigDirective(FindConfigDirective("ClientFirstLaunch"), "no");
-    }
+    PlayStartupIntro();
 
     window.setWaitCursor(false);
     g_pInputWindow = new CInputWindow();
@@ -210,7 +192,7 @@ int main()
     CheckMenuItem(IDM_SOUND, Sound != 0);
     MusicManager::PlaySong(8, 1, 0);
     platform::atExit([] {
-        g_shuttingDown = true;
+        ShuttingDown = 1;
         CDHDCache::SetShutdownSequenceStarted(true);
     });
     KZReport::print("WinMain: just before main program loop.\n");

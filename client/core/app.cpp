@@ -173,6 +173,7 @@ void startup()
     ReadConfig(LoginServerFile[0] != '\0' ? LoginServerFile : "login.cfg", false);
     LoadCharData();
     macros().LoadMacros();
+    LoadSpeechKeywords();
 
     WarModeBytes[0] = 0;
     WarModeBytes[1] = 0;
@@ -191,6 +192,7 @@ void shutdown()
         return;
     DeleteMouseTimerLock();
     g_speechQueue.clear();
+    SpeechKeywords.clear();
     g_initialized = false;
     macros().FreeMacros();
 }

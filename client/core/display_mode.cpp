@@ -2,6 +2,7 @@
 #include "client/core/display_mode.h"
 
 #include "client/core/app.h"
+#include "client/core/config_files.h"
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
 #include "client/core/gump_services.h"
@@ -199,4 +200,13 @@ void PlayIntroMovie()
     mouseManager().EnableSoftwareCursor(1);
     IntroPlaying = 0;
     musicManager().Enable(music ? 1 : 0);
+}
+
+void PlayStartupIntro()
+{
+    if (ShowIntroAnim == 0 && ClientFirstLaunch == 0)
+        return;
+    PlayIntroMovie();
+    if (ClientFirstLaunch != 0)
+        saveConfigDirective(FindConfigDirective("ClientFirstLaunch"), "no");
 }

@@ -68,3 +68,8 @@ void ReleaseFullScreenSurfaces();
 
 /** Plays music/intro.wve (data path, then the data-source path) when it exists. */
 void PlayIntroMovie();
+/**
+ * The intro of the start-up: played when ShowIntroAnim or ClientFirstLaunch is on; after a
+ * first launch kz.cfg gets ClientFirstLaunch=no, so it plays only once.
+ */
+void PlayStartupIntro();

@@ -7,6 +7,8 @@
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
 
+uint8_t ShuttingDown = 0;
+
 PaceResult PaceGameTick(uint32_t now, uint32_t& tickBase, uint32_t interval, bool frameSkipping,
                         const std::function<void(int skipDraw)>& gameTick)
 {

@@ -7,6 +7,12 @@
 #include <cstdint>
 #include <functional>
 
+/**
+ * Set by the last entry of the exit list: from then on the data cache and the music player do
+ * nothing, since the managers they lean on may already be gone.
+ */
+extern uint8_t ShuttingDown;
+
 /** What one pace decision ran. */
 struct PaceResult {
     int skipTicks = 0; // ticks that did not draw

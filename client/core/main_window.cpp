@@ -22,6 +22,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -334,6 +335,17 @@ bool CreateMainWindow(platform::Window& window)
     if (FullScreen != 0)
         SendFullScreenToggle();
     return true;
+}
+
+void ApplyWindowResizePermission(const platform::DesktopInfo& desktop)
+{
+    if (desktop.width == 640 && desktop.height == 480)
+        AllowWindowResize = 0;
+    int width = 0;
+    int height = 0;
+    if (desktop.width == 800 && desktop.height == 600 && std::sscanf(GamePlayWindowSize, "%dx%d", &width, &height) == 2 &&
+        width == 800 && height == 600)
+        AllowWindowResize = 0;
 }
 
 void ReleaseMainWindow()

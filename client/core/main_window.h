@@ -50,6 +50,11 @@ platform::Window* MainWindow();
  * window could not be made.
  */
 bool CreateMainWindow(platform::Window& window);
+/**
+ * Window resizing is forbidden on a screen of exactly 640 x 480, and on one of 800 x 600 when
+ * the play window (GamePlayWindowSize) is 800 x 600 too: the window could not grow there.
+ */
+void ApplyWindowResizePermission(const platform::DesktopInfo& desktop);
 /** Forgets the window (after it is destroyed, or in tests). */
 void ReleaseMainWindow();
 

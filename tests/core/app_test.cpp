@@ -4,6 +4,7 @@
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
+#include "client/core/player_files.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "tests/core/service_fakes.h"
@@ -188,6 +189,8 @@ TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
     dir.write("map2.mul", "x");
     dir.write("map1.mul", "x"); // never probed: bit 1 follows map 0
     dir.write("kz.cfg", "SpamLimit=12\r\n");
+    dir.write("speech.mul", std::string("\x00\x07\x00\x06*bank*", 10)); // keyword 7: "*bank*"
+
     platform.keyStore().setString(FileManager::INSTALL_KEY, "ExePath", install + "client.exe");
     ResetConfigStore();
     SetConfigFolder(install);
@@ -201,10 +204,14 @@ TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
     EXPECT_EQ(SpamLimit, 12);
     EXPECT_EQ(std::string(BuildDataPath("music/intro.wve")), install + "music/intro.wve");
     EXPECT_EQ(services.macros.loads, 1);
+    ASSERT_EQ(SpeechKeywords.size(), 1u);
+    EXPECT_EQ(SpeechKeywords.begin()->first, "*bank*");
+    EXPECT_EQ(SpeechKeywords.begin()->second, 7u);
 
     CApp::shutdown();
     EXPECT_FALSE(CApp::Initialized());
     EXPECT_EQ(services.macros.frees, 1);
+    EXPECT_TRUE(SpeechKeywords.empty());
     FileManager::shutdown();
     SetConfigFolder("");
 }

@@ -99,4 +99,29 @@ TEST_F(IntroMovieTest, NothingHappensWithoutAMovieOrAVisibleWindow)
     EXPECT_TRUE(fakes_.music.enabled);
 }
 
+TEST_F(IntroMovieTest, AFirstLaunchPlaysTheIntroOnceAndWritesTheSwitchBack)
+{
+    dir_.write("music/intro.wve", "movie");
+    struct Case {
+        const char* name;
+        uint8_t showIntro, firstLaunch;
+        bool plays;
+        const char* kzCfgAfter;
+    } const cases[] = {
+        {"neither switch", 0, 0, false, "ClientFirstLaunch=yes\r\n"},
+        {"ShowIntroAnim alone", 1, 0, true, "ClientFirstLaunch=yes\r\n"},
+        {"first launch", 0, 1, true, "ClientFirstLaunch=no\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir_.write("kz.cfg", "ClientFirstLaunch=yes\r\n");
+        ShowIntroAnim = c.showIntro;
+        ClientFirstLaunch = c.firstLaunch;
+        player_.played.clear();
+        PlayStartupIntro();
+        EXPECT_EQ(player_.played.size(), c.plays ? 1u : 0u);
+        EXPECT_EQ(dir_.read("kz.cfg"), c.kzCfgAfter);
+    }
+}
+
 } // namespace

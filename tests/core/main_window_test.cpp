@@ -149,6 +149,31 @@ TEST_F(MainWindowTest, SizeMessagesSetTheScreenSizeByTheResizeRule)
     }
 }
 
+TEST(WindowResizePermission, TheTwoSmallestScreensForbidResizing)
+{
+    struct Case {
+        const char* name;
+        int screenWidth, screenHeight;
+        const char* playSize;
+        uint8_t allowedAfter;
+    } const cases[] = {
+        {"640 x 480 forbids whatever the play size", 640, 480, "640x480", 0},
+        {"800 x 600 with an 800 x 600 play window", 800, 600, "800x600", 0},
+        {"800 x 600 with a 640 x 480 play window", 800, 600, "640x480", 1},
+        {"larger screens allow it", 1024, 768, "800x600", 1},
+        {"an unreadable play size on 800 x 600", 800, 600, "big", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetConfigStore();
+        AllowWindowResize = 1;
+        CopyConfigText(GamePlayWindowSize, c.playSize);
+        ApplyWindowResizePermission({c.screenWidth, c.screenHeight, 32});
+        EXPECT_EQ(AllowWindowResize, c.allowedAfter);
+    }
+    ResetConfigStore();
+}
+
 TEST_F(MainWindowTest, CloseDestroysTheWindowSavesTheDesktopAndQuits)
 {
     create();
