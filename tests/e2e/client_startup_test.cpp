@@ -1,6 +1,7 @@
 /** @file The client program started on a sample install: it starts, opens its window, runs its loop, closes and refuses a second copy. */
 #include "tools/sample_install/sample_install.h"
 
+#include "platform/instance/named_instance.h"
 #include "platform/process/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -194,6 +195,37 @@ TEST(ClientStartup, ASecondCopyIsRefusedWhileTheFirstRuns)
     EXPECT_EQ(second.log.find("MemoryManager::started"), std::string::npos) << second.log;
     launcher.terminate(*first);
     EXPECT_EQ(launcher.wait(*first).value_or(-1), 0);
+}
+
+TEST(ClientStartup, AClientOrPatcherHoldingItsNameEndsTheStartUpWithCodeOne)
+{
+    struct Case {
+        const char* heldName;
+        const char* message;
+    } const cases[] = {
+        {"KzClientApp", "ERROR: Another instance of KZ is already running."},
+        {"KzPatchApp", "ERROR: An instance of KZ Patch is already running."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.heldName);
+        testsupport::TempDir dir;
+        const sampleinstall::Layout layout(dir.path());
+        std::string error;
+        ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+        ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
+        bool taken = false;
+        const auto held = platform::NamedInstance::create(c.heldName, &taken);
+        ASSERT_TRUE(held && held->holdsName());
+
+        const ClientRun run = runClient(layout);
+
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        // The managers had started (configuration read), but the process ends without its exit list.
+        EXPECT_NE(run.log.find("CWinApp::startup(): begin."), std::string::npos) << run.log;
+        EXPECT_EQ(run.log.find("CApp::shutdown: begin."), std::string::npos) << run.log;
+        EXPECT_EQ(run.log.find("WinMain: just before main program loop."), std::string::npos) << run.log;
+    }
 }
 
 } // namespace
