@@ -12,46 +12,14 @@
 
 namespace {
 
-/** Builds a new font from 224 complete glyph records and puts it in the slot, destroying the old one. */
-void replaceAsciiFont(int32_t slot, const uint8_t* glyphs, size_t size)
-{
-    auto font = std::make_unique<CFont>();
-    size_t at = 0;
-    for (size_t i = 0; i < static_cast<size_t>(CFont::kGlyphCount) && size - at >= 3; ++i) {
-        auto glyph = std::make_unique<FontGlyph>();
-        glyph->width = glyphs[at];
-        glyph->height = glyphs[at + 1];
-        font->verticals[i] = glyphs[at + 2];
-        at += 3;
-        const size_t count = static_cast<size_t>(glyph->width) * static_cast<size_t>(glyph->height);
-        glyph->pixels.resize(count);
-        for (size_t p = 0; p < count; ++p) glyph->pixels[p] = kzdata::readU16(glyphs + at + 2 * p);
-        at += count * 2;
-        font->glyphs[i] = std::move(glyph);
-    }
-    FontManager::replaceFont(slot, std::move(font));
-}
-
-VerdataFontHandler g_fontHandler = replaceAsciiFont;
+// Null: a font patch replaces the font manager's slot.
+VerdataFontHandler g_fontHandler = nullptr;
 
 } // namespace
 
 void SetVerdataFontHandler(VerdataFontHandler handler)
 {
-    g_fontHandler = handler != nullptr ? handler : replaceAsciiFont;
-}
-
-bool VerdataFontPayloadComplete(const uint8_t* glyphs, size_t size)
-{
-    size_t at = 0;
-    for (int i = 0; i < 224; ++i) {
-        if (size - at < 3) return false;
-        const size_t pixels = static_cast<size_t>(glyphs[at]) * glyphs[at + 1];
-        at += 3;
-        if ((size - at) / 2 < pixels) return false;
-        at += pixels * 2;
-    }
-    return true;
+    g_fontHandler = handler;
 }
 
 namespace kzdata {
@@ -107,11 +75,16 @@ int32_t VerdataTable::load(const uint8_t* data, size_t size)
             HueManager::ApplyGroup(entry, payload);
             ++kept;
         } else if (fileId == kVerdataFont) {
-            if (entry < 0 || entry >= kAsciiFontSlots || !VerdataFontPayloadComplete(payload, length)) {
+            std::unique_ptr<CFont> font;
+            if (entry >= 0 && entry < FontManager::kFontSlots) font = ReadFontGlyphs(payload, length, nullptr);
+            if (!font) {
                 KZReport::warning("LoadVersionFile: font %d with %u bytes ignored.\n", entry, length);
                 continue;
             }
-            g_fontHandler(entry, payload, length);
+            if (g_fontHandler != nullptr)
+                g_fontHandler(entry, payload, length);
+            else
+                FontManager::replaceFont(entry, std::move(font));
             ++kept;
         }
     }

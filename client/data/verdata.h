@@ -14,7 +14,6 @@ inline constexpr uint32_t kVerdataFont = 33;
 /** Size of a whole group payload of id 31 and id 32, header included. */
 inline constexpr size_t kAnimGroupBytes = 4 + 8 * 68;
 inline constexpr size_t kHueGroupBytes = 4 + 8 * 88;
-inline constexpr int32_t kAsciiFontSlots = 25;
 
 namespace kzdata {
 
@@ -54,10 +53,7 @@ private:
 
 } // namespace kzdata
 
-/** Replaces one ASCII font slot from 224 complete glyph records. */
+/** Takes a font patch of 224 complete glyph records in place of the font manager. */
 using VerdataFontHandler = void (*)(int32_t slot, const uint8_t* glyphs, size_t size);
-/** By default a font patch replaces the font manager's slot; null restores that default. */
+/** Without a handler (null, the default) a font patch replaces the font manager's slot at once. */
 void SetVerdataFontHandler(VerdataFontHandler handler);
-
-/** True when size bytes hold 224 complete glyph records {w, h, v, w x h u16}. */
-bool VerdataFontPayloadComplete(const uint8_t* glyphs, size_t size);
