@@ -36,28 +36,6 @@ char lowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-/** Case-insensitive (A-Z only) comparison of at most n characters. */
-bool equalsIgnoringCase(const char* a, const char* b, size_t n = static_cast<size_t>(-1))
-{
-    for (size_t i = 0; i < n; ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i]))
-            return false;
-        if (a[i] == '\0')
-            return true;
-    }
-    return true;
-}
-
-/** The first three characters of a code and a NUL. */
-void copyCode(char out[4], const char* code)
-{
-    size_t i = 0;
-    for (; code && i < 3 && code[i] != '\0'; ++i)
-        out[i] = code[i];
-    for (; i < 4; ++i)
-        out[i] = '\0';
-}
-
 /** A buffer from FileManager::load, given back with MemoryManager::FreeMem whatever happens. */
 struct LoadedFile {
     unsigned char* data = nullptr;
@@ -94,7 +72,7 @@ LanguageCode* findCode(const char* code)
     if (!code)
         return nullptr;
     for (const auto& c : state().codes)
-        if (equalsIgnoringCase(c->code, code, 3))
+        if (asciiEqualIgnoringCase(c->code, code, 3))
             return c.get();
     return nullptr;
 }
@@ -102,8 +80,8 @@ LanguageCode* findCode(const char* code)
 LanguageSection* findLoaded(const char* path, const char* code, const char* name)
 {
     for (const auto& s : state().sections)
-        if (equalsIgnoringCase(s->fileName().c_str(), path) && equalsIgnoringCase(s->languageCode(), code, 3) &&
-            equalsIgnoringCase(s->sectionName(), name))
+        if (asciiEqualIgnoringCase(s->fileName().c_str(), path) &&
+            asciiEqualIgnoringCase(s->languageCode(), code, 3) && asciiEqualIgnoringCase(s->sectionName(), name))
             return s.get();
     return nullptr;
 }
@@ -123,6 +101,26 @@ LanguageSection* findSection(const char* path, const char* code, const char* nam
 }
 
 } // namespace
+
+bool asciiEqualIgnoringCase(const char* a, const char* b, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+        if (a[i] == '\0')
+            return true;
+    }
+    return true;
+}
+
+void copyLanguageCode(char out[4], const char* code)
+{
+    size_t i = 0;
+    for (; code && i < 3 && code[i] != '\0'; ++i)
+        out[i] = code[i];
+    for (; i < 4; ++i)
+        out[i] = '\0';
+}
 
 // ---- LanguageSection ---------------------------------------------------------------------
 
@@ -311,10 +309,10 @@ bool LanguageSection::load(const char* path, const char* languageCode, const cha
     const char* codes[3] = {languageCode, state().userCode, state().defaultCode ? state().defaultCode->code : nullptr};
     for (size_t c = 0; c < 3; ++c) {
         char shortCode[4];
-        copyCode(shortCode, codes[c]);
+        copyLanguageCode(shortCode, codes[c]);
         // The same code twice names the same files: no need to try them again.
-        if (shortCode[0] == '\0' || (c > 0 && equalsIgnoringCase(shortCode, codes[0] ? codes[0] : "", 3)) ||
-            (c > 1 && equalsIgnoringCase(shortCode, codes[1], 3)))
+        if (shortCode[0] == '\0' || (c > 0 && asciiEqualIgnoringCase(shortCode, codes[0] ? codes[0] : "", 3)) ||
+            (c > 1 && asciiEqualIgnoringCase(shortCode, codes[1], 3)))
             continue;
         for (const char* folder : {"", "language\\"}) {
             const std::string name = std::string(folder) + fileName_ + "." + shortCode;
@@ -389,7 +387,7 @@ void LanguageManager::startup()
     s.current = nullptr;
     std::memset(s.userCode, 0, sizeof s.userCode);
     auto defaultCode = std::make_unique<LanguageCode>();
-    copyCode(defaultCode->code, kDefaultCode);
+    copyLanguageCode(defaultCode->code, kDefaultCode);
     defaultCode->id = 101;
     defaultCode->languageName = "English";
     defaultCode->countryName = "United States";
@@ -446,55 +444,63 @@ void LanguageManager::loadLanguageCodes()
         KZReport::warning("LanguageManager::loadLanguageCodes: file 'langcode.iff'. no bytes read.\n");
     } else {
         KZReport::print("LanguageManager::loadLanguageCodes: loaded %d bytes from file 'langcode.iff'.\n", file.size);
-        Iff iff(file.data, static_cast<size_t>(file.size));
-        iff.setFileName(name.c_str());
-        iff.enterForm(kData);
-        iff.enterForm(kLang);
-        iff.enterForm(kWin3);
-        while (iff.charsLeft() > 0) {
-            const IffTag tag = iff.getCurrentTag();
-            if (tag == 0) {
-                iff.reportError("LanguageManager::loadLanguageCodes:", "Very Strange Error. Maybe Premature EOF?",
-                                false);
-                break;
-            }
-            if (iff.isForm()) {
-                iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
-                iff.enterForm();
-                iff.exitForm();
-                continue;
-            }
-            iff.enterChunk(tag);
-            if (tag != kCode) {
-                iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
-            } else if (iff.charsLeft() >= 1025) {
-                iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unusually large CHUNK CODE.", false);
-            } else {
-                char buffer[1024];
-                auto code = std::make_unique<LanguageCode>();
-                iff.readString(buffer, sizeof buffer);
-                for (size_t i = 0; i < 3 && buffer[i] != '\0'; ++i)
-                    code->code[i] = lowerAscii(buffer[i]);
-                const uint8_t id = static_cast<uint8_t>(iff.readInt32(false) & 0xFF);
-                code->id = id == '?' ? 0 : id;
-                iff.readString(buffer, sizeof buffer);
-                code->languageName = buffer;
-                iff.readString(buffer, sizeof buffer);
-                code->countryName = buffer;
-                s.codes.push_front(std::move(code));
-            }
-            iff.exitChunk(tag, false);
-        }
-        iff.exitForm(kWin3);
-        iff.exitForm(kLang);
-        iff.exitForm(kData);
+        for (auto& code : readLanguageCodes(file.data, static_cast<size_t>(file.size), name.c_str()))
+            s.codes.push_front(std::move(code));
     }
     KZReport::print("LanguageManager::loadLanguageCodes: loaded language codes.\n");
 }
 
+std::vector<std::unique_ptr<LanguageCode>> LanguageManager::readLanguageCodes(const unsigned char* data, size_t size,
+                                                                              const char* fileName)
+{
+    std::vector<std::unique_ptr<LanguageCode>> codes;
+    Iff iff(data, size);
+    iff.setFileName(fileName);
+    iff.enterForm(kData);
+    iff.enterForm(kLang);
+    iff.enterForm(kWin3);
+    while (iff.charsLeft() > 0) {
+        const IffTag tag = iff.getCurrentTag();
+        if (tag == 0) {
+            iff.reportError("LanguageManager::loadLanguageCodes:", "Very Strange Error. Maybe Premature EOF?", false);
+            break;
+        }
+        if (iff.isForm()) {
+            iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
+            iff.enterForm();
+            iff.exitForm();
+            continue;
+        }
+        iff.enterChunk(tag);
+        if (tag != kCode) {
+            iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
+        } else if (iff.charsLeft() >= 1025) {
+            iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unusually large CHUNK CODE.", false);
+        } else {
+            char buffer[1024];
+            auto code = std::make_unique<LanguageCode>();
+            iff.readString(buffer, sizeof buffer);
+            for (size_t i = 0; i < 3 && buffer[i] != '\0'; ++i)
+                code->code[i] = lowerAscii(buffer[i]);
+            const uint8_t id = static_cast<uint8_t>(iff.readInt32(false) & 0xFF);
+            code->id = id == '?' ? 0 : id;
+            iff.readString(buffer, sizeof buffer);
+            code->languageName = buffer;
+            iff.readString(buffer, sizeof buffer);
+            code->countryName = buffer;
+            codes.push_back(std::move(code));
+        }
+        iff.exitChunk(tag, false);
+    }
+    iff.exitForm(kWin3);
+    iff.exitForm(kLang);
+    iff.exitForm(kData);
+    return codes;
+}
+
 void LanguageManager::setUserLanguageCodeString(const char* code)
 {
-    copyCode(state().userCode, code);
+    copyLanguageCode(state().userCode, code);
     KZReport::print("LanguageManager::setUserLanguageCodeString: userLanguageCodeString='%s'.\n", state().userCode);
 }
 
@@ -537,7 +543,7 @@ LanguageSection* LanguageManager::loadSection(const char* path, const char* lang
 {
     ManagerState& s = state();
     char code[4];
-    copyCode(code, languageCode);
+    copyLanguageCode(code, languageCode);
     if (force) {
         KZReport::warning("LanguageManager::loadSection: forcing load of section '%s' from file '%s'\n", sectionName,
                           path);
@@ -555,6 +561,11 @@ LanguageSection* LanguageManager::loadSection(const char* path, const char* lang
 
     auto section = std::make_unique<LanguageSection>();
     if (section->load(path, code, sectionName)) {
+        // A default-only search can miss a section that a fallback file already gave: the load
+        // then reads that same file again. Keep the one already listed, so that repeated look-ups
+        // of a missing number do not pile up copies of the file.
+        if (LanguageSection* same = findLoaded(path, section->languageCode(), section->sectionName()))
+            return same;
         LanguageSection* loaded = section.get();
         s.sections.push_front(std::move(section));
         return loaded;

@@ -118,6 +118,12 @@ public:
     /** Sets the user code (first 3 characters) and logs it. */
     static void setUserLanguageCodeString(const char* code);
     static void loadLanguageCodes();
+    /**
+     * The CODE records of a language list already in memory, in file order; unexpected parts are
+     * skipped with a warning, a damaged tree is fatal.
+     */
+    static std::vector<std::unique_ptr<LanguageCode>> readLanguageCodes(const unsigned char* data, size_t size,
+                                                                        const char* fileName);
 
     /** Every known language, newest first (the built-in default is last). */
     static std::vector<const LanguageCode*> languages();
@@ -133,6 +139,11 @@ public:
 std::string systemLanguageString();
 /** "de_DE.UTF-8" -> "deu", "en_GB" -> "eng", "pt_BR" -> "ptb"; "" for C, POSIX and unknown languages. */
 std::string languageCodeForLocale(const std::string& locale);
+
+/** The first three characters of a language code and a NUL (an empty code for null). */
+void copyLanguageCode(char out[4], const char* code);
+/** Equal but for the case of A-Z, comparing at most n characters (or up to the NUL). */
+bool asciiEqualIgnoringCase(const char* a, const char* b, size_t n = static_cast<size_t>(-1));
 
 /** The numbered server text N in the user's language, or an error text followed by N. */
 CUnicodeString GetClilocString(int32_t number);

@@ -64,8 +64,16 @@ TEST_F(ClilocTest, TextsComeFromTheUserLanguageWithErrorsSpelledOut)
 
 TEST_F(ClilocTest, OtherLanguagesFallBackToEnglishEntryByEntry)
 {
+    writeSection("cliloc07.deu", section("deu", "cliloc07", {u"nur deutsch"}));
     start("deu");
     EXPECT_EQ(text(GetClilocString(500001)), u"zweite");
+    // No English file: the English search finds the German file again, and a missing number asked
+    // for again and again must not keep loading more copies of it.
+    EXPECT_EQ(text(GetClilocString(1007000)), u"nur deutsch");
+    EXPECT_EQ(text(GetClilocString(1007005)), u"Error (TID): Null string : 1007005");
+    const size_t loaded = LanguageManager::loadedSectionCount();
+    EXPECT_EQ(text(GetClilocString(1007005)), u"Error (TID): Null string : 1007005");
+    EXPECT_EQ(LanguageManager::loadedSectionCount(), loaded);
     EXPECT_EQ(text(GetClilocString(500002)), u"only in english");
     // No German file at all: the English one serves.
     EXPECT_EQ(text(GetClilocString(1042000)), u"forty-two");
