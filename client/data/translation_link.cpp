@@ -65,24 +65,10 @@ LinkState& link()
     return s;
 }
 
-char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 /** The first two letters decide whether two codes name the same language. */
 bool sameLanguage(const char* a, const char* b)
 {
-    return lowerAscii(a[0]) == lowerAscii(b[0]) && (a[0] == '\0' || lowerAscii(a[1]) == lowerAscii(b[1]));
-}
-
-void copyCode(char out[4], const char* code)
-{
-    size_t i = 0;
-    for (; code && i < 3 && code[i] != '\0'; ++i)
-        out[i] = code[i];
-    for (; i < 4; ++i)
-        out[i] = '\0';
+    return asciiEqualIgnoringCase(a, b, 2);
 }
 
 uint32_t now()
@@ -155,6 +141,7 @@ void stepConnect()
         if (s.socket)
             s.socket->close();
         s.connecting = false;
+        s.outgoing.clear();
         return;
     }
     if (static_cast<int32_t>(t - s.nextAttempt) < 0)
@@ -191,24 +178,13 @@ void deliverReplies()
     for (;;) {
         if (!s.installed || !s.connected)
             return;
-        std::vector<uint8_t>& in = s.incoming;
-        size_t end = 0; // offset just past the reply's NUL unit
-        for (size_t at = 12; at + 1 < in.size(); at += 2) {
-            if (in[at] == 0 && in[at + 1] == 0) {
-                end = at + 2;
-                break;
-            }
-        }
-        if (end == 0) {
-            if (in.size() > LanguageTranslationServer::kMaxReplyBytes)
+        int32_t id = 0;
+        std::u16string received;
+        if (!cutTranslationReply(s.incoming, id, received)) {
+            if (s.incoming.size() > LanguageTranslationServer::kMaxReplyBytes)
                 dropConnection("a reply from the translation server is too long. dropping the connection.");
             return;
         }
-        const int32_t id = static_cast<int32_t>(getLe32(in.data()));
-        std::u16string received;
-        for (size_t at = 12; at + 2 < end; at += 2)
-            received.push_back(static_cast<char16_t>(in[at] | in[at + 1] << 8));
-        in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(end));
 
         PendingRecord* record = nullptr;
         for (PendingRecord& r : s.pending)
@@ -233,6 +209,26 @@ void deliverReplies()
 }
 
 } // namespace
+
+bool cutTranslationReply(std::vector<uint8_t>& received, int32_t& id, std::u16string& text)
+{
+    // The text starts at byte 12 in whole UTF-16 units; the reply ends just past its NUL unit.
+    size_t end = 0;
+    for (size_t at = 12; at + 1 < received.size(); at += 2) {
+        if (received[at] == 0 && received[at + 1] == 0) {
+            end = at + 2;
+            break;
+        }
+    }
+    if (end == 0)
+        return false;
+    id = static_cast<int32_t>(getLe32(received.data()));
+    text.clear();
+    for (size_t at = 12; at + 2 < end; at += 2)
+        text.push_back(static_cast<char16_t>(received[at] | received[at + 1] << 8));
+    received.erase(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(end));
+    return true;
+}
 
 void LanguageTranslationServer::install()
 {
@@ -342,7 +338,7 @@ void LanguageTranslationServer::setUserLanguageCode(const char* code)
                                  "! ul. not setting user language code", platform::BoxIcon::Warning);
         return;
     }
-    copyCode(link().userCode, code);
+    copyLanguageCode(link().userCode, code);
 }
 
 bool LanguageTranslationServer::setSourceLanguage(const char* code)
@@ -350,7 +346,7 @@ bool LanguageTranslationServer::setSourceLanguage(const char* code)
     LinkState& s = link();
     if (!code || code[0] == '\0' || sameLanguage(code, s.userCode))
         return false;
-    copyCode(s.sourceCode, code);
+    copyLanguageCode(s.sourceCode, code);
     return true;
 }
 
@@ -388,7 +384,9 @@ int32_t LanguageTranslationServer::Packet::request(const WideChar* prefix, const
     record.id = generateId();
     const int32_t id = record.id;
 
-    if (s.connected) {
+    // A request made while the connection is still being set up waits in the send bytes and
+    // goes out once it stands; one made without any connection of ours is only recorded.
+    if (s.connected || s.connecting) {
         putLe32(s.outgoing, static_cast<uint32_t>(id));
         putLe32(s.outgoing, languageWord(record.source));
         putLe32(s.outgoing, languageWord(record.target));

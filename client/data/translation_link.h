@@ -7,10 +7,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace platform {
 class TcpSocket;
 }
+
+/**
+ * Cuts the first whole reply {u32 id, 8 bytes, UTF-16 text + NUL} off the front of the bytes
+ * received so far, giving its id and text. False, leaving the bytes untouched, while no whole
+ * reply is there.
+ */
+bool cutTranslationReply(std::vector<uint8_t>& received, int32_t& id, std::u16string& text);
 
 /** Receives a translation: (user data, value, prefix or null, translated text as received). */
 using TranslationCallback = void (*)(void* userData, int32_t value, const WideChar* prefix, const WideChar* text);

@@ -40,6 +40,21 @@ std::vector<uint8_t> le32(uint32_t v)
             static_cast<uint8_t>(v >> 24)};
 }
 
+/** The bytes of a request from deu to enu: id, the two language words, the UTF-16 text and its NUL. */
+std::vector<uint8_t> germanToEnglishRequest(int32_t id, const std::u16string& text)
+{
+    std::vector<uint8_t> out = le32(static_cast<uint32_t>(id));
+    for (auto part : {le32('u' << 16 | 7), le32('u' << 16 | 101)})
+        out.insert(out.end(), part.begin(), part.end());
+    for (char16_t c : text) {
+        out.push_back(static_cast<uint8_t>(c));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    out.push_back(0);
+    out.push_back(0);
+    return out;
+}
+
 class TranslationLinkTest : public testsupport::LanguageTest {
 protected:
     TranslationLinkTest() { replies().clear(); }
@@ -174,10 +189,7 @@ TEST_F(TranslationLinkTest, RequestsNeedAnotherSourceLanguageAndGoOutAsLittleEnd
     EXPECT_EQ(Link::Packet::request(nullptr, nullptr, recordReply, nullptr, 0), -1);
     const int32_t id = Link::Packet::request(u"Bob: ", u"hi", recordReply, nullptr, 0);
     ASSERT_EQ(id, 1);
-    std::vector<uint8_t> expected = le32(1);
-    for (auto part : {le32('u' << 16 | 7), le32('u' << 16 | 101), std::vector<uint8_t>{'h', 0, 'i', 0, 0, 0}})
-        expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(fakes_[0]->sent(), expected);
+    EXPECT_EQ(fakes_[0]->sent(), germanToEnglishRequest(1, u"hi"));
     EXPECT_EQ(Link::Packet::request(nullptr, u"again", recordReply, nullptr, 0), 2); // the source stays set
 
     Link::setUserLanguageCode(nullptr);
@@ -285,6 +297,29 @@ TEST_F(TranslationLinkTest, ConnectingGivesUpAfterItsTimeWithoutHoldingUpStartup
     platform_.clock().advance(1000);
     Link::Packet::update();
     EXPECT_EQ(fakes_.size(), finalCount);
+}
+
+TEST_F(TranslationLinkTest, RequestsMadeWhileConnectingGoOutOnceConnected)
+{
+    using platform::NetStatus;
+    useFakeSockets({NetStatus::WouldBlock, NetStatus::WouldBlock});
+    start(0);
+    ASSERT_TRUE(Link::isConnecting());
+    ASSERT_TRUE(Link::setSourceLanguage("deu"));
+    const int32_t id = Link::Packet::request(nullptr, u"hi", recordReply, nullptr, 3);
+    ASSERT_GT(id, 0);
+    EXPECT_TRUE(fakes_[0]->sent().empty());
+
+    Link::Packet::update(); // still under way
+    EXPECT_TRUE(fakes_[0]->sent().empty());
+    Link::Packet::update(); // connected: the waiting request goes out
+    ASSERT_TRUE(Link::isConnected());
+    EXPECT_EQ(fakes_[0]->sent(), germanToEnglishRequest(id, u"hi"));
+
+    fakes_[0]->pushIncoming(FakeTranslationHelper::encodeReply(static_cast<uint32_t>(id), u"hallo"));
+    Link::Packet::update();
+    ASSERT_EQ(replies().size(), 1u);
+    EXPECT_EQ(replies()[0].value, 3);
 }
 
 TEST_F(TranslationLinkTest, PendingRequestsAreCapped)
