@@ -26,15 +26,18 @@ void Iff::setFileName(const char* name)
 
 namespace {
 
-/** "Cannot enter FORM 'TYPE'" and the like; a zero tag is left out rather than printed as NULs. */
-void enterMessage(char* out, size_t size, const char* what, IffTag tag, const char* tail)
+/**
+ * "<head> 'TYPE'<tail>", as in "Cannot enter FORM 'DATA'"; a zero tag is left out rather than
+ * printed as NULs.
+ */
+void tagMessage(char* out, size_t size, const char* head, IffTag tag, const char* tail = "")
 {
     if (tag == 0) {
-        std::snprintf(out, size, "Cannot enter %s%s", what, tail);
+        std::snprintf(out, size, "%s%s", head, tail);
         return;
     }
-    std::snprintf(out, size, "Cannot enter %s '%c%c%c%c'%s", what, static_cast<char>(tag >> 24),
-                  static_cast<char>(tag >> 16), static_cast<char>(tag >> 8), static_cast<char>(tag), tail);
+    std::snprintf(out, size, "%s '%c%c%c%c'%s", head, static_cast<char>(tag >> 24), static_cast<char>(tag >> 16),
+                  static_cast<char>(tag >> 8), static_cast<char>(tag), tail);
 }
 
 } // namespace
@@ -111,7 +114,7 @@ bool Iff::enterForm(IffTag type)
     static const char* const kSignature = "bool Iff::enterForm (IffTag tag)";
     char message[128];
     if (!isForm(type)) {
-        enterMessage(message, sizeof message, "FORM", type, "");
+        tagMessage(message, sizeof message, "Cannot enter FORM", type);
         reportError(kSignature, message, true);
         return false;
     }
@@ -119,7 +122,7 @@ bool Iff::enterForm(IffTag type)
     const size_t end = containerEnd() < size_ ? containerEnd() : size_;
     const uint32_t length = position_ + kFormHeader <= end ? readBigEndian32(position_ + 4) : 0;
     if (position_ + kFormHeader > end || length < 4 || length > end - position_ - kChunkHeader) {
-        enterMessage(message, sizeof message, "FORM", type, ". Its length runs past its end.");
+        tagMessage(message, sizeof message, "Cannot enter FORM", type, ". Its length runs past its end.");
         reportError(kSignature, message, true);
         return false;
     }
@@ -135,14 +138,14 @@ bool Iff::enterChunk(IffTag tag)
     static const char* const kSignature = "bool Iff::enterChunk (IffTag tag)";
     char message[128];
     if (tag == 0 || getCurrentTag() != tag) {
-        enterMessage(message, sizeof message, "CHUNK", tag, "");
+        tagMessage(message, sizeof message, "Cannot enter CHUNK", tag);
         reportError(kSignature, message, true);
         return false;
     }
     const size_t end = containerEnd() < size_ ? containerEnd() : size_;
     const uint32_t length = position_ + kChunkHeader <= end ? readBigEndian32(position_ + 4) : 0;
     if (position_ + kChunkHeader > end || length > end - position_ - kChunkHeader) {
-        enterMessage(message, sizeof message, "CHUNK", tag, ". Its length runs past its end.");
+        tagMessage(message, sizeof message, "Cannot enter CHUNK", tag, ". Its length runs past its end.");
         reportError(kSignature, message, true);
         return false;
     }
@@ -157,14 +160,7 @@ bool Iff::exitChunk(IffTag tag, bool check)
     static const char* const kSignature = "bool Iff::exitChunk (IffTag tag)";
     if (stack_.empty()) {
         char message[128];
-        if (tag != 0) {
-            char text[5];
-            tagText(tag, text);
-            std::snprintf(message, sizeof message, "depth <= 0. Cannot exit CHUNK '%c%c%c%c'", text[0], text[1],
-                          text[2], text[3]);
-        } else {
-            std::snprintf(message, sizeof message, "depth <= 0. Cannot exit CHUNK");
-        }
+        tagMessage(message, sizeof message, "depth <= 0. Cannot exit CHUNK", tag);
         reportError(kSignature, message, true);
         return false;
     }
@@ -184,14 +180,7 @@ bool Iff::exitForm(IffTag tag)
 {
     if (stack_.empty()) {
         char message[128];
-        if (tag != 0) {
-            char text[5];
-            tagText(tag, text);
-            std::snprintf(message, sizeof message, "depth <= 0. Cannot exit FORM '%c%c%c%c'", text[0], text[1],
-                          text[2], text[3]);
-        } else {
-            std::snprintf(message, sizeof message, "depth <= 0. Cannot exit FORM");
-        }
+        tagMessage(message, sizeof message, "depth <= 0. Cannot exit FORM", tag);
         reportError("bool Iff::exitForm (IffTag tag)", message, true);
         return false;
     }

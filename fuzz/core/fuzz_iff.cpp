@@ -1,19 +1,12 @@
 /** @file Fuzz target: arbitrary bytes walked as a FORM/CHUNK tree, reading strings and integers from every chunk. */
 #include "client/core/iff.h"
 
-#include "platform/exit/exit.h"
-#include "platform/message_box/message_box.h"
+#include "fuzz/core/fatal_report_guard.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-/** Fatal reports end in a thrown ExitRequested here; their boxes go nowhere. */
-class SilentBoxes final : public platform::MessageBoxSink {
-public:
-    int show(const std::string&, const std::string&, platform::BoxIcon) override { return 1; }
-};
 
 void walkChunk(Iff& iff, IffTag tag)
 {
@@ -51,15 +44,10 @@ void walkLevel(Iff& iff, int depth, const unsigned char* end)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static SilentBoxes boxes;
-    platform::ScopedMessageBoxSink boxScope(boxes);
-    platform::ScopedExitHook exitHook;
-    try {
+    testsupport::readReportingQuietly([&] {
         Iff iff(data, size);
         iff.setFileName("fuzz.iff");
         walkLevel(iff, 0, data + size);
-    } catch (const platform::ExitRequested&) {
-        // A damaged tree: reported and stopped, which is what is wanted.
-    }
+    });
     return 0;
 }
