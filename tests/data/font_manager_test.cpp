@@ -163,6 +163,7 @@ TEST_F(Fonts, WrapMeasuresAndIndentsWithoutRunningAway)
     // An indent wider than the wrap width gives lines of spaces only; the layout still ends.
     EXPECT_EQ(FontManager::CalcInfoWrap(kBlock, "abc de fghij", 12, &widest, &height, &base, 6), 1);
     EXPECT_EQ(FontManager::CalcInfoWrap(kBlock, std::string(300, 'w').c_str(), 5, &widest, &height, &base, 100000), 1);
+    EXPECT_LE(widest, 511 * 3);  // no line, indent included, outgrows the 512-byte work buffer
     // Line height 0 advances by the measured height, any other value by itself.
     EXPECT_EQ(FontManager::DrawstringBuf(0, 0, kBlock, 0, "ab cd", 9, surface(), all_, 0, 0, 0), 8);
     EXPECT_EQ(FontManager::DrawstringBuf(0, 0, kBlock, 0, "ab cd", 9, surface(), all_, 0, 14, 0), 28);
