@@ -176,6 +176,16 @@ FILE* reopenKnown(const char* function, const char* name, const char* mode)
     return stream;
 }
 
+/** The first steps of both opens: the lazy start, then a new stream of a name already in the table. */
+FILE* openFromTable(const char* function, const char* name, const char* mode)
+{
+    KZReport::message("%s: begin. filename='%s'\n", function, name);
+    ensureStarted(function);
+    FILE* stream = reopenKnown(function, name, mode);
+    KZReport::message("%s: finished searching list of opened files.\n", function);
+    return stream;
+}
+
 FILE* atStart(const char* function, FILE* stream)
 {
     KZReport::message("%s: seeking to start of file.\n", function);
@@ -274,11 +284,7 @@ void setCDPath()
 
 FILE* open(const char* name, const char* mode)
 {
-    KZReport::message("FileManager::open: begin. filename='%s'\n", name);
-    ensureStarted("FileManager::open");
-    FILE* stream = reopenKnown("FileManager::open", name, mode);
-    KZReport::message("FileManager::open: finished searching list of opened files.\n");
-    if (stream)
+    if (FILE* stream = openFromTable("FileManager::open", name, mode))
         return atStart("FileManager::open", stream);
 
     KZReport::message("FileManager::open: looking for file with name 'as-is' on all search paths.\n");
@@ -313,11 +319,7 @@ FILE* open(const char* name, const char* mode)
 
 FILE* openAbsolute(const char* name, const char* mode)
 {
-    KZReport::message("FileManager::openAbsolute: begin. filename='%s'\n", name);
-    ensureStarted("FileManager::openAbsolute");
-    FILE* stream = reopenKnown("FileManager::openAbsolute", name, mode);
-    KZReport::message("FileManager::openAbsolute: finished searching list of opened files.\n");
-    if (stream)
+    if (FILE* stream = openFromTable("FileManager::openAbsolute", name, mode))
         return atStart("FileManager::openAbsolute", stream);
 
     KZReport::message("FileManager::openAbsolute: looking for file with name 'as-is'.\n");

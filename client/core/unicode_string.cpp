@@ -25,6 +25,69 @@ bool pointsInto(const T* p, const T* begin, int32_t count)
     return !std::less<const T*>()(p, begin) && std::less<const T*>()(p, begin + count);
 }
 
+/** Makes room for `needed` units plus the NUL, keeping the text; a new buffer holds needed + extra units. */
+template <class Char>
+void growText(Char*& text, int32_t length, int32_t& capacity, int32_t needed, int32_t extra)
+{
+    if (text != nullptr && capacity >= needed + 1)
+        return;
+    const int32_t grownCapacity = needed + extra;
+    Char* grown = new Char[grownCapacity];
+    if (text != nullptr)
+        std::memcpy(grown, text, sizeof(Char) * (length + 1));
+    else
+        grown[0] = 0;
+    delete[] text;
+    text = grown;
+    capacity = grownCapacity;
+}
+
+/** The Append of both string classes: growth to old length + added length + step when short. */
+template <class Char>
+Char* appendText(Char*& text, int32_t& length, int32_t& capacity, int32_t step, const Char* added)
+{
+    if (added == nullptr || added[0] == 0)
+        return text;
+    const int32_t count = static_cast<int32_t>(std::char_traits<Char>::length(added));
+    // Growth frees the old buffer, so a text taken from it must be copied first.
+    std::basic_string<Char> copy;
+    if (pointsInto(added, text, capacity)) {
+        copy.assign(added, count);
+        added = copy.c_str();
+    }
+    growText(text, length, capacity, length + count, step);
+    std::memcpy(text + length, added, sizeof(Char) * count);
+    length += count;
+    text[length] = 0;
+    return text;
+}
+
+/** The Assign of both string classes: null empties and keeps the buffer; growth to length + step when short. */
+template <class Char>
+void assignText(Char*& text, int32_t& length, int32_t& capacity, int32_t step, const Char* source)
+{
+    if (source == nullptr) {
+        if (text != nullptr)
+            text[0] = 0;
+        length = 0;
+        return;
+    }
+    const int32_t count = static_cast<int32_t>(std::char_traits<Char>::length(source));
+    std::basic_string<Char> copy;
+    if (pointsInto(source, text, capacity)) {
+        copy.assign(source, count);
+        source = copy.c_str();
+    }
+    if (text == nullptr || capacity < count + 1) {
+        delete[] text;
+        text = new Char[count + step];
+        capacity = count + step;
+    }
+    std::memcpy(text, source, sizeof(Char) * count);
+    text[count] = 0;
+    length = count;
+}
+
 int sign(int diff)
 {
     return diff < 0 ? -1 : (diff > 0 ? 1 : 0);
@@ -103,59 +166,17 @@ void CUnicodeString::release()
 
 void CUnicodeString::reserve(int32_t needed, int32_t extra)
 {
-    if (text_ != nullptr && capacity_ >= needed + 1)
-        return;
-    const int32_t capacity = needed + extra;
-    WideChar* grown = new WideChar[capacity];
-    if (text_ != nullptr)
-        std::memcpy(grown, text_, sizeof(WideChar) * (length_ + 1));
-    else
-        grown[0] = 0;
-    delete[] text_;
-    text_ = grown;
-    capacity_ = capacity;
+    growText(text_, length_, capacity_, needed, extra);
 }
 
 WideChar* CUnicodeString::Append(const WideChar* text)
 {
-    if (text == nullptr || text[0] == 0)
-        return text_;
-    const int32_t added = WideStrLen(text);
-    // Growth frees the old buffer, so a text taken from it must be copied first.
-    std::u16string copy;
-    if (pointsInto(text, text_, capacity_)) {
-        copy.assign(text, added);
-        text = copy.c_str();
-    }
-    reserve(length_ + added, growStep_);
-    std::memcpy(text_ + length_, text, sizeof(WideChar) * added);
-    length_ += added;
-    text_[length_] = 0;
-    return text_;
+    return appendText(text_, length_, capacity_, growStep_, text);
 }
 
 void CUnicodeString::Assign(const WideChar* text)
 {
-    if (text == nullptr) {
-        if (text_ != nullptr)
-            text_[0] = 0;
-        length_ = 0;
-        return;
-    }
-    const int32_t length = WideStrLen(text);
-    std::u16string copy;
-    if (pointsInto(text, text_, capacity_)) {
-        copy.assign(text, length);
-        text = copy.c_str();
-    }
-    if (text_ == nullptr || capacity_ < length + 1) {
-        delete[] text_;
-        text_ = new WideChar[length + growStep_];
-        capacity_ = length + growStep_;
-    }
-    std::memcpy(text_, text, sizeof(WideChar) * length);
-    text_[length] = 0;
-    length_ = length;
+    assignText(text_, length_, capacity_, growStep_, text);
 }
 
 void CUnicodeString::AssignString(const CUnicodeString& other)
@@ -355,60 +376,14 @@ void CStrBuf::release()
     capacity_ = 0;
 }
 
-void CStrBuf::reserve(int32_t needed)
-{
-    if (text_ != nullptr && capacity_ >= needed + 1)
-        return;
-    const int32_t capacity = needed + growStep_;
-    char* grown = new char[capacity];
-    if (text_ != nullptr)
-        std::memcpy(grown, text_, length_ + 1);
-    else
-        grown[0] = 0;
-    delete[] text_;
-    text_ = grown;
-    capacity_ = capacity;
-}
-
 char* CStrBuf::Append(const char* text)
 {
-    if (text == nullptr || text[0] == 0)
-        return text_;
-    const int32_t added = static_cast<int32_t>(std::strlen(text));
-    std::string copy;
-    if (pointsInto(text, text_, capacity_)) {
-        copy.assign(text, added);
-        text = copy.c_str();
-    }
-    reserve(length_ + added);
-    std::memcpy(text_ + length_, text, added);
-    length_ += added;
-    text_[length_] = 0;
-    return text_;
+    return appendText(text_, length_, capacity_, growStep_, text);
 }
 
 void CStrBuf::Assign(const char* text)
 {
-    if (text == nullptr) {
-        if (text_ != nullptr)
-            text_[0] = 0;
-        length_ = 0;
-        return;
-    }
-    const int32_t length = static_cast<int32_t>(std::strlen(text));
-    std::string copy;
-    if (pointsInto(text, text_, capacity_)) {
-        copy.assign(text, length);
-        text = copy.c_str();
-    }
-    if (text_ == nullptr || capacity_ < length + 1) {
-        delete[] text_;
-        text_ = new char[length + growStep_];
-        capacity_ = length + growStep_;
-    }
-    std::memcpy(text_, text, length);
-    text_[length] = 0;
-    length_ = length;
+    assignText(text_, length_, capacity_, growStep_, text);
 }
 
 CStrBuf& CStrBuf::operator+=(const char* text)

@@ -104,7 +104,6 @@ public:
 private:
     static constexpr int32_t kGrowStep = 64;
 
-    void reserve(int32_t needed);
     void release();
 
     char* text_ = nullptr;

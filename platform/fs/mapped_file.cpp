@@ -27,21 +27,6 @@ std::unique_ptr<MappedFile> fail(MappedFile::Failure* failure, MappedFile::Failu
     return nullptr;
 }
 
-/** Where a file to be created goes: the existing file, or the resolved folder plus the leaf as given. */
-std::string creationPath(std::string_view path)
-{
-    const std::string normal = normalizeSeparators(path);
-    if (auto existing = resolveCase(normal))
-        return *existing;
-    const size_t slash = normal.find_last_of('/');
-    if (slash == std::string::npos)
-        return normal;
-    const std::string folderPart = slash == 0 ? std::string("/") : normal.substr(0, slash);
-    if (auto folder = resolveCase(folderPart))
-        return (folder->back() == '/' ? *folder : *folder + "/") + normal.substr(slash + 1);
-    return normal;
-}
-
 } // namespace
 
 bool MappedFile::Failure::outOfMemory() const
@@ -91,8 +76,10 @@ std::unique_ptr<MappedFile> MappedFile::openReadWrite(std::string_view path, siz
     using Stage = Failure::Stage;
     if (size == 0)
         return fail(failure, Stage::Map, EINVAL, -1);
-    const std::string target = creationPath(path);
-    const int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const auto target = resolveForCreate(path);
+    if (!target)
+        return fail(failure, Stage::Open, ENOENT, -1);
+    const int fd = ::open(target->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         return fail(failure, Stage::Open, errno, -1);
     // Whole-file locks stand in for share modes: exclusive keeps every other mapper out, shared

@@ -93,28 +93,6 @@ std::string resolveOrNormalize(std::string_view path)
     return normalizeSeparators(path);
 }
 
-/**
- * For a file that may not exist yet: the existing file when there is one, else the resolved
- * folder joined with the leaf as given; nullopt when the folder does not exist.
- */
-std::optional<std::string> resolveForCreate(std::string_view path)
-{
-    const std::string normal = normalizeSeparators(path);
-    if (auto existing = resolveCase(normal))
-        return existing;
-    const size_t slash = normal.find_last_of('/');
-    if (slash == std::string::npos)
-        return normal;
-    const std::string leaf = normal.substr(slash + 1);
-    if (leaf.empty())
-        return std::nullopt;
-    const std::string folderPart = slash == 0 ? std::string("/") : normal.substr(0, slash);
-    auto folder = resolveCase(folderPart);
-    if (!folder)
-        return std::nullopt;
-    return join(*folder, leaf);
-}
-
 bool writeAll(int fd, const uint8_t* data, size_t size)
 {
     long long allowance = tWriteFailureAfter;
@@ -171,6 +149,24 @@ std::optional<std::string> resolveCase(std::string_view path)
     if (resolved.empty())
         return std::nullopt;
     return resolved;
+}
+
+std::optional<std::string> resolveForCreate(std::string_view path)
+{
+    const std::string normal = normalizeSeparators(path);
+    if (auto existing = resolveCase(normal))
+        return existing;
+    const size_t slash = normal.find_last_of('/');
+    if (slash == std::string::npos)
+        return normal;
+    const std::string leaf = normal.substr(slash + 1);
+    if (leaf.empty())
+        return std::nullopt;
+    const std::string folderPart = slash == 0 ? std::string("/") : normal.substr(0, slash);
+    auto folder = resolveCase(folderPart);
+    if (!folder)
+        return std::nullopt;
+    return join(*folder, leaf);
 }
 
 FILE* openFile(std::string_view path, const char* mode)

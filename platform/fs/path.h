@@ -29,6 +29,13 @@ std::string normalizeSeparators(std::string_view path);
 std::optional<std::string> resolveCase(std::string_view path);
 
 /**
+ * Where a file that may not exist yet goes: the existing file when there is one, else the
+ * case-resolved folder joined with the last component as given; nullopt when the folder does
+ * not exist.
+ */
+std::optional<std::string> resolveForCreate(std::string_view path);
+
+/**
  * fopen with separator and case resolution. For reading, the existing file is opened. For a
  * write or append mode on a file that does not exist, the folder's case is resolved and the file
  * is created under the name as given. A "t" in the mode is dropped (no text translation here).

@@ -31,6 +31,9 @@ TEST(MappedFile, FailuresSayWhereTheyHappened)
     EXPECT_EQ(failure.stage, platform::MappedFile::Failure::Stage::Open);
     EXPECT_EQ(failure.code, ENOENT);
     EXPECT_EQ(platform::MappedFile::openReadWrite(dir.file("cache.kz"), 0, true, &failure), nullptr);
+    EXPECT_EQ(platform::MappedFile::openReadWrite(dir.file("no/folder/cache.kz"), 64, true, &failure), nullptr);
+    EXPECT_EQ(failure.stage, platform::MappedFile::Failure::Stage::Open);
+    EXPECT_EQ(failure.code, ENOENT);
 }
 
 TEST(MappedFile, ReadWriteChangesReachTheFile)
@@ -54,6 +57,11 @@ TEST(MappedFile, ReadWriteChangesReachTheFile)
     EXPECT_EQ(std::memcmp(again->data() + 100, "cache", 5), 0);
     again.reset();
     EXPECT_EQ(dir.read("cache0.kz").size(), 4096u);
+
+    // A new file goes into the existing folder whatever case the path gives it.
+    dir.write("Cache/keep", "");
+    EXPECT_NE(platform::MappedFile::openReadWrite(dir.path().string() + "\\CACHE\\new.kz", 16, true), nullptr);
+    EXPECT_EQ(dir.read("Cache/new.kz").size(), 16u);
 }
 
 TEST(MappedFile, ExclusiveMappingKeepsOthersOut)
