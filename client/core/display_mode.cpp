@@ -9,6 +9,7 @@
 #include "client/core/kz_report.h"
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
+#include "platform/message_box/message_box.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -91,7 +92,7 @@ uint16_t* CreateBackBufferDIB(int width, int height)
     return BackBuffer.data();
 }
 
-void RecreateBackBuffer()
+bool RecreateBackBuffer()
 {
     DeleteBackBufferBitmap();
     CreateBackBufferDIB(ScreenWidth, ScreenHeight);
@@ -103,8 +104,9 @@ void RecreateBackBuffer()
         const platform::PixelLayout layout = FullScreenActive != 0 ? g_fullScreenLayout
                                              : use565 != 0         ? platform::PixelLayout::Rgb565
                                                                    : platform::PixelLayout::Rgb555;
-        g_window->configureSurface(ScreenWidth, ScreenHeight, layout);
+        return g_window->configureSurface(ScreenWidth, ScreenHeight, layout);
     }
+    return true;
 }
 
 void DeleteBackBufferBitmap()
@@ -148,6 +150,8 @@ bool CreateFullScreenSurfaces(bool inGame)
         if (!g_window->enterFullScreen(width, height, layout))
             return false;
     }
+    const int windowedWidth = ScreenWidth;
+    const int windowedHeight = ScreenHeight;
     ScreenWidth = width;
     ScreenHeight = height;
     ViewScrollX = 0;
@@ -156,7 +160,14 @@ bool CreateFullScreenSurfaces(bool inGame)
     FullScreenActive = 1;
     SurfaceIs565 = layout == platform::PixelLayout::Rgb565 ? 1 : 0;
     PageFlipActive = PageFlip != 0 ? 1 : 0;
-    RecreateBackBuffer();
+    if (!RecreateBackBuffer()) {
+        // Without a surface nothing could be shown: the mode is given up.
+        platform::showMessageBox("Note!", "Failed to create primary surface.");
+        ReleaseFullScreenSurfaces();
+        ScreenWidth = windowedWidth;
+        ScreenHeight = windowedHeight;
+        return false;
+    }
     gumpManager().ResetDC();
     return true;
 }

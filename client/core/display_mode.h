@@ -42,9 +42,9 @@ uint16_t* CreateBackBufferDIB(int width, int height);
 /**
  * A back buffer of the present screen size, the second buffer grown to fit, the view offset at
  * 0, and the window's frame surface made to match (the full-screen mode's layout, else 5-5-5 or
- * 5-6-5 as use565 says).
+ * 5-6-5 as use565 says). False when the window could not make that frame surface.
  */
-void RecreateBackBuffer();
+bool RecreateBackBuffer();
 void DeleteBackBufferBitmap();
 
 /**
@@ -60,8 +60,10 @@ void CopyRows(const platform::FrameSurface& surface, uint32_t destIndex, const u
 
 /**
  * Switches the window to full screen: in game the FullScreenRes mode, else 640 x 480, falling
- * back to 640 x 480; the screen size follows the mode. False (the window left as it was) when
- * no mode could be set.
+ * back to 640 x 480; the screen size follows the mode. False when no mode could be set (the
+ * window left as it was), and false after "Failed to create primary surface." when the mode was
+ * set but its frame surface could not be made (the screen size back as it was; the caller
+ * returns the window to its frame).
  */
 bool CreateFullScreenSurfaces(bool inGame);
 void ReleaseFullScreenSurfaces();

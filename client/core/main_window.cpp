@@ -444,6 +444,23 @@ void SetMainWindowTitle(const char* text)
     g_window->setTitle(title);
 }
 
+void SetMainWindowPos(int x, int y, int clientWidth, int clientHeight)
+{
+    if (g_window == nullptr)
+        return;
+    g_window->setPosition(x, y);
+    if (clientWidth > 0 && clientHeight > 0)
+        g_window->setClientSize(clientWidth, clientHeight);
+}
+
+void GetMainWindowPos(int& left, int& top)
+{
+    left = 0;
+    top = 0;
+    if (g_window != nullptr)
+        g_window->position(left, top);
+}
+
 void SendFullScreenToggle()
 {
     if (g_window == nullptr)
@@ -462,9 +479,16 @@ void EnterFullScreenMode()
     const int width = ScreenWidth;
     const int height = ScreenHeight;
     if (!CreateFullScreenSurfaces(g_bInGame)) {
-        // Still windowed, with its frame: nothing to undo, and FullScreen keeps its value.
+        // A windowed client with its frame, and FullScreen keeps its value.
         ScreenWidth = width;
         ScreenHeight = height;
+        if (g_window->isFullScreen()) {
+            // The mode was set but could not be drawn on: back to the window as it was.
+            g_window->leaveFullScreen(RememberedWindowWidth, RememberedWindowHeight);
+            applySizeRules();
+            RecreateBackBuffer();
+            gumpManager().ResetDC();
+        }
         KZReport::warning("EnterFullScreenMode: no full-screen mode could be set; staying in a window.\n");
         return;
     }

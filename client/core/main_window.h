@@ -64,6 +64,13 @@ void MainWndProc(const platform::WindowMessage& message);
 /** "Tavorn Vevovo", or "Tavorn Vevovo - text"; at most 500 characters in all. */
 void SetMainWindowTitle(const char* text);
 void SendFullScreenToggle();
+/**
+ * Moves the main window to (x, y) with that client size (sizes are client sizes: there is no
+ * frame to add). The desktop save and the options re-apply place the window with it.
+ */
+void SetMainWindowPos(int x, int y, int clientWidth, int clientHeight);
+/** The main window's position on the desktop; 0, 0 without a window. */
+void GetMainWindowPos(int& left, int& top);
 /** Both under the display lock. FullScreen is set (and saved) only when the switch worked. */
 void EnterFullScreenMode();
 void EnterWindowedMode();

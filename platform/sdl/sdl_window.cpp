@@ -344,6 +344,20 @@ void SdlWindow::setClientSize(int width, int height)
         SDL_SetWindowSize(window_, width, height);
 }
 
+void SdlWindow::setPosition(int x, int y)
+{
+    if (window_ != nullptr && !fullScreen_)
+        SDL_SetWindowPosition(window_, x, y);
+}
+
+void SdlWindow::position(int& x, int& y)
+{
+    x = 0;
+    y = 0;
+    if (window_ != nullptr)
+        SDL_GetWindowPosition(window_, &x, &y);
+}
+
 void SdlWindow::setSizeLimits(bool resizable, int minWidth, int minHeight, int maxWidth, int maxHeight)
 {
     if (window_ == nullptr)

@@ -38,6 +38,8 @@ public:
     void setTitle(const std::string& title) override;
     void clientSize(int& width, int& height) override;
     void setClientSize(int width, int height) override;
+    void setPosition(int x, int y) override;
+    void position(int& x, int& y) override;
     void setSizeLimits(bool resizable, int minWidth, int minHeight, int maxWidth, int maxHeight) override;
     bool enterFullScreen(int width, int height, PixelLayout& modeLayout) override;
     void leaveFullScreen(int clientWidth, int clientHeight) override;

@@ -69,6 +69,18 @@ void NullWindow::setClientSize(int width, int height)
     height_ = height;
 }
 
+void NullWindow::setPosition(int x, int y)
+{
+    x_ = x;
+    y_ = y;
+}
+
+void NullWindow::position(int& x, int& y)
+{
+    x = open_ ? x_ : 0;
+    y = open_ ? y_ : 0;
+}
+
 void NullWindow::setSizeLimits(bool resizable, int, int, int, int)
 {
     resizable_ = resizable;
@@ -95,7 +107,9 @@ void NullWindow::leaveFullScreen(int clientWidth, int clientHeight)
 
 bool NullWindow::configureSurface(int width, int height, PixelLayout layout)
 {
-    if (width <= 0 || height <= 0)
+    surface_.clear(); // the old surface is gone, whether or not a new one can be made
+    locked_ = false;
+    if (width <= 0 || height <= 0 || refusedSurfaces_.count({width, height}) != 0)
         return false;
     surfaceWidth_ = width;
     surfaceHeight_ = height;

@@ -33,6 +33,8 @@ public:
     void setTitle(const std::string& title) override { title_ = title; }
     void clientSize(int& width, int& height) override;
     void setClientSize(int width, int height) override;
+    void setPosition(int x, int y) override;
+    void position(int& x, int& y) override;
     void setSizeLimits(bool resizable, int minWidth, int minHeight, int maxWidth, int maxHeight) override;
     bool enterFullScreen(int width, int height, PixelLayout& modeLayout) override;
     void leaveFullScreen(int clientWidth, int clientHeight) override;
@@ -56,6 +58,8 @@ public:
     void setClipboard(std::string text) { clipboard_ = std::move(text); }
     /** Full-screen modes of this size are refused. */
     void refuseMode(int width, int height) { refused_.insert({width, height}); }
+    /** Frame surfaces of this size cannot be made. */
+    void refuseSurface(int width, int height) { refusedSurfaces_.insert({width, height}); }
     /** The layout full-screen modes report. */
     void setModeLayout(PixelLayout layout) { modeLayout_ = layout; }
     size_t queuedMessages() const;
@@ -93,8 +97,11 @@ private:
     std::string clipboard_;
     int width_ = 0;
     int height_ = 0;
+    int x_ = 0;
+    int y_ = 0;
     PixelLayout modeLayout_ = PixelLayout::Rgb565;
     std::set<std::pair<int, int>> refused_;
+    std::set<std::pair<int, int>> refusedSurfaces_;
     std::vector<std::pair<int, int>> modeRequests_;
 
     int surfaceWidth_ = 0;

@@ -114,6 +114,10 @@ public:
     virtual void setTitle(const std::string& title) = 0;
     virtual void clientSize(int& width, int& height) = 0;
     virtual void setClientSize(int width, int height) = 0;
+    /** Moves the window's top-left corner to (x, y) on the desktop. */
+    virtual void setPosition(int x, int y) = 0;
+    /** The window's top-left corner on the desktop; 0, 0 when it is not open. */
+    virtual void position(int& x, int& y) = 0;
     /** Whether the user may resize the window, and the client sizes it may take. */
     virtual void setSizeLimits(bool resizable, int minWidth, int minHeight, int maxWidth, int maxHeight) = 0;
 

@@ -5,6 +5,7 @@
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
+#include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "platform/window/null_window.h"
 #include "platform/window/virtual_keys.h"
@@ -119,6 +120,13 @@ TEST_F(MainWindowTest, CreationCapsTheClientAreaAndNamesTheAccountInTheTitle)
     EXPECT_EQ(window_.title(), "Tavorn Vevovo - news");
     SetMainWindowTitle(std::string(600, 'x').c_str());
     EXPECT_EQ(window_.title().size(), 500u);
+
+    SetMainWindowPos(30, 40, 800, 600);
+    int left = -1;
+    int top = -1;
+    GetMainWindowPos(left, top);
+    window_.clientSize(w, h);
+    EXPECT_EQ(std::vector<int>({left, top, w, h}), std::vector<int>({30, 40, 800, 600}));
 }
 
 TEST_F(MainWindowTest, SizeMessagesSetTheScreenSizeByTheResizeRule)
@@ -429,6 +437,32 @@ TEST_F(MainWindowTest, RefusedFullScreenLeavesTheWindowAndTheSettingAlone)
     EXPECT_EQ(ScreenWidth, 640);
     PresentFrame(); // the back buffer still fits the windowed surface
     EXPECT_EQ(window_.presentCount(), 1);
+}
+
+TEST_F(MainWindowTest, AFullScreenModeWithoutASurfaceGoesBackToTheWindow)
+{
+    platform::RecordingMessageBoxSink boxes;
+    platform::ScopedMessageBoxSink scoped(boxes);
+    create();
+    g_bInGame = true;
+    CopyConfigText(FullScreenRes, "800x600");
+    window_.refuseSurface(800, 600);
+    FullScreen = 0;
+
+    MainWndProc(command(IDM_FULLSCREEN_TOGGLE));
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Note!");
+    EXPECT_EQ(boxes.boxes()[0].text, "Failed to create primary surface.");
+    EXPECT_EQ(FullScreenActive, 0);
+    EXPECT_EQ(FullScreen, 0);
+    EXPECT_FALSE(window_.isFullScreen());
+    int w = 0;
+    int h = 0;
+    window_.clientSize(w, h);
+    EXPECT_EQ(std::vector<int>({w, h, ScreenWidth, ScreenHeight}), std::vector<int>({640, 480, 640, 480}));
+    PresentFrame(); // the windowed surface is back
+    EXPECT_EQ(window_.presentCount(), 1);
+    EXPECT_EQ(window_.surfaceWidth(), 640);
 }
 
 TEST_F(MainWindowTest, WebPagesOpenOnlyWebAndMailAddressesAsOneArgument)
