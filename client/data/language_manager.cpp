@@ -36,6 +36,40 @@ char lowerAscii(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+/** Warns about an entry the reader has no use for and moves past it. */
+void skipUnexpected(Iff& iff, const char* context)
+{
+    iff.reportError(context, "Ignoring Unexpected FORM or CHUNK.", false);
+    if (iff.isForm()) {
+        iff.enterForm();
+        iff.exitForm();
+    } else {
+        iff.enterChunk(iff.getCurrentTag());
+        iff.exitChunk(0, false);
+    }
+}
+
+/**
+ * Walks what is left of the open FORM: nested FORMs are skipped with a warning, a zero tag
+ * (nothing readable left) ends the walk with one, and every chunk goes to readChunk(tag),
+ * which enters and leaves it.
+ */
+template <class ReadChunk>
+void walkEntries(Iff& iff, const char* context, ReadChunk&& readChunk)
+{
+    while (iff.charsLeft() > 0) {
+        const IffTag tag = iff.getCurrentTag();
+        if (tag == 0) {
+            iff.reportError(context, "Very Strange Error. Maybe Premature EOF?", false);
+            return;
+        }
+        if (iff.isForm())
+            skipUnexpected(iff, context);
+        else
+            readChunk(tag);
+    }
+}
+
 /** A buffer from FileManager::load, given back with MemoryManager::FreeMem whatever happens. */
 struct LoadedFile {
     unsigned char* data = nullptr;
@@ -134,16 +168,7 @@ public:
         iff_.enterForm(kData);
         iff_.enterForm(kLang);
         readInfo();
-        while (iff_.charsLeft() > 0) {
-            const IffTag tag = iff_.getCurrentTag();
-            if (tag == 0) {
-                iff_.reportError("LanguageSection::load:", "Very Strange Error. Maybe Premature EOF?", false);
-                break;
-            }
-            if (iff_.isForm()) {
-                skip(true);
-                continue;
-            }
+        walkEntries(iff_, "LanguageSection::load:", [this](IffTag tag) {
             switch (tag) {
             case kText: readText(); break;
             case kColr: readTable(kColr, 3); break;
@@ -151,9 +176,9 @@ public:
             case kPosn: readTable(kPosn, 2); break;
             case kTime: readTable(kTime, 2); break;
             case kTkey: readKeys(); break;
-            default: skip(false); break;
+            default: skipUnexpected(iff_, "LanguageSection::load:"); break;
             }
-        }
+        });
         iff_.exitForm(kLang);
         iff_.exitForm(kData);
     }
@@ -270,18 +295,6 @@ private:
                 s_.keys_.push_back(std::move(record));
         }
         iff_.exitChunk(kTkey, true);
-    }
-
-    void skip(bool form)
-    {
-        iff_.reportError("LanguageSection::load:", "Ignoring Unexpected FORM or CHUNK.", false);
-        if (form) {
-            iff_.enterForm();
-            iff_.exitForm();
-        } else {
-            iff_.enterChunk(iff_.getCurrentTag());
-            iff_.exitChunk(0, false);
-        }
     }
 
     LanguageSection& s_;
@@ -459,22 +472,13 @@ std::vector<std::unique_ptr<LanguageCode>> LanguageManager::readLanguageCodes(co
     iff.enterForm(kData);
     iff.enterForm(kLang);
     iff.enterForm(kWin3);
-    while (iff.charsLeft() > 0) {
-        const IffTag tag = iff.getCurrentTag();
-        if (tag == 0) {
-            iff.reportError("LanguageManager::loadLanguageCodes:", "Very Strange Error. Maybe Premature EOF?", false);
-            break;
-        }
-        if (iff.isForm()) {
-            iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
-            iff.enterForm();
-            iff.exitForm();
-            continue;
+    walkEntries(iff, "LanguageManager::loadLanguageCodes:", [&](IffTag tag) {
+        if (tag != kCode) {
+            skipUnexpected(iff, "LanguageManager::loadLanguageCodes:");
+            return;
         }
         iff.enterChunk(tag);
-        if (tag != kCode) {
-            iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unexpected FORM or CHUNK.", false);
-        } else if (iff.charsLeft() >= 1025) {
+        if (iff.charsLeft() >= 1025) {
             iff.reportError("LanguageManager::loadLanguageCodes:", "Ignoring Unusually large CHUNK CODE.", false);
         } else {
             char buffer[1024];
@@ -491,7 +495,7 @@ std::vector<std::unique_ptr<LanguageCode>> LanguageManager::readLanguageCodes(co
             codes.push_back(std::move(code));
         }
         iff.exitChunk(tag, false);
-    }
+    });
     iff.exitForm(kWin3);
     iff.exitForm(kLang);
     iff.exitForm(kData);

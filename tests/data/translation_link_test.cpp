@@ -34,25 +34,10 @@ void recordReply(void* userData, int32_t value, const WideChar* prefix, const Wi
     replies().push_back({userData, value, prefix ? prefix : u"<none>", text});
 }
 
-std::vector<uint8_t> le32(uint32_t v)
-{
-    return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-            static_cast<uint8_t>(v >> 24)};
-}
-
-/** The bytes of a request from deu to enu: id, the two language words, the UTF-16 text and its NUL. */
+/** The bytes of a request from deu (id 7) to enu (id 101); both codes end in 'u'. */
 std::vector<uint8_t> germanToEnglishRequest(int32_t id, const std::u16string& text)
 {
-    std::vector<uint8_t> out = le32(static_cast<uint32_t>(id));
-    for (auto part : {le32('u' << 16 | 7), le32('u' << 16 | 101)})
-        out.insert(out.end(), part.begin(), part.end());
-    for (char16_t c : text) {
-        out.push_back(static_cast<uint8_t>(c));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    return out;
+    return FakeTranslationHelper::encodeRequest(static_cast<uint32_t>(id), 'u' << 16 | 7, 'u' << 16 | 101, text);
 }
 
 class TranslationLinkTest : public testsupport::LanguageTest {
@@ -400,6 +385,12 @@ TEST_F(TranslationLinkTest, LoopbackHelperThatNeverAcceptsDoesNotHoldUpTheLoop)
     }
     EXPECT_TRUE(replies().empty());
     EXPECT_EQ(Link::pendingCount(), 50u);
+    // Whether the system completed the connection into the helper's backlog or not, the link is
+    // no longer trying once its time is up.
+    platform_.clock().advance(Link::kConnectTimeoutMs);
+    Link::Packet::update();
+    EXPECT_FALSE(Link::isConnecting());
+    EXPECT_TRUE(replies().empty());
 }
 
 } // namespace

@@ -61,11 +61,15 @@ FakeTranslationHelper::~FakeTranslationHelper()
     ::close(listenFd_);
 }
 
-std::vector<uint8_t> FakeTranslationHelper::encodeReply(uint32_t id, const std::u16string& text)
+namespace {
+
+/** {u32 id, two u32 words, UTF-16 text + NUL}: the shape of both requests and replies. */
+std::vector<uint8_t> encodeRecord(uint32_t id, uint32_t first, uint32_t second, const std::u16string& text)
 {
     std::vector<uint8_t> out;
     putLe32(out, id);
-    out.insert(out.end(), 8, 0);
+    putLe32(out, first);
+    putLe32(out, second);
     for (char16_t c : text) {
         out.push_back(static_cast<uint8_t>(c));
         out.push_back(static_cast<uint8_t>(c >> 8));
@@ -73,6 +77,19 @@ std::vector<uint8_t> FakeTranslationHelper::encodeReply(uint32_t id, const std::
     out.push_back(0);
     out.push_back(0);
     return out;
+}
+
+} // namespace
+
+std::vector<uint8_t> FakeTranslationHelper::encodeReply(uint32_t id, const std::u16string& text)
+{
+    return encodeRecord(id, 0, 0, text);
+}
+
+std::vector<uint8_t> FakeTranslationHelper::encodeRequest(uint32_t id, uint32_t source, uint32_t target,
+                                                          const std::u16string& text)
+{
+    return encodeRecord(id, source, target, text);
 }
 
 void FakeTranslationHelper::sendAll(const std::vector<uint8_t>& bytes)
@@ -89,11 +106,6 @@ void FakeTranslationHelper::sendAll(const std::vector<uint8_t>& bytes)
         ++sends_;
     }
     changed_.notify_all();
-}
-
-void FakeTranslationHelper::sendRaw(const std::vector<uint8_t>& bytes)
-{
-    sendAll(bytes);
 }
 
 void FakeTranslationHelper::serve()

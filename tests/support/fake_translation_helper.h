@@ -44,10 +44,10 @@ public:
     /** Lets a split reply send its second part. */
     void releaseRest();
     std::vector<Request> requests() const;
-    /** Sends raw bytes to the client (for damaged or unasked replies). */
-    void sendRaw(const std::vector<uint8_t>& bytes);
 
     static std::vector<uint8_t> encodeReply(uint32_t id, const std::u16string& text);
+    /** The bytes of a request as the client sends it. */
+    static std::vector<uint8_t> encodeRequest(uint32_t id, uint32_t source, uint32_t target, const std::u16string& text);
 
 private:
     void serve();
