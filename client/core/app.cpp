@@ -35,6 +35,7 @@ int32_t SpeechRateCounter = 0;
 uint8_t WarModeBytes[3] = {0, 0, 4};
 bool g_bInGame = false;
 bool g_bTargetMode = false;
+int WarModeRequested = -1;
 
 namespace {
 
@@ -267,6 +268,35 @@ std::string SpeechQueuedNotice()
     return "[Spam detected, speech queued for " + std::to_string(seconds < 0 ? 0 : seconds) + " seconds]";
 }
 
+PlayerHooks& WorldPlayerHooks()
+{
+    static PlayerHooks hooks;
+    return hooks;
+}
+
+bool PlayerInWarMode()
+{
+    return WorldPlayerHooks().inWarMode && WorldPlayerHooks().inWarMode();
+}
+
+void RequestWarMode(int flag)
+{
+    CPacketSink* connection = g_mainConnection;
+    if (WorldPlayerHooks().isDead && WorldPlayerHooks().isDead() && connection != nullptr) {
+        const uint8_t deathStatus[2] = {0x2C, 0x00};
+        connection->SendPacket(deathStatus, sizeof deathStatus);
+    }
+    if (flag == -1)
+        flag = PlayerInWarMode() ? 0 : 1;
+    WarModeRequested = flag != 0 ? 1 : 0;
+    if (connection != nullptr) {
+        const uint8_t request[5] = {0x72, static_cast<uint8_t>(WarModeRequested), WarModeBytes[0], WarModeBytes[1],
+                                    WarModeBytes[2]};
+        connection->SendPacket(request, sizeof request);
+    }
+    run(WorldPlayerHooks().afterWarModeRequest);
+}
+
 void EnterTargetMode()
 {
     g_bTargetMode = true;
@@ -397,4 +427,5 @@ void ResetGameTickState()
     SpeechRateCounter = 0;
     g_speechQueue.clear();
     g_bTargetMode = false;
+    WarModeRequested = -1;
 }

@@ -59,6 +59,28 @@ std::string SpeechQueuedNotice();
 void EnterTargetMode();
 void CancelTargetMode();
 
+/** The war flag last asked of the server: 1 war, 0 peace, -1 none asked yet. */
+extern int WarModeRequested;
+/**
+ * Asks the server for war (1) or peace (0); -1 asks for the opposite of the player's present
+ * mode. A dead player first reports its death status. Sent on the main connection.
+ */
+void RequestWarMode(int flag);
+
+/**
+ * What the war-mode request asks of the player and the world. Each is empty until the world
+ * installs it: then the player is alive and at peace, and nothing else is to be done.
+ */
+struct PlayerHooks {
+    std::function<bool()> isDead;
+    std::function<bool()> inWarMode;
+    /** After a request: the marked mobiles are forgotten and the attack target is drawn anew. */
+    std::function<void()> afterWarModeRequest;
+};
+PlayerHooks& WorldPlayerHooks();
+/** The player's war mode as the world knows it; false while there is no player. */
+bool PlayerInWarMode();
+
 /** A typed character (or a walking code) from the window procedure or the paste. */
 void DispatchTypedKey(int code);
 

@@ -138,6 +138,15 @@ uint32_t keyFlags(const platform::WindowMessage& message)
 void onKeyDown(const platform::WindowMessage& message)
 {
     const uint32_t key = message.key;
+    if (key == vk::Tab && g_bInGame) {
+        if (HoldTabForCombat != 0) {
+            // Held Tab means war: asked once, unless war was already asked for.
+            if (WarModeRequested != 1 && (!PlayerInWarMode() || WarModeRequested == 0))
+                RequestWarMode(1);
+        } else if (!message.repeat) {
+            RequestWarMode(-1);
+        }
+    }
     CFocusedControl* focused = gumpManager().FocusedControl();
     if (focused != nullptr && focused->TakesRawKeys()) {
         focused->OnRawKey(key, keyFlags(message));
@@ -206,7 +215,8 @@ void onCommand(uint32_t command)
         soundManager().Enable(Sound);
         break;
     case IDM_WARMODE:
-        // War mode needs the player in the world and the war-mode request of the network.
+        if (g_bInGame)
+            RequestWarMode(-1);
         break;
     case IDM_MENU_TEXT_COMMAND:
         if (g_bInGame)
@@ -398,6 +408,10 @@ void MainWndProc(const platform::WindowMessage& message)
         onKeyDown(message);
         break;
     case Kind::KeyUp:
+        // Letting go of a held Tab makes peace again.
+        if (message.key == vk::Tab && HoldTabForCombat != 0 && g_bInGame &&
+            (PlayerInWarMode() || WarModeRequested == 1))
+            RequestWarMode(0);
         break;
     case Kind::Char:
         DispatchTypedKey(message.character);

@@ -231,6 +231,61 @@ TEST_F(MainWindowTest, KeysGoToRawKeyControlsThenMacrosThenTheFocusedControlThen
     EXPECT_EQ(control.rawKeysSeen, std::vector<uint32_t>{'Q'});
 }
 
+class RecordingConnection final : public CPacketSink {
+public:
+    std::vector<std::vector<uint8_t>> sent;
+    bool SendPacket(const uint8_t* bytes, size_t length) override
+    {
+        sent.emplace_back(bytes, bytes + length);
+        return true;
+    }
+    bool PastLoginPhase() const override { return true; }
+};
+
+TEST_F(MainWindowTest, TabAndTheWarCommandAskForWarOrPeace)
+{
+    using Packets = std::vector<std::vector<uint8_t>>;
+    const std::vector<uint8_t> war = {0x72, 1, 0, 0, 4};
+    const std::vector<uint8_t> peace = {0x72, 0, 0, 0, 4};
+    const std::vector<uint8_t> deathStatus = {0x2C, 0};
+    platform::WindowMessage tab = keyDown(vk::Tab);
+    platform::WindowMessage tabRepeat = tab;
+    tabRepeat.repeat = true;
+    platform::WindowMessage tabUp = platform::WindowMessage::of(Kind::KeyUp);
+    tabUp.key = vk::Tab;
+    struct Case {
+        const char* name;
+        bool inGame, holdTab, inWar, dead;
+        std::vector<platform::WindowMessage> messages;
+        Packets sent;
+    } const cases[] = {
+        {"Tab toggles at peace, once per press", true, false, false, false, {tab, tabRepeat, tabUp}, {war}},
+        {"Tab toggles in war", true, false, true, false, {tab}, {peace}},
+        {"held Tab: war while held, peace when let go", true, true, false, false, {tab, tabRepeat, tabUp}, {war, peace}},
+        {"held Tab while already in war asks nothing", true, true, true, false, {tab}, {}},
+        {"nothing before the game", false, false, false, false, {tab, command(IDM_WARMODE)}, {}},
+        {"the war command toggles; a dead player reports first", true, false, false, true, {command(IDM_WARMODE)},
+         {deathStatus, war}},
+    };
+    create();
+    RecordingConnection connection;
+    SetMainConnection(&connection);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_bInGame = c.inGame;
+        HoldTabForCombat = c.holdTab ? 1 : 0;
+        WarModeRequested = -1;
+        WorldPlayerHooks().inWarMode = [&c] { return c.inWar; };
+        WorldPlayerHooks().isDead = [&c] { return c.dead; };
+        connection.sent.clear();
+        for (const platform::WindowMessage& m : c.messages)
+            MainWndProc(m);
+        EXPECT_EQ(connection.sent, c.sent);
+    }
+    WorldPlayerHooks() = PlayerHooks{};
+    SetMainConnection(nullptr);
+}
+
 TEST_F(MainWindowTest, TypedCharactersReachTheFocusedControlOrTheInputLine)
 {
     create();
