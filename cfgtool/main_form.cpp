@@ -131,7 +131,7 @@ void TForm1::buildPage(platform::forms::Container& page, Page which)
     case kEditorPage:
         hints_ = &page.addCheckBox("Hints on");
         hints_->onToggle([this] { CheckBox1Click(); });
-        page.addLabel(services_.startFolder, "start folder");
+        page.addFolderList(services_.startFolder, "start folder");
         break;
     }
 }
@@ -257,10 +257,10 @@ void TForm1::FormCreate()
             applyHints(hints == "hints=on");
         }
         const std::string path = ini_.size() > kIniPathLine ? ini_[kIniPathLine] : std::string();
-        if (location_->text() != path) {
-            location_->setText(path);
-            Edit3Change();
-        }
+        // Filling the field is the load's own change, counted also when the text is already
+        // there (after Open), so that the user's first change enables the location Save.
+        location_->setText(path);
+        Edit3Change();
         std::vector<std::string> config;
         if (!readLines(path, config)) {
             cannotOpen(path);

@@ -107,10 +107,12 @@ std::optional<Recognised> recogniseLine(std::string_view line)
         break;
     }
     case K::Colour: {
-        std::string_view v = trimmed(value);
+        // Only a "#RRGGBB" value is the editor's: the client also stores these settings as plain
+        // numbers (a hue), which the field must not show, or its change handler would rewrite
+        // the number as a colour. Such a line is found but kept as it is until a colour is picked.
+        const std::string_view v = trimmed(value);
         if (!v.empty() && v.front() == '#')
-            v.remove_prefix(1);
-        out.text = std::string(v.substr(0, 6));
+            out.text = std::string(v.substr(1, 6));
         break;
     }
     case K::Short: {

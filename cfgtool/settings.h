@@ -50,7 +50,8 @@ struct Recognised {
  * The setting a line holds: its key (the text before the first "=", blanks around it ignored)
  * must be the setting's key in any case. A radio value is decided by its second character
  * (N or E on, F or O off: on/off/yes/no); a short field shows at most its typing window of three
- * characters with blanks trimmed; a colour its six digits after "#"; a path the whole value.
+ * characters with blanks trimmed; a colour its six digits after "#" (nothing for a value without
+ * "#", such as a hue number); a path the whole value.
  */
 std::optional<Recognised> recogniseLine(std::string_view line);
 

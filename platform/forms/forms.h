@@ -107,6 +107,13 @@ public:
     virtual void onSelectionChange(std::function<void()> handler) = 0;
 };
 
+/** A read-only view of a folder: its path, with the names of its subfolders below it. */
+class FolderList : public Control {
+public:
+    virtual void setFolder(const std::string& folder) = 0;
+    virtual std::string folder() const = 0;
+};
+
 /** A place that holds controls, top to bottom (a page, a group) or left to right (a row). */
 class Container {
 public:
@@ -120,6 +127,7 @@ public:
     virtual RadioGroup& addRadioGroup(const std::string& caption, const std::vector<std::string>& items,
                                       const std::string& name = {}) = 0;
     virtual ListBox& addListBox(const std::string& name) = 0;
+    virtual FolderList& addFolderList(const std::string& folder, const std::string& name) = 0;
     /** A framed group with a caption, filled top to bottom. */
     virtual Container& addGroup(const std::string& caption) = 0;
     /** A row filled left to right. */

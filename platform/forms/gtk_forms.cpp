@@ -289,6 +289,56 @@ private:
     std::function<void()> handler_;
 };
 
+class GtkFormFolderList final : public FolderList, public GtkControlState {
+public:
+    explicit GtkFormFolderList(GtkFormWindow& w)
+        : GtkControlState(w, gtk_box_new(GTK_ORIENTATION_VERTICAL, 2)), label_(gtk_label_new("")),
+          list_(gtk_list_box_new())
+    {
+        gtk_label_set_xalign(GTK_LABEL(label_), 0.0f);
+        gtk_label_set_ellipsize(GTK_LABEL(label_), PANGO_ELLIPSIZE_START);
+        gtk_box_pack_start(GTK_BOX(widget_), label_, FALSE, FALSE, 0);
+        GtkWidget* scroll = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroll), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+        gtk_widget_set_size_request(scroll, 200, 100);
+        gtk_list_box_set_selection_mode(GTK_LIST_BOX(list_), GTK_SELECTION_NONE);
+        gtk_container_add(GTK_CONTAINER(scroll), list_);
+        gtk_box_pack_start(GTK_BOX(widget_), scroll, TRUE, TRUE, 0);
+    }
+    void setEnabled(bool e) override { enable(e); }
+    bool enabled() const override { return isEnabled(); }
+    void setHint(const std::string& h) override { hint(h); }
+    void setFolder(const std::string& folder) override
+    {
+        folder_ = folder;
+        gtk_label_set_text(GTK_LABEL(label_), folder.c_str());
+        GList* rows = gtk_container_get_children(GTK_CONTAINER(list_));
+        for (GList* r = rows; r != nullptr; r = r->next)
+            gtk_widget_destroy(GTK_WIDGET(r->data));
+        g_list_free(rows);
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->is_directory(typeError))
+                names.push_back(it->path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            GtkWidget* row = gtk_label_new(name.c_str());
+            gtk_label_set_xalign(GTK_LABEL(row), 0.0f);
+            gtk_container_add(GTK_CONTAINER(list_), row);
+        }
+        gtk_widget_show_all(list_);
+    }
+    std::string folder() const override { return folder_; }
+
+private:
+    GtkWidget* label_;
+    GtkWidget* list_;
+    std::string folder_;
+};
+
 class GtkFormContainer final : public Container {
 public:
     GtkFormContainer(GtkFormWindow& window, GtkWidget* box) : window_(window), box_(box) {}
@@ -300,6 +350,7 @@ public:
     RadioGroup& addRadioGroup(const std::string& caption, const std::vector<std::string>& items,
                               const std::string&) override;
     ListBox& addListBox(const std::string&) override;
+    FolderList& addFolderList(const std::string& folder, const std::string&) override;
     Container& addGroup(const std::string& caption) override;
     Container& addRow() override;
 
@@ -479,6 +530,15 @@ ListBox& GtkFormContainer::addListBox(const std::string&)
     auto c = std::make_unique<GtkFormListBox>(window_);
     GtkWidget* w = c->widget_;
     return place(std::move(c), w);
+}
+
+FolderList& GtkFormContainer::addFolderList(const std::string& folder, const std::string&)
+{
+    auto c = std::make_unique<GtkFormFolderList>(window_);
+    GtkWidget* w = c->widget_;
+    FolderList& list = place(std::move(c), w);
+    list.setFolder(folder);
+    return list;
 }
 
 Container& GtkFormContainer::addGroup(const std::string& caption)

@@ -58,16 +58,21 @@ bool NullEntry::type(const std::string& text)
     return true;
 }
 
+bool NullControlBase::pick(int& selected, int index, const std::function<void()>& handler)
+{
+    if (index != selected) {
+        selected = index;
+        if (handler)
+            handler();
+    }
+    return true;
+}
+
 bool NullRadioGroup::choose(int index)
 {
     if (!usable(enabled_) || index < 0 || index >= static_cast<int>(items_.size()))
         return false;
-    if (index == selected_)
-        return true;
-    selected_ = index;
-    if (handler_)
-        handler_();
-    return true;
+    return pick(selected_, index, handler_);
 }
 
 int NullListBox::add(const std::string& text)
@@ -117,12 +122,7 @@ bool NullListBox::choose(int index)
 {
     if (!usable(enabled_) || index < kNone || index >= count())
         return false;
-    if (index == selected_)
-        return true;
-    selected_ = index;
-    if (handler_)
-        handler_();
-    return true;
+    return pick(selected_, index, handler_);
 }
 
 template <class T> T& NullWindow::adopt(const std::string& name, std::unique_ptr<T> control)
@@ -150,6 +150,7 @@ template NullCheckBox& NullWindow::get<NullCheckBox>(const std::string&) const;
 template NullEntry& NullWindow::get<NullEntry>(const std::string&) const;
 template NullRadioGroup& NullWindow::get<NullRadioGroup>(const std::string&) const;
 template NullListBox& NullWindow::get<NullListBox>(const std::string&) const;
+template NullFolderList& NullWindow::get<NullFolderList>(const std::string&) const;
 
 Label& NullContainer::addLabel(const std::string& text, const std::string& name)
 {
@@ -187,6 +188,13 @@ RadioGroup& NullContainer::addRadioGroup(const std::string& caption, const std::
 ListBox& NullContainer::addListBox(const std::string& name)
 {
     return window_.adopt(name, std::make_unique<NullListBox>(window_));
+}
+
+FolderList& NullContainer::addFolderList(const std::string& folder, const std::string& name)
+{
+    auto list = std::make_unique<NullFolderList>();
+    list->setFolder(folder);
+    return window_.adopt(name.empty() ? folder : name, std::move(list));
 }
 
 Container& NullContainer::addGroup(const std::string&)

@@ -22,6 +22,8 @@ class NullControlBase {
 public:
     explicit NullControlBase(const NullWindow& window) : window_(window) {}
     bool usable(bool enabled) const;
+    /** A user's choice of index (already checked): stored, and the handler run when it changed. */
+    static bool pick(int& selected, int index, const std::function<void()>& handler);
     std::string hint_;
 
 private:
@@ -145,6 +147,20 @@ private:
     std::function<void()> handler_;
 };
 
+/** Keeps the folder it shows; it lists nothing, as the null kit never reads the disk. */
+class NullFolderList final : public FolderList {
+public:
+    void setEnabled(bool e) override { enabled_ = e; }
+    bool enabled() const override { return enabled_; }
+    void setHint(const std::string&) override {}
+    void setFolder(const std::string& folder) override { folder_ = folder; }
+    std::string folder() const override { return folder_; }
+
+private:
+    bool enabled_ = true;
+    std::string folder_;
+};
+
 class NullContainer final : public Container {
 public:
     explicit NullContainer(NullWindow& window) : window_(window) {}
@@ -156,6 +172,7 @@ public:
     RadioGroup& addRadioGroup(const std::string& caption, const std::vector<std::string>& items,
                               const std::string& name) override;
     ListBox& addListBox(const std::string& name) override;
+    FolderList& addFolderList(const std::string& folder, const std::string& name) override;
     Container& addGroup(const std::string& caption) override;
     Container& addRow() override;
 
@@ -193,6 +210,7 @@ public:
     NullEntry& entry(const std::string& name) const { return get<NullEntry>(name); }
     NullRadioGroup& radioGroup(const std::string& name) const { return get<NullRadioGroup>(name); }
     NullListBox& listBox(const std::string& name) const { return get<NullListBox>(name); }
+    NullFolderList& folderList(const std::string& name) const { return get<NullFolderList>(name); }
     bool has(const std::string& name) const { return byName_.count(name) != 0; }
 
 private:

@@ -67,6 +67,8 @@ TEST_F(Editor, LoadShowsRecognisedLinesAndRewritesThemInItsOwnForm)
         {"CacheSize= 25", "CacheSize", false, 0, "25", "CacheSize=25"},
         {"SoundVol=5 ", "SoundVol", false, 0, "5", "SoundVol=5"},
         {"highlightcolorenemy=#00ff00", "HighlightColorEnemy", false, 0, "00ff00", "HighlightColorEnemy=#00ff00"},
+        // The client writes these as hue numbers: kept, never turned into "#946".
+        {"HighlightColorCriminal=946", "HighlightColorCriminal", false, 0, "", "HighlightColorCriminal=946"},
         {"CdRomDataPath=/a/rather/long/folder/name/that/goes/past/fifty/characters", "CdRomDataPath", false, 0,
          "/a/rather/long/folder/name/that/goes/past/fifty/characters",
          "CdRomDataPath=/a/rather/long/folder/name/that/goes/past/fifty/characters"},
@@ -146,7 +148,8 @@ TEST_F(Editor, RestoreDefaultAfterSaveBringsBackTheFirstLoad)
 TEST_F(Editor, ColoursAndResets)
 {
     writeIni();
-    writeConfig({"HighlightColorFriend=#112233", "HighlightColorEnemy=#445566", "", "Sound=on"});
+    writeConfig({"HighlightColorFriend=#112233", "HighlightColorEnemy=#445566", "HighlightColorMurderer=34", "",
+                 "Sound=on"});
     NullWindow& win = open();
 
     forms_.answerColour(platform::forms::Rgb{0, 0, 128}); // navy
@@ -154,14 +157,19 @@ TEST_F(Editor, ColoursAndResets)
     EXPECT_EQ(win.entry("HighlightColorInnocent").text(), "000080");
     forms_.answerColour(std::nullopt); // cancelled: nothing changes
     ASSERT_TRUE(win.button("Pick HighlightColorFriend").click());
+    // A colour picked for a setting held as a hue number takes that setting's own line.
+    forms_.answerColour(platform::forms::Rgb{0xAB, 0xCD, 0xEF});
+    ASSERT_TRUE(win.button("Pick HighlightColorMurderer").click());
     EXPECT_EQ(copy(), (std::vector<std::string>{"HighlightColorFriend=#112233", "HighlightColorEnemy=#445566",
-                                                "HighlightColorInnocent=#000080", "", "Sound=on"}));
+                                                "HighlightColorMurderer=#ABCDEF", "HighlightColorInnocent=#000080",
+                                                "", "Sound=on"}));
 
     // Every listed colour that has a line is reset; missing ones are not added, nothing is doubled.
     ASSERT_TRUE(win.button("Reset Combat Colors").click());
     ASSERT_TRUE(win.button("Reset Blood Color").click());
     EXPECT_EQ(copy(), (std::vector<std::string>{"HighlightColorFriend=", "HighlightColorEnemy=",
-                                                "HighlightColorInnocent=", "", "Sound=on"}));
+                                                "HighlightColorMurderer=", "HighlightColorInnocent=", "",
+                                                "Sound=on"}));
     EXPECT_EQ(win.entry("HighlightColorEnemy").text(), "");
 }
 
@@ -183,6 +191,8 @@ TEST_F(Editor, HintsAreKeptInLineFourOfItsIniFile)
     writeIni("hints=off");
     writeConfig({"Sound=on"});
     NullWindow& win = open();
+    // The page shows the folder whose kzedit.ini is used.
+    EXPECT_EQ(win.folderList("start folder").folder(), dir_.path().string() + "/");
     EXPECT_FALSE(win.checkBox("Hints on").checked());
     EXPECT_FALSE(win.hintsEnabled());
     ASSERT_TRUE(win.checkBox("Hints on").toggle());
@@ -221,6 +231,9 @@ TEST_F(Editor, ALocationIsChosenSavedAndOpened)
     EXPECT_FALSE(win.button("Open").enabled());
     EXPECT_EQ(win.radioGroup("Sound").selected(), 1);
     EXPECT_EQ(dir_.read("KZcfg.bak"), "Sound=off\r\n");
+    // The reload put the same path into the field: the user's next change is what counts.
+    ASSERT_TRUE(win.entry("location").type(dir_.file("client/kz.cfg")));
+    EXPECT_TRUE(win.button("location Save").enabled());
     ASSERT_TRUE(win.radioGroup("Sound").choose(0));
     ASSERT_TRUE(win.button("Save & Exit").click());
     EXPECT_EQ(dir_.read("other/kz.cfg"), "Sound=on\r\n");

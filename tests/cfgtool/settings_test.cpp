@@ -32,6 +32,8 @@ TEST(Settings, LinesAreRecognisedOnlyByTheirWholeKey)
         {"LastTip=123", "LastTip", -1, "123"},
         {"HighlightColorEnemy=#FF0080", "HighlightColorEnemy", -1, "FF0080"},
         {"Censoredbloodcolor=", "Censoredbloodcolor", -1, ""},
+        {"HighlightColorFriend=63", "HighlightColorFriend", -1, ""}, // a hue number, not a colour
+        {"HighlightColorMurderer=#1234567", "HighlightColorMurderer", -1, "123456"},
         {"JournalSaveFile=/home/someone/games/kz/journals/the-long-name/kz.txt", "JournalSaveFile", -1,
          "/home/someone/games/kz/journals/the-long-name/kz.txt"},
         // Other directives that share a setting's first letters are not that setting.
