@@ -2,6 +2,10 @@
 #include "gatehouse/gatehouse_ps.h"
 #include "gatehouse/password_codec.h"
 
+// The client's own reading of kz.cfg: the launcher must write what the client decodes.
+#include "client/core/config_files.h"
+#include "client/core/player_files.h"
+
 #include "platform/forms/null_forms.h"
 #include "platform/platform.h"
 #include "tests/support/temp_dir.h"
@@ -16,11 +20,26 @@
 namespace {
 
 using namespace gatehouse;
+using platform::forms::ListBox;
 using platform::forms::MessageIcon;
 using platform::forms::MessageResult;
 using platform::forms::NullWindow;
 
 const std::string kAccount = std::string(kAccountsKey) + "\\";
+
+/** The lines of a file with their CR LF ends, as the client's reader takes them one by one. */
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        const size_t next = end == std::string::npos ? text.size() : end + 1;
+        out.push_back(text.substr(start, next - start));
+        start = next;
+    }
+    return out;
+}
 
 class Launcher : public ::testing::Test {
 protected:
@@ -113,6 +132,45 @@ TEST_F(Launcher, CreateAndLaunchWritesBothFilesAndStartsTheClientInItsFolder)
     ASSERT_EQ(spawns.size(), 1u);
     EXPECT_EQ(spawns[0].argv, std::vector<std::string>{clientDir_ + "client"});
     EXPECT_EQ(spawns[0].workingDirectory, clientDir_);
+}
+
+TEST_F(Launcher, ThePasswordTypedIsThePasswordTheClientReads)
+{
+    std::string printable; // longer than the scramble key, and every character the client can store
+    for (int c = 32; c < 127; ++c)
+        printable += static_cast<char>(c);
+    const std::string passwords[] = {"pa$s.word", "0=leading equals", "r~_@-", printable};
+    NullWindow& win = open();
+    int n = 0;
+    for (const std::string& password : passwords) {
+        SCOPED_TRACE(password);
+        dir_.write("kz.cfg", "Sound=on\r\n");
+        const std::string name = "Account " + std::to_string(n++);
+        createAccount(name, "127.0.0.1", "2593", "player", password);
+        ASSERT_EQ(win.listBox("accounts").textAt(win.listBox("accounts").selected()), name);
+
+        // Stored scrambled, shown back as typed after selecting another account and this one again.
+        EXPECT_EQ(keys().getString(kAccount + name, "Password"), ScramblePassword(password));
+        const int selected = win.listBox("accounts").selected();
+        ASSERT_TRUE(win.listBox("accounts").choose(ListBox::kNone));
+        ASSERT_TRUE(win.listBox("accounts").choose(selected));
+        EXPECT_EQ(win.entry("Password").text(), password);
+
+        ASSERT_TRUE(win.button("Launch").click());
+        std::string decoded;
+        bool found = false;
+        for (const std::string& line : lines(dir_.read("kz.cfg"))) {
+            std::string key, value;
+            if (SplitConfigLine(line, key, value) && FindConfigDirective(key) == CFG_AcctPassword) {
+                ASSERT_FALSE(found) << "two AcctPassword lines";
+                found = true;
+                DecodeStoredPassword(value.data());
+                decoded = value;
+            }
+        }
+        ASSERT_TRUE(found);
+        EXPECT_EQ(decoded, password);
+    }
 }
 
 TEST_F(Launcher, AccountsAreListedSortedAndShownWithTheirClient)

@@ -71,13 +71,23 @@ std::optional<int> XvfbDisplay::run(const std::vector<std::string>& argv, const 
                                     const std::vector<std::pair<std::string, std::string>>& environment,
                                     int timeoutMs)
 {
-    ::setenv("DISPLAY", name_.c_str(), 1);
-    for (const auto& [key, value] : environment)
+    // The child inherits this process's environment: set the variables for the spawn and put
+    // back what was there before, so the test process keeps its own DISPLAY and ASAN_OPTIONS.
+    std::vector<std::pair<std::string, std::string>> settings = environment;
+    settings.insert(settings.begin(), {"DISPLAY", name_});
+    std::vector<std::pair<std::string, std::optional<std::string>>> previous;
+    for (const auto& [key, value] : settings) {
+        const char* old = std::getenv(key.c_str());
+        previous.emplace_back(key, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
         ::setenv(key.c_str(), value.c_str(), 1);
+    }
     const auto child = launcher_->spawn(argv, folder);
-    ::unsetenv("DISPLAY");
-    for (const auto& [key, value] : environment)
-        ::unsetenv(key.c_str());
+    for (auto it = previous.rbegin(); it != previous.rend(); ++it) {
+        if (it->second)
+            ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            ::unsetenv(it->first.c_str());
+    }
     if (!child)
         return std::nullopt;
     if (!waitUntil(timeoutMs, [&] { return !launcher_->isRunning(*child); })) {
@@ -86,6 +96,20 @@ std::optional<int> XvfbDisplay::run(const std::vector<std::string>& argv, const 
         return std::nullopt;
     }
     return launcher_->wait(*child);
+}
+
+std::optional<int> XvfbDisplay::runToolSmoke(const std::string& program, const std::string& folder,
+                                            std::vector<std::pair<std::string, std::string>> environment)
+{
+    const char* binaries = std::getenv("KZ_TEST_BINARY_DIR");
+    if (binaries == nullptr)
+        return std::nullopt;
+    environment.insert(environment.end(), {{"KZ_FORMS_SMOKE", "1"},
+                                           {"NO_AT_BRIDGE", "1"},
+                                           // The toolkit keeps caches until exit; the tools' own
+                                           // leaks are checked by the headless tests.
+                                           {"ASAN_OPTIONS", "detect_leaks=0"}});
+    return run({std::string(binaries) + "/" + program}, folder, environment, 30000);
 }
 
 } // namespace testsupport

@@ -34,6 +34,14 @@ public:
     std::optional<int> run(const std::vector<std::string>& argv, const std::string& folder,
                            const std::vector<std::pair<std::string, std::string>>& environment, int timeoutMs);
 
+    /**
+     * Runs a tool built beside the tests (program is its path below KZ_TEST_BINARY_DIR, such as
+     * "cfgtool/cfgtool") in folder, in its smoke mode: it shows its window for a moment and
+     * closes it. Returns its exit code as run() does; nullopt also without KZ_TEST_BINARY_DIR.
+     */
+    std::optional<int> runToolSmoke(const std::string& program, const std::string& folder,
+                                    std::vector<std::pair<std::string, std::string>> environment = {});
+
 private:
     std::unique_ptr<platform::PosixProcessLauncher> launcher_;
     std::optional<int64_t> server_;
