@@ -7,6 +7,7 @@
 #include "client/core/file_manager.h"
 #include "client/core/gump_services.h"
 #include "client/core/kz_report.h"
+#include "client/core/main_window.h"
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
 #include "platform/message_box/message_box.h"
@@ -201,11 +202,12 @@ void PlayIntroMovie()
         return;
 
     IntroPlaying = 1;
+    ResetIntroWindowHook();
     mouseManager().EnableSoftwareCursor(0);
     const bool music = musicManager().IsEnabled();
     musicManager().Enable(0);
     if (!wve.empty())
-        moviePlayer().PlayMovie(wve);
+        moviePlayer().PlayMovie(wve, IntroWindowHook);
     if (!mpg.empty())
         KZReport::message("PlayIntroMovie: no player for the MPEG intro %s, skipped.\n", mpg.c_str());
     mouseManager().EnableSoftwareCursor(1);

@@ -59,6 +59,7 @@ platform::Window* g_window = nullptr;
 std::atomic<platform::Window*> g_timerWindow{nullptr};
 std::unique_ptr<platform::NamedInstance> g_windowClass;
 std::map<uint32_t, bool> g_menuChecks;
+int g_introHookCalls = 0;
 
 std::unique_ptr<std::mutex> g_mouseTimerLock;
 bool g_mouseTimerBusy = false;      // guarded by g_mouseTimerLock
@@ -597,6 +598,39 @@ int64_t StartProcess(const std::vector<std::string>& argv, const std::string& wo
         return -1;
     const std::optional<int64_t> id = launcher->spawn(argv, workingDirectory);
     return id ? *id : -1;
+}
+
+int IntroWindowHook()
+{
+    if (++g_introHookCalls == 2)
+        PresentFrame();
+    if (g_window == nullptr)
+        return 0;
+    platform::WindowMessage message;
+    if (!g_window->pollMessage(message))
+        return 0;
+    switch (message.kind) {
+    case Kind::Paint:
+        PresentFrame();
+        return 0;
+    case Kind::KeyDown:
+    case Kind::SysKeyDown:
+    case Kind::LButtonDown:
+    case Kind::RButtonDown:
+        return 1;
+    case Kind::Quit:
+        // The window was closed during the movie: the main loop still has to see the quit.
+        g_window->postMessage(message);
+        return 1;
+    default:
+        MainWndProc(message);
+        return 0;
+    }
+}
+
+void ResetIntroWindowHook()
+{
+    g_introHookCalls = 0;
 }
 
 void RestoreNormalCursor(int kind)

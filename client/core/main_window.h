@@ -86,6 +86,14 @@ void PasteClipboardText();
 int OpenWebPage(const char* url);
 /** Starts a program (argv[0] searched on PATH) in the working directory; its id, or -1. */
 int64_t StartProcess(const std::vector<std::string>& argv, const std::string& workingDirectory);
+/**
+ * The window hook of the intro movie, called between its frames: handles one waiting message.
+ * A key or mouse button press stops the movie (1), and so does the quit message, which is put
+ * back for the main loop; a paint shows the frame again; others go to the window procedure (0).
+ * The second call after ResetIntroWindowHook shows the frame once.
+ */
+int IntroWindowHook();
+void ResetIntroWindowHook();
 /** Asks for cursor 0 for the kinds 1-8 and 31-38, else for cursor 17. */
 void RestoreNormalCursor(int kind);
 /** A message box (OK); with exitFlag the process then ends with code 1. */

@@ -1,6 +1,7 @@
 /** @file What the application core asks of music, sound and the movie player. */
 #pragma once
 
+#include <functional>
 #include <string>
 
 /**
@@ -32,8 +33,11 @@ public:
 class MoviePlayerServices {
 public:
     virtual ~MoviePlayerServices() = default;
-    /** Plays a movie file; returns when it ends or the user stops it. */
-    virtual void PlayMovie(const std::string& /*path*/) {}
+    /**
+     * Plays a movie file; returns when it ends or the user stops it. Between frames the player
+     * calls windowHook, which handles one waiting window message and answers 1 to stop.
+     */
+    virtual void PlayMovie(const std::string& /*path*/, const std::function<int()>& /*windowHook*/) {}
 };
 
 /** Each installer takes null to put back the one that does nothing. */

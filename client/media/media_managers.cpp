@@ -24,7 +24,10 @@ public:
 
 class CoreMoviePlayer final : public MoviePlayerServices {
 public:
-    void PlayMovie(const std::string& path) override { ::PlayMovie(path); }
+    void PlayMovie(const std::string& path, const std::function<int()>& windowHook) override
+    {
+        ::PlayMovie(path, windowHook);
+    }
 };
 
 } // namespace
@@ -89,7 +92,7 @@ SoundServices& services()
 
 } // namespace SoundManager
 
-void PlayMovie(const std::string&) {}
+void PlayMovie(const std::string&, const std::function<int()>&) {}
 
 MoviePlayerServices& moviePlayerServices()
 {

@@ -33,7 +33,7 @@ bool IsEnabled();
 SoundServices& services();
 } // namespace SoundManager
 
-/** Plays a movie file; returns when it ends or the user stops it. */
-void PlayMovie(const std::string& path);
+/** Plays a movie file; returns when it ends or windowHook (called between frames) answers 1. */
+void PlayMovie(const std::string& path, const std::function<int()>& windowHook);
 /** The movie player as the application core calls it; installed by the start-up. */
 MoviePlayerServices& moviePlayerServices();

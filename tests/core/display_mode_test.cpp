@@ -21,8 +21,9 @@ namespace {
 class WatchingMoviePlayer final : public MoviePlayerServices {
 public:
     explicit WatchingMoviePlayer(testsupport::ScopedServiceFakes& fakes) : fakes_(fakes) {}
-    void PlayMovie(const std::string& path) override
+    void PlayMovie(const std::string& path, const std::function<int()>& windowHook) override
     {
+        hookGiven = static_cast<bool>(windowHook);
         played.push_back(path);
         musicDuringPlay = fakes_.music.IsEnabled();
         cursorDuringPlay = fakes_.mouse.softwareCursor();
@@ -30,6 +31,7 @@ public:
     }
 
     std::vector<std::string> played;
+    bool hookGiven = false;
     bool musicDuringPlay = true;
     int cursorDuringPlay = -1;
     uint8_t introFlagDuringPlay = 0;
@@ -82,6 +84,7 @@ TEST_F(IntroMovieTest, PlaysWithMusicAndTheSoftwareCursorOffThenRestoresBoth)
         EXPECT_FALSE(player_.musicDuringPlay);
         EXPECT_EQ(player_.cursorDuringPlay, 0);
         EXPECT_EQ(player_.introFlagDuringPlay, 1);
+        EXPECT_TRUE(player_.hookGiven);
         EXPECT_EQ(fakes_.music.enabled, c.musicBefore);
         EXPECT_EQ(fakes_.mouse.softwareCursor(), 1);
         EXPECT_EQ(IntroPlaying, 0);

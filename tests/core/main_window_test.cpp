@@ -520,6 +520,41 @@ TEST_F(MainWindowTest, AFullScreenModeWithoutASurfaceGoesBackToTheWindow)
     EXPECT_EQ(window_.surfaceWidth(), 640);
 }
 
+TEST_F(MainWindowTest, TheIntroHookStopsOnAPressOrTheQuitAndPassesTheRestOn)
+{
+    create();
+    pump();
+    platform::WindowMessage quit = platform::WindowMessage::of(Kind::Quit);
+    quit.command = 0;
+    struct Case {
+        const char* name;
+        std::vector<platform::WindowMessage> queued;
+        int result;
+        int presents; // frames shown by the call
+    } const cases[] = {
+        {"first call, nothing waiting", {}, 0, 0},
+        {"the second call shows the frame", {}, 0, 1},
+        {"a paint shows it again", {platform::WindowMessage::of(Kind::Paint)}, 0, 1},
+        {"a typed character goes on", {character('x')}, 0, 0},
+        {"a key stops", {keyDown('A')}, 1, 0},
+        {"a left button stops", {platform::WindowMessage::of(Kind::LButtonDown)}, 1, 0},
+        {"a right button stops", {platform::WindowMessage::of(Kind::RButtonDown)}, 1, 0},
+        {"the quit stops and stays queued", {quit}, 1, 0},
+    };
+    ResetIntroWindowHook();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const platform::WindowMessage& m : c.queued)
+            window_.postMessage(m);
+        const int presentsBefore = window_.presentCount();
+        EXPECT_EQ(IntroWindowHook(), c.result);
+        EXPECT_EQ(window_.presentCount() - presentsBefore, c.presents);
+    }
+    EXPECT_EQ(fakes_.input.typed, std::vector<uint16_t>{'x'});
+    pump();
+    EXPECT_TRUE(quitSeen_);
+}
+
 TEST_F(MainWindowTest, WebPagesOpenOnlyWebAndMailAddressesAsOneArgument)
 {
     struct Case {

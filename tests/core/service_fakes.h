@@ -176,7 +176,7 @@ public:
 class FakeMoviePlayer final : public MoviePlayerServices {
 public:
     std::vector<std::string> played;
-    void PlayMovie(const std::string& path) override { played.push_back(path); }
+    void PlayMovie(const std::string& path, const std::function<int()>&) override { played.push_back(path); }
 };
 
 /** Installs every fake for its lifetime and puts the do-nothing services back afterwards. */
