@@ -284,8 +284,10 @@ void CLauncherTab::OnLaunch()
     const std::string password = password_->text();
     const std::string& dir = clientDirectory_;
 
+    // A login.cfg cut short (a full disk) would send the client to no server: it fails like one
+    // that cannot be opened.
     bool opened = false;
-    if (!writeWholeFile(dir + "login.cfg", LoginConfigText(name, ip, port), opened) && !opened) {
+    if (!writeWholeFile(dir + "login.cfg", LoginConfigText(name, ip, port), opened)) {
         message("Could not open login.cfg file for writing.", MessageIcon::Exclamation);
         return;
     }

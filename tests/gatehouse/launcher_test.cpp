@@ -88,7 +88,23 @@ protected:
     std::string clientDir_;
     platform::ScopedPlatform platform_;
     platform::forms::NullFormKit forms_;
-    RealFileOps files_;
+    /** Real renames, or none at all while failing is set (a file held open elsewhere). */
+    class BlockableFileOps final : public FileOps {
+    public:
+        bool failing = false;
+        bool rename(const std::string& from, const std::string& to, std::string& error) override
+        {
+            if (failing) {
+                error = "Device or resource busy";
+                return false;
+            }
+            return real_.rename(from, to, error);
+        }
+
+    private:
+        RealFileOps real_;
+    };
+    BlockableFileOps files_;
     GatehouseServices services_{forms_, platform_.keyStore(), platform_.processes(), platform_.clock(), files_};
     std::unique_ptr<CGatehousePS> sheet_;
 };
@@ -290,6 +306,16 @@ TEST_F(Launcher, FileErrorsStopBeforeTheClientStarts)
              std::filesystem::create_directory(d.file("kz.caliper"));
          },
          "Could not open temporary file for writing."},
+        // Files that open but cannot be written whole (a full disk) fail the same way.
+        {"login.cfg full",
+         [](const testsupport::TempDir& d) { std::filesystem::create_symlink("/dev/full", d.file("login.cfg")); },
+         "Could not open login.cfg file for writing."},
+        {"temporary full",
+         [](const testsupport::TempDir& d) {
+             d.write("kz.cfg", "Sound=on\r\n");
+             std::filesystem::create_symlink("/dev/full", d.file("kz.caliper"));
+         },
+         "Could not open temporary file for writing."},
     };
     storeAccount("Home", "x");
     for (const Row& row : rows) {
@@ -305,10 +331,29 @@ TEST_F(Launcher, FileErrorsStopBeforeTheClientStarts)
         EXPECT_EQ(forms_.messages()[0].text, row.message);
         EXPECT_EQ(forms_.messages()[0].icon, MessageIcon::Exclamation);
         EXPECT_TRUE(platform_.processes().spawns().empty());
-        if (std::string(row.label) == "temporary") {
+        if (std::string(row.label).starts_with("temporary")) {
             EXPECT_EQ(client.read("kz.cfg"), "Sound=on\r\n");
+            EXPECT_FALSE(std::filesystem::is_regular_file(client.file("kz.caliper")));
         }
     }
+}
+
+TEST_F(Launcher, ABlockedReplaceLeavesKzCfgWholeAndStillStartsTheClient)
+{
+    storeAccount("Home", "x");
+    dir_.write("kz.cfg", "Sound=on\r\n");
+    NullWindow& win = open();
+    ASSERT_TRUE(win.listBox("accounts").choose(0));
+    files_.failing = true;
+    forms_.answerMessage(MessageResult::No); // no renaming of the old file either
+    ASSERT_TRUE(win.button("Launch").click());
+
+    EXPECT_EQ(dir_.read("kz.cfg"), "Sound=on\r\n");
+    EXPECT_EQ(dir_.read("login.cfg"), "; login.cfg file for the Home server\r\nLoginServer=10.1.2.3,2593\r\n");
+    ASSERT_EQ(forms_.messages().size(), 1u);
+    EXPECT_EQ(forms_.messages()[0].icon, MessageIcon::Question);
+    EXPECT_EQ(platform_.clock().tickCount(), 2000u); // four pauses of 500 ms between five tries
+    ASSERT_EQ(platform_.processes().spawns().size(), 1u);
 }
 
 TEST_F(Launcher, WithoutTheInstallKeyFilesAndClientAreInTheCurrentFolder)
