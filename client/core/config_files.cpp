@@ -174,20 +174,12 @@ std::string_view visiblePart(std::string_view line)
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
-
-bool isSwitchOn(const char* v) { return equalsNoCase(v, "on") || equalsNoCase(v, "yes"); }
-bool isSwitchOnOrTrue(const char* v) { return isSwitchOn(v) || equalsNoCase(v, "true"); }
+bool isSwitchOn(const char* v) { return EqualsNoCase(v, "on") || EqualsNoCase(v, "yes"); }
+bool isSwitchOnOrTrue(const char* v) { return isSwitchOn(v) || EqualsNoCase(v, "true"); }
 bool isSwitchOnTrueOrOne(const char* v) { return isSwitchOnOrTrue(v) || std::strcmp(v, "1") == 0; }
 bool isSwitchOff(const char* v)
 {
-    return equalsNoCase(v, "off") || equalsNoCase(v, "no") || equalsNoCase(v, "false") || std::strcmp(v, "0") == 0;
+    return EqualsNoCase(v, "off") || EqualsNoCase(v, "no") || EqualsNoCase(v, "false") || std::strcmp(v, "0") == 0;
 }
 
 uint32_t packAddress(int a, int b, int c, int d)
@@ -463,11 +455,19 @@ void saveDirective(int id, const char* value, bool allowCopy)
 
 } // namespace
 
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
 int FindConfigDirective(std::string_view key)
 {
     if (key.empty()) return -1;
     for (const ConfigDirective& d : ConfigDirectives) {
-        if (equalsNoCase(d.name, key)) return d.id;
+        if (EqualsNoCase(d.name, key)) return d.id;
     }
     return -1;
 }
@@ -565,7 +565,7 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     }
     switch (id) {
     case CFG_CdRomDataPath: applyText(CdRomDataPath, sizeof CdRomDataPath, value); break;
-    case CFG_HdUsage: HdUsage = equalsNoCase(value, "max") ? 1 : 0; break;
+    case CFG_HdUsage: HdUsage = EqualsNoCase(value, "max") ? 1 : 0; break;
     case CFG_PlayerName: applyText(PlayerName, sizeof PlayerName, value); break;
     case CFG_AcctID: applyText(AcctID, sizeof AcctID, value); break;
     case CFG_AcctLastName: applyText(AcctLastName, sizeof AcctLastName, value); break;
@@ -588,7 +588,7 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
             PageFlip = 1;
         } else {
             PageFlip = 0;
-            if (equalsNoCase(value, "gdi") && !GDIFullScreenGiven) GDIFullScreen = 1;
+            if (EqualsNoCase(value, "gdi") && !GDIFullScreenGiven) GDIFullScreen = 1;
         }
         break;
     case CFG_GDIFullScreen:
@@ -615,7 +615,7 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         std::string words = value;
         OrderCacheOnStartup = 0;
         for (char* w = std::strtok(words.data(), ","); w != nullptr; w = std::strtok(nullptr, ","))
-            if (equalsNoCase(w, "startup")) OrderCacheOnStartup = 1;
+            if (EqualsNoCase(w, "startup")) OrderCacheOnStartup = 1;
         break;
     }
     case CFG_LoginServerFile: applyText(LoginServerFile, sizeof LoginServerFile, value); break;
@@ -636,11 +636,11 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         break;
     }
     case CFG_MouseThread:
-        MouseThread = (isSwitchOn(value) || equalsNoCase(value, "fast")) ? 1 : 0;
+        MouseThread = (isSwitchOn(value) || EqualsNoCase(value, "fast")) ? 1 : 0;
         break;
     case CFG_Mouse:
-        if (equalsNoCase(value, "slow")) MouseThread = 0;
-        else if (equalsNoCase(value, "fast")) MouseThread = 1;
+        if (EqualsNoCase(value, "slow")) MouseThread = 0;
+        else if (EqualsNoCase(value, "fast")) MouseThread = 1;
         break;
     case CFG_JournalSaveFile:
         applyText(JournalSaveFile, sizeof JournalSaveFile, value);
@@ -729,8 +729,21 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
         return false;
     }
     std::string key, value;
+    int lineNumber = 0;
     forEachLine(*content, [&](size_t start, size_t end) {
-        if (!SplitConfigLine(std::string_view(content->data() + start, end - start), key, value)) return true;
+        ++lineNumber;
+        const std::string_view line(content->data() + start, end - start);
+        if (line.find_last_not_of("\r\n") + 1 > kMaxConfigLineLength)
+            KZReport::warning("CApp::readConfig: line %d of '%s' is longer than %zu bytes; the rest of it is ignored.\n",
+                              lineNumber, file.c_str(), kMaxConfigLineLength);
+        if (!SplitConfigLine(line, key, value)) {
+            // Blank and comment lines are skipped quietly; a directive without a value is a damaged line.
+            const std::string_view lineKey = ConfigLineKey(line);
+            if (FindConfigDirective(lineKey) >= 0)
+                KZReport::warning("CApp::readConfig: line %d of '%s': '%.*s' has no value; the line is skipped.\n",
+                                  lineNumber, file.c_str(), static_cast<int>(lineKey.size()), lineKey.data());
+            return true;
+        }
         const int id = FindConfigDirective(key);
         if (id < 0) return true;
         if (isCopy && isInstallationOnly(id)) return true;

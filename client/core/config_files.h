@@ -167,6 +167,8 @@ extern const ConfigDirective ConfigDirectives[kNumConfigDirectives];
 /** Longest line the reader looks at; the rest of a longer line is ignored. */
 constexpr size_t kMaxConfigLineLength = 1024;
 
+/** Equality ignoring the case of A-Z, as directive names and switch words compare. */
+bool EqualsNoCase(std::string_view a, std::string_view b);
 /** Id of the first directive whose name equals the key ignoring case, or -1. */
 int FindConfigDirective(std::string_view key);
 /** Name of the directive with that id, or null. */

@@ -123,7 +123,7 @@ void ResetConfigStore()
     PopupHelpTextFont = 1; SkillReportDiff = 1; LastServerID = 0;
     CircleTransPosX = 0; CircleTransPosY = 0;
 
-    CombatHueColor = 0; ProfileColor1 = 0; ProfileColor2 = 0; ToolTipTextColor = 0x7FFF;
+    CombatHueColor = 0; ProfileColor1 = 0x0860; ProfileColor2 = 0x0860; ToolTipTextColor = 0x7FFF;
     PopupHelpTextColor = 0x7FFF; CensoredBloodColor = 0;
     ChatColorInput = 0x7BDE; ChatColorMenuOption = 0x7FE0; ChatColorName = 0x3DE0;
     ChatColorText = 0x7FE0; ChatColorMutedName = 0x000F; ChatColorMutedText = 0x001F;

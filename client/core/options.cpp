@@ -1,12 +1,12 @@
 /** @file The options store: settings by name for the options window and the desktop, the option block of kz.cfg, the censor and the file-name cleaner. */
 #include "client/core/options.h"
 
+#include "client/core/app.h"
 #include "client/core/config_files.h"
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
 #include "client/core/kz_report.h"
 #include "client/core/player_files.h"
-#include "platform/random/random.h"
 
 #include <cstdio>
 #include <cstring>
@@ -155,6 +155,20 @@ Row* findOption(Row (&table)[N], std::string_view name)
     return nullptr;
 }
 
+/** The value, or the default, of a number or font option; 0 for a name the table does not hold. */
+template <size_t N>
+int32_t valueOf(NumberOption (&table)[N], const char* name)
+{
+    const NumberOption* o = findOption(table, name != nullptr ? name : "");
+    return o != nullptr ? *o->value : 0;
+}
+template <size_t N>
+int32_t defaultOf(NumberOption (&table)[N], const char* name)
+{
+    const NumberOption* o = findOption(table, name != nullptr ? name : "");
+    return o != nullptr ? o->defaultValue : 0;
+}
+
 RestartOption* findRestartOption(std::string_view name)
 {
     if (name.empty() || name.back() != '$') return nullptr;
@@ -176,16 +190,6 @@ void liveChanged()
 }
 
 int slotIndex() { return DefaultChar >= 0 && DefaultChar < kCharDataSlots ? DefaultChar : 0; }
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 /** True for a key of the option block: the separator, an option name's prefix, a pseudo-option. */
 bool isOptionKey(std::string_view key)
@@ -340,7 +344,7 @@ int32_t GetColorOptionDefault(const char* name)
     const std::string_view n = name != nullptr ? name : "";
     switch (pseudoColorIndex(n)) {
     case 0:
-    case 1: return platform::rand() % 1000 + 1;
+    case 1: return RandomBelow(1000) + 1;
     case 2: return 144;
     default: break;
     }
@@ -374,17 +378,8 @@ void SetColorOption(const char* name, int32_t value)
 
 // --- Number and font options -----------------------------------------------------------------
 
-int32_t GetNumberOption(const char* name)
-{
-    NumberOption* o = findOption(numberOptions, name != nullptr ? name : "");
-    return o != nullptr ? *o->value : 0;
-}
-
-int32_t GetNumberOptionDefault(const char* name)
-{
-    NumberOption* o = findOption(numberOptions, name != nullptr ? name : "");
-    return o != nullptr ? o->defaultValue : 0;
-}
+int32_t GetNumberOption(const char* name) { return valueOf(numberOptions, name); }
+int32_t GetNumberOptionDefault(const char* name) { return defaultOf(numberOptions, name); }
 
 void SetNumberOption(const char* name, int32_t value)
 {
@@ -398,17 +393,8 @@ void SetNumberOption(const char* name, int32_t value)
     if (o->value == &MusicVol && hooks.musicSetVolume) hooks.musicSetVolume(value);
 }
 
-int32_t GetFontOption(const char* name)
-{
-    NumberOption* o = findOption(fontOptions, name != nullptr ? name : "");
-    return o != nullptr ? *o->value : 0;
-}
-
-int32_t GetFontOptionDefault(const char* name)
-{
-    NumberOption* o = findOption(fontOptions, name != nullptr ? name : "");
-    return o != nullptr ? o->defaultValue : 0;
-}
+int32_t GetFontOption(const char* name) { return valueOf(fontOptions, name); }
+int32_t GetFontOptionDefault(const char* name) { return defaultOf(fontOptions, name); }
 
 void SetFontOption(const char* name, int32_t value)
 {
@@ -439,7 +425,7 @@ void SetSavedRadioConfigOption(const char* name, const char* value)
     const std::string text = value != nullptr ? value : "";
     const bool isWindowSize = o->text == GamePlayWindowSize;
     const bool isFullScreenRes = o->text == FullScreenRes;
-    if (isWindowSize && !equalsNoCase(text, o->text)) RestartNeededFlag = 1;
+    if (isWindowSize && !EqualsNoCase(text, o->text)) RestartNeededFlag = 1;
     const bool resolutionChanged = isFullScreenRes && text != o->text;
     CopyConfigText(o->text, o->capacity, text.c_str());
     if (resolutionChanged && FullScreen) {

@@ -65,7 +65,10 @@ void loadObsceneWords()
 {
     ObsceneWordCount = 0;
     FILE* file = OpenConfigFile("kzbscene.lst", "rb");
-    if (file == nullptr) return;
+    if (file == nullptr) {
+        KZReport::message("LoadFilterLists: no 'kzbscene.lst'; the word list stays empty.\n");
+        return;
+    }
     while (!std::feof(file) && !std::ferror(file)) {
         const WideChar* line = ReadShiftedWideLine(file);
         if (line[0] == 0) continue;
@@ -83,7 +86,13 @@ void loadIgnoreList()
 {
     IgnoreListCount = 0;
     const auto bytes = ReadConfigFile("ignore.lst", "rb");
-    if (!bytes) return;
+    if (!bytes) {
+        KZReport::message("LoadFilterLists: no 'ignore.lst'; the ignore list stays empty.\n");
+        return;
+    }
+    if (bytes->size() % kIgnoreRecordSize != 0)
+        KZReport::warning("LoadFilterLists: 'ignore.lst' ends in a cut record of %zu bytes; it is ignored.\n",
+                          bytes->size() % kIgnoreRecordSize);
     for (size_t at = 0; at + kIgnoreRecordSize <= bytes->size(); at += kIgnoreRecordSize) {
         if (IgnoreListCount >= kMaxIgnoreEntries) {
             KZReport::warning("LoadFilterLists: more than %d names in 'ignore.lst'; the rest are ignored.\n",
@@ -99,14 +108,9 @@ void loadIgnoreList()
 
 bool isAsciiLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool startsWithNoCase(const char* text, const char* prefix)
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
-    for (; *prefix != 0; ++text, ++prefix) {
-        if (*text == 0) return false;
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(*text) != lower(*prefix)) return false;
-    }
-    return true;
+    return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Titles a player may not take, the staff and status words, and two lists of rude words.
@@ -173,6 +177,9 @@ void LoadCharData()
         return;
     }
     // A short file gives what it holds; the slots it does not reach keep their defaults.
+    if (bytes->size() < 4 * kCharDataSlots)
+        KZReport::warning("CApp::LoadCharData: 'chardata.mul' holds %zu of %d bytes; the rest keep their defaults.\n",
+                          bytes->size(), 4 * kCharDataSlots);
     for (int i = 0; i < 2 * kCharDataSlots && static_cast<size_t>(2 * i + 2) <= bytes->size(); ++i) {
         uint16_t& slot = i < kCharDataSlots ? CharDataSpeechHues[i] : CharDataEmoteHues[i - kCharDataSlots];
         slot = getU16(*bytes, static_cast<size_t>(2 * i));
@@ -267,7 +274,10 @@ void LoadSpeechKeywords()
 {
     SpeechKeywords.clear();
     const auto bytes = ReadConfigFile("speech.mul", "rb");
-    if (!bytes) return;
+    if (!bytes) {
+        KZReport::message("LoadSpeechKeywords: no 'speech.mul'; there are no speech keywords.\n");
+        return;
+    }
     const std::string& b = *bytes;
     size_t at = 0;
     while (at + 4 <= b.size()) {

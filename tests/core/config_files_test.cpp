@@ -1,14 +1,18 @@
 /** @file Tests of the kz.cfg and login.cfg reader, applier and single-directive writers. */
 #include "tests/core/config_test_fixture.h"
+#include "tests/core/report_sandbox.h"
 
 #include "client/core/config_color.h"
 #include "platform/exit/exit.h"
 #include "platform/fs/path.h"
 #include "tests/support/config_fixtures.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -288,6 +292,8 @@ TEST_F(ConfigTest, MissingFileAppliesNothing)
     EXPECT_FALSE(ReadConfig("kz.cfg", true));
     EXPECT_EQ(Sound, 1);
     EXPECT_STREQ(LoginServerFile, "login.cfg");
+    EXPECT_EQ(ProfileColor1, 0x0860);
+    EXPECT_EQ(ProfileColor2, 0x0860);
 }
 
 TEST_F(ConfigTest, CharacterCopyIsReadInsteadButKeepsInstallationDirectives)
@@ -456,6 +462,136 @@ TEST_F(ConfigTest, FailedRewriteEndsTheClientAndLeavesTheFileWhole)
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"kz.cfg"});
+}
+
+TEST_F(ConfigTest, MissingAndDamagedFilesAreLogged)
+{
+    testsupport::ReportSandbox sandbox;
+    auto remove = [&](const char* name) { std::filesystem::remove(dir_.file(name)); };
+    struct Case {
+        const char* label;
+        std::function<void()> run;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"kz.cfg missing", [&] { ReadConfig("kz.cfg", true); },
+         "Function:CApp::readConfig: cannot open file ''.\n"},
+        {"a directive without its value", [&] {
+             dir_.write("kz.cfg", configText({"Sound=", "; a note", "Sound=on"}));
+             ReadConfig("kz.cfg", true);
+         }, "CApp::readConfig: line 1 of 'kz.cfg': 'Sound' has no value; the line is skipped.\n"},
+        {"an overlong line", [&] {
+             dir_.write("kz.cfg", configText({"AcctLastName=" + std::string(2000, 'x')}));
+             ReadConfig("kz.cfg", true);
+         }, "CApp::readConfig: line 1 of 'kz.cfg' is longer than 1024 bytes; the rest of it is ignored.\n"},
+        {"chardata.mul missing", [&] { remove("chardata.mul"); LoadCharData(); },
+         "CApp::LoadCharData: cannot open file 'chardata.mul'.\n"},
+        {"chardata.mul short", [&] {
+             dir_.write("chardata.mul", testsupport::charDataBytes({1, 2, 3}, {}));
+             LoadCharData();
+         }, "CApp::LoadCharData: 'chardata.mul' holds 6 of 20 bytes; the rest keep their defaults.\n"},
+        {"ignore.lst missing", [&] { remove("ignore.lst"); LoadFilterLists(); },
+         "LoadFilterLists: no 'ignore.lst'; the ignore list stays empty.\n"},
+        {"ignore.lst cut", [&] {
+             auto bytes = testsupport::ignoreListBytes({{"Alice", 5}});
+             bytes.resize(bytes.size() + 3);
+             dir_.write("ignore.lst", bytes);
+             LoadFilterLists();
+         }, "LoadFilterLists: 'ignore.lst' ends in a cut record of 3 bytes; it is ignored.\n"},
+        {"kzbscene.lst missing", [&] { remove("kzbscene.lst"); LoadFilterLists(); },
+         "LoadFilterLists: no 'kzbscene.lst'; the word list stays empty.\n"},
+        {"speech.mul missing", [&] { remove("speech.mul"); LoadSpeechKeywords(); },
+         "LoadSpeechKeywords: no 'speech.mul'; there are no speech keywords.\n"},
+        {"speech.mul cut", [&] {
+             auto bytes = testsupport::speechMulBytes({{1, "hail"}, {2, "bank"}});
+             bytes.pop_back();
+             dir_.write("speech.mul", bytes);
+             LoadSpeechKeywords();
+         }, "LoadSpeechKeywords: entry 1 of 'speech.mul' is cut short; the list ends there.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const size_t before = sandbox.read("KZReport0.log").size();
+        c.run();
+        const std::string logged = sandbox.read("KZReport0.log").substr(before);
+        EXPECT_NE(logged.find(c.logged), std::string::npos) << logged;
+        EXPECT_EQ(logged.find("line 2"), std::string::npos) << "a comment line is no damage";
+    }
+}
+
+/** Every folder of the tree read-only (0555), or writable by its owner again (0755). */
+void setFoldersWritable(const std::filesystem::path& root, bool writable)
+{
+    namespace fs = std::filesystem;
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                           fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec |
+                           (writable ? fs::perms::owner_write : fs::perms::none);
+    fs::permissions(root, mode);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_directory()) fs::permissions(entry.path(), mode);
+}
+
+/** The superuser may write into any folder: a process that must not becomes an ordinary user. */
+void giveUpSuperuser()
+{
+    if (::geteuid() != 0) return;
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) std::_Exit(3);
+}
+
+TEST_F(ConfigTest, EveryRewriteThatFailsLeavesTheOriginalWhole)
+{
+    platform::ScopedExitHook exitHook;
+    const std::string copy = "Desktop/bob/Lake/Mary/kz.cfg";
+    const auto bytesOf = [](const std::vector<unsigned char>& v) { return std::string(v.begin(), v.end()); };
+    const std::map<std::string, std::string> originals = {
+        {"kz.cfg", configText({"Sound=on", "SoundVol=5"})},
+        {copy, configText({"SoundVol=3", "Season=2"})},
+        {"ignore.lst", bytesOf(testsupport::ignoreListBytes({{"Alice", 5}}))},
+        {"kzbscene.lst", bytesOf(testsupport::obsceneListBytes({u"alpha"}))},
+        {"chardata.mul", bytesOf(testsupport::charDataBytes({1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}))},
+    };
+    struct Rewrite {
+        const char* label;
+        std::string file;
+        bool character;
+        std::function<bool()> failed;  // runs it; true when it told its caller it failed (or cannot tell)
+    };
+    const Rewrite rewrites[] = {
+        {"a directive line replaced", "kz.cfg", false,
+         [] { return testsupport::exitCodeOf([] { saveConfigDirective(CFG_Sound, "off"); }) == 1; }},
+        {"a directive appended", "kz.cfg", false, [] { saveConfigDirective(CFG_Music, "off"); return true; }},
+        {"the option block", "kz.cfg", false, [] { return !SaveConfigOptionsOldWay(); }},
+        {"the option block of the character's copy", copy, true, [] { SaveConfigOptions(); return true; }},
+        {"the ignore list", "ignore.lst", false, [] { return SaveFilterList(1) == 0; }},
+        {"the word list", "kzbscene.lst", false, [] { return SaveFilterList(0) == 0; }},
+        {"the character data", "chardata.mul", false, [] { SaveCharData(); return true; }},
+    };
+    for (const bool readOnlyFolder : {false, true}) {
+        for (const Rewrite& r : rewrites) {
+            SCOPED_TRACE(std::string(r.label) + (readOnlyFolder ? " into a read-only folder" : " with a failing write"));
+            for (const auto& [name, bytes] : originals) dir_.write(name, bytes);
+            ResetConfigStore();
+            ResetPlayerFiles();
+            if (r.character) chooseCharacter("bob", "Lake", "Mary");
+            Sound = 0;
+            IgnoreListCount = 1;
+            CopyConfigText(IgnoreList[0].name, "Zed");
+            ObsceneWordCount = 1;
+            std::char_traits<char16_t>::copy(ObsceneWords[0], u"other", 6);
+
+            if (readOnlyFolder) {
+                setFoldersWritable(dir_.path(), false);
+                EXPECT_EXIT({ giveUpSuperuser(); std::_Exit(r.failed() ? 0 : 1); }, ::testing::ExitedWithCode(0), "");
+                setFoldersWritable(dir_.path(), true);
+            } else {
+                platform::ScopedWriteFailureForTests failure(3);
+                EXPECT_TRUE(r.failed());
+            }
+            EXPECT_EQ(dir_.read(r.file), originals.at(r.file));
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+        }
+    }
 }
 
 } // namespace
