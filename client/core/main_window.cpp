@@ -16,6 +16,7 @@
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "platform/sync/sync.h"
+#include "platform/window/utf16_text.h"
 #include "platform/window/virtual_keys.h"
 
 #include <algorithm>
@@ -239,42 +240,6 @@ void onCommand(uint32_t command)
     default:
         break;
     }
-}
-
-/** Appends the UTF-16 units of UTF-8 text; malformed bytes are skipped. */
-std::vector<uint16_t> utf16Units(const std::string& text)
-{
-    std::vector<uint16_t> units;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
-        if (extra < 0 || i + static_cast<size_t>(extra) >= text.size() + (extra == 0 ? 1 : 0)) {
-            ++i;
-            continue;
-        }
-        uint32_t cp = extra == 0 ? lead : lead & (0x3Fu >> extra);
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-            if ((next & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (next & 0x3Fu);
-        }
-        i += ok ? static_cast<size_t>(extra) + 1 : 1;
-        if (!ok || cp > 0x10FFFF)
-            continue;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            units.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
-            units.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            units.push_back(static_cast<uint16_t>(cp));
-        }
-    }
-    return units;
 }
 
 bool allowedWebAddress(const std::string& url)
@@ -560,7 +525,7 @@ void PasteClipboardText()
 {
     if (g_window == nullptr)
         return;
-    const std::vector<uint16_t> units = utf16Units(g_window->clipboardText());
+    const std::vector<uint16_t> units = platform::utf16FromUtf8(g_window->clipboardText());
     CFocusedControl* focused = gumpManager().FocusedControl();
     size_t limit = 240;
     bool stopAtReturn = false;

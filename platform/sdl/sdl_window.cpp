@@ -2,6 +2,7 @@
 #include "platform/sdl/sdl_window.h"
 
 #include "platform/sdl/sdl_keys.h"
+#include "platform/window/utf16_text.h"
 #include "platform/window/virtual_keys.h"
 
 #include <SDL.h>
@@ -13,51 +14,6 @@ namespace platform {
 namespace {
 
 using Kind = WindowMessage::Kind;
-
-/** Appends the UTF-16 units of one UTF-8 text; malformed bytes are skipped. */
-template <typename Sink>
-void utf8ToUtf16(const char* text, Sink&& sink)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p != 0) {
-        uint32_t cp = 0;
-        int extra = 0;
-        if (*p < 0x80) {
-            cp = *p;
-        } else if ((*p & 0xE0) == 0xC0) {
-            cp = *p & 0x1Fu;
-            extra = 1;
-        } else if ((*p & 0xF0) == 0xE0) {
-            cp = *p & 0x0Fu;
-            extra = 2;
-        } else if ((*p & 0xF8) == 0xF0) {
-            cp = *p & 0x07u;
-            extra = 3;
-        } else {
-            ++p;
-            continue;
-        }
-        ++p;
-        bool ok = true;
-        for (int i = 0; i < extra; ++i) {
-            if ((*p & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (*p & 0x3Fu);
-            ++p;
-        }
-        if (!ok || cp > 0x10FFFF)
-            continue;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            sink(static_cast<uint16_t>(0xD800 + (cp >> 10)));
-            sink(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            sink(static_cast<uint16_t>(cp));
-        }
-    }
-}
 
 Uint32 sdlFormat(PixelLayout layout)
 {
@@ -281,11 +237,11 @@ void SdlWindow::translate(const SDL_Event& event)
         break;
     }
     case SDL_TEXTINPUT:
-        utf8ToUtf16(event.text.text, [this](uint16_t unit) {
+        for (const uint16_t unit : utf16FromUtf8(event.text.text)) {
             WindowMessage c = WindowMessage::of(Kind::Char);
             c.character = unit;
             queue(c);
-        });
+        }
         break;
     case SDL_MOUSEMOTION: {
         pointerX_ = event.motion.x;

@@ -1,6 +1,7 @@
 /** @file Tests of the SDL window backend under SDL's dummy video driver, and of its key table. */
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_window.h"
+#include "platform/window/utf16_text.h"
 #include "platform/window/virtual_keys.h"
 
 #include <SDL.h>
@@ -45,6 +46,25 @@ TEST(SdlKeyTable, GivesTheVirtualKeyCodes)
         EXPECT_TRUE(seen.insert(m.sdl).second) << "twice: " << SDL_GetKeyName(m.sdl);
     for (SDL_Keycode k = SDLK_a; k <= SDLK_z; ++k)
         EXPECT_EQ(platform::virtualKeyFromSdl(k), static_cast<uint32_t>('A' + (k - SDLK_a)));
+}
+
+TEST(Utf16Text, DecodesWellFormedSequencesAndSkipsBrokenBytes)
+{
+    using Units = std::vector<uint16_t>;
+    const struct {
+        const char* name;
+        std::string_view text;
+        Units units;
+    } cases[] = {
+        {"plain", "ab", {'a', 'b'}},
+        {"two, three and four bytes", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", {0xE9, 0x20AC, 0xD83D, 0xDE00}},
+        {"a sequence cut by the end", "a\xE2\x82", {'a'}},
+        {"a bad continuation byte is read again as a lead", "\xC3" "A", {'A'}},
+        {"stray continuation and invalid bytes", "\x80x\xFFy", {'x', 'y'}},
+        {"beyond the last code point", "\xF4\x90\x80\x80z", {'z'}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::utf16FromUtf8(c.text), c.units) << c.name;
 }
 
 class SdlWindowTest : public ::testing::Test {
