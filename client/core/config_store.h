@@ -134,17 +134,14 @@ struct ConfigHooks {
     std::function<void(uint16_t port)> translationServerSetPort;
     std::function<void(int which, const char* text)> translationServerSetText;  // 113..116
     std::function<void(bool automatic)> translationServerSetAutomatic;
-    std::function<void(bool on)> soundEnable;
-    std::function<void(bool on)> musicEnable;
+    // Switching sound and music on or off, the full-screen switch and the macro reload go through
+    // the core's own services (media_services.h, shared_functions.h, input_services.h).
     std::function<void(int volume)> soundSetVolume;
     std::function<void(int volume)> musicSetVolume;
-    /** Switches the window between full screen and windowed, resets the view scroll and redraws. */
-    std::function<void()> toggleFullScreen;
     /** Popup help, tool tip and party colour settings changed: live copies re-read the store. */
     std::function<void()> liveSettingsChanged;
     /** The display side of ReloadConfigAndRefreshDisplay (gumps, window, view). */
     std::function<void()> refreshDisplayAfterReload;
-    std::function<void()> loadMacros;
     /**
      * Resolves a host name into at most `capacity` IPv4 addresses in host order
      * (a << 24 | b << 16 | c << 8 | d); returns how many were found, 0 when the host is unknown.

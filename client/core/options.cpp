@@ -5,8 +5,12 @@
 #include "client/core/config_files.h"
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
+#include "client/core/display_mode.h"
+#include "client/core/input_services.h"
 #include "client/core/kz_report.h"
+#include "client/core/media_services.h"
 #include "client/core/player_files.h"
+#include "client/core/shared_functions.h"
 
 #include <cstdio>
 #include <cstring>
@@ -267,10 +271,8 @@ std::string buildOptionFile(const std::string& old, bool dropPasswords)
     return out;
 }
 
-void toggleFullScreen()
-{
-    if (configHooks().toggleFullScreen) configHooks().toggleFullScreen();
-}
+/** One mode switch, also when an earlier one is still on its way to the window. */
+void toggleFullScreen() { SetFullScreen(FullScreenActive != 0 ? 0 : 1); }
 
 } // namespace
 
@@ -303,10 +305,9 @@ void SetBoolOption(const char* name, uint8_t value)
     const std::string_view n = name != nullptr ? name : "";
     if (BoolOption* o = findOption(boolOptions, n)) {
         const std::string_view which = o->name;
-        ConfigHooks& hooks = configHooks();
-        if (which == "FullScreen" && (value != 0) != (FullScreen != 0)) toggleFullScreen();
-        if (which == "Sound" && hooks.soundEnable) hooks.soundEnable(value != 0);
-        if (which == "Music" && hooks.musicEnable) hooks.musicEnable(value != 0);
+        if (which == "FullScreen") SetFullScreen(value != 0 ? 1 : 0);
+        if (which == "Sound") soundManager().Enable(value != 0 ? 1 : 0);
+        if (which == "Music") musicManager().Enable(value != 0 ? 1 : 0);
         *o->value = value;
         if (which.starts_with("PopupHelp")) liveChanged();
         return;
@@ -428,7 +429,7 @@ void SetSavedRadioConfigOption(const char* name, const char* value)
     if (isWindowSize && !EqualsNoCase(text, o->text)) RestartNeededFlag = 1;
     const bool resolutionChanged = isFullScreenRes && text != o->text;
     CopyConfigText(o->text, o->capacity, text.c_str());
-    if (resolutionChanged && FullScreen) {
+    if (resolutionChanged && FullScreenActive) {
         // Leave and enter again so the new mode takes effect.
         toggleFullScreen();
         toggleFullScreen();
@@ -512,7 +513,7 @@ void ReloadConfigAndRefreshDisplay()
 {
     ConfigHooks& hooks = configHooks();
     ReadConfig("kz.cfg", true);
-    if (hooks.loadMacros) hooks.loadMacros();
+    macros().LoadMacros();
     AllowWindowResize = 1;
     if (hooks.refreshDisplayAfterReload) hooks.refreshDisplayAfterReload();
 }

@@ -4,9 +4,11 @@
 #include "client/core/config_files.h"
 #include "client/core/config_io.h"
 #include "client/core/config_store.h"
+#include "client/core/display_mode.h"
 #include "client/core/file_manager.h"
 #include "client/core/options.h"
 #include "client/core/player_files.h"
+#include "client/core/shared_functions.h"
 #include "platform/platform.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,11 +36,14 @@ protected:
         ResetConfigRunState(true);
         ResetAddressRotation();
         configHooks() = ConfigHooks{};
+        FullScreenActive = 0;
     }
 
     void TearDown() override
     {
         configHooks() = ConfigHooks{};
+        sharedFunctionHooks().redrawAll = nullptr;
+        FullScreenActive = 0;
         FileManager::shutdown();
     }
 

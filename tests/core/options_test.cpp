@@ -1,5 +1,6 @@
 /** @file Tests of the options store, the option block of kz.cfg, the censor and the file-name cleaner. */
 #include "tests/core/config_test_fixture.h"
+#include "tests/core/service_fakes.h"
 
 #include "platform/fs/path.h"
 #include "platform/random/random.h"
@@ -63,22 +64,27 @@ TEST_F(ConfigTest, RestartOptionsOnlyBecomePending)
 
 TEST_F(ConfigTest, SettingOptionsTakesEffectAtOnce)
 {
+    testsupport::ScopedServiceFakes services;
+    services.sound.enabled = true;
     std::vector<std::string> calls;
     ConfigHooks& hooks = configHooks();
-    hooks.soundEnable = [&](bool on) { calls.push_back(std::string("sound ") + (on ? "on" : "off")); };
-    hooks.toggleFullScreen = [&] { calls.push_back("toggle"); };
+    // The full-screen switch redraws the view once per mode switch.
+    sharedFunctionHooks().redrawAll = [&] { calls.push_back("toggle"); };
     hooks.musicSetVolume = [&](int v) { calls.push_back("music " + std::to_string(v)); };
     hooks.setCircleRadius = [&](int r) { calls.push_back("radius " + std::to_string(r)); };
     hooks.liveSettingsChanged = [&] { calls.push_back("live"); };
 
     SetBoolOption(u"Sound", 0);
+    SetBoolOption(u"Music", 1);
     SetBoolOption(u"FullScreen", 0);  // no change of mode
     SetBoolOption(u"FullScreen", 1);
     SetNumberOption(u"MusicVol", 12);
     SetNumberOption(u"CircleTransRadius", 80);
     SetFontOption(u"ToolTipFont", 2);
     SetColorOption(u"PopupHelpTextColor", 0x1234);
-    EXPECT_EQ(calls, (std::vector<std::string>{"sound off", "toggle", "music 12", "radius 80", "live", "live"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"toggle", "music 12", "radius 80", "live", "live"}));
+    EXPECT_FALSE(services.sound.enabled);
+    EXPECT_TRUE(services.music.enabled);
     EXPECT_EQ(Sound, 0);
     EXPECT_EQ(FullScreen, 1);
     EXPECT_EQ(MusicVol, 12);
@@ -111,7 +117,7 @@ TEST_F(ConfigTest, PseudoColorOptionsReachTheCharacterSlot)
 TEST_F(ConfigTest, WindowSizeNeedsRestartAndLargeWindowForcesResolution)
 {
     std::vector<std::string> calls;
-    configHooks().toggleFullScreen = [&] { calls.push_back("toggle"); };
+    sharedFunctionHooks().redrawAll = [&] { calls.push_back("toggle"); };
     SetSavedRadioConfigOption(u"GamePlayWindowSize", u"640X480");
     EXPECT_EQ(RestartNeededFlag, 0);
     SetSavedRadioConfigOption(u"GamePlayWindowSize", u"800x600");
@@ -119,7 +125,7 @@ TEST_F(ConfigTest, WindowSizeNeedsRestartAndLargeWindowForcesResolution)
     EXPECT_STREQ(FullScreenRes, "800x600");
     EXPECT_TRUE(calls.empty());
 
-    FullScreen = 1;
+    FullScreenActive = 1;
     SetSavedRadioConfigOption(u"FullScreenRes", u"1024x768");
     EXPECT_STREQ(FullScreenRes, "1024x768");
     EXPECT_EQ(calls, (std::vector<std::string>{"toggle", "toggle"}));
@@ -219,6 +225,7 @@ TEST_F(ConfigTest, FailedOptionSaveKeepsTheOldFile)
 
 TEST_F(ConfigTest, ReloadReadsTheCharacterConfigurationAndAllowsResizing)
 {
+    testsupport::ScopedServiceFakes services;
     int refreshed = 0;
     configHooks().refreshDisplayAfterReload = [&] { ++refreshed; };
     chooseCharacter("bob", "Lake", "Mary");
@@ -228,6 +235,7 @@ TEST_F(ConfigTest, ReloadReadsTheCharacterConfigurationAndAllowsResizing)
     EXPECT_EQ(SoundVol, 2);
     EXPECT_EQ(AllowWindowResize, 1);
     EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(services.macros.loads, 1);
 }
 
 TEST_F(ConfigTest, CensorMasksEveryOccurrence)
