@@ -314,7 +314,8 @@ void CLauncherTab::OnLaunch()
     std::string program = client_->text().empty() ? dir + kClientProgram : client_->text();
     if (program.find('/') == std::string::npos)
         program = "./" + program; // a bare name means the file in the client's folder, not a PATH search
-    services_.processes.spawn({program}, dir);
+    // The client runs on its own: a signal meant for the launcher's group does not end it.
+    services_.processes.spawn({program}, dir, platform::SpawnOptions{.newProcessGroup = true});
 }
 
 } // namespace gatehouse

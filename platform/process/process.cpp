@@ -30,7 +30,7 @@ int exitCodeOf(int status)
 // ---- PosixProcessLauncher ----------------------------------------------------------------
 
 std::optional<int64_t> PosixProcessLauncher::spawn(const std::vector<std::string>& argv,
-                                                   const std::string& workingDirectory)
+                                                   const std::string& workingDirectory, const SpawnOptions& options)
 {
     if (argv.empty() || argv[0].empty())
         return std::nullopt;
@@ -66,9 +66,14 @@ std::optional<int64_t> PosixProcessLauncher::spawn(const std::vector<std::string
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     sigaddset(&defaults, SIGCHLD);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (options.newProcessGroup) {
+        flags |= POSIX_SPAWN_SETPGROUP;
+        ok = ok && posix_spawnattr_setpgroup(&attributes, 0) == 0; // 0: a group named after the child
+    }
     ok = ok && posix_spawnattr_setsigmask(&attributes, &none) == 0 &&
          posix_spawnattr_setsigdefault(&attributes, &defaults) == 0 &&
-         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
+         posix_spawnattr_setflags(&attributes, flags) == 0;
 
     pid_t pid = -1;
     int error = ok ? 0 : EINVAL;
@@ -138,7 +143,7 @@ bool PosixProcessLauncher::terminate(int64_t id)
 // ---- FakeProcessLauncher -----------------------------------------------------------------
 
 std::optional<int64_t> FakeProcessLauncher::spawn(const std::vector<std::string>& argv,
-                                                  const std::string& workingDirectory)
+                                                  const std::string& workingDirectory, const SpawnOptions& options)
 {
     std::lock_guard<std::mutex> guard(mutex_);
     std::optional<int64_t> id;
@@ -146,7 +151,7 @@ std::optional<int64_t> FakeProcessLauncher::spawn(const std::vector<std::string>
         id = nextId_++;
         children_[*id] = Child{true, exitCode_};
     }
-    spawns_.push_back(Spawn{argv, workingDirectory, id});
+    spawns_.push_back(Spawn{argv, workingDirectory, id, options});
     return id;
 }
 

@@ -10,6 +10,15 @@
 
 namespace platform {
 
+/** How a program is started beyond its arguments and folder. */
+struct SpawnOptions {
+    /**
+     * The program leads a new process group of its own (its group id is its process id), so
+     * a signal sent to the starter's group, such as a terminal's Ctrl+C, does not reach it.
+     */
+    bool newProcessGroup = false;
+};
+
 /**
  * Starts programs and follows them by an id. argv[0] names the program: looked up in PATH when
  * it has no "/", used as a path otherwise. Arguments reach the program exactly as given (no
@@ -23,7 +32,13 @@ public:
      * the new process, or nullopt when the program could not be started at all (not found, not
      * executable, bad folder) -- never a process that merely fails at once.
      */
-    virtual std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory) = 0;
+    virtual std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                         const SpawnOptions& options) = 0;
+    /** The same with the default options (the program stays in the starter's process group). */
+    std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory)
+    {
+        return spawn(argv, workingDirectory, SpawnOptions{});
+    }
     /** True while the process has not ended. */
     virtual bool isRunning(int64_t id) = 0;
     /**
@@ -43,7 +58,9 @@ public:
  */
 class PosixProcessLauncher final : public ProcessLauncher {
 public:
-    std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory) override;
+    using ProcessLauncher::spawn;
+    std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                 const SpawnOptions& options) override;
     bool isRunning(int64_t id) override;
     std::optional<int> wait(int64_t id) override;
     bool terminate(int64_t id) override;
@@ -65,9 +82,12 @@ public:
         std::vector<std::string> argv;
         std::string workingDirectory;
         std::optional<int64_t> id; // nullopt when the spawn was scripted to fail
+        SpawnOptions options;
     };
 
-    std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory) override;
+    using ProcessLauncher::spawn;
+    std::optional<int64_t> spawn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                 const SpawnOptions& options) override;
     bool isRunning(int64_t id) override;
     std::optional<int> wait(int64_t id) override;
     bool terminate(int64_t id) override;

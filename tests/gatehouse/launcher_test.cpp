@@ -148,6 +148,8 @@ TEST_F(Launcher, CreateAndLaunchWritesBothFilesAndStartsTheClientInItsFolder)
     ASSERT_EQ(spawns.size(), 1u);
     EXPECT_EQ(spawns[0].argv, std::vector<std::string>{clientDir_ + "client"});
     EXPECT_EQ(spawns[0].workingDirectory, clientDir_);
+    // The client leads a process group of its own, apart from the launcher's.
+    EXPECT_TRUE(spawns[0].options.newProcessGroup);
 }
 
 TEST_F(Launcher, ThePasswordTypedIsThePasswordTheClientReads)

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 #include "tests/platform/platform_test_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -65,6 +67,23 @@ TEST(PosixProcessLauncher, ReportsExitCodesAndTermination)
     EXPECT_EQ(launcher.wait(424242), std::nullopt);
 }
 
+TEST(PosixProcessLauncher, ANewProcessGroupIsLedByTheChild)
+{
+    platform::PosixProcessLauncher launcher;
+    for (const bool newGroup : {false, true}) {
+        SCOPED_TRACE(newGroup);
+        platform::SpawnOptions options;
+        options.newProcessGroup = newGroup;
+        auto id = launcher.spawn({"sleep", "30"}, "", options);
+        ASSERT_TRUE(id);
+        // The group is set before the program runs, so it holds as soon as spawn returns.
+        const pid_t group = ::getpgid(static_cast<pid_t>(*id));
+        EXPECT_EQ(group, newGroup ? static_cast<pid_t>(*id) : ::getpgrp());
+        EXPECT_TRUE(launcher.terminate(*id));
+        EXPECT_EQ(launcher.wait(*id), 128 + 15);
+    }
+}
+
 TEST(PosixProcessLauncher, AProgramThatCannotStartGivesNoProcess)
 {
     testsupport::TempDir dir;
@@ -81,7 +100,7 @@ TEST(FakeProcessLauncher, RecordsRequestsAndFollowsItsScript)
 {
     platform::FakeProcessLauncher launcher;
     EXPECT_FALSE(launcher.startsRealProcesses());
-    auto a = launcher.spawn({"client"}, "/opt/tv");
+    auto a = launcher.spawn({"client"}, "/opt/tv", platform::SpawnOptions{.newProcessGroup = true});
     ASSERT_TRUE(a);
     EXPECT_TRUE(launcher.isRunning(*a));
     launcher.setExitCode(3);
@@ -93,6 +112,8 @@ TEST(FakeProcessLauncher, RecordsRequestsAndFollowsItsScript)
     ASSERT_EQ(spawns.size(), 3u);
     EXPECT_EQ(spawns[0].argv, std::vector<std::string>{"client"});
     EXPECT_EQ(spawns[0].workingDirectory, "/opt/tv");
+    EXPECT_TRUE(spawns[0].options.newProcessGroup);
+    EXPECT_FALSE(spawns[1].options.newProcessGroup);
     EXPECT_EQ(spawns[1].argv[1], "http://example.invalid/");
     EXPECT_EQ(spawns[2].id, std::nullopt);
 
