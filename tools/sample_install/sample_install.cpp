@@ -8,6 +8,7 @@
 
 #include "platform/keystore/key_store.h"
 
+#include <fstream>
 #include <system_error>
 
 namespace sampleinstall {
@@ -29,6 +30,24 @@ bool makeFolder(const std::filesystem::path& folder, std::string& error)
 }
 
 } // namespace
+
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    // The stream holds the last bytes until it is closed: only the close shows they were written.
+    out.close();
+    if (!out) {
+        error = "cannot write " + path.string();
+        return false;
+    }
+    return true;
+}
+
+bool writeWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    return writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), error);
+}
 
 Layout::Layout(const std::filesystem::path& rootPath)
     : root(std::filesystem::absolute(rootPath)), install(root / "install"), config(root / "config"),

@@ -1,8 +1,11 @@
 /** @file Writes a small install the client can start on: the install folder and a key store pointing at it. */
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace sampleinstall {
 
@@ -21,6 +24,13 @@ struct Layout {
  * cannot be written.
  */
 bool writeSampleInstall(const Layout& layout, std::string& error);
+
+/**
+ * Writes a whole file (created or truncated). Returns false, with "cannot write <path>" in
+ * error, when it cannot be opened or when any byte fails to reach it (a full disk).
+ */
+bool writeWholeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error);
+bool writeWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes, std::string& error);
 
 // One function per file group, so that new groups (data files, fonts, ...) are added beside
 // these and called from writeSampleInstall.

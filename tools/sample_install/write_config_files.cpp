@@ -1,7 +1,6 @@
 /** @file Writes the sample install's kz.cfg and login.cfg. */
 #include "tools/sample_install/write_config_files.h"
 
-#include <fstream>
 #include <utility>
 
 namespace sampleinstall {
@@ -15,13 +14,7 @@ bool writeDirectives(const std::filesystem::path& path, std::initializer_list<Di
     std::string text;
     for (const Directive& line : lines)
         text += std::string(line.first) + "=" + line.second + "\r\n";
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (!out) {
-        error = "cannot write " + path.string();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, text, error);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "tools/formats/data_formats.h"
 
 #include <cmath>
-#include <fstream>
 #include <map>
 #include <vector>
 
@@ -18,17 +17,6 @@ using formats::Bytes;
 constexpr uint32_t kBlockColumns = 8;
 constexpr uint32_t kBlocksPerColumn = 512;
 constexpr uint16_t kGrass = 3, kDirt = 113, kWater = 168, kRock = 220;
-
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes, std::string& error)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        error = "cannot write " + path.string();
-        return false;
-    }
-    return true;
-}
 
 uint16_t rgb(uint32_t r, uint32_t g, uint32_t b)
 {
@@ -213,9 +201,9 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"map0.digest", formats::buildDigestTable(map.bytes())},
     };
     for (const auto& [name, bytes] : files)
-        if (!writeFile(dir / name, bytes, error)) return false;
+        if (!writeWholeFile(dir / name, bytes, error)) return false;
     for (const auto& [name, text] : defTexts())
-        if (!writeFile(dir / name, Bytes(text.begin(), text.end()), error)) return false;
+        if (!writeWholeFile(dir / name, text, error)) return false;
     return true;
 }
 

@@ -147,27 +147,16 @@ Bytes encodeUnicodeFont(const std::map<uint32_t, HexGlyph>& glyphs)
     return out;
 }
 
-bool writeBytes(const std::filesystem::path& path, const Bytes& bytes, std::string& error)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        error = "cannot write " + path.string();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool writeFonts(const Layout& layout, std::string& error, const std::filesystem::path& hexFile)
 {
     std::map<uint32_t, HexGlyph> glyphs;
     if (!readHexFont(hexFile, glyphs, error)) return false;
-    if (!writeBytes(layout.install / "fonts.mul", encodeAsciiFonts(glyphs), error)) return false;
+    if (!writeWholeFile(layout.install / "fonts.mul", encodeAsciiFonts(glyphs), error)) return false;
     const Bytes unicode = encodeUnicodeFont(glyphs);
     for (const char* name : {"unifont.mul", "unifont1.mul", "unifont2.mul"})
-        if (!writeBytes(layout.install / name, unicode, error)) return false;
+        if (!writeWholeFile(layout.install / name, unicode, error)) return false;
     return true;
 }
 

@@ -3,23 +3,11 @@
 
 #include "tools/formats/language_formats.h"
 
-#include <fstream>
 #include <system_error>
 
 namespace sampleinstall {
 
 namespace {
-
-bool writeFile(const std::filesystem::path& path, const formats::Bytes& bytes, std::string& error)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        error = "cannot write " + path.string();
-        return false;
-    }
-    return true;
-}
 
 std::u16string widen(const std::string& text)
 {
@@ -55,17 +43,17 @@ bool writeLanguage(const Layout& layout, std::string& error)
         {"esp", 10, "Spanish", "Spain"},
         {"jpn", 17, "Japanese", "Japan"},
     });
-    if (!writeFile(folder / "langcode.iff", codes, error))
+    if (!writeWholeFile(folder / "langcode.iff", codes, error))
         return false;
 
     formats::LanguageSectionSpec intro = placeholderSection("intro", 2);
     intro.frames = {{30, 120}, {150, 240}};
-    if (!writeFile(folder / "intro.enu", formats::encodeLanguageSection(intro), error))
+    if (!writeWholeFile(folder / "intro.enu", formats::encodeLanguageSection(intro), error))
         return false;
 
     for (const char* name : {"gt_0000", "gt_1010", "gt_2000", "gt_2310", "gt_2400", "gt_5000", "gt_5400", "skilname",
                              "chat"}) {
-        if (!writeFile(folder / (std::string(name) + ".enu"), formats::encodeLanguageSection(placeholderSection(name, 8)),
+        if (!writeWholeFile(folder / (std::string(name) + ".enu"), formats::encodeLanguageSection(placeholderSection(name, 8)),
                        error))
             return false;
     }
@@ -73,12 +61,12 @@ bool writeLanguage(const Layout& layout, std::string& error)
     // Entry 0 of the options section is the restart notice; the window reads nothing further here.
     formats::LanguageSectionSpec options = placeholderSection("options", 0);
     options.strings = {u"Some settings take effect when the client starts again."};
-    if (!writeFile(folder / "options.enu", formats::encodeLanguageSection(options), error))
+    if (!writeWholeFile(folder / "options.enu", formats::encodeLanguageSection(options), error))
         return false;
 
     formats::LanguageSectionSpec cliloc = placeholderSection("cliloc-1", 4);
     cliloc.strings[1] = u"~1_NAME~ greets you.";
-    return writeFile(folder / "cliloc-1.enu", formats::encodeLanguageSection(cliloc), error);
+    return writeWholeFile(folder / "cliloc-1.enu", formats::encodeLanguageSection(cliloc), error);
 }
 
 } // namespace sampleinstall
