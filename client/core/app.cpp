@@ -12,6 +12,7 @@
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
 #include "client/core/player_files.h"
+#include "client/core/shared_functions.h"
 #include "platform/exit/exit.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
@@ -39,10 +40,10 @@ int WarModeRequested = -1;
 
 namespace {
 
+/** A held-back line: already cut to its length, so the text's size is the length it goes out with. */
 struct QueuedLine {
     std::string text;
-    int hue;
-    int font;
+    int mode;
 };
 
 bool g_initialized = false;
@@ -121,13 +122,17 @@ void decaySpeechRate(uint32_t now)
     g_speechDecayTime += static_cast<uint32_t>(decay * 1000 / static_cast<uint64_t>(SpamLimit));
 }
 
+/**
+ * Sends the held-back lines once the counter is under the limit again. They go out through the
+ * same 8-bit sender as the rate-limited speech; the limit only decided when, so they are not
+ * counted a second time here.
+ */
 void releaseQueuedSpeech()
 {
     while (!g_speechQueue.empty() && IsUnderSpamLimit()) {
         QueuedLine line = std::move(g_speechQueue.front());
         g_speechQueue.pop_front();
-        if (TickHooks().speak)
-            TickHooks().speak(line.text, line.hue, line.font);
+        SendAsciiSpeech(line.text.c_str(), static_cast<int32_t>(line.text.size()), line.mode);
     }
 }
 
@@ -247,9 +252,11 @@ void AddSpamCount(int count)
         SpeechRateCounter += count;
 }
 
-void QueueSpeech(const char* text, int hue, int font)
+void QueueSpeech(const char* text, int32_t length, int mode)
 {
-    g_speechQueue.push_back({text != nullptr ? text : "", hue, font});
+    if (text == nullptr || length < 0)
+        return;
+    g_speechQueue.push_back({std::string(text, strnlen(text, static_cast<size_t>(length))), mode});
 }
 
 size_t QueuedSpeechLines()

@@ -50,8 +50,12 @@ int RandomBelow(int n);
 /** True when more speech may go out now (always, when SpamLimit is 0 or below). */
 bool IsUnderSpamLimit();
 void AddSpamCount(int count);
-/** Holds a line back until the rate limit lets it go. */
-void QueueSpeech(const char* text, int hue, int font);
+/**
+ * Holds a line of 8-bit speech back until the rate limit lets it go: its first `length` bytes
+ * (up to its end) and the speech mode it is sent with. The game tick sends it through
+ * SendAsciiSpeech, without counting it again.
+ */
+void QueueSpeech(const char* text, int32_t length, int mode);
 size_t QueuedSpeechLines();
 /** "[Spam detected, speech queued for N seconds]"; empty when there is no limit. */
 std::string SpeechQueuedNotice();
@@ -113,8 +117,6 @@ struct GameTickHooks {
     std::function<void()> updateMovement;
     std::function<void()> weatherUpdate;
     std::function<void()> drawFrame;
-    /** Speaks one held-back line. */
-    std::function<void(const std::string& text, int hue, int font)> speak;
 };
 GameTickHooks& TickHooks();
 

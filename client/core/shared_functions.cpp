@@ -179,6 +179,5 @@ void SendSpeechRateLimited(const char* text, int32_t length, int mode)
     }
     if (sharedFunctionHooks().showSystemText)
         sharedFunctionHooks().showSystemText(SpeechQueuedNotice());
-    const std::string line(text, strnlen(text, static_cast<size_t>(length)));
-    QueueSpeech(line.c_str(), static_cast<int>(line.size()), mode);
+    QueueSpeech(text, length, mode);
 }

@@ -5,6 +5,7 @@
 #include "client/core/config_store.h"
 #include "client/core/file_manager.h"
 #include "client/core/player_files.h"
+#include "client/core/shared_functions.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "tests/core/service_fakes.h"
@@ -39,7 +40,9 @@ protected:
         ResetGameTickState();
         TickHooks() = GameTickHooks{};
         TickHooks().drawFrame = [this] { ++draws_; };
-        TickHooks().speak = [this](const std::string& text, int, int) { spoken_.push_back(text); };
+        sharedFunctionHooks().sendUnicodeSpeech = [this](const WideChar* text, int32_t length, int) {
+            spoken_.emplace_back(text, text + length); // the test lines are ASCII
+        };
         SetMainConnection(&sink_);
         g_bInGame = false;
     }
@@ -47,6 +50,7 @@ protected:
     {
         SetMainConnection(nullptr);
         TickHooks() = GameTickHooks{};
+        sharedFunctionHooks() = SharedFunctionHooks{};
     }
 
     /** Moves the clock on by ms, then runs one tick. */
@@ -119,8 +123,8 @@ TEST_F(GameTickTest, QueuedSpeechGoesOutOnceUnderTheLimit)
 {
     SpamLimit = 10;
     SpeechRateCounter = 25;
-    QueueSpeech("hello there", 0, 3);
-    QueueSpeech("again", 0, 3);
+    QueueSpeech("hello there", 11, 3);
+    QueueSpeech("again", 99, 3); // a length past the end stops at the end
     EXPECT_FALSE(IsUnderSpamLimit());
     // (25 + 11 + 5 - 10) / 10
     EXPECT_EQ(SpeechQueuedNotice(), "[Spam detected, speech queued for 3 seconds]");
@@ -140,7 +144,7 @@ TEST_F(GameTickTest, NoSpamLimitMeansNoRateLimitAndNoDivision)
         SpeechRateCounter = 0;
         AddSpamCount(500);
         EXPECT_TRUE(IsUnderSpamLimit());
-        QueueSpeech("queued before", 0, 3);
+        QueueSpeech("queued before", 13, 3);
         EXPECT_EQ(SpeechQueuedNotice(), "");
         spoken_.clear();
         tickAfter(80);

@@ -221,12 +221,16 @@ TEST_F(SharedHooksTest, RateLimitedSpeechCountsUntilTheLimitThenQueuesWithANotic
     EXPECT_EQ(notices_, std::vector<std::string>{"[Spam detected, speech queued for 0 seconds]"});
     ASSERT_EQ(QueuedSpeechLines(), 1u);
 
+    // The tick sends the line through the same sender, cut to its length, in its mode, and
+    // does not count it again.
     std::vector<std::string> spoken;
-    TickHooks().speak = [&](const std::string& text, int length, int mode) {
-        spoken.push_back(text + "/" + std::to_string(length) + "/" + std::to_string(mode));
+    sharedFunctionHooks().sendUnicodeSpeech = [&](const WideChar* text, int32_t length, int mode) {
+        spoken.push_back(std::string(text, text + length) + "/" + std::to_string(length) + "/" + std::to_string(mode));
     };
     platform_.clock().advance(2000);
     GameTick(1);
     TickHooks() = GameTickHooks{};
     EXPECT_EQ(spoken, std::vector<std::string>{"wait/4/9"});
+    EXPECT_EQ(SpeechRateCounter, 0);
+    EXPECT_EQ(QueuedSpeechLines(), 0u);
 }
