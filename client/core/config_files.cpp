@@ -556,6 +556,9 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     if (int32_t* target = colorTarget(id)) {
         *target = ParseColorValue(value);
         if (id == CFG_PopupHelpTextColor && hooks.liveSettingsChanged) hooks.liveSettingsChanged();
+        // A -hue names no colour to scale: the blood drawing keeps the one it has.
+        if (id == CFG_CensoredBloodColor && *target >= 0 && hooks.setCensoredBloodColor)
+            hooks.setCensoredBloodColor(static_cast<uint16_t>(*target));
         return;
     }
     if (char* target = translationText(id)) {
@@ -662,7 +665,11 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     case CFG_HighlightColorInnocent: case CFG_HighlightColorFriend: case CFG_HighlightColorCanAttack:
     case CFG_HighlightColorCriminal: case CFG_HighlightColorEnemy: case CFG_HighlightColorMurderer: {
         const int notoriety = id - CFG_HighlightColorInnocent + kNotorietyInnocent;
-        HighlightColorTable[notoriety].color = ParseColorValue(value);
+        // "#rrggbb" (as the settings editor writes it) and "-h" leave a colour or a -hue for
+        // resolveColorSettings to turn into a hue once the file is read. A plain number is the
+        // hue itself, as the options save writes it; it must not be taken for a colour.
+        const bool toResolve = value[0] == '#' || value[0] == '-';
+        HighlightColorTable[notoriety].color = toResolve ? ParseColorValue(value) : 0;
         HighlightColorTable[notoriety].flags |= 1;
         HighlightHueTable[notoriety] = std::atoi(value);
         break;
@@ -750,6 +757,8 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
         ApplyConfigDirective(id, value.c_str(), perCharacterFlag);
         return true;
     });
+
+    if (configHooks().resolveColorSettings) configHooks().resolveColorSettings();
 
     // A new installation starts with the obscenity filter off; the first logins save that.
     if (!obscenityRuleDone()) {

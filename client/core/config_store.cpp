@@ -124,7 +124,7 @@ void ResetConfigStore()
     CircleTransPosX = 0; CircleTransPosY = 0;
 
     CombatHueColor = 0; ProfileColor1 = 0x0860; ProfileColor2 = 0x0860; ToolTipTextColor = 0x7FFF;
-    PopupHelpTextColor = 0x7FFF; CensoredBloodColor = 0;
+    PopupHelpTextColor = 0x7FFF; CensoredBloodColor = 0x03E0; // green, as the blood drawing starts
     ChatColorInput = 0x7BDE; ChatColorMenuOption = 0x7FE0; ChatColorName = 0x3DE0;
     ChatColorText = 0x7FE0; ChatColorMutedName = 0x000F; ChatColorMutedText = 0x001F;
     ChatColorOpsName = 0x3C0F; ChatColorOpsText = 0x7C1F; ChatColorSelfName = 0x3DEF;

@@ -126,6 +126,13 @@ void CopyConfigText(char (&out)[N], const char* text) { CopyConfigText(out, N, t
 struct ConfigHooks {
     std::function<void(int width, int height)> setPlaySize;          // GamePlayWindowSize
     std::function<void()> resetPixelFormat555;                       // use565
+    /** CensoredBloodColor gave a 15-bit colour (not a hue number): the blood drawing takes it. */
+    std::function<void(uint16_t color)> setCensoredBloodColor;
+    /**
+     * A configuration file has been applied (start-up and every reload): the highlight colours
+     * read from it, a colour or a -hue in HighlightColorTable, become hues in HighlightHueTable.
+     */
+    std::function<void()> resolveColorSettings;
     std::function<void(int radius)> setCircleRadius;                 // CircleTransRadius
     std::function<void(int x, int y)> setCircleCenter;               // CircleTransPos
     std::function<void(const char* path)> addSearchPath;             // FileManagerAddSearchPath

@@ -6,6 +6,7 @@
 #include "client/core/kz_report.h"
 #include "client/data/data_settings.h"
 #include "client/data/hue_manager.h"
+#include "client/data/span_routines.h"
 
 namespace kzdata {
 
@@ -26,6 +27,16 @@ void BindDataConfiguration()
         settings[static_cast<size_t>(i)].source = &HighlightColorTable[i].color;
         settings[static_cast<size_t>(i)].hue = &HighlightHueTable[i];
     }
+
+    // Every read of kz.cfg from here on (start-up and the reload after login) resolves the
+    // highlight colours and hands the drawing settings to the span routines. The art and glyph
+    // readers give the span routines 5-5-5 pixels and convert for a 5-6-5 display afterwards,
+    // so the routines keep the 5-5-5 layout that use565 resets them to.
+    ConfigHooks& hooks = configHooks();
+    hooks.resolveColorSettings = [] { HueManager::ResolveColorSettings(); };
+    hooks.resetPixelFormat555 = [] { setSpanPixelLayout(SpanPixelLayout{}); };
+    hooks.setCensoredBloodColor = [](uint16_t color) { setCensoredBloodColor(color); };
+    if (CensoredBloodColor >= 0) setCensoredBloodColor(static_cast<uint16_t>(CensoredBloodColor));
 }
 
 } // namespace kzdata
