@@ -290,6 +290,8 @@ void TForm1::FormCreate()
         foundLine_[s] = index;
         if (groups_[s] != nullptr)
             setItem(match->setting, match->item);
+        else if (match->keepLine)
+            fields_[s]->setText(match->text); // shown only: the line stays until the user edits
         else
             setText(match->setting, match->text);
     }

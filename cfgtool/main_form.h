@@ -29,8 +29,9 @@ struct EditorServices {
  * The main form. Every change of a control is written at once into the working copy (the
  * setting's line replaced, or a missing setting inserted at the first empty line); Save writes
  * the working copy over the file named in line 1 of kzedit.ini. Controls set by the editor
- * itself run the same change handlers as the user's changes, so a recognised line is always
- * rewritten in the editor's own form.
+ * itself run the same change handlers as the user's changes, so a recognised line is rewritten
+ * in the editor's own form; a value its control cannot give back whole keeps its line as it
+ * stands until the user changes that control.
  */
 class TForm1 {
 public:

@@ -98,28 +98,33 @@ std::optional<Recognised> recogniseLine(std::string_view line)
     switch (kSettings[static_cast<size_t>(index)].kind) {
     case K::OnOff:
     case K::YesNo: {
+        // Only the words the groups stand for: the client takes just "on" and "yes" as on, so a
+        // value such as "enabled" shown as On would be saved as a switch the client never had.
         const std::string_view v = trimmed(value);
-        const char decisive = v.size() >= 2 ? static_cast<char>(std::toupper(static_cast<unsigned char>(v[1]))) : 0;
-        if (decisive == 'N' || decisive == 'E')
+        if (equalNoCase(v, "on") || equalNoCase(v, "yes"))
             out.item = 0;
-        else if (decisive == 'F' || decisive == 'O')
+        else if (equalNoCase(v, "off") || equalNoCase(v, "no"))
             out.item = 1;
         break;
     }
     case K::Colour: {
         // Only a "#RRGGBB" value is the editor's: the client also stores these settings as plain
         // numbers (a hue), which the field must not show, or its change handler would rewrite
-        // the number as a colour. Such a line is found but kept as it is until a colour is picked.
+        // the number as a colour. Such a line is found but kept as it is until a colour is picked;
+        // so is one with more after "#" than the six digits the field shows (it shows those six,
+        // the colour it would be read as; the rest is left to the line).
         const std::string_view v = trimmed(value);
-        if (!v.empty() && v.front() == '#')
+        const bool colour = !v.empty() && v.front() == '#';
+        if (colour)
             out.text = std::string(v.substr(1, 6));
+        out.keepLine = !colour || v.size() > 7;
         break;
     }
     case K::Short: {
-        const std::string_view v = value.substr(value.find_first_not_of(" \t") == std::string_view::npos
-                                                    ? value.size()
-                                                    : value.find_first_not_of(" \t"));
-        out.text = std::string(trimmed(v.substr(0, 3)));
+        // The field's limit only stops typing, so a longer value is shown as it stands: cut to
+        // the window, "CacheSize=1000" would read (and be saved) as 100.
+        out.text = std::string(trimmed(value));
+        out.keepLine = out.text.size() > kShortWindow;
         break;
     }
     case K::Path:

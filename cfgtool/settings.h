@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,19 +40,28 @@ inline constexpr int kScannedLines = 101;
 inline constexpr const char* kDefaultClientFolder = "/opt/kz";
 inline constexpr const char* kDefaultJournalFile = "/opt/kz/kz.txt";
 
+/** A short field's window: a longer value is more than the editor writes back into it. */
+inline constexpr size_t kShortWindow = 3;
+
 /** What a recognised line shows: an item of a radio group, or the text of a field. */
 struct Recognised {
     int setting;
     int item = -1;     ///< radio groups: 0 "On/Yes", 1 "Off/No", -1 none
     std::string text;  ///< fields
+    /**
+     * The control cannot give the value back as it stands (the line would lose part of it if the
+     * control rewrote it), so the line is kept until the user changes that control.
+     */
+    bool keepLine = false;
 };
 
 /**
  * The setting a line holds: its key (the text before the first "=", blanks around it ignored)
- * must be the setting's key in any case. A radio value is decided by its second character
- * (N or E on, F or O off: on/off/yes/no); a short field shows at most its typing window of three
- * characters with blanks trimmed; a colour its six digits after "#" (nothing for a value without
- * "#", such as a hue number); a path the whole value.
+ * must be the setting's key in any case. A radio value is one of the words on, off, yes or no in
+ * any case (anything else selects nothing); a short field shows its value with blanks trimmed,
+ * kept when longer than its window; a colour its six digits after "#" (nothing for a value
+ * without "#", such as a hue number), kept when that is not the whole value; a path the whole
+ * value.
  */
 std::optional<Recognised> recogniseLine(std::string_view line);
 

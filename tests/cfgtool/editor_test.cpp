@@ -93,6 +93,79 @@ TEST_F(Editor, LoadShowsRecognisedLinesAndRewritesThemInItsOwnForm)
     }
 }
 
+TEST_F(Editor, ALoadAndSaveKeepsEveryValueItsControlCannotShowByteForByte)
+{
+    struct Row {
+        std::string line;
+        const char* control; // nullptr: nothing shown
+        bool radio;
+        std::string shown;   // fields; radio groups stay without a choice
+    };
+    const std::string longPath = "/a/rather/long/folder/name/that/goes/past/fifty/characters/and/on/kz.txt";
+    const Row rows[] = {
+        // Short fields longer than their window: shown whole, not cut to "100".
+        {"CacheSize=1000", "CacheSize", false, "1000"},
+        {"HdUsage=maximum", "HdUsage", false, "maximum"},
+        {"SoundVol=  1000 ", "SoundVol", false, "1000"},
+        {"LastTip=1234", "LastTip", false, "1234"},
+        {"BarkTimeModifier=12 x", "BarkTimeModifier", false, "12 x"},
+        {"CircleTransRadius=40\t; wider", "CircleTransRadius", false, "40\t; wider"},
+        {"MusicVol=", "MusicVol", false, ""},
+        // Colours the field cannot hold.
+        {"Censoredbloodcolor=#1234567", "Censoredbloodcolor", false, "123456"},
+        {"HighlightColorFriend=946", "HighlightColorFriend", false, ""},
+        {"highlightcolorenemy=#00ff00 old", "HighlightColorEnemy", false, "00ff00"},
+        {"HighlightColorCanAttack=", "HighlightColorCanAttack", false, ""},
+        // Switch values that are none of the group's words.
+        {"Sound=enabled", "Sound", true, ""},
+        {"Music=onward", "Music", true, ""},
+        {"FullScreen=1", "FullScreen", true, ""},
+        {"CensorBlood=", "CensorBlood", true, ""},
+        // Already in the editor's own form, paths included, whatever their length or bytes.
+        {"PageFlip=on", nullptr, false, ""},
+        {"CdRomDataPath=" + longPath, "CdRomDataPath", false, longPath},
+        {"JournalSaveFile= /spaced dir/K\xDC journal.txt ", "JournalSaveFile", false,
+         " /spaced dir/K\xDC journal.txt "},
+        // Lines that hold no setting of the editor.
+        {"; CacheSize=1000", nullptr, false, ""},
+        {"", nullptr, false, ""},
+        {"ObsceneWord=fool", nullptr, false, ""},
+        {"\xEF\xBB\xBFSound=on", nullptr, false, ""},
+    };
+    std::vector<std::string> lines;
+    for (const Row& row : rows)
+        lines.push_back(row.line);
+    // A setting past the scanned lines is not looked at, however long its value.
+    lines.resize(kScannedLines, "X=1");
+    lines.push_back("CacheSize=99999");
+    writeIni();
+    writeConfig(lines);
+    NullWindow& win = open();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        if (row.control == nullptr)
+            continue;
+        if (row.radio) {
+            EXPECT_EQ(win.radioGroup(row.control).selected(), RadioGroup::kNone);
+        } else {
+            EXPECT_EQ(win.entry(row.control).text(), row.shown);
+        }
+    }
+    ASSERT_TRUE(win.button("Save").click());
+    EXPECT_EQ(config(), joinLines(lines));
+
+    // The user's own change of such a field replaces that same line; the typing limit holds.
+    ASSERT_TRUE(win.entry("CacheSize").type("2500"));
+    ASSERT_TRUE(win.radioGroup("Sound").choose(1));
+    forms_.answerColour(platform::forms::Rgb{0, 0, 128});
+    ASSERT_TRUE(win.button("Pick Censoredbloodcolor").click());
+    std::vector<std::string> edited = lines;
+    edited[0] = "CacheSize=250";
+    edited[7] = "Censoredbloodcolor=#000080";
+    edited[11] = "Sound=off";
+    EXPECT_EQ(copy(), edited);
+}
+
 TEST_F(Editor, MissingSettingsAreInsertedAtTheFirstEmptyLineAndSaved)
 {
     writeIni();

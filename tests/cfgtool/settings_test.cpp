@@ -16,6 +16,7 @@ TEST(Settings, LinesAreRecognisedOnlyByTheirWholeKey)
         const char* key; // nullptr: not a setting of the editor
         int item;
         const char* text;
+        bool kept = false; // the line stays as it stands until the user changes the control
     };
     const Row rows[] = {
         {"Sound=ON", "Sound", 0, ""},
@@ -23,6 +24,11 @@ TEST(Settings, LinesAreRecognisedOnlyByTheirWholeKey)
         {"Sound=off", "Sound", 1, ""},
         {"SOUND=no", "Sound", 1, ""},
         {"Sound=maybe", "Sound", -1, ""},
+        // Only the four words: the client reads anything else as off, whatever its letters.
+        {"Sound=enabled", "Sound", -1, ""},
+        {"Music=onward", "Music", -1, ""},
+        {"FullScreen=1", "FullScreen", -1, ""},
+        {"Footsteps= Off ", "Footsteps", 1, ""},
         {"Sound =on", "Sound", 0, ""},
         {"AssumePlayAsGhost=yes", "AssumePlayasGhost", 0, ""},
         {"CacheSize= 25", "CacheSize", -1, "25"},
@@ -30,10 +36,15 @@ TEST(Settings, LinesAreRecognisedOnlyByTheirWholeKey)
         {"SoundVol=  255", "SoundVol", -1, "255"},
         {"HdUsage=max", "HdUsage", -1, "max"},
         {"LastTip=123", "LastTip", -1, "123"},
+        // Longer than the field's window: shown whole, never cut to three characters.
+        {"CacheSize=1000", "CacheSize", -1, "1000", true},
+        {"HdUsage= maximum ", "HdUsage", -1, "maximum", true},
+        {"BarkTimeModifier=12\t; slower", "BarkTimeModifier", -1, "12\t; slower", true},
         {"HighlightColorEnemy=#FF0080", "HighlightColorEnemy", -1, "FF0080"},
-        {"Censoredbloodcolor=", "Censoredbloodcolor", -1, ""},
-        {"HighlightColorFriend=63", "HighlightColorFriend", -1, ""}, // a hue number, not a colour
-        {"HighlightColorMurderer=#1234567", "HighlightColorMurderer", -1, "123456"},
+        {"Censoredbloodcolor=", "Censoredbloodcolor", -1, "", true},
+        {"HighlightColorFriend=63", "HighlightColorFriend", -1, "", true}, // a hue number, not a colour
+        {"HighlightColorMurderer=#1234567", "HighlightColorMurderer", -1, "123456", true},
+        {"HighlightColorCriminal=#abc", "HighlightColorCriminal", -1, "abc"},
         {"JournalSaveFile=/home/someone/games/kz/journals/the-long-name/kz.txt", "JournalSaveFile", -1,
          "/home/someone/games/kz/journals/the-long-name/kz.txt"},
         // Other directives that share a setting's first letters are not that setting.
@@ -59,6 +70,7 @@ TEST(Settings, LinesAreRecognisedOnlyByTheirWholeKey)
         EXPECT_EQ(settings()[static_cast<size_t>(match->setting)].key, std::string(row.key));
         EXPECT_EQ(match->item, row.item);
         EXPECT_EQ(match->text, row.text);
+        EXPECT_EQ(match->keepLine, row.kept);
     }
 }
 
