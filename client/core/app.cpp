@@ -123,16 +123,16 @@ void decaySpeechRate(uint32_t now)
 }
 
 /**
- * Sends the held-back lines once the counter is under the limit again. They go out through the
- * same 8-bit sender as the rate-limited speech; the limit only decided when, so they are not
- * counted a second time here.
+ * Speaks the held-back lines while the counter is under the limit. Each goes out through the
+ * rate-limited sender and is counted then (it was not counted when it was queued), so a long
+ * queue drains at the configured rate instead of all at once.
  */
 void releaseQueuedSpeech()
 {
     while (!g_speechQueue.empty() && IsUnderSpamLimit()) {
         QueuedLine line = std::move(g_speechQueue.front());
         g_speechQueue.pop_front();
-        SendAsciiSpeech(line.text.c_str(), static_cast<int32_t>(line.text.size()), line.mode);
+        SendSpeechRateLimited(line.text.c_str(), static_cast<int32_t>(line.text.size()), line.mode);
     }
 }
 

@@ -131,8 +131,13 @@ TEST_F(GameTickTest, QueuedSpeechGoesOutOnceUnderTheLimit)
 
     tickAfter(1000); // 15: still held
     EXPECT_TRUE(spoken_.empty());
-    tickAfter(1000); // 5: both lines go
+    tickAfter(1000); // 5: the first line goes and is counted (16), which holds the second
+    EXPECT_EQ(spoken_, std::vector<std::string>{"hello there"});
+    EXPECT_EQ(SpeechRateCounter, 16);
+    EXPECT_EQ(QueuedSpeechLines(), 1u);
+    tickAfter(1000); // 6: the second line goes
     EXPECT_EQ(spoken_, (std::vector<std::string>{"hello there", "again"}));
+    EXPECT_EQ(SpeechRateCounter, 11);
     EXPECT_EQ(QueuedSpeechLines(), 0u);
 }
 
