@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,6 +90,32 @@ KZ_SPAN_BENCH(hueThreeQuarterSpan);
 KZ_SPAN_BENCH(hueThreeQuarterSpanTransparent);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpan);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpanTransparent);
+
+// The routines with vector kernels once more on each slower path the CPU offers (the cases
+// above run on the fastest), named BM_<routine>_<path>.
+const bool kSlowerPathsRegistered = [] {
+    const std::pair<const char*, SpanRoutine> routines[] = {
+        {"hueSpanByGreen", hueSpanByGreen}, {"hueBlendSpan", hueBlendSpan}, {"hueSpanByRed", hueSpanByRed}, {"HueSpan", HueSpan},
+        {"partialHueSpan", partialHueSpan}, {"partialHueSpanTransparent", partialHueSpanTransparent},
+        {"censoredBloodSpan", censoredBloodSpan}, {"hueThreeQuarterSpan", hueThreeQuarterSpan},
+        {"hueThreeQuarterSpanTransparent", hueThreeQuarterSpanTransparent}, {"partialHueThreeQuarterSpan", partialHueThreeQuarterSpan},
+        {"partialHueThreeQuarterSpanTransparent", partialHueThreeQuarterSpanTransparent},
+    };
+    const std::pair<const char*, SpanPath> paths[] = {{"Scalar", SpanPath::Scalar}, {"Ssse3", SpanPath::Ssse3}};
+    for (const auto& [pathName, path] : paths) {
+        if (!spanPathAvailable(path) || path == spanPath()) continue;
+        for (const auto& [name, routine] : routines) {
+            benchmark::RegisterBenchmark((std::string("BM_") + name + "_" + pathName).c_str(),
+                                         [routine = routine, path = path](benchmark::State& state) {
+                                             const SpanPath fastest = spanPath();
+                                             setSpanPath(path);
+                                             runSpan(state, routine);
+                                             setSpanPath(fastest);
+                                         });
+        }
+    }
+    return true;
+}();
 
 // A blend table of no blend mode's formula is looked up channel by channel instead of computed.
 void BM_blendSpan_LookupTable(benchmark::State& state)

@@ -2,6 +2,7 @@
 #include "client/data/span_routines.h"
 
 #include "client/data/hue_manager.h"
+#include "client/data/span_routines_simd.h"
 
 #include <algorithm>
 #include <array>
@@ -58,6 +59,24 @@ BlendKind classifyBlendTable(const uint16_t* table)
     return BlendKind::Lookup;
 }
 
+const SpanKernels* kernelsFor(SpanPath path)
+{
+    switch (path) {
+    case SpanPath::Ssse3: return ssse3SpanKernels();
+    case SpanPath::Avx2: return avx2SpanKernels();
+    case SpanPath::Scalar: break;
+    }
+    return nullptr;
+}
+
+SpanPath fastestSpanPath()
+{
+    static const SpanPath fastest = avx2SpanKernels() != nullptr    ? SpanPath::Avx2
+                                    : ssse3SpanKernels() != nullptr ? SpanPath::Ssse3
+                                                                    : SpanPath::Scalar;
+    return fastest;
+}
+
 struct SpanState {
     const uint16_t* hueWords = nullptr;
     int32_t hueEntries = 0;
@@ -66,24 +85,32 @@ struct SpanState {
     BlendKind blendKind = BlendKind::Multiply;
     SpanPixelLayout layout;
     uint16_t censoredBlood = 0x03E0;
+    // Chosen on first use: g_span stays constant-initialised, so code that runs before main
+    // cannot see it overwritten later by its own initialiser.
+    bool pathChosen = false;
+    SpanPath path = SpanPath::Scalar;
+    const SpanKernels* kernels = nullptr;  // null on the scalar path
 };
 
-SpanState g_span;
+constinit SpanState g_span;
+
+void usePath(SpanPath path)
+{
+    g_span.path = path;
+    g_span.kernels = kernelsFor(path);
+    g_span.pathChosen = true;
+}
+
+// The current path's kernels, or null for the scalar loops.
+const SpanKernels* spanKernels()
+{
+    if (!g_span.pathChosen) usePath(fastestSpanPath());
+    return g_span.kernels;
+}
 
 // The hued routines look their colours up a block at a time into a small buffer, then combine
 // the block in a second loop free of lookups, which the compiler can vectorise.
 constexpr int32_t kBlock = 256;
-
-inline bool isGrey(uint32_t s, const SpanPixelLayout& layout)
-{
-    return (s >> layout.greenShift) == (s & 0x3FF);
-}
-
-// Pixels with bit 15 set would index past the 32-word ramp; the ramp index keeps 5 bits.
-inline uint32_t redIndex(uint32_t s, const SpanPixelLayout& layout)
-{
-    return (s >> layout.redShift) & 31;
-}
 
 inline uint16_t threeQuarter(uint32_t d, uint32_t s, uint32_t half, uint32_t quarter)
 {
@@ -202,7 +229,41 @@ inline void lookUpRamp(uint16_t* __restrict out, const uint16_t* __restrict sour
     for (; i < count; ++i) out[i] = ramp[(source[i] >> shift) & 31];
 }
 
+// The vector kernels shift within a 16-bit lane; a layout that shifts further stays scalar.
+bool shiftsFitLane(uint32_t a, uint32_t b) { return a < 16 && b < 16; }
+
+// Runs the current path's hue kernel of `mode` (see span_routines_simd.h) with the current
+// layout; false when there is none and the scalar loops must draw.
+bool hueOnVectors(uint32_t mode, uint16_t* destination, const uint16_t* source, int32_t count, const uint16_t* ramp, uint32_t indexShift)
+{
+    const SpanPixelLayout& layout = g_span.layout;
+    const auto gs = static_cast<uint32_t>(layout.greenShift);
+    const SpanKernels* kernels = spanKernels();
+    if (kernels == nullptr || !shiftsFitLane(indexShift, gs)) return false;
+    kernels->hue[mode](destination, source, count, SpanHueParams{ramp, indexShift, gs, layout.halfMask, layout.quarterMask});
+    return true;
+}
+
+bool hueOnVectors(uint32_t mode, uint16_t* destination, const uint16_t* source, int32_t count, const uint16_t* ramp)
+{
+    return hueOnVectors(mode, destination, source, count, ramp, static_cast<uint32_t>(g_span.layout.redShift));
+}
+
 } // namespace
+
+bool spanPathAvailable(SpanPath path) { return path == SpanPath::Scalar || kernelsFor(path) != nullptr; }
+SpanPath spanPath()
+{
+    spanKernels();
+    return g_span.path;
+}
+
+bool setSpanPath(SpanPath path)
+{
+    if (!spanPathAvailable(path)) return false;
+    usePath(path);
+    return true;
+}
 
 void setSpanHueTable(const uint16_t* words, int32_t entries)
 {
@@ -265,6 +326,7 @@ void hueSpanByGreen(uint16_t* __restrict destination, const uint16_t* __restrict
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
+    if (hueOnVectors(0, destination, source, count, ramp, 5)) return;
     lookUpRamp(destination, source, count, ramp, 5);
 }
 
@@ -275,7 +337,7 @@ void hueBlendSpan(uint16_t* __restrict destination, const uint16_t* __restrict s
     uint16_t hued[kBlock];
     for (int32_t at = 0; at < count; at += kBlock) {
         const int32_t n = std::min(kBlock, count - at);
-        lookUpRamp(hued, source + at, n, ramp, 5);
+        if (!hueOnVectors(0, hued, source + at, n, ramp, 5)) lookUpRamp(hued, source + at, n, ramp, 5);
         blendRun(destination + at, hued, n);
     }
 }
@@ -290,6 +352,7 @@ void hueSpanByRed(uint16_t* __restrict destination, const uint16_t* __restrict s
     const int32_t hue = g_span.hue > kHueTableEntries - 1 ? 0 : g_span.hue;
     const uint16_t* ramp = spanHueRamp(hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
+    if (hueOnVectors(0, destination, source, count, ramp)) return;
     lookUpRamp(destination, source, count, ramp, static_cast<uint32_t>(g_span.layout.redShift));
 }
 
@@ -313,6 +376,7 @@ void HueSpan(uint16_t* __restrict destination, const uint16_t* __restrict source
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpanTransparent(destination, source, count);
+    if (hueOnVectors(kHueSkipZero, destination, source, count, ramp)) return;
     const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
     for (int32_t i = 0; i < count; ++i) {
         const uint16_t s = source[i];
@@ -325,6 +389,7 @@ void partialHueSpan(uint16_t* __restrict destination, const uint16_t* __restrict
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpan(destination, source, count);
+    if (hueOnVectors(kHueGreyOnly, destination, source, count, ramp)) return;
     const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
     if (gs == 5) {
         hueBlocks(destination, source, count, ramp,
@@ -339,6 +404,7 @@ void partialHueSpanTransparent(uint16_t* __restrict destination, const uint16_t*
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return CopySpanTransparent(destination, source, count);
+    if (hueOnVectors(kHueGreyOnly | kHueSkipZero, destination, source, count, ramp)) return;
     const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
     auto pick = [gs](uint16_t d, uint16_t s, uint16_t c) {
         const uint16_t v = static_cast<uint32_t>(s >> gs) == (s & 0x3FFu) ? c : s;
@@ -384,6 +450,8 @@ void censoredBloodSpan(uint16_t* __restrict destination, const uint16_t* __restr
 {
     const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
     const auto gs = static_cast<uint32_t>(g_span.layout.greenShift);
+    if (const SpanKernels* kernels = spanKernels(); kernels != nullptr && shiftsFitLane(rs, gs))
+        return kernels->censoredBlood(destination, source, count, SpanBloodParams{rs, gs, g_span.censoredBlood});
     if (rs == 10 && gs == 5)
         censoredBloodLoop<10, 5>(destination, source, count, rs, gs);
     else
@@ -432,6 +500,7 @@ void hueThreeQuarter(uint16_t* __restrict destination, const uint16_t* __restric
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
     if (ramp == nullptr) return threeQuarterRun(destination, source, skipZero ? source : nullptr, count);
+    if (hueOnVectors(kHueThreeQuarter | (skipZero ? kHueSkipZero : 0), destination, source, count, ramp)) return;
     const auto rs = static_cast<uint32_t>(g_span.layout.redShift);
     uint16_t hued[kBlock];
     for (int32_t at = 0; at < count; at += kBlock) {
@@ -474,6 +543,9 @@ template <bool skipZero>
 void partialHueThreeQuarter(uint16_t* __restrict destination, const uint16_t* __restrict source, int32_t count)
 {
     const uint16_t* ramp = spanHueRamp(g_span.hue);
+    if (ramp != nullptr
+        && hueOnVectors(kHueThreeQuarter | kHueGreyOnly | (skipZero ? kHueSkipZero : 0), destination, source, count, ramp))
+        return;
     const SpanPixelLayout layout = g_span.layout;
     const uint32_t h = layout.halfMask;
     const uint32_t q = layout.quarterMask;

@@ -47,7 +47,17 @@ const SpanPixelLayout& spanPixelLayout();
 /** The 15-bit colour that the censored-blood routine scales; 0x03E0 by default. */
 void setCensoredBloodColor(uint16_t color);
 uint16_t censoredBloodColor();
-/** Restores every setting above to its start-up value (HueManager's table, hue 0, default blend and layout). */
+/**
+ * The code the hued and censored-blood routines run on: the portable scalar loops, or vector
+ * kernels for SSSE3 or AVX2. The fastest path the CPU offers is used unless another is set; every path
+ * writes the same pixels. Layouts whose shifts leave the 16-bit pixel always run scalar.
+ */
+enum class SpanPath { Scalar, Ssse3, Avx2 };
+bool spanPathAvailable(SpanPath path);
+SpanPath spanPath();
+/** Runs the routines on `path` (tests and benchmarks compare the paths); false, and no change, when the CPU lacks it. */
+bool setSpanPath(SpanPath path);
+/** Restores every setting above to its start-up value (HueManager's table, hue 0, default blend and layout, fastest path). */
 void resetSpanState();
 
 /** Blend of two pixels through the current blend table, channel by channel. */

@@ -242,13 +242,28 @@ TEST_F(SpanRoutines, LongSpansMatchTheDefinitionsUnderEverySetting)
             for (int k = 0; k < 32; ++k) t[static_cast<size_t>(a * 32 + k)] = static_cast<uint16_t>(f(a, k));
         tables.push_back(t);
     }
-    // Lengths around the loops' block sizes, with zeros, greys, reddish pixels and bit 15 set.
+    // Every path the CPU offers, forced in turn: the vector kernels must write what the scalar
+    // loops write.
+    std::vector<std::pair<const char*, SpanPath>> paths;
+    for (const auto& path : {std::pair{"scalar", SpanPath::Scalar}, std::pair{"SSSE3", SpanPath::Ssse3}, std::pair{"AVX2", SpanPath::Avx2}})
+        if (spanPathAvailable(path.second)) paths.push_back(path);
+    // Where the span starts in its buffers: at the start, and off the vector alignment by a
+    // different amount for source and destination. Guard pixels around the destination show
+    // any write past either end.
+    struct Placement {
+        size_t destination, source;
+    };
+    const Placement placements[] = {{0, 0}, {1, 3}};
+    constexpr size_t kGuard = 40;
+    constexpr uint16_t kGuardPixel = 0x5A5A;
+    // Lengths around the loops' block sizes and vector steps (8 to 32 pixels), with zeros,
+    // greys, reddish pixels and bit 15 set.
     uint32_t seed = 99;
     auto next = [&seed]() {
         seed = seed * 1103515245u + 12345u;
         return seed >> 8;
     };
-    const std::vector<int32_t> lengths = {1, 7, 8, 15, 16, 17, 31, 33, 255, 256, 257, 700};
+    const std::vector<int32_t> lengths = {1, 7, 8, 15, 16, 17, 31, 32, 33, 63, 64, 65, 255, 256, 257, 700};
     const SpanPixelLayout layout565{11, 5, 0xF7DE, 0xE79C};
     const SpanPixelLayout layouts[] = {SpanPixelLayout{}, layout565};
     for (const SpanPixelLayout& layout : layouts) {
@@ -271,10 +286,21 @@ TEST_F(SpanRoutines, LongSpansMatchTheDefinitionsUnderEverySetting)
                     for (const auto& [name, routine] : routines) {
                         std::vector<uint16_t> expected = base;
                         for (size_t i = 0; i < source.size(); ++i) expected[i] = referencePixel(routine, base[i], source[i]);
-                        std::vector<uint16_t> actual = base;
-                        routine(actual.data(), source.data(), length);
-                        ASSERT_EQ(actual, expected) << name << " table " << t << " hue " << hue << " length " << length
-                                                    << " red shift " << layout.redShift;
+                        for (const auto& [pathName, path] : paths) {
+                            ASSERT_TRUE(setSpanPath(path));
+                            for (const Placement& at : placements) {
+                                std::vector<uint16_t> destinationBuffer(kGuard + source.size() + kGuard, kGuardPixel);
+                                std::vector<uint16_t> sourceBuffer(at.source + source.size() + kGuard, kGuardPixel);
+                                std::copy(base.begin(), base.end(), destinationBuffer.begin() + static_cast<ptrdiff_t>(kGuard + at.destination));
+                                std::copy(source.begin(), source.end(), sourceBuffer.begin() + static_cast<ptrdiff_t>(at.source));
+                                routine(destinationBuffer.data() + kGuard + at.destination, sourceBuffer.data() + at.source, length);
+                                std::vector<uint16_t> wanted(destinationBuffer.size(), kGuardPixel);
+                                std::copy(expected.begin(), expected.end(), wanted.begin() + static_cast<ptrdiff_t>(kGuard + at.destination));
+                                ASSERT_EQ(destinationBuffer, wanted)
+                                    << name << " on the " << pathName << " path, table " << t << " hue " << hue << " length " << length
+                                    << " red shift " << layout.redShift << " offsets " << at.destination << "/" << at.source;
+                            }
+                        }
                     }
                 }
             }
