@@ -91,12 +91,12 @@ KZ_SPAN_BENCH(hueThreeQuarterSpanTransparent);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpan);
 KZ_SPAN_BENCH(partialHueThreeQuarterSpanTransparent);
 
-// The routines with vector kernels once more on each slower path the CPU offers (the cases
+// The routines with vector code once more on each slower path the CPU offers (the cases
 // above run on the fastest), named BM_<routine>_<path>.
 const bool kSlowerPathsRegistered = [] {
     const std::pair<const char*, SpanRoutine> routines[] = {
-        {"hueSpanByGreen", hueSpanByGreen}, {"hueBlendSpan", hueBlendSpan}, {"hueSpanByRed", hueSpanByRed}, {"HueSpan", HueSpan},
-        {"partialHueSpan", partialHueSpan}, {"partialHueSpanTransparent", partialHueSpanTransparent},
+        {"hueSpanByGreen", hueSpanByGreen}, {"hueBlendSpan", hueBlendSpan}, {"blendSpan", blendSpan}, {"hueSpanByRed", hueSpanByRed},
+        {"HueSpan", HueSpan}, {"partialHueSpan", partialHueSpan}, {"partialHueSpanTransparent", partialHueSpanTransparent},
         {"censoredBloodSpan", censoredBloodSpan}, {"hueThreeQuarterSpan", hueThreeQuarterSpan},
         {"hueThreeQuarterSpanTransparent", hueThreeQuarterSpanTransparent}, {"partialHueThreeQuarterSpan", partialHueThreeQuarterSpan},
         {"partialHueThreeQuarterSpanTransparent", partialHueThreeQuarterSpanTransparent},
