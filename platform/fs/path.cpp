@@ -277,7 +277,7 @@ std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path)
     return bytes;
 }
 
-bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes)
+bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes, unsigned newFileMode)
 {
     auto target = resolveForCreate(path);
     if (!target)
@@ -296,7 +296,7 @@ bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = join(folder, "." + leaf + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, hadOriginal ? 0600 : newFileMode);
         if (fd < 0 && errno != EEXIST)
             return false;
     }

@@ -58,10 +58,11 @@ std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path);
 /**
  * Replaces the file with bytes so that readers see either the old or the new content, never a
  * mix: writes a temporary file in the same folder, syncs it, and renames it over the target.
- * An existing file keeps its permission bits. On any failure the original stays as it was, the
- * temporary file is removed, and false is returned. The folder must exist.
+ * An existing file keeps its permission bits; a new one gets newFileMode (less the umask). On
+ * any failure the original stays as it was, the temporary file is removed, and false is
+ * returned. The folder must exist.
  */
-bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes);
+bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes, unsigned newFileMode = 0666);
 
 /** Folder of the running program, with a trailing "/"; empty when it cannot be found. */
 std::string executableDirectory();

@@ -200,8 +200,12 @@ template <typename Change> bool FileKeyStore::change(Change&& apply)
         result = outcome.result;
         if (outcome.modified) {
             const std::string text = tree.serialize();
-            if (!replaceFileAtomically(normal, std::span<const uint8_t>(
-                                                   reinterpret_cast<const uint8_t*>(text.data()), text.size())))
+            // The launcher keeps its accounts' (scrambled) passwords here: a new store is
+            // readable by its owner only.
+            if (!replaceFileAtomically(normal,
+                                       std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()),
+                                                                text.size()),
+                                       0600))
                 result = false;
         }
     }

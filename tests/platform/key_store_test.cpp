@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -121,6 +122,16 @@ TEST(FileKeyStore, TwoStoresOnOneFileSeeEachOthersWrites)
     ASSERT_TRUE(client.setString(kInstallKey, "InstCDPath", "/media/cd"));
     EXPECT_EQ(launcher.getString(kInstallKey, "InstCDPath"), "/media/cd");
     EXPECT_EQ(launcher.getString(kInstallKey, "ExePath"), "/opt/tv");
+}
+
+TEST(FileKeyStore, ANewStoreIsReadableByItsOwnerOnly)
+{
+    testsupport::TempDir dir;
+    platform::FileKeyStore store(dir.file("registry.ini"));
+    ASSERT_TRUE(store.setString(kInstallKey, "ExePath", "/opt/tv"));
+    const auto perms = std::filesystem::status(dir.file("registry.ini")).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
 }
 
 TEST(FileKeyStore, ConcurrentWritersLoseNothing)
