@@ -1,5 +1,6 @@
 /** @file The key tree behind both key stores, and its text form. */
 #include "platform/keystore/key_store.h"
+#include "platform/text/text_scan.h"
 
 #include <algorithm>
 #include <charconv>
@@ -60,17 +61,6 @@ std::string_view lastName(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void appendHex(std::string& out, std::string_view prefix, unsigned char c)
 {
     static const char digits[] = "0123456789abcdef";
@@ -100,13 +90,10 @@ std::optional<std::string> unescapeKeyName(std::string_view text)
             out.push_back(text[i]);
             continue;
         }
-        if (i + 2 >= text.size())
+        const auto byte = hexByteAt(text, i + 1);
+        if (!byte)
             return std::nullopt;
-        const int hi = hexDigit(text[i + 1]);
-        const int lo = hexDigit(text[i + 2]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        out.push_back(static_cast<char>(hi * 16 + lo));
+        out.push_back(static_cast<char>(*byte));
         i += 2;
     }
     return out;
@@ -163,13 +150,10 @@ std::optional<std::string> unquote(std::string_view& text)
         case 'r': out.push_back('\r'); break;
         case 't': out.push_back('\t'); break;
         case 'x': {
-            if (i + 1 >= text.size())
+            const auto byte = hexByteAt(text, i);
+            if (!byte)
                 return std::nullopt;
-            const int hi = hexDigit(text[i]);
-            const int lo = hexDigit(text[i + 1]);
-            if (hi < 0 || lo < 0)
-                return std::nullopt;
-            out.push_back(static_cast<char>(hi * 16 + lo));
+            out.push_back(static_cast<char>(*byte));
             i += 2;
             break;
         }
@@ -180,32 +164,20 @@ std::optional<std::string> unquote(std::string_view& text)
     return std::nullopt; // no closing quote
 }
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::optional<std::vector<uint8_t>> parseHexList(std::string_view text)
 {
     std::vector<uint8_t> out;
-    text = trim(text);
+    text = trimBlanks(text);
     if (text.empty())
         return out;
     size_t i = 0;
     for (;;) {
         while (i < text.size() && text[i] == ' ')
             ++i;
-        if (i + 1 >= text.size())
+        const auto byte = hexByteAt(text, i);
+        if (!byte)
             return std::nullopt;
-        const int hi = hexDigit(text[i]);
-        const int lo = hexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        out.push_back(static_cast<uint8_t>(hi * 16 + lo));
+        out.push_back(*byte);
         i += 2;
         while (i < text.size() && text[i] == ' ')
             ++i;
@@ -393,7 +365,7 @@ KeyTree KeyTree::parse(std::string_view text)
         size_t end = text.find('\n', start);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = trim(text.substr(start, end - start));
+        std::string_view line = trimBlanks(text.substr(start, end - start));
         start = end + 1;
         if (line.empty() || line.front() == ';' || line.front() == '#')
             continue;
@@ -431,7 +403,7 @@ KeyTree KeyTree::parse(std::string_view text)
         std::string_view payload = rest.substr(colon + 1);
         if (type == "string") {
             auto value = unquote(payload);
-            if (!value || !trim(payload).empty())
+            if (!value || !trimBlanks(payload).empty())
                 continue;
             tree.setValue(current->path, *name, Type::String, std::vector<uint8_t>(value->begin(), value->end()));
         } else if (type == "binary") {
@@ -439,7 +411,7 @@ KeyTree KeyTree::parse(std::string_view text)
             if (bytes)
                 tree.setValue(current->path, *name, Type::Binary, std::move(*bytes));
         } else if (type == "uint32") {
-            payload = trim(payload);
+            payload = trimBlanks(payload);
             uint32_t v = 0;
             auto [ptr, ec] = std::from_chars(payload.data(), payload.data() + payload.size(), v);
             if (ec == std::errc() && ptr == payload.data() + payload.size() && !payload.empty())

@@ -11,19 +11,11 @@
 #include <unistd.h>
 
 #include "platform/fs/path.h"
+#include "platform/text/text_scan.h"
 
 namespace platform {
 
 namespace {
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
 
 template <typename Fn> void forEachLine(std::string_view text, Fn&& fn)
 {
@@ -73,8 +65,8 @@ void parseCpuInfo(std::string_view text, SystemFacts& facts)
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos)
             return;
-        const std::string_view key = trim(line.substr(0, colon));
-        const std::string_view value = trim(line.substr(colon + 1));
+        const std::string_view key = trimBlanks(line.substr(0, colon));
+        const std::string_view value = trimBlanks(line.substr(colon + 1));
         if (key == "processor") {
             if (seenProcessor) {
                 done = true; // only the first processor's block is read
