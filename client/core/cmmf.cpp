@@ -23,10 +23,11 @@ std::string checkedName(const char* name)
     return name;
 }
 
-void showMmfError(const char* format, const std::string& name, int code)
+// what: "open mmf", "create mapping for mmf", ...
+void showMmfError(const char* what, const std::string& name, int code)
 {
     char text[1200];
-    std::snprintf(text, sizeof text, format, name.c_str(), code);
+    std::snprintf(text, sizeof text, "Failed to %s %s: Error %d.", what, name.c_str(), code);
     platform::showMessageBox("MMF Error", text, platform::BoxIcon::Error);
 }
 
@@ -73,9 +74,7 @@ const uint8_t* CMMF::Open()
     }
     if (!file_) {
         handleOutOfMemory(failure);
-        showMmfError(failure.stage == Stage::Open ? "Failed to open mmf %s: Error %d."
-                                                  : "Failed to create mapping for mmf %s: Error %d.",
-                     name_, failure.code);
+        showMmfError(failure.stage == Stage::Open ? "open mmf" : "create mapping for mmf", name_, failure.code);
         return nullptr;
     }
     view_ = file_->data();
@@ -133,7 +132,7 @@ uint8_t* CMMF_Wr::Open()
     if (!file_) {
         handleOutOfMemory(failure);
         if (failure.stage == Stage::Open)
-            showMmfError("Failed to open mmf_wr %s: Error %d.", name_, failure.code);
+            showMmfError("open mmf_wr", name_, failure.code);
         else
             reportWrMappingError(name_, failure.code);
         return nullptr;

@@ -129,11 +129,12 @@ void drawLine(int32_t x, int32_t top, const CFont& f, int32_t hue, const std::st
     }
 }
 
-std::string cutText(const char* text, const char* overflowMessage)
+// caller: the reporting function's name, e.g. "FontManager::CalcInfoWrap".
+std::string cutText(const char* text, const char* caller)
 {
     std::string s(text);
     if (s.size() >= static_cast<size_t>(FontManager::kMaxText)) {
-        KZReport::message(overflowMessage, static_cast<int>(s.size() + 1));
+        KZReport::message("%s - OVERFLOW: msg is %d bytes\n", caller, static_cast<int>(s.size() + 1));
         s.resize(FontManager::kMaxText);
     }
     return s;
@@ -355,7 +356,7 @@ int32_t FontManager::CalcInfoWrap(int32_t font, const char* text, int32_t wrapWi
 {
     const CFont* f = fontAt(font);
     if (f == nullptr || text == nullptr) return 0;
-    const std::string s = cutText(text, "FontManager::CalcInfoWrap - OVERFLOW: msg is %d bytes\n");
+    const std::string s = cutText(text, "FontManager::CalcInfoWrap");
     int32_t w = 0;
     int32_t h = 0;
     int32_t base = 0;
@@ -377,7 +378,7 @@ void FontManager::GetStringWrapEndXY(int32_t font, int32_t n, const char* text, 
     int32_t outY = 0;
     const CFont* f = fontAt(font);
     if (f != nullptr && text != nullptr) {
-        const std::string s = cutText(text, "FontManager::GetStringWrapEndXY - OVERFLOW: msg is %d bytes\n");
+        const std::string s = cutText(text, "FontManager::GetStringWrapEndXY");
         KZReport::message("FontManager::GetStringWrapEndXY - msg is %d bytes\n", static_cast<int>(std::string(text).size() + 1));
         const std::vector<WrapLine> lines = wrap(*f, s, wrapWidth, 0);
         const size_t position = static_cast<size_t>(std::max(n, 0));
@@ -425,7 +426,7 @@ int32_t FontManager::DrawstringBuf(int32_t x, int32_t y, int32_t font, int32_t h
 {
     const CFont* f = fontAt(font);
     if (f == nullptr || text == nullptr) return 0;
-    const std::string s = cutText(text, "FontManager::DrawstringBuf - OVERFLOW: msg is %d bytes\n");
+    const std::string s = cutText(text, "FontManager::DrawstringBuf");
     const BlitRect area = clipToSurface(clip, surface);
     const std::vector<WrapLine> lines = wrap(*f, s, wrapWidth, indent);
     int32_t top = y;
@@ -449,7 +450,7 @@ int32_t FontManager::DrawStringBufEllips(int32_t x, int32_t y, int32_t font, int
         return 0;
     }
     if (text == nullptr) return 1;
-    std::string s = cutText(text, "FontManager::DrawStringBufEllips - OVERFLOW: msg is %d bytes\n");
+    std::string s = cutText(text, "FontManager::DrawStringBufEllips");
     const BlitRect area = clipToSurface(clip, surface);
     if (x + measure(*f, s).width > area.right) {
         const int32_t dots = 3 * charWidth(*f, '.');

@@ -109,7 +109,7 @@ TEST_P(KeyStoreRules, KeysFormATree)
 }
 
 INSTANTIATE_TEST_SUITE_P(MemoryAndFile, KeyStoreRules, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "File" : "Memory"; });
+                         [](const ::testing::TestParamInfo<bool>& param) { return param.param ? "File" : "Memory"; });
 
 TEST(FileKeyStore, TwoStoresOnOneFileSeeEachOthersWrites)
 {
