@@ -1,0 +1,36 @@
+/** @file The installed services of the higher subsystems as the world sees them, and their defaults. */
+#include "client/world/world_draw_services.h"
+
+#include "client/data/map_manager.h"
+
+void WorldDrawServices::CalcScreenRect(CDrawItem& item)
+{
+    const int32_t x = (item.locX - item.locY + MapManager::MapWidth()) * 22;
+    const int32_t y = (item.locX + item.locY) * 22 - item.z * 4;
+    item.rect = {x, y, x + 44, y + 44};
+}
+
+namespace {
+
+template <class Service>
+class Slot {
+public:
+    void install(Service* service) { installed_ = service != nullptr ? service : &fallback_; }
+    Service& get() { return *installed_; }
+
+private:
+    Service fallback_;
+    Service* installed_ = &fallback_;
+};
+
+template <class Service>
+Slot<Service>& slot()
+{
+    static Slot<Service> instance;
+    return instance;
+}
+
+} // namespace
+
+void SetWorldDrawServices(WorldDrawServices* services) { slot<WorldDrawServices>().install(services); }
+WorldDrawServices& worldDraw() { return slot<WorldDrawServices>().get(); }
