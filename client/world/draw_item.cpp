@@ -141,8 +141,8 @@ void CDrawItem::unlink(bool markDirty)
         } else if (inList != 0) {
             KZReport::error("CDrawItem::RemoveFromDrawList(): code would have asserted because "
                             "'DrawMapThingie::table[locY][locX] == this' evaluates to 0. Repairing the cell heads.\n");
-            for (CDrawItem*& cell : DrawMapThingie::table)
-                if (cell == this) cell = nextDraw;
+            for (CDrawItem*& slot : DrawMapThingie::table)
+                if (slot == this) slot = nextDraw;
         }
     }
     inList = 0;
