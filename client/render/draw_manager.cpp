@@ -303,7 +303,8 @@ void DrawManager::RedrawDirtyRects()
         r = clampTo(r, area);
         if (isEmpty(r))
             continue;
-        // A rectangle moved by a scroll may now reach across the wrap point: draw it in pieces.
+        // A scroll moves the rectangles and the wrap point alike, so each still lies on one
+        // side of it; the cut only guards the drawing against a list that says otherwise.
         BlitRect pieces[4];
         const int32_t n = SplitAtWrap(r, pieces);
         for (int32_t p = 0; p < n; ++p) {
