@@ -29,6 +29,9 @@
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/media/media_managers.h"
+#include "client/render/draw_manager.h"
+#include "client/render/graphic_manager.h"
+#include "client/render/startup_tables.h"
 #include "platform/exit/exit.h"
 #include "platform/instance/named_instance.h"
 #include "platform/message_box/message_box.h"
@@ -88,6 +91,12 @@ int main()
         MouseManager::shutdown();
     });
 
+    GraphicManager::startup();
+    platform::atExit(GraphicManager::shutdown);
+    configHooks().setPlaySize = [](int width, int height) { GraphicManager::SetPlaySize(width, height); };
+    TickHooks().drawFrame = [] { GraphicManager::DrawFrame(); };
+    DrawManager::startup();
+
     MapManager::startup();
     MapManager::LoadDigestTable();
 
@@ -120,6 +129,8 @@ int main()
     CApp::startup();
     platform::atExit(CApp::shutdown);
     kzdata::BindDataConfiguration();
+    // The light tables follow the pixel layout the configuration settled.
+    BuildStartupTables();
 
     MusicManager::CMusicManager();
     SetMusicServices(&MusicManager::services());

@@ -57,6 +57,12 @@ void redrawWholeView()
 
 } // namespace
 
+void DrawManager::startup()
+{
+    KZReport::message("DrawManager::startup: begin.\n");
+    ResetDirtyState();
+}
+
 DrawManager::FlushHooks& DrawManager::hooks()
 {
     static FlushHooks instance;

@@ -39,6 +39,9 @@ public:
     };
     static FlushHooks& hooks();
 
+    /** Logs the start and empties the dirty list; once, from the start-up sequence. */
+    static void startup();
+
     /** Marks a rectangle dirty; split where it crosses the buffer's wrap point. Null is logged. */
     static void DirtyRect(const BlitRect* rect);
     /** Inserts a rectangle that lies on one side of the wrap point, keeping the list disjoint. */

@@ -106,6 +106,8 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         "FileManager::setHDPath: set HDPath to '",
         "FileManager::setCDPath: CDPath not set",
         "FileManager::startup: search paths are:",
+        "GraphicManager::startup: begin.",
+        "DrawManager::startup: begin.",
         "MapManager::startup: begin.",
         "CVersionManager::startup: begin.",
         "HueManager::startup: begin.",
