@@ -29,6 +29,7 @@
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/media/media_managers.h"
+#include "client/media/sound_manager.h"
 #include "client/render/draw_manager.h"
 #include "client/render/graphic_manager.h"
 #include "client/render/startup_tables.h"
@@ -36,6 +37,7 @@
 #include "platform/instance/named_instance.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_message_box.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -46,6 +48,18 @@ namespace {
 
 /** The named instance that tells a second client this one runs; held for the life of the process. */
 std::unique_ptr<platform::NamedInstance> g_instance;
+/** The sound device; null when none opened (the client then runs silent). */
+std::unique_ptr<platform::AudioDevice> g_audio;
+
+/** Opens the sound device once the main window exists; without one, says so once and goes on silent. */
+platform::AudioDevice* OpenAudioDevice()
+{
+    std::string why;
+    g_audio = platform::openSdlAudio(why);
+    if (g_audio == nullptr)
+        KZReport::message("No sound device (%s): sound and music are silent.\n", why.c_str());
+    return g_audio.get();
+}
 
 } // namespace
 
@@ -132,6 +146,8 @@ int main()
     // The light tables follow the pixel layout the configuration settled.
     BuildStartupTables();
 
+    // The sound device, opened later, outlives both managers that play through it.
+    platform::atExit([] { g_audio.reset(); });
     MusicManager::CMusicManager();
     SetMusicServices(&MusicManager::services());
     platform::atExit([] {
@@ -140,10 +156,12 @@ int main()
     });
     SoundManager::CSoundManager();
     SetSoundServices(&SoundManager::services());
+    configHooks().soundSetVolume = [](int volume) { SoundManager::SetVolume(volume); };
     SetMoviePlayer(&moviePlayerServices());
     platform::atExit([] {
         SetMoviePlayer(nullptr);
         SetSoundServices(nullptr);
+        configHooks().soundSetVolume = nullptr;
         SoundManager::shutdown();
     });
 
@@ -187,7 +205,7 @@ int main()
         SystemCursorShown = 0;
     }
     MouseManager::EnableSoftwareCursor(1);
-    SoundManager::InitDirectSound();
+    SoundManager::InitDirectSound(OpenAudioDevice());
 
     LanguageManager::startup();
     platform::atExit(LanguageManager::shutdown);

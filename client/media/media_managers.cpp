@@ -1,4 +1,4 @@
-/** @file Music, sound and the movie player: for now the least the application core asks of them. */
+/** @file Music and the movie player: for now the least the application core asks of them. */
 #include "client/media/media_managers.h"
 
 #include "client/core/config_store.h"
@@ -6,7 +6,6 @@
 namespace {
 
 bool g_music = false;
-bool g_sound = false;
 
 class CoreMusicServices final : public MusicServices {
 public:
@@ -14,12 +13,6 @@ public:
     void Enable(int on) override { MusicManager::Enable(on); }
     bool IsEnabled() const override { return MusicManager::IsEnabled(); }
     void PlayNextSong() override { MusicManager::PlayNextSong(); }
-};
-
-class CoreSoundServices final : public SoundServices {
-public:
-    void Update() override { SoundManager::Update(); }
-    void Enable(int on) override { SoundManager::Enable(on); }
 };
 
 class CoreMoviePlayer final : public MoviePlayerServices {
@@ -62,35 +55,6 @@ MusicServices& services()
 }
 
 } // namespace MusicManager
-
-namespace SoundManager {
-
-void CSoundManager()
-{
-    g_sound = Sound != 0;
-}
-
-void shutdown() {}
-void InitDirectSound() {}
-void Update() {}
-
-void Enable(int on)
-{
-    g_sound = on != 0;
-}
-
-bool IsEnabled()
-{
-    return g_sound;
-}
-
-SoundServices& services()
-{
-    static CoreSoundServices services;
-    return services;
-}
-
-} // namespace SoundManager
 
 void PlayMovie(const std::string&, const std::function<int()>&) {}
 

@@ -1,4 +1,4 @@
-/** @file Music, sound and the movie player: for now the least the application core asks of them. */
+/** @file Music and the movie player: for now the least the application core asks of them. */
 #pragma once
 
 #include "client/core/media_services.h"
@@ -20,18 +20,6 @@ void PlayNextSong();
 /** The manager as the application core calls it; installed by the start-up. */
 MusicServices& services();
 } // namespace MusicManager
-
-namespace SoundManager {
-/** Takes the Sound setting as the sound switch. */
-void CSoundManager();
-void shutdown();
-void InitDirectSound();
-void Update();
-void Enable(int on);
-bool IsEnabled();
-/** The manager as the application core calls it; installed by the start-up. */
-SoundServices& services();
-} // namespace SoundManager
 
 /** Plays a movie file; returns when it ends or windowHook (called between frames) answers 1. */
 void PlayMovie(const std::string& path, const std::function<int()>& windowHook);
