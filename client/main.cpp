@@ -25,6 +25,9 @@
 #include "client/data/map_manager.h"
 #include "client/data/translation_link.h"
 #include "client/data/translation_settings.h"
+#include "client/world/path_manager.h"
+#include "client/world/region_manager.h"
+#include "client/world/weather_manager.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -164,6 +167,13 @@ int main()
         configHooks().soundSetVolume = nullptr;
         SoundManager::shutdown();
     });
+
+    PathManager::startup();
+    platform::atExit(PathManager::shutdown);
+    RegionManager::startup();
+    platform::atExit(RegionManager::shutdown);
+    WeatherManager::startup();
+    platform::atExit(WeatherManager::Stop);
 
     animCrap::LoadAnimData();
 

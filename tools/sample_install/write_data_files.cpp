@@ -2,6 +2,7 @@
 #include "tools/sample_install/write_data_files.h"
 
 #include "tools/formats/data_formats.h"
+#include "tools/formats/region_formats.h"
 
 #include <cmath>
 #include <map>
@@ -165,6 +166,16 @@ const std::map<std::string, std::string>& defTexts()
     return texts;
 }
 
+/** The named regions of the sample world, in the newest record layout. */
+Bytes drawRegions()
+{
+    std::vector<formats::RegionEntry> regions(3);
+    regions[0] = {"Greenhollow", 1, {8, 8, 63, 63, -128, 127}, "the meadows", {1, 0, 0}, 0, 0};
+    regions[1] = {"Stillwater Pond", 2, {35, 25, 45, 35, -10, 10}, "the pond", {2, 0, 0}, 1, 0};
+    regions[2] = {"Old Road", 3, {0, 20, 63, 20, -128, 127}, "the road", {3, 0, 0}, 0, 0};
+    return formats::encodeRegions(3, regions);
+}
+
 } // namespace
 
 bool writeDataFiles(const Layout& layout, std::string& error)
@@ -199,6 +210,7 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"hues.mul", drawHues()},
         {"animdata.mul", drawAnimData()},
         {"map0.digest", formats::buildDigestTable(map.bytes())},
+        {"regions.mul", drawRegions()},
     };
     for (const auto& [name, bytes] : files)
         if (!writeWholeFile(dir / name, bytes, error)) return false;
