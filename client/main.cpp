@@ -33,6 +33,7 @@
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/media/media_managers.h"
 #include "client/media/sound_manager.h"
+#include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
 #include "client/render/graphic_manager.h"
 #include "client/render/startup_tables.h"
@@ -112,7 +113,10 @@ int main()
     platform::atExit(GraphicManager::shutdown);
     configHooks().setPlaySize = [](int width, int height) { GraphicManager::SetPlaySize(width, height); };
     TickHooks().drawFrame = [] { GraphicManager::DrawFrame(); };
+    DrawMapThingie::Clear();
     DrawManager::startup();
+    SetWorldDrawServices(&renderWorldServices());
+    platform::atExit([] { SetWorldDrawServices(nullptr); });
 
     MapManager::startup();
     MapManager::LoadDigestTable();

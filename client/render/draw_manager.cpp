@@ -3,6 +3,7 @@
 
 #include "client/core/display_mode.h"
 #include "client/core/kz_report.h"
+#include "client/render/draw_grid.h"
 #include "client/render/graphic_manager.h"
 
 #include <algorithm>
@@ -318,6 +319,8 @@ void DrawManager::RedrawDirtyRects()
             SetTargetFor(pieces[p]);
             if (h.drawWorld)
                 h.drawWorld(pieces[p]);
+            else
+                DrawGrid::DrawRect(pieces[p]);
             if (h.lights)
                 h.lights(pieces[p]);
         }

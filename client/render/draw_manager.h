@@ -23,7 +23,7 @@ public:
 
     /**
      * What the flush calls beside the world pass. Each is skipped while empty; the world pass
-     * defaults to the draw grid's DrawMapThingie::DrawRect once the grid is linked in.
+     * is the draw grid's DrawGrid::DrawRect unless another is installed (tests).
      */
     struct FlushHooks {
         /** Paints the world into one rectangle; the drawing target is set for it. */

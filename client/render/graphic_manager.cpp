@@ -6,6 +6,8 @@
 #include "client/core/file_manager.h"
 #include "client/core/gump_services.h"
 #include "client/core/kz_report.h"
+#include "client/data/map_manager.h"
+#include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
 
 #include <cstdio>
@@ -114,6 +116,24 @@ int32_t GraphicManager::GetPlayWidth()
 int32_t GraphicManager::GetPlayHeight()
 {
     return g_graphics.playHeight;
+}
+
+void GraphicManager::TileToScreen(int32_t x, int32_t y, int32_t& screenX, int32_t& screenY)
+{
+    screenX = (x - y + MapManager::MapWidth()) * 22 - DrawGrid::scrollX;
+    screenY = (x + y) * 22 - DrawGrid::scrollY + 20;
+}
+
+void GraphicManager::SetGameAreaCorner(int32_t x, int32_t y)
+{
+    ViewScrollX = x;
+    ViewScrollY = y;
+}
+
+void GraphicManager::GetGameAreaCorner(int32_t& x, int32_t& y)
+{
+    x = ViewScrollX;
+    y = ViewScrollY;
 }
 
 void GraphicManager::SetDeathFadeStep(int32_t step)

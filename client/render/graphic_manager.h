@@ -43,6 +43,20 @@ public:
     static int32_t GetPlayHalfWidth() { return GetPlayWidth() / 2; }
     static int32_t GetPlayHalfHeight() { return GetPlayHeight() / 2; }
 
+    /**
+     * A map cell's position in the play area: ((x - y + map width) x 22 - view scroll x,
+     * (x + y) x 22 - view scroll y + 20).
+     */
+    static void TileToScreen(int32_t x, int32_t y, int32_t& screenX, int32_t& screenY);
+
+    /**
+     * The game area's top-left corner on the screen. The world is drawn at the ring's origin
+     * and the corner is applied when the frame is presented; gumps and pointer positions add
+     * or subtract it.
+     */
+    static void SetGameAreaCorner(int32_t x, int32_t y);
+    static void GetGameAreaCorner(int32_t& x, int32_t& y);
+
     /** The world view gump; null until the gump side makes it. */
     static CGump* pMapGump;
 

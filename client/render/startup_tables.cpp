@@ -2,6 +2,7 @@
 #include "client/render/startup_tables.h"
 
 #include "client/data/span_routines.h"
+#include "client/world/draw_item.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,6 +92,7 @@ void BuildStartupTables()
     buildDiamond(t);
     const SpanPixelLayout& layout = spanPixelLayout();
     BuildLightTables(layout.redShift, layout.greenShift);
+    DrawMapThingie::BuildVisibleOrder();
     t.built = true;
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-/** Builds every table below; run once at start-up, after the pixel layout is known. */
+/** Builds every table below and the draw grid's visible-cell order; run once at start-up, after the pixel layout is known. */
 void BuildStartupTables();
 
 /** cos and sin of angle i x 2 pi / 256 in 16.16 fixed point, truncated toward zero. */

@@ -157,7 +157,7 @@ protected:
         DrawManager::hooks() = {};
         GraphicManager::hooks() = {};
         GraphicManager::SetDeathFadeStep(0);
-        ViewScrollX = ViewScrollY = 0;
+        GraphicManager::SetGameAreaCorner(0, 0);
         ReleaseMainWindow();
         DeleteMouseTimerLock();
     }
@@ -192,8 +192,7 @@ TEST_F(FrameTest, TheFrameReachesTheScreenFromTheRingAtTheGameAreaCorner)
                 << x << ", " << y;
 
     // The game area moved on the screen: the same world, shifted by the corner.
-    ViewScrollX = 3;
-    ViewScrollY = 2;
+    GraphicManager::SetGameAreaCorner(3, 2);
     GraphicManager::DrawFrame();
     const std::vector<uint16_t>& moved = window_.lastFrame();
     for (int32_t y = 2; y < H; ++y)

@@ -1,0 +1,143 @@
+/** @file The draw grid's drawing and picking: one dirty rectangle painted back to front, the front-most item under a point, and the world's dirty marks made play-area rectangles. */
+#include "client/render/draw_grid.h"
+
+#include "client/render/draw_manager.h"
+
+#include <cstdlib>
+
+int32_t DrawGrid::scrollX = 0;
+int32_t DrawGrid::scrollY = 0;
+
+namespace {
+
+bool g_translucent = false;
+
+constexpr uint32_t kTranslucentFoliage = 0x20000;
+
+/** Touching counts: apart only when one lies strictly beyond the other. */
+bool touches(const WorldRect& item, const WorldRect& dirty)
+{
+    return !(dirty.bottom < item.top || item.bottom < dirty.top || dirty.right < item.left || item.right < dirty.left);
+}
+
+bool contains(const WorldRect& r, int32_t x, int32_t y)
+{
+    return r.left <= x && x < r.right && r.top <= y && y < r.bottom;
+}
+
+/** Items that picking never returns. */
+bool neverPicked(const CDrawItem& item)
+{
+    return item.IsHidden() != 0 || item.IsBigMobComponent() != 0 || item.IsEffect() != 0;
+}
+
+/** Calls visit for every listed item front to back until it returns true; returns that item. */
+template <class Visit>
+CDrawItem* walkFrontToBack(Visit visit)
+{
+    for (int32_t i = DrawMapThingie::visibleCount - 1; i >= 0; --i) {
+        const int32_t cell = DrawMapThingie::CellOfOffset(DrawMapThingie::visibleOrder[static_cast<size_t>(i)]);
+        CDrawItem* tail = DrawMapThingie::table[static_cast<size_t>(cell)];
+        while (tail != nullptr && tail->nextDraw != nullptr)
+            tail = tail->nextDraw;
+        for (CDrawItem* item = tail; item != nullptr; item = item->prevDraw)
+            if (visit(*item))
+                return item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void DrawGrid::DrawRect(const BlitRect& rect)
+{
+    const WorldRect dirty{rect.left + scrollX, rect.top + scrollY, rect.right + scrollX, rect.bottom + scrollY};
+    for (int32_t i = 0; i < DrawMapThingie::visibleCount; ++i) {
+        const int32_t cell = DrawMapThingie::CellOfOffset(DrawMapThingie::visibleOrder[static_cast<size_t>(i)]);
+        for (CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(cell)]; item != nullptr;) {
+            // Read before drawing: nothing may unlink during the pass, but the walk never relies on it.
+            CDrawItem* next = item->nextDraw;
+            if (touches(item->rect, dirty)) {
+                if (item->IsHidden() == 0) {
+                    item->DrawClip(dirty);
+                } else if (item->IsObject() != 0 && (item->GetTileFlags() & kTranslucentFoliage) != 0) {
+                    g_translucent = true;
+                    item->DrawClip(dirty);
+                    g_translucent = false;
+                }
+            }
+            item = next;
+        }
+    }
+}
+
+bool DrawGrid::DrawingTranslucent()
+{
+    return g_translucent;
+}
+
+DrawGrid::PickHooks& DrawGrid::pickHooks()
+{
+    static PickHooks instance;
+    return instance;
+}
+
+CDrawItem* DrawGrid::PickAt(int32_t x, int32_t y, bool excludeLand)
+{
+    const int32_t wx = x + scrollX;
+    const int32_t wy = y + scrollY;
+    const PickHooks& h = pickHooks();
+    return walkFrontToBack([&](const CDrawItem& item) {
+        if (!contains(item.rect, wx, wy) || neverPicked(item))
+            return false;
+        if (item.IsLand() != 0) {
+            if (excludeLand || (h.landPickable && !h.landPickable(item)))
+                return false;
+            const int32_t dx = wx - item.rect.left;
+            const int32_t dy = wy - item.rect.top;
+            return 20 < dx + dy && dx + dy < 66 && -22 <= dy - dx && dy - dx <= 22;
+        }
+        if (h.insideSeeThroughCircle && item.IsObject() != 0 && h.insideSeeThroughCircle(item))
+            return false;
+        return !h.objectHit || h.objectHit(item, wx, wy);
+    });
+}
+
+CDrawItem* DrawGrid::PickNearestLand(int32_t x, int32_t y)
+{
+    const int32_t wx = x + scrollX;
+    const int32_t wy = y + scrollY;
+    CDrawItem* nearest = nullptr;
+    int32_t best = 9999;
+    walkFrontToBack([&](CDrawItem& item) {
+        if (item.IsLand() != 0 && contains(item.rect, wx, wy)) {
+            int32_t cx = 0;
+            int32_t cy = 0;
+            item.GetRectCentre(cx, cy);
+            const int32_t distance = std::abs(wx - cx) + std::abs(wy - cy);
+            if (distance < best) {
+                best = distance;
+                nearest = &item;
+            }
+        }
+        return false;
+    });
+    return nearest;
+}
+
+void DrawGrid::InvalidateWorldRect(const WorldRect& rect)
+{
+    const BlitRect r{rect.left - scrollX, rect.top - scrollY, rect.right - scrollX, rect.bottom - scrollY};
+    DrawManager::DirtyRect(&r);
+}
+
+void RenderWorldServices::RedrawAll()
+{
+    DrawManager::RedrawAll();
+}
+
+RenderWorldServices& renderWorldServices()
+{
+    static RenderWorldServices instance;
+    return instance;
+}

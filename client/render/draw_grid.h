@@ -1,0 +1,68 @@
+/** @file The draw grid's drawing and picking: one dirty rectangle painted back to front, the front-most item under a point, and the world's dirty marks made play-area rectangles. */
+#pragma once
+
+#include "client/data/art_blit.h"
+#include "client/world/draw_item.h"
+#include "client/world/world_draw_services.h"
+
+#include <cstdint>
+#include <functional>
+
+// The grid's cell lists live in the world model (DrawMapThingie); the renderer walks them. Points
+// and rectangles given here are play-area pixels (relative to the game area's corner); the view
+// scroll turns them into world pixels.
+class DrawGrid {
+public:
+    /** The world pixel of the play area's top-left corner. */
+    static int32_t scrollX;
+    static int32_t scrollY;
+
+    /**
+     * The world pass of one dirty rectangle: every item of the visible cells, back to front and
+     * each cell list head to tail, whose rectangle touches the dirty one (edges included) is
+     * drawn through its DrawClip with the rectangle in world pixels. A hidden object whose
+     * graphic is translucent foliage (tile flag 0x20000) is drawn all the same, with
+     * DrawingTranslucent() true for the length of its DrawClip; other hidden items are skipped.
+     */
+    static void DrawRect(const BlitRect& rect);
+    /** True while DrawRect draws hidden foliage: the item's drawing then uses its translucent span. */
+    static bool DrawingTranslucent();
+
+    /**
+     * What picking asks of the per-class drawing; each defaults to "yes" (or, for the circle,
+     * "no") while empty.
+     */
+    struct PickHooks {
+        /** The pixel test of an object at a world point (art pixel, animation frame pixels). */
+        std::function<bool(const CDrawItem& item, int32_t worldX, int32_t worldY)> objectHit;
+        /** False for land above the cut level in z-cut mode. */
+        std::function<bool(const CDrawItem& land)> landPickable;
+        /** True for an object inside the see-through circle while the circle is on. */
+        std::function<bool(const CDrawItem& object)> insideSeeThroughCircle;
+    };
+    static PickHooks& pickHooks();
+
+    /**
+     * The front-most item under a play-area point: visible cells front to back, each list tail
+     * to head; hidden items, wide-sprite bands and effects never count; land only without
+     * excludeLand and only inside its diamond; objects by their pixel test. Null when none.
+     */
+    static CDrawItem* PickAt(int32_t x, int32_t y, bool excludeLand);
+    /**
+     * Among the land items whose rectangle holds the point, the one whose rectangle centre is
+     * nearest by |dx| + |dy| (the first found, front to back, on a tie). Null when none.
+     */
+    static CDrawItem* PickNearestLand(int32_t x, int32_t y);
+
+    /** A world rectangle made play-area pixels and marked dirty. */
+    static void InvalidateWorldRect(const WorldRect& rect);
+};
+
+/** The renderer's side of the world model's drawing services: dirty marks and whole-view redraws. */
+class RenderWorldServices : public WorldDrawServices {
+public:
+    void InvalidateWorldRect(const WorldRect& rect) override { DrawGrid::InvalidateWorldRect(rect); }
+    void RedrawAll() override;
+};
+/** The instance the start-up installs (SetWorldDrawServices). */
+RenderWorldServices& renderWorldServices();
