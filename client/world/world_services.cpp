@@ -1,5 +1,6 @@
 /** @file The installed services of the higher subsystems as the world sees them, and their defaults. */
 #include "client/world/world_draw_services.h"
+#include "client/world/world_services.h"
 
 #include "client/data/map_manager.h"
 
@@ -34,3 +35,9 @@ Slot<Service>& slot()
 
 void SetWorldDrawServices(WorldDrawServices* services) { slot<WorldDrawServices>().install(services); }
 WorldDrawServices& worldDraw() { return slot<WorldDrawServices>().get(); }
+void SetWorldGumpServices(WorldGumpServices* services) { slot<WorldGumpServices>().install(services); }
+WorldGumpServices& worldGumps() { return slot<WorldGumpServices>().get(); }
+void SetWorldNetServices(WorldNetServices* services) { slot<WorldNetServices>().install(services); }
+WorldNetServices& worldNet() { return slot<WorldNetServices>().get(); }
+void SetWorldSoundServices(WorldSoundServices* services) { slot<WorldSoundServices>().install(services); }
+WorldSoundServices& worldSound() { return slot<WorldSoundServices>().get(); }
