@@ -1,6 +1,7 @@
 /** @file The world tests' set-up: tile data written by the builder, the object manager started on it, a player, and recording services. */
 #pragma once
 
+#include "client/world/body_kind.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
@@ -118,6 +119,7 @@ protected:
         SetWorldNetServices(&net);
         World().clock = [this] { return now; };
         World().random = [] { return 2u; };
+        InitBodyKindTable();
         CObjectManager::startup();
         player = CObjectManager::CreatePlayer(kPlayerSerial, 400);
         player->PlaceAt(100, 100, 0);
