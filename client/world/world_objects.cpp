@@ -2,6 +2,7 @@
 #include "client/world/world_objects.h"
 
 #include "client/world/body_kind.h"
+#include "client/world/map_cell_source.h"
 #include "client/world/multi.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
@@ -218,23 +219,17 @@ void CSlopedLandTile::Release()
 
 int32_t CSlopedLandTile::GetTopZ() const
 {
-    const int32_t c0 = corners[0], c1 = corners[1], c2 = corners[2], c3 = corners[3];
-    if (std::abs(c1 - c3) >= std::abs(c0 - c2)) return (c0 + c2) >> 1;
-    return (c1 + c3) >> 1;
+    return SlopedTopZ(corners.data());
 }
 
 int32_t CSlopedLandTile::GetBottomZ() const
 {
-    int32_t low = corners[0];
-    for (int8_t c : corners) low = std::min<int32_t>(low, c);
-    return low;
+    return SlopedBottomZ(corners.data());
 }
 
 int32_t CSlopedLandTile::GetZAt(int32_t point) const
 {
-    const int32_t k = point & 7;
-    if ((k & 1) != 0) return corners[static_cast<size_t>(((k >> 1) + 1) & 3)];
-    return (corners[static_cast<size_t>(k >> 1)] + corners[static_cast<size_t>(((k >> 1) + 1) & 3)]) >> 1;
+    return SlopedZAt(corners.data(), point & 7);
 }
 
 CLandTile* NewLandTile(uint16_t graphic, int32_t x, int32_t y, int32_t zz)
