@@ -4,6 +4,7 @@
 #include "client/render/draw_manager.h"
 
 #include <cstdlib>
+#include <vector>
 
 int32_t DrawGrid::scrollX = 0;
 int32_t DrawGrid::scrollY = 0;
@@ -123,6 +124,40 @@ CDrawItem* DrawGrid::PickNearestLand(int32_t x, int32_t y)
         return false;
     });
     return nearest;
+}
+
+DrawGrid::ArtHooks& DrawGrid::artHooks()
+{
+    static ArtHooks instance;
+    return instance;
+}
+
+void DrawGrid::InvalidateLandGraphic(int32_t landId)
+{
+    const ArtHooks& h = artHooks();
+    if (!h.landGraphicOf)
+        return;
+    for (const CDrawItem* head : DrawMapThingie::table)
+        for (const CDrawItem* item = head; item != nullptr; item = item->nextDraw)
+            if (item->IsLand() != 0 && (h.landGraphicOf(*item) & 0x7FFF) == (landId & 0x7FFF))
+                item->Invalidate();
+}
+
+void DrawGrid::ReinsertItemsWithArt(int32_t itemArtId)
+{
+    const ArtHooks& h = artHooks();
+    if (!h.itemArtOf)
+        return;
+    // Collected first: re-adding an item may put it into a cell the walk has not reached yet.
+    std::vector<CDrawItem*> found;
+    for (CDrawItem* head : DrawMapThingie::table)
+        for (CDrawItem* item = head; item != nullptr; item = item->nextDraw)
+            if (item->IsObject() != 0 && item->IsMobile() == 0 && h.itemArtOf(*item) == itemArtId)
+                found.push_back(item);
+    for (CDrawItem* item : found) {
+        item->RemoveFromDrawList();
+        item->AddToDrawList();
+    }
 }
 
 void DrawGrid::InvalidateWorldRect(const WorldRect& rect)

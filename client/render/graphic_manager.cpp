@@ -6,11 +6,17 @@
 #include "client/core/file_manager.h"
 #include "client/core/gump_services.h"
 #include "client/core/kz_report.h"
+#include "client/core/main_window.h"
+#include "client/data/art_image.h"
+#include "client/data/cdhd_cache.h"
+#include "client/data/data_files.h"
 #include "client/data/map_manager.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 CGump* GraphicManager::pMapGump = nullptr;
 std::array<uint16_t, 65536> GraphicManager::greyTable_{};
@@ -134,6 +140,53 @@ void GraphicManager::GetGameAreaCorner(int32_t& x, int32_t& y)
 {
     x = ViewScrollX;
     y = ViewScrollY;
+}
+
+void GraphicManager::UpdateArt(const uint8_t* image, int32_t id, int32_t length, int32_t extra)
+{
+    if (id < 0 || id > 65535) {
+        ShowErrorBox("Tried to update art less than 0 or greater then 65535.", "damn art bug", false);
+        return;
+    }
+    const bool land = id < 0x4000;
+    if (length == -1) {
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, id, extra, nullptr, 0);
+    } else if (land) {
+        // A land tile is always 2,048 bytes; a shorter message is padded, never read past.
+        std::vector<uint8_t> tile(2048, 0);
+        if (image != nullptr && length > 0)
+            std::copy_n(image, std::min<int32_t>(length, 2048), tile.begin());
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, id, extra, tile.data(), 2048);
+    } else {
+        const int32_t stored = image != nullptr ? ServerArtLength(image, length) : 0;
+        if (stored <= 0) {
+            KZReport::warning("GraphicManager::UpdateArt: art %d came with %d bytes, too few for its header; not stored.\n",
+                              id, length);
+            return;
+        }
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, id, extra, image, stored);
+    }
+    // Parsed images are kept: the old one must not be drawn again.
+    ClearArtImageCache();
+    if (land)
+        DrawGrid::InvalidateLandGraphic(id);
+    else
+        DrawGrid::ReinsertItemsWithArt(id - 0x4000);
+}
+
+int32_t ServerArtLength(const uint8_t* image, int32_t length)
+{
+    if (image == nullptr || length < 8)
+        return 0;
+    const uint32_t header = image[0] | image[1] << 8 | image[2] << 16 | static_cast<uint32_t>(image[3]) << 24;
+    const uint32_t height = image[6] | image[7] << 8;
+    const uint64_t claimed = uint64_t{header} + 2 * uint64_t{height} + 8;
+    if (claimed > static_cast<uint64_t>(length)) {
+        KZReport::warning("ServerArtLength: the header claims %llu bytes of %d given; the rest is cut.\n",
+                          static_cast<unsigned long long>(claimed), length);
+        return length;
+    }
+    return static_cast<int32_t>(claimed);
 }
 
 void GraphicManager::SetDeathFadeStep(int32_t step)

@@ -57,6 +57,15 @@ public:
     static void SetGameAreaCorner(int32_t x, int32_t y);
     static void GetGameAreaCorner(int32_t& x, int32_t& y);
 
+    /**
+     * Stores a server-sent art image at art id `id` with the extra value, then redraws what
+     * shows it. An id outside 0..65,535 shows "Tried to update art less than 0 or greater then
+     * 65535." ("damn art bug") and stores nothing. A length of -1 stores an empty entry; land
+     * (ids below 0x4000) is stored as 2,048 bytes, the bytes given padded with zeros; other
+     * images with the length their header gives (see ServerArtLength).
+     */
+    static void UpdateArt(const uint8_t* image, int32_t id, int32_t length, int32_t extra);
+
     /** The world view gump; null until the gump side makes it. */
     static CGump* pMapGump;
 
@@ -88,6 +97,12 @@ public:
 private:
     static std::array<uint16_t, 65536> greyTable_;
 };
+
+/**
+ * The bytes of a server-sent item art image to store: its header's u32 + 2 x its height (the
+ * fourth u16) + 8, cut to the bytes actually given; 0 when fewer than the 8 header bytes came.
+ */
+int32_t ServerArtLength(const uint8_t* image, int32_t length);
 
 /**
  * Darkens count pixels by one step per channel: every 5-bit channel goes down by 1 unless it is

@@ -8,15 +8,7 @@ namespace {
 
 using rendertest::pending;
 using rendertest::pixelsOf;
-
-std::string show(const std::vector<BlitRect>& list)
-{
-    std::string out;
-    for (const BlitRect& r : list)
-        out += "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-               std::to_string(r.bottom) + "} ";
-    return out;
-}
+using rendertest::show;
 
 class DirtyRectTest : public rendertest::RingTest {};
 

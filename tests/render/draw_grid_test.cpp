@@ -1,6 +1,13 @@
 #include "render_fixture.h"
 
+#include "client/data/art_image.h"
+#include "client/data/cdhd_cache.h"
+#include "client/data/data_files.h"
 #include "client/render/draw_grid.h"
+#include "platform/message_box/message_box.h"
+#include "tests/support/art_builder.h"
+#include "tests/support/data_fixtures.h"
+#include "tests/support/temp_dir.h"
 #include "client/render/startup_tables.h"
 
 #include <memory>
@@ -9,6 +16,7 @@
 namespace {
 
 using rendertest::pending;
+using rendertest::show;
 
 /** A draw item with a fixed rectangle and kind answers; drawing records its id. */
 class TestItem final : public CDrawItem {
@@ -27,6 +35,12 @@ public:
         }
     }
     void CalcScreenRect() override { rect = where_; }
+    void AddToDrawList() override
+    {
+        ++adds;
+        LinkIntoDrawList();
+    }
+    int IsMobile() const override { return mobile; }
     int IsLand() const override { return land; }
     int IsObject() const override { return object; }
     int IsEffect() const override { return effect; }
@@ -41,6 +55,9 @@ public:
     int hidden = 0;
     uint32_t flags = 0;
     bool paint = false;
+    int mobile = 0;
+    int32_t art = -1; // land graphic or item art id
+    int adds = 0;
 
 private:
     int id_;
@@ -62,6 +79,7 @@ protected:
     {
         items_.clear();
         DrawGrid::pickHooks() = {};
+        DrawGrid::artHooks() = {};
         SetWorldDrawServices(nullptr);
         DrawGrid::scrollX = DrawGrid::scrollY = 0;
         RingTest::TearDown();
@@ -204,6 +222,83 @@ TEST_F(DrawGridTest, ListingAndUnlistingMarkTheItemsRectangleLessTheViewScroll)
     item.hidden = 1; // hidden items mark nothing
     item.RemoveFromDrawList();
     EXPECT_TRUE(pending().empty());
+}
+
+std::vector<uint8_t> storedArt(int32_t id)
+{
+    int32_t size = 0;
+    int32_t extra = 0;
+    const uint8_t* data = CDHDCache::GetCacheItem(FILE_ARTIDX, FILE_ART, id, &size, &extra);
+    return data == nullptr ? std::vector<uint8_t>{} : std::vector<uint8_t>(data, data + size);
+}
+
+TEST_F(DrawGridTest, ServerArtIsStoredCheckedAndRedrawnWhereItShows)
+{
+    testsupport::TempDir dir;
+    testsupport::DataInstall install(dir.path());
+    const auto oldItem = testsupport::buildArtRecord(2, {{{0, {1, 2}}}});
+    install.indexed(FILE_ART).add(0x4007, oldItem);
+    install.indexed(FILE_ART).reserve(0x4010);
+    install.write();
+    testsupport::ScopedDataCache cache(dir.path());
+    platform::RecordingMessageBoxSink boxes;
+    platform::ScopedMessageBoxSink boxScope(boxes);
+    SetWorldDrawServices(&renderWorldServices());
+    DrawGrid::artHooks().landGraphicOf = [](const CDrawItem& item) { return static_cast<const TestItem&>(item).art; };
+    DrawGrid::artHooks().itemArtOf = [](const CDrawItem& item) { return static_cast<const TestItem&>(item).art; };
+    ASSERT_EQ(GetArtImage(0x4007)->width, 2);
+
+    TestItem& land = list(add(1, 20, 20, 0, {0, 0, 4, 4}));
+    land.land = 1;
+    land.object = 0;
+    land.art = 0x8005; // compared on the low 15 bits
+    TestItem& other = list(add(2, 21, 20, 0, {8, 8, 10, 10}));
+    other.land = 1;
+    other.object = 0;
+    other.art = 6;
+    TestItem& item = list(add(3, 22, 20, 0, {0, 0, 1, 1}));
+    item.art = 7;
+    TestItem& mobile = list(add(4, 23, 20, 0, {0, 0, 1, 1}));
+    mobile.art = 7;
+    mobile.mobile = 1;
+    DrawManager::ResetDirtyState();
+
+    for (int32_t id : {-1, 65536}) {
+        GraphicManager::UpdateArt(oldItem.data(), id, static_cast<int32_t>(oldItem.size()), 0);
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "damn art bug");
+    EXPECT_EQ(boxes.boxes()[0].text, "Tried to update art less than 0 or greater then 65535.");
+
+    // Land: always 2,048 bytes, a short message padded; the land showing it is redrawn.
+    const uint8_t few[] = {9, 8, 7};
+    GraphicManager::UpdateArt(few, 5, 3, 0);
+    std::vector<uint8_t> expectedLand(2048, 0);
+    std::copy(std::begin(few), std::end(few), expectedLand.begin());
+    EXPECT_EQ(storedArt(5), expectedLand);
+    EXPECT_EQ(show(pending()), show({{0, 0, 4, 4}}));
+
+    // Items: the header's length, cut to what came; the parsed image is read again; each
+    // object showing it is listed again once, mobiles are left alone.
+    auto newItem = testsupport::buildArtRecord(3, {{{0, {4, 5, 6}}}});
+    newItem[0] = static_cast<uint8_t>(newItem.size() - 8 - 2); // the header counts the run bytes
+    newItem[1] = newItem[2] = newItem[3] = 0;
+    std::vector<uint8_t> message = newItem;
+    message.push_back(0xEE); // trailing bytes beyond the header's length are not stored
+    GraphicManager::UpdateArt(message.data(), 0x4007, static_cast<int32_t>(message.size()), 0);
+    EXPECT_EQ(storedArt(0x4007), newItem);
+    EXPECT_EQ(GetArtImage(0x4007)->width, 3);
+    EXPECT_EQ(item.adds, 2);
+    EXPECT_EQ(mobile.adds, 1);
+
+    GraphicManager::UpdateArt(newItem.data(), 0x4008, 8, 0); // the header claims more: cut to 8
+    EXPECT_EQ(storedArt(0x4008).size(), 8u);
+    GraphicManager::UpdateArt(newItem.data(), 0x4009, 7, 0); // no whole header: nothing stored
+    EXPECT_TRUE(storedArt(0x4009).empty());
+    GraphicManager::UpdateArt(nullptr, 0x4007, -1, 0);       // an empty entry
+    EXPECT_TRUE(storedArt(0x4007).empty());
+    EXPECT_EQ(GetArtImage(0x4007), nullptr);
+    ClearArtImageCache();
 }
 
 } // namespace

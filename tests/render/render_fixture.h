@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,16 @@ inline std::set<std::pair<int32_t, int32_t>> pixelsOf(const BlitRect& r)
     for (int32_t y = r.top; y < r.bottom; ++y)
         for (int32_t x = r.left; x < r.right; ++x)
             out.insert({x, y});
+    return out;
+}
+
+/** A list of rectangles as text, for comparisons that show both sides. */
+inline std::string show(const std::vector<BlitRect>& list)
+{
+    std::string out;
+    for (const BlitRect& r : list)
+        out += "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom) + "} ";
     return out;
 }
 
