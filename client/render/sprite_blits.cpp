@@ -121,17 +121,24 @@ bool readLandTile(int32_t artId, std::array<uint16_t, kLandTilePixels>& tile)
         data = CDHDCache::GetCacheItem(FILE_ARTIDX, FILE_ART, 0, &size, &extra);
     if (data == nullptr || size <= 0)
         return false;
-    if (size < kLandTilePixels * 2) {
+    // The record is copied at once: the cache may reuse its memory on the next request.
+    if (!DecodeLandRecord(data, size, tile)) {
         logLandOnce(artId, "is shorter than a tile");
         return false;
     }
-    // The record is copied at once: the cache may reuse its memory on the next request.
-    for (size_t i = 0; i < tile.size(); ++i)
-        tile[i] = static_cast<uint16_t>(data[2 * i] | data[2 * i + 1] << 8);
     return true;
 }
 
 } // namespace
+
+bool DecodeLandRecord(const uint8_t* data, int32_t size, std::array<uint16_t, kLandTilePixels>& tile)
+{
+    if (data == nullptr || size < kLandTilePixels * 2)
+        return false;
+    for (size_t i = 0; i < tile.size(); ++i)
+        tile[i] = static_cast<uint16_t>(data[2 * i] | data[2 * i + 1] << 8);
+    return true;
+}
 
 void BlitRotated(RotatedPixel kind, const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y, uint8_t angle,
                  int32_t hueIndex)

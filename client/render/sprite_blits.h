@@ -4,7 +4,11 @@
 #include "client/data/art_blit.h"
 #include "client/data/art_image.h"
 
+#include <array>
 #include <cstdint>
+
+/** The pixel count of a stored land tile. */
+inline constexpr int32_t kLandTilePixels = 1012;
 
 // Both draw into the blit target (SetBlitTarget), clipped to the clip rectangle and to the target.
 
@@ -44,8 +48,8 @@ void GetRotatedBounds(uint8_t angle, BlitRect& rect);
  */
 void BlitLandTile(int32_t artId, int32_t x, int32_t y, const BlitRect& clip);
 void BlitLandTileGrey(int32_t artId, int32_t x, int32_t y, const BlitRect& clip);
+/** Reads a land record's 1,012 little-endian pixels; false when it is shorter. */
+bool DecodeLandRecord(const uint8_t* data, int32_t size, std::array<uint16_t, kLandTilePixels>& tile);
 /** The same from 1,012 host-order pixels, as stored (rows of 2, 4, ... 44, 44, ... 2). */
 void BlitLandPixels(const uint16_t* tile, int32_t x, int32_t y, const BlitRect& clip, bool grey);
 
-/** The pixel count of a stored land tile. */
-inline constexpr int32_t kLandTilePixels = 1012;
