@@ -1,6 +1,10 @@
+#include "client/core/file_manager.h"
 #include "client/data/span_routines.h"
 #include "client/render/graphic_manager.h"
 #include "client/render/startup_tables.h"
+
+#include "platform/platform.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +145,31 @@ TEST_F(GraphicTablesTest, TheSteeperDiagonalIsChosenByTheCornerDifferences)
     EXPECT_EQ(IsSteeperDiagonal(10, 0, -10, 0), 0);
     EXPECT_EQ(IsSteeperDiagonal(0, 3, 3, 0), 1); // equal differences
     EXPECT_EQ(IsSteeperDiagonal(-128, 0, 127, 0), 0);
+}
+
+TEST(GraphicManagerStartup, ThePaletteIsReadWholeOrLeftBlack)
+{
+    platform::ScopedPlatform platform;
+    testsupport::TempDir dir;
+    platform.keyStore().setString(FileManager::INSTALL_KEY, "ExePath", dir.file("client"));
+    std::vector<unsigned char> palette(768);
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = static_cast<unsigned char>(i * 7);
+    const struct {
+        size_t bytes;
+        bool kept;
+    } cases[] = {{768, true}, {767, false}, {0, false}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.path() / "palette.mul");
+        if (c.bytes > 0)
+            dir.write("palette.mul", std::vector<unsigned char>(palette.begin(), palette.begin() + static_cast<std::ptrdiff_t>(c.bytes)));
+        FileManager::startup();
+        GraphicManager::startup();
+        FileManager::shutdown();
+        EXPECT_EQ(GraphicManager::Palette()[5], c.kept ? 35 : 0) << c.bytes;
+        EXPECT_EQ(GraphicManager::Palette()[767], c.kept ? static_cast<uint8_t>(767 * 7) : 0) << c.bytes;
+        EXPECT_EQ(GraphicManager::GreyColor(0x7FFF), 0x7FFF);
+    }
 }
 
 } // namespace
