@@ -2,6 +2,7 @@
 #include "client/render/draw_grid.h"
 
 #include "client/render/draw_manager.h"
+#include "client/world/world_objects.h"
 
 #include <cstdlib>
 #include <vector>
@@ -126,9 +127,23 @@ CDrawItem* DrawGrid::PickNearestLand(int32_t x, int32_t y)
     return nearest;
 }
 
+DrawGrid::ArtHooks DrawGrid::worldArtHooks()
+{
+    ArtHooks hooks;
+    hooks.landGraphicOf = [](const CDrawItem& item) -> int32_t {
+        const auto* land = dynamic_cast<const CLandTile*>(&item);
+        return land != nullptr ? land->landGraphic : -1;
+    };
+    hooks.itemArtOf = [](const CDrawItem& item) -> int32_t {
+        const auto* object = dynamic_cast<const CObj*>(&item);
+        return object != nullptr ? object->TileId() : -1;
+    };
+    return hooks;
+}
+
 DrawGrid::ArtHooks& DrawGrid::artHooks()
 {
-    static ArtHooks instance;
+    static ArtHooks instance = worldArtHooks();
     return instance;
 }
 
@@ -139,8 +154,11 @@ void DrawGrid::InvalidateLandGraphic(int32_t landId)
         return;
     for (const CDrawItem* head : DrawMapThingie::table)
         for (const CDrawItem* item = head; item != nullptr; item = item->nextDraw)
-            if (item->IsLand() != 0 && (h.landGraphicOf(*item) & 0x7FFF) == (landId & 0x7FFF))
-                item->Invalidate();
+            if (item->IsLand() != 0) {
+                const int32_t graphic = h.landGraphicOf(*item);
+                if (graphic >= 0 && (graphic & 0x7FFF) == (landId & 0x7FFF))
+                    item->Invalidate();
+            }
 }
 
 void DrawGrid::ReinsertItemsWithArt(int32_t itemArtId)

@@ -55,14 +55,16 @@ public:
     static CDrawItem* PickNearestLand(int32_t x, int32_t y);
 
     /**
-     * What the art updates ask of the per-class drawing: the map land graphic of a land item
-     * and the art id (graphic plus offset) of an object; -1 while no one answers.
+     * What the art updates ask of an item: the map land graphic of a land item and the art id
+     * (graphic plus offset) of an object; -1 for an item that has none. The world's classes
+     * answer unless others are installed (tests).
      */
     struct ArtHooks {
         std::function<int32_t(const CDrawItem& land)> landGraphicOf;
         std::function<int32_t(const CDrawItem& object)> itemArtOf;
     };
     static ArtHooks& artHooks();
+    static ArtHooks worldArtHooks();
     /** Marks dirty every listed land item whose land graphic equals the id on its low 15 bits. */
     static void InvalidateLandGraphic(int32_t landId);
     /** Removes and adds again every listed non-mobile object showing the item art id. */

@@ -4,6 +4,7 @@
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 #include "client/render/draw_grid.h"
+#include "client/world/world_objects.h"
 #include "platform/message_box/message_box.h"
 #include "tests/support/art_builder.h"
 #include "tests/support/data_fixtures.h"
@@ -79,7 +80,7 @@ protected:
     {
         items_.clear();
         DrawGrid::pickHooks() = {};
-        DrawGrid::artHooks() = {};
+        DrawGrid::artHooks() = DrawGrid::worldArtHooks();
         SetWorldDrawServices(nullptr);
         DrawGrid::scrollX = DrawGrid::scrollY = 0;
         RingTest::TearDown();
@@ -299,6 +300,20 @@ TEST_F(DrawGridTest, ServerArtIsStoredCheckedAndRedrawnWhereItShows)
     EXPECT_TRUE(storedArt(0x4007).empty());
     EXPECT_EQ(GetArtImage(0x4007), nullptr);
     ClearArtImageCache();
+}
+
+TEST_F(DrawGridTest, TheWorldsClassesAnswerTheArtQuestions)
+{
+    const DrawGrid::ArtHooks hooks = DrawGrid::worldArtHooks();
+    CObj object(0x123);
+    object.graphicOffset = 2;
+    EXPECT_EQ(hooks.itemArtOf(object), 0x125);
+    auto land = std::make_unique<CLandTile>();
+    land->landGraphic = 77;
+    EXPECT_EQ(hooks.landGraphicOf(*land), 77);
+    TestItem& other = add(1, 20, 20, 0, {0, 0, 1, 1});
+    EXPECT_EQ(hooks.itemArtOf(other), -1);
+    EXPECT_EQ(hooks.landGraphicOf(other), -1);
 }
 
 } // namespace
