@@ -3,8 +3,8 @@
 
 #include "client/core/config_store.h"
 #include "client/core/kz_report.h"
+#include "client/world/world_random.h"
 
-#include "platform/random/random.h"
 
 #include <algorithm>
 
@@ -20,16 +20,15 @@ constexpr int32_t kLightningSound = 41;
 constexpr int32_t kSnowStartSound = 22;
 constexpr int32_t kGustChance = 25000;
 
-int32_t random(int32_t n)
+int32_t randomBelow(int32_t n)
 {
-    platform::Random& r = g_random != nullptr ? *g_random : platform::sharedRandom();
-    return n > 0 ? r.next() % n : 0;
+    return RandomBelow(g_random, n);
 }
 
 /** Storm effects happen at a random point near the top left of the view. */
 void effectPosition(int32_t& x, int32_t& y)
 {
-    x = 22 + random(30);
+    x = 22 + randomBelow(30);
     y = 103;
 }
 
@@ -52,26 +51,26 @@ void windSound()
 {
     int32_t x, y;
     effectPosition(x, y);
-    g_services->PlaySoundAt(20 + random(3), x, y, 1.0f);
+    g_services->PlaySoundAt(20 + randomBelow(3), x, y, 1.0f);
 }
 
 void newValues(WeatherParticle& p, bool snow)
 {
     if (snow) {
-        p.dx = 2 + random(4);
-        p.dy = 2 + random(4);
-        p.life = 40 + random(40);
+        p.dx = 2 + randomBelow(4);
+        p.dy = 2 + randomBelow(4);
+        p.life = 40 + randomBelow(40);
     } else {
         p.dx = p.dy = 16;
-        p.life = 10 + random(10);
+        p.life = 10 + randomBelow(10);
     }
 }
 
 void randomPosition(WeatherParticle& p)
 {
     const WeatherRect w = g_services->PlayWindow();
-    p.x = w.left + random(w.width);
-    p.y = w.top + random(w.height);
+    p.x = w.left + randomBelow(w.width);
+    p.y = w.top + randomBelow(w.height);
 }
 
 void addParticle(bool snow)
@@ -132,12 +131,12 @@ void stepGust()
 
 void maybeStartGust()
 {
-    if (g.state != WeatherState::kSnow || g.gustActive || random(kGustChance) != 0) return;
+    if (g.state != WeatherState::kSnow || g.gustActive || randomBelow(kGustChance) != 0) return;
     g.gustActive = true;
-    g.gustLimit = random(10);
+    g.gustLimit = randomBelow(10);
     g.wind = 0;
     g.windStep = 2;
-    g.gustDuration = 15000 + random(500);
+    g.gustDuration = 15000 + randomBelow(500);
     g.gustFrame = 0;
     windSound();
 }
@@ -164,7 +163,7 @@ void moveParticles()
         p.x -= p.dx;
         p.y += p.dy;
         p.x -= g.wind;
-        if (snow && random(10) == 0) p.dx -= random(2);
+        if (snow && randomBelow(10) == 0) p.dx -= randomBelow(2);
         if (p.life <= 0 || outside(p, window)) {
             newValues(p, snow);
             randomPosition(p);
@@ -183,9 +182,9 @@ void SetServices(WeatherServices* services)
     g_services = services != nullptr ? services : &g_nullServices;
 }
 
-void SetRandom(platform::Random* random)
+void SetRandom(platform::Random* generator)
 {
-    g_random = random;
+    g_random = generator;
 }
 
 void startup()
@@ -265,7 +264,7 @@ void Update()
     if (++g.stormCounter >= kStormPeriod) {
         g.stormCounter = 0;
         if (g.state == WeatherState::kRain) {
-            const int32_t r = random(100);
+            const int32_t r = randomBelow(100);
             if (r < 20) lightning();
             if (r > 90) thunder();
         }
