@@ -28,6 +28,7 @@
 #include "client/world/path_manager.h"
 #include "client/world/region_manager.h"
 #include "client/world/weather_manager.h"
+#include "client/world/world_cell_source.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -172,6 +173,9 @@ int main()
         SoundManager::shutdown();
     });
 
+    // The walk rules and the path search read the cells of the live world.
+    static WorldCellSource cells;
+    Terrain::SetCellSource(&cells);
     PathManager::startup();
     platform::atExit(PathManager::shutdown);
     RegionManager::startup();
