@@ -174,6 +174,12 @@ void GraphicManager::UpdateArt(const uint8_t* image, int32_t id, int32_t length,
         DrawGrid::ReinsertItemsWithArt(id - 0x4000);
 }
 
+const ArtImage* GetArtOrDefault(int32_t id)
+{
+    const ArtImage* image = GetArtImage(id & 0x7FFF);
+    return image != nullptr ? image : GetArtImage(0);
+}
+
 int32_t ServerArtLength(const uint8_t* image, int32_t length)
 {
     if (image == nullptr || length < 8)

@@ -6,6 +6,7 @@
 #include <functional>
 
 class CGump;
+struct ArtImage;
 
 /** The bit layout DarkenSpan works in. */
 enum class PixelFormat : uint8_t { Rgb555, Rgb565 };
@@ -97,6 +98,9 @@ public:
 private:
     static std::array<uint16_t, 65536> greyTable_;
 };
+
+/** The art image of id & 0x7FFF, or image 0 when that one is missing or damaged. */
+const ArtImage* GetArtOrDefault(int32_t id);
 
 /**
  * The bytes of a server-sent item art image to store: its header's u32 + 2 x its height (the

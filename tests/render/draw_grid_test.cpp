@@ -296,9 +296,12 @@ TEST_F(DrawGridTest, ServerArtIsStoredCheckedAndRedrawnWhereItShows)
     EXPECT_EQ(storedArt(0x4008).size(), 8u);
     GraphicManager::UpdateArt(newItem.data(), 0x4009, 7, 0); // no whole header: nothing stored
     EXPECT_TRUE(storedArt(0x4009).empty());
+    EXPECT_EQ(GetArtOrDefault(0x4007 | 0x8000)->width, 3);
     GraphicManager::UpdateArt(nullptr, 0x4007, -1, 0);       // an empty entry
     EXPECT_TRUE(storedArt(0x4007).empty());
     EXPECT_EQ(GetArtImage(0x4007), nullptr);
+    GraphicManager::UpdateArt(oldItem.data(), 0, static_cast<int32_t>(oldItem.size()), 0);
+    EXPECT_EQ(GetArtOrDefault(0x4007), GetArtImage(0)); // missing: image 0 instead
     ClearArtImageCache();
 }
 
