@@ -8,8 +8,10 @@
 #include "client/core/kz_report.h"
 #include "client/core/options.h"
 #include "client/core/player_files.h"
+#include "platform/message_box/message_box.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -291,6 +293,42 @@ uint8_t* switchTarget(int id)
     }
 }
 
+/**
+ * Reads a decimal number as atoi would (blanks, a sign, digits; what follows is ignored), but
+ * without its overflow: the digits saturate. p moves past the number; false when no digit.
+ */
+bool scanNumber(const char*& p, int64_t& out)
+{
+    while (*p == ' ' || *p == '\t') ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    constexpr int64_t kLimit = int64_t{1} << 40; // far past every directive's range
+    int64_t n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) n = std::min(n * 10 + (*p - '0'), kLimit);
+    out = negative ? -n : n;
+    return true;
+}
+
+/**
+ * The number a directive's value gives, saturated to [low, high]; a value outside is logged
+ * as written. No digits read as 0, as before.
+ */
+int32_t readNumber(int id, const char* value, int32_t low = INT32_MIN, int32_t high = INT32_MAX)
+{
+    const char* p = value;
+    int64_t n = 0;
+    if (!scanNumber(p, n)) n = 0;
+    const int64_t clamped = std::clamp<int64_t>(n, low, high);
+    if (clamped != n)
+        KZReport::warning("CApp::readConfig: '%s=%s' is out of range; using %lld.\n", ConfigDirectiveName(id), value,
+                          static_cast<long long>(clamped));
+    return static_cast<int32_t>(clamped);
+}
+
+/** Cache units of 1,000,000 bytes: the most a cache file's 32-bit offsets can address. */
+constexpr int32_t kMaxCacheSize = 2147;
+
 int32_t* numberTarget(int id)
 {
     switch (id) {
@@ -407,6 +445,27 @@ bool& obscenityRuleDone()
     return done;
 }
 
+bool& saveFailureShown()
+{
+    static bool shown = false;
+    return shown;
+}
+
+/**
+ * A setting that cannot be written keeps its value in memory for this run; the file stays
+ * whole. The player hears of it once per run, the log every time.
+ */
+void reportSaveFailure(const char* name)
+{
+    KZReport::error("saveConfigDirective: cannot write '%s' to 'kz.cfg'; the value holds until the client ends.\n",
+                    name);
+    if (saveFailureShown()) return;
+    saveFailureShown() = true;
+    platform::showMessageBox("KZ", "Your settings cannot be saved to kz.cfg (the file or its folder cannot be "
+                                   "written). Changes hold until you quit.",
+                             platform::BoxIcon::Warning);
+}
+
 void saveDirective(int id, const char* value, bool allowCopy)
 {
     const char* name = ConfigDirectiveName(id);
@@ -417,40 +476,10 @@ void saveDirective(int id, const char* value, bool allowCopy)
     bool isCopy = false;
     std::string file;
     const auto content = readChosenConfigFile("kz.cfg", allowCopy, file, isCopy);
-    const bool dropOnly = (isCopy || PasswordNoStore) && isPasswordDirective(id);
-
-    // A value never spans lines: a line break in it would write a second directive.
-    std::string safeValue = value != nullptr ? value : "";
-    safeValue = safeValue.substr(0, safeValue.find_first_of("\r\n"));
-    const std::string newLine = std::string(name) + "=" + safeValue + "\r\n";
-
     if (!content) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
-
-    size_t foundStart = std::string::npos, foundEnd = 0;
-    if (content) {
-        forEachLine(*content, [&](size_t start, size_t end) {
-            const std::string_view line(content->data() + start, end - start);
-            if (FindConfigDirective(ConfigLineKey(line)) != id) return true;
-            foundStart = start;
-            foundEnd = end;
-            return false;
-        });
-    }
-
-    if (foundStart != std::string::npos) {
-        const std::string bytes = content->substr(0, foundStart) + (dropOnly ? std::string() : newLine) +
-                                  content->substr(foundEnd);
-        if (!ReplaceConfigFileBytes(file, bytes))
-            KZReport::fatal("saveConfigDirective: cannot open 'kz.cfg'. why? mode is 'wb'.\n");
-        return;
-    }
-    if (dropOnly) return;
-
-    std::string bytes = content.value_or(std::string());
-    // Appending right after a last line without its line end would glue the two together.
-    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
-    bytes += newLine;
-    if (!ReplaceConfigFileBytes(file, bytes)) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
+    const bool dropOnly = (isCopy || PasswordNoStore) && isPasswordDirective(id);
+    const std::optional<std::string> bytes = RewriteConfigText(content, id, value, dropOnly);
+    if (bytes && !ReplaceConfigFileBytes(file, *bytes)) reportSaveFailure(name);
 }
 
 } // namespace
@@ -552,7 +581,10 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     if (value == nullptr) return;
     ConfigHooks& hooks = configHooks();
     if (uint8_t* target = switchTarget(id)) { *target = isSwitchOn(value) ? 1 : 0; return; }
-    if (int32_t* target = numberTarget(id)) { *target = std::atoi(value); return; }
+    if (int32_t* target = numberTarget(id)) {
+        *target = id == CFG_CacheSize ? readNumber(id, value, 0, kMaxCacheSize) : readNumber(id, value);
+        return;
+    }
     if (int32_t* target = colorTarget(id)) {
         *target = ParseColorValue(value);
         if (id == CFG_PopupHelpTextColor && hooks.liveSettingsChanged) hooks.liveSettingsChanged();
@@ -601,8 +633,11 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     case CFG_FullScreenRes: applyText(FullScreenRes, sizeof FullScreenRes, value); break;
     case CFG_GamePlayWindowSize: {
         applyText(GamePlayWindowSize, sizeof GamePlayWindowSize, value);
-        int w = 0, h = 0;
-        if (std::sscanf(GamePlayWindowSize, "%dx%d", &w, &h) == 2 && hooks.setPlaySize) hooks.setPlaySize(w, h);
+        const char* p = GamePlayWindowSize;
+        int64_t w = 0, h = 0;
+        if (scanNumber(p, w) && *p++ == 'x' && scanNumber(p, h) && hooks.setPlaySize)
+            hooks.setPlaySize(static_cast<int>(std::clamp<int64_t>(w, INT32_MIN, INT32_MAX)),
+                              static_cast<int>(std::clamp<int64_t>(h, INT32_MIN, INT32_MAX)));
         break;
     }
     case CFG_EditServer: applyAddress(value, EditServerAddress, EditServerPort); break;
@@ -629,13 +664,15 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         if (!perCharacterFlag) appendLoginServer(BackupLoginServers, value);
         break;
     case CFG_NextLoginKey: {
-        int key = 0;
-        if (std::sscanf(value, "%d", &key) == 1) NextLoginKey = static_cast<uint8_t>(key);
+        const char* p = value;
+        int64_t key = 0;
+        if (scanNumber(p, key)) NextLoginKey = static_cast<uint8_t>(key);
         break;
     }
     case CFG_DefaultChar: {
-        int slot = 0;
-        if (std::sscanf(value, "%d", &slot) == 1 && slot >= 0 && slot <= 4) DefaultChar = slot;
+        const char* p = value;
+        int64_t slot = 0;
+        if (scanNumber(p, slot) && slot >= 0 && slot <= 4) DefaultChar = static_cast<int32_t>(slot);
         break;
     }
     case CFG_MouseThread:
@@ -650,12 +687,15 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         SaveJournal = 1;
         break;
     case CFG_CircleTransRadius:
-        CircleTransRadius = std::atoi(value);
+        CircleTransRadius = readNumber(id, value);
         if (hooks.setCircleRadius) hooks.setCircleRadius(CircleTransRadius);
         break;
     case CFG_CircleTransPos: {
-        int x = 0, y = 0;
-        if (std::sscanf(value, "%d,%d", &x, &y) == 2) {
+        const char* p = value;
+        int64_t wideX = 0, wideY = 0;
+        if (scanNumber(p, wideX) && *p++ == ',' && scanNumber(p, wideY)) {
+            const int32_t x = static_cast<int32_t>(std::clamp<int64_t>(wideX, INT32_MIN, INT32_MAX));
+            const int32_t y = static_cast<int32_t>(std::clamp<int64_t>(wideY, INT32_MIN, INT32_MAX));
             CircleTransPosX = x;
             CircleTransPosY = y;
             if (hooks.setCircleCenter) hooks.setCircleCenter(x, y);
@@ -671,13 +711,13 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         const bool toResolve = value[0] == '#' || value[0] == '-';
         HighlightColorTable[notoriety].color = toResolve ? ParseColorValue(value) : 0;
         HighlightColorTable[notoriety].flags |= 1;
-        HighlightHueTable[notoriety] = std::atoi(value);
+        HighlightHueTable[notoriety] = readNumber(id, value);
         break;
     }
-    case CFG_ToolTipFont: ToolTipFont = std::clamp(std::atoi(value), 0, 2); break;
-    case CFG_PopupHelpTextFont: PopupHelpTextFont = std::clamp(std::atoi(value), 0, 2); break;
-    case CFG_ToolTipPreDelay: ToolTipPreDelay = std::max(std::atoi(value), 100); break;
-    case CFG_PopupHelpPreDelay: PopupHelpPreDelay = std::max(std::atoi(value), 100); break;
+    case CFG_ToolTipFont: ToolTipFont = std::clamp(readNumber(id, value), 0, 2); break;
+    case CFG_PopupHelpTextFont: PopupHelpTextFont = std::clamp(readNumber(id, value), 0, 2); break;
+    case CFG_ToolTipPreDelay: ToolTipPreDelay = std::max(readNumber(id, value), 100); break;
+    case CFG_PopupHelpPreDelay: PopupHelpPreDelay = std::max(readNumber(id, value), 100); break;
     case CFG_PopupHelpEnabled:
         PopupHelpEnabledGiven = 1;
         PopupHelpEnabled = isSwitchOnTrueOrOne(value) ? 1 : 0;
@@ -707,8 +747,8 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         if (hooks.addSearchPath) hooks.addSearchPath(value);
         else FileManager::addSearchPath(value);
         break;
-    case CFG_SkillReportDiff: SkillReportDiff = std::min(std::atoi(value), 100); break;
-    case CFG_LastServerID: LastServerID = std::max(std::atoi(value), 0); break;
+    case CFG_SkillReportDiff: SkillReportDiff = std::min(readNumber(id, value), 100); break;
+    case CFG_LastServerID: LastServerID = std::max(readNumber(id, value), 0); break;
     default:
         // Known only so that they can be saved and read raw (getKZCfgDirective).
         break;
@@ -726,6 +766,43 @@ bool BuildCharacterFilePath(const char* file, std::string& out)
     return true;
 }
 
+std::optional<std::string> RewriteConfigText(const std::optional<std::string>& content, int id, const char* value,
+                                             bool dropOnly)
+{
+    const char* name = ConfigDirectiveName(id);
+    if (name == nullptr) return std::nullopt;
+    // A value never spans lines: a line break in it would write a second directive.
+    std::string safeValue = value != nullptr ? value : "";
+    safeValue = safeValue.substr(0, safeValue.find_first_of("\r\n"));
+    const std::string newLine = std::string(name) + "=" + safeValue + "\r\n";
+
+    size_t foundStart = std::string::npos, foundEnd = 0;
+    bool holdsValue = false;
+    if (content) {
+        forEachLine(*content, [&](size_t start, size_t end) {
+            const std::string_view line(content->data() + start, end - start);
+            if (FindConfigDirective(ConfigLineKey(line)) != id) return true;
+            foundStart = start;
+            foundEnd = end;
+            std::string key, current;
+            holdsValue = SplitConfigLine(line, key, current) && current == safeValue;
+            return false;
+        });
+    }
+
+    if (foundStart != std::string::npos) {
+        // A line that already says so is left alone: a read-only install starts as well as any.
+        if (holdsValue && !dropOnly) return std::nullopt;
+        return content->substr(0, foundStart) + (dropOnly ? std::string() : newLine) + content->substr(foundEnd);
+    }
+    if (dropOnly) return std::nullopt;
+    std::string bytes = content.value_or(std::string());
+    // Appending right after a last line without its line end would glue the two together.
+    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    bytes += newLine;
+    return bytes;
+}
+
 bool ReadConfig(const char* fileName, bool perCharacterFlag)
 {
     bool isCopy = false;
@@ -735,11 +812,26 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
         KZReport::error("File:%s, Function:CApp::readConfig: cannot open file ''.\n", __FILE__);
         return false;
     }
+    ApplyConfigText(*content, file, isCopy, perCharacterFlag);
+
+    // A new installation starts with the obscenity filter off; the first logins save that.
+    if (!obscenityRuleDone()) {
+        obscenityRuleDone() = true;
+        if (ClientLogin <= 1) {
+            ObscenityFilter = 0;
+            saveConfigDirective(CFG_ObscenityFilter, "off");
+        }
+    }
+    return true;
+}
+
+void ApplyConfigText(const std::string& content, const std::string& file, bool isCopy, bool perCharacterFlag)
+{
     std::string key, value;
     int lineNumber = 0;
-    forEachLine(*content, [&](size_t start, size_t end) {
+    forEachLine(content, [&](size_t start, size_t end) {
         ++lineNumber;
-        const std::string_view line(content->data() + start, end - start);
+        const std::string_view line(content.data() + start, end - start);
         if (line.find_last_not_of("\r\n") + 1 > kMaxConfigLineLength)
             KZReport::warning("CApp::readConfig: line %d of '%s' is longer than %zu bytes; the rest of it is ignored.\n",
                               lineNumber, file.c_str(), kMaxConfigLineLength);
@@ -759,30 +851,28 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
     });
 
     if (configHooks().resolveColorSettings) configHooks().resolveColorSettings();
-
-    // A new installation starts with the obscenity filter off; the first logins save that.
-    if (!obscenityRuleDone()) {
-        obscenityRuleDone() = true;
-        if (ClientLogin <= 1) {
-            ObscenityFilter = 0;
-            saveConfigDirective(CFG_ObscenityFilter, "off");
-        }
-    }
-    return true;
 }
 
-void ResetConfigRunState(bool firstLoginRuleDone) { obscenityRuleDone() = firstLoginRuleDone; }
+void ResetConfigRunState(bool firstLoginRuleDone)
+{
+    obscenityRuleDone() = firstLoginRuleDone;
+    saveFailureShown() = false;
+}
 
 bool getKZCfgDirective(int id, char* buffer, size_t size)
 {
     bool isCopy = false;
     std::string file;
     const auto content = readChosenConfigFile("kz.cfg", true, file, isCopy);
-    if (!content) return false;
+    return content && FindConfigTextDirective(*content, id, buffer, size);
+}
+
+bool FindConfigTextDirective(const std::string& content, int id, char* buffer, size_t size)
+{
     bool found = false;
     std::string key, value;
-    forEachLine(*content, [&](size_t start, size_t end) {
-        if (!SplitConfigLine(std::string_view(content->data() + start, end - start), key, value)) return true;
+    forEachLine(content, [&](size_t start, size_t end) {
+        if (!SplitConfigLine(std::string_view(content.data() + start, end - start), key, value)) return true;
         KZReport::print("getKZCfgDirective: found '%s'.\n", key.c_str());
         if (FindConfigDirective(key) != id) return true;
         CopyConfigText(buffer, size, value.c_str());

@@ -5,15 +5,23 @@
 #include "client/data/data_settings.h"
 #include "client/data/le_read.h"
 #include "platform/exit/exit.h"
+#include "platform/fs/mapped_file.h"
+#include "platform/fs/path.h"
 #include "platform/message_box/message_box.h"
 #include "tests/core/report_sandbox.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/second_process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 using formats::Bytes;
@@ -179,6 +187,39 @@ TEST_F(CdhdCacheTest, ServerSentItemsAreWrittenIntoTheInstalledFiles)
     EXPECT_EQ(std::filesystem::file_size(dir.path() / "artidx.mul"), indexSize);
 }
 
+TEST_F(CdhdCacheTest, AServerSentItemTheDiskCannotTakeLeavesTheIndexAsItWas)
+{
+    install.write();
+    const std::string indexBefore = dir.read("artidx.mul");
+    const uintmax_t dataBefore = std::filesystem::file_size(dir.path() / "art.mul");
+    // In a process whose files may not grow past two more bytes: appended data cannot be written.
+    testsupport::SecondProcess limited([&] {
+        testsupport::ScopedDataCache cache(dir.path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{dataBefore + 2, dataBefore + 2};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+        const Bytes bigger(64, 0x5A);
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, 0, 5, bigger.data(), 64);   // grows: appended
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, 900, 5, bigger.data(), 64); // past the index's end
+        return true;
+    });
+    ASSERT_TRUE(limited.ready());
+    EXPECT_EQ(limited.release(), 0);
+    // No record points at bytes that never reached the file.
+    EXPECT_EQ(dir.read("artidx.mul").substr(0, indexBefore.size()), indexBefore);
+    const std::string index = dir.read("artidx.mul");
+    const uintmax_t dataAfter = std::filesystem::file_size(dir.path() / "art.mul");
+    for (size_t at = indexBefore.size(); at + 12 <= index.size(); at += 12) { // records the gap filling added
+        const auto* rec = reinterpret_cast<const uint8_t*>(index.data() + at);
+        const int32_t offset = kzdata::readS32(rec);
+        if (offset < 0) continue;
+        EXPECT_LE(offset + kzdata::readU32(rec + 4), dataAfter) << "record " << at / 12;
+    }
+    testsupport::ScopedDataCache cache(dir.path());
+    EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 0), bytes({1, 2, 3}));
+    EXPECT_TRUE(itemBytes(FILE_ARTIDX, FILE_ART, 900).empty());
+}
+
 TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
 {
     // The install lacks the art pair; the data source has it.
@@ -209,6 +250,77 @@ TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache0.kz"));
 }
 
+TEST_F(CdhdCacheTest, ACacheTheDiskCannotHoldShrinksOrIsLeftOut)
+{
+    const testsupport::ScopedDataCache::Options options = [&] {
+        auto o = partialInstall({FILE_ART, FILE_ARTIDX});
+        o.cacheSize = 5;
+        return o;
+    }();
+    struct Case {
+        int diskRoom;
+        uintmax_t cacheBytes; // 0: no cache
+    };
+    for (const Case c : {Case{2500000, 2000000}, Case{1500000, 1000000}, Case{600000, 0}}) {
+        SCOPED_TRACE(c.diskRoom);
+        testsupport::ReportSandbox sandbox;
+        std::optional<testsupport::ScopedDataCache> cache;
+        {
+            platform::ScopedWriteFailureForTests diskFull(c.diskRoom);
+            cache.emplace(dir.path(), options);
+        }
+        const std::string log = sandbox.read("KZReport0.log");
+        if (c.cacheBytes == 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache0.kz"));
+            EXPECT_NE(log.find("no disk cache could be made; running without one."), std::string::npos) << log;
+            EXPECT_TRUE(itemBytes(FILE_ARTIDX, FILE_ART, 2).empty());
+            continue;
+        }
+        EXPECT_EQ(std::filesystem::file_size(dir.path() / "cache0.kz"), c.cacheBytes);
+        EXPECT_NE(log.find("the disk has no room for a cache of 5000000 bytes; using a cache of " +
+                           std::to_string(c.cacheBytes) + " bytes."),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+}
+
+TEST_F(CdhdCacheTest, ACacheAnotherClientHoldsIsNeverTouched)
+{
+    const testsupport::ScopedDataCache::Options options = partialInstall({FILE_ART, FILE_ARTIDX});
+    const std::string theirs = (dir.path() / "cache0.kz").string();
+    std::unique_ptr<platform::MappedFile> held;
+    testsupport::SecondProcess firstClient([&] {
+        held = platform::MappedFile::createScratch(theirs, 1000000);
+        if (!held) return false;
+        std::memcpy(held->writableData(), "first client", 12);
+        return held->flush();
+    });
+    ASSERT_TRUE(firstClient.ready());
+    {
+        testsupport::ScopedDataCache cache(dir.path(), options);
+        EXPECT_EQ(CDHDCache::CachePath(), (dir.path() / "cache1.kz").string());
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache1.kz"));
+    EXPECT_EQ(dir.read("cache0.kz").substr(0, 12), "first client");
+    EXPECT_EQ(std::filesystem::file_size(theirs), 1000000u);
+    EXPECT_EQ(firstClient.release(), 0);
+}
+
+TEST_F(CdhdCacheTest, ALinkNamedLikeTheCacheIsReplacedNotFollowed)
+{
+    const testsupport::ScopedDataCache::Options options = partialInstall({FILE_ART, FILE_ARTIDX});
+    const std::string settings = dir.write("kz.cfg", "ObscenityFilter=off\n");
+    std::filesystem::create_symlink(settings, dir.path() / "cache0.kz");
+    {
+        testsupport::ScopedDataCache cache(dir.path(), options);
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "cache0.kz"));
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+    EXPECT_EQ(dir.read("kz.cfg"), "ObscenityFilter=off\n");
+}
+
 TEST_F(CdhdCacheTest, AnItemLargerThanTheCacheEndsTheProgram)
 {
     install.indexed(FILE_GUMPART).add(1, Bytes(950000, 1), 0);
@@ -218,27 +330,36 @@ TEST_F(CdhdCacheTest, AnItemLargerThanTheCacheEndsTheProgram)
     EXPECT_EQ(boxes[0].caption, "Caching Error");
 }
 
-TEST_F(CdhdCacheTest, AMissingDataFileEndsTheProgramNamingIt)
+TEST_F(CdhdCacheTest, AMissingOrDamagedDataFileEndsTheProgramNamingIt)
 {
-    struct Case {
-        const char* name;
-        bool maxHd;
+    struct Damage {
+        int32_t file;
+        const char* how; // "missing", "empty", "folder", or "short" (less than one record)
     };
-    for (const Case c : {Case{"maximum install", true}, Case{"partial install", false}}) {
-        std::filesystem::remove_all(dir.path());
-        std::vector<int32_t> ids;
-        for (int32_t id = 0; id < kDataFileCount; ++id)
-            if (id != FILE_MULTI) ids.push_back(id);
-        install.writeOnly(ids, "");
-        kzdata::dataSettings().hdPath = dir.path().string();
-        kzdata::dataSettings().maxHd = c.maxHd;
-        const auto boxes = expectProgramEnd([] {
-            CDHDCache::startup();
-            CDHDCache::Init();
-        });
-        CDHDCache::shutdown();
-        ASSERT_EQ(boxes.size(), 1u) << c.name;
-        EXPECT_NE(boxes[0].text.find("multi.mul"), std::string::npos) << c.name;
+    const Damage damages[] = {{FILE_MULTI, "missing"}, {FILE_ART, "empty"},   {FILE_SKILLSIDX, "folder"},
+                              {FILE_MAP0, "short"},    {FILE_ARTIDX, "short"}};
+    for (const Damage& damage : damages) {
+        for (const bool maxHd : {true, false}) {
+            SCOPED_TRACE(std::string(g_DataFileInfo[damage.file].name) + " " + damage.how +
+                         (maxHd ? ", maximum install" : ", partial install"));
+            std::filesystem::remove_all(dir.path());
+            install.write();
+            const std::filesystem::path path = dir.path() / g_DataFileInfo[damage.file].name;
+            std::filesystem::remove(path);
+            const std::string how = damage.how;
+            if (how == "empty") dir.write(g_DataFileInfo[damage.file].name, "");
+            if (how == "folder") std::filesystem::create_directory(path);
+            if (how == "short") dir.write(g_DataFileInfo[damage.file].name, std::string(5, 'x'));
+            kzdata::dataSettings().hdPath = dir.path().string();
+            kzdata::dataSettings().maxHd = maxHd;
+            const auto boxes = expectProgramEnd([] {
+                CDHDCache::startup();
+                CDHDCache::Init();
+            });
+            CDHDCache::shutdown();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_NE(boxes[0].text.find(g_DataFileInfo[damage.file].name), std::string::npos) << boxes[0].text;
+        }
     }
     kzdata::dataSettings() = kzdata::DataSettings{};
 }
