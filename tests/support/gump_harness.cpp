@@ -8,6 +8,7 @@
 #include "client/core/gump_services.h"
 #include "client/core/main_window.h"
 #include "client/core/mouse_services.h"
+#include "client/data/art_image.h"
 #include "client/data/data_files.h"
 #include "client/data/font_manager.h"
 #include "client/data/language_manager.h"
@@ -82,6 +83,7 @@ GumpHarness::~GumpHarness()
         DeleteBackBufferBitmap();
         ViewBufferOffset = 0;
         FontManager::unloadFonts();
+        ClearArtImageCache();
         LanguageManager::shutdown();
         FileManager::shutdown();
     }
@@ -140,11 +142,11 @@ void GumpHarness::start(int screenWidth, int screenHeight)
         sandbox_.dir().write("hd/language/" + name + ".enu", formats::encodeLanguageSection(spec));
     }
     FileManager::startup();
+    ClearArtImageCache(); // images kept from another install
     install_->cache = std::make_unique<ScopedDataCache>(hd);
     if (!install_->fonts.empty())
         FontManager::loadFontsFrom(install_->fonts.data(), install_->fonts.size());
-    if (!install_->texts.empty())
-        LanguageManager::startup();
+    LanguageManager::startup();
 
     MouseManager::startup();
     SetMouseServices(&MouseManager::services());

@@ -413,8 +413,9 @@ void CGump::BringToFront(bool keepFocus)
 {
     if (IsCharCreationGump() != 0)
         return;
+    // The focus stays when it lies within this gump (itself, a child, or deeper).
     CGump* focus = CGumpManager::Focus();
-    if (!keepFocus && focus != nullptr && focus->parent_ != this)
+    if (!keepFocus && focus != nullptr && focus != this && !focus->IsDescendantOf(this))
         CGumpManager::KillFocus();
     const bool first = parent_ != nullptr ? parent_->firstChild_ == this : CGumpManager::First() == this;
     if (!first)

@@ -502,7 +502,8 @@ void Update()
         if (CGumpManager::mouseonGump == under)
             under->OnMouseTick();
     }
-    if (s.capture != nullptr)
+    // One tick per update: the capture under the pointer had its tick above.
+    if (s.capture != nullptr && s.capture != under && IsLiveGump(s.capture))
         s.capture->OnMouseTick();
 }
 

@@ -21,17 +21,19 @@ CToggleControlGump::CToggleControlGump(int x0, int y0, CGump* owner, int uncheck
     disabledTickedArt = disabledTicked;
     ticked = initiallyTicked != 0 ? 1 : 0;
     GetGumpArtSize(uncheckedArt, &boxWidth_, &boxHeight_);
-    int32_t textWidth = 0, textHeight = 0, third = 0;
+    int32_t textWidth = 0, textHeight = 0, baseline = 0;
     if (label != nullptr)
-        FontManager::GetStringExtent(font, label, &textWidth, &textHeight, &third);
+        FontManager::GetStringExtent(font, label, &textWidth, &textHeight, &baseline);
     width = (boxWidth_ + textWidth + 4 + 1) & ~1;
     height = boxHeight_;
     GumpBitmap* bitmap = MakeFrame(0, width, height);
     if (label != nullptr && bitmap != nullptr && bitmap->height > 0) {
         PixelSurface surface{bitmap->pixels.data(), bitmap->stride(), bitmap->width, bitmap->height};
         const BlitRect clip{0, 0, bitmap->width, bitmap->height};
-        FontManager::DrawString(boxWidth_ + 4, (boxHeight_ - textHeight) / 2 + third + 2, font, labelColour, label,
-                                surface, clip);
+        // The label's baseline sits at (box height - text height) / 2 + its baseline + 2; DrawString
+        // takes the line's top, which is that less the baseline.
+        FontManager::DrawString(boxWidth_ + 4, (boxHeight_ - textHeight) / 2 + 2, font, labelColour, label, surface,
+                                clip);
     }
     Redraw();
     if (owner != nullptr)
