@@ -3,6 +3,8 @@
 
 #include "client/core/app.h"
 #include "client/core/config_store.h"
+#include "client/core/display_mode.h"
+#include "client/core/gump_services.h"
 #include "client/core/main_window.h"
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
@@ -64,8 +66,9 @@ int RunMainLoop(platform::Window& window, platform::Clock& clock, const MainLoop
         soundManager().Update();
         const PaceResult ran = PaceGameTick(clock.tickCount(), tickBase, TickInterval, FrameSkipping != 0, tick);
         if (ran.drawTicks == 0 && mouseManager().TakeCursorRedraw()) {
-            // The mouse timer moved the cursor; only this thread may present.
-            PresentFrame();
+            // The mouse timer moved the cursor; only this thread may present. The back buffer holds
+            // the world alone between frames, so the gumps are drawn over it again.
+            gumpManager().DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);
             busy = true;
         }
         if (!busy && ran.drawTicks == 0)

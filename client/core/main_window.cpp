@@ -98,7 +98,7 @@ void updateSystemCursor()
     int x = 0;
     int y = 0;
     const bool inside = g_window->pointerPosition(x, y);
-    const bool show = (!inside && FullScreenActive == 0) || !g_window->hasFocus();
+    const bool show = (!inside && FullScreenActive == 0) || !g_window->hasFocus() || !mouseManager().DrawsCursor();
     if (show != (SystemCursorShown != 0)) {
         g_window->showSystemCursor(show);
         SystemCursorShown = show ? 1 : 0;
@@ -366,8 +366,8 @@ void MainWndProc(const platform::WindowMessage& message)
             mouseManager().SetCursor(17);
         break;
     case Kind::Paint:
-        // The system forgot what the window showed: show the last frame again.
-        PresentFrame();
+        // The system forgot what the window showed: show the last frame again, gumps included.
+        gumpManager().DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);
         break;
     case Kind::KeyDown:
     case Kind::SysKeyDown:
@@ -407,6 +407,8 @@ void MainWndProc(const platform::WindowMessage& message)
         musicManager().PlayNextSong();
         break;
     case Kind::MouseMove:
+        mouseManager().OnMouseMove(static_cast<int16_t>(message.x), static_cast<int16_t>(message.y));
+        break;
     case Kind::Quit:
         break;
     }

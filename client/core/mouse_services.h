@@ -32,6 +32,8 @@ public:
     /** At the start and the end of a presented frame: the cursor goes into the back buffer, then out. */
     virtual void PollCursor() {}
     virtual void FlushCursor() {}
+    /** False while the cursor cannot be drawn into the frame (no cursor art): the system pointer shows. */
+    virtual bool DrawsCursor() const { return true; }
 };
 
 /** Installs the mouse manager; null puts back the one that does nothing. Install before the mouse timer runs. */

@@ -269,6 +269,10 @@ void SdlWindow::translate(const SDL_Event& event)
             break;
         m.x = event.button.x;
         m.y = event.button.y;
+        const KeyModifiers held = modifiers();
+        m.ctrl = held.ctrl;
+        m.shift = held.shift;
+        m.alt = held.alt;
         queue(m);
         break;
     }
@@ -447,6 +451,16 @@ void SdlWindow::captureMouse(bool on)
 {
     if (window_ != nullptr)
         SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
+}
+
+KeyModifiers SdlWindow::modifiers() const
+{
+    const SDL_Keymod mod = SDL_GetModState();
+    KeyModifiers held;
+    held.ctrl = (mod & KMOD_CTRL) != 0;
+    held.shift = (mod & KMOD_SHIFT) != 0;
+    held.alt = (mod & KMOD_ALT) != 0;
+    return held;
 }
 
 std::string SdlWindow::clipboardText()

@@ -52,6 +52,7 @@ public:
     bool hasFocus() const override;
     bool pointerPosition(int& x, int& y) override;
     void captureMouse(bool on) override;
+    KeyModifiers modifiers() const override;
     std::string clipboardText() override;
 
 private:

@@ -47,6 +47,8 @@ public:
     bool hasFocus() const override { return focus_; }
     bool pointerPosition(int& x, int& y) override;
     void captureMouse(bool on) override { captured_ = on; }
+    uint32_t doubleClickTime() const override { return doubleClickTime_; }
+    KeyModifiers modifiers() const override { return modifiers_; }
     std::string clipboardText() override { return clipboard_; }
 
     // Scripting.
@@ -56,6 +58,8 @@ public:
     /** The pointer's client position; inside false puts it outside the client area. */
     void setPointer(int x, int y, bool inside = true);
     void setClipboard(std::string text) { clipboard_ = std::move(text); }
+    void setDoubleClickTime(uint32_t ms) { doubleClickTime_ = ms; }
+    void setModifiers(KeyModifiers modifiers) { modifiers_ = modifiers; }
     /** Full-screen modes of this size are refused. */
     void refuseMode(int width, int height) { refused_.insert({width, height}); }
     /** Frame surfaces of this size cannot be made. */
@@ -93,6 +97,8 @@ private:
     bool waitCursor_ = false;
     bool captured_ = false;
     bool resizable_ = false;
+    uint32_t doubleClickTime_ = kDefaultDoubleClickTime;
+    KeyModifiers modifiers_;
     std::string title_;
     std::string clipboard_;
     int width_ = 0;

@@ -42,7 +42,7 @@ struct WindowMessage {
     bool repeat = false;     // key held down: an auto-repeated press
     bool ctrl = false;       // modifier states at the time of a key message
     bool shift = false;
-    bool alt = false;
+    bool alt = false;        // (mouse button messages carry them too)
     uint16_t character = 0;  // Char
     int32_t x = 0;           // mouse messages: client position
     int32_t y = 0;
@@ -57,6 +57,16 @@ struct WindowMessage {
         m.kind = kind;
         return m;
     }
+};
+
+/** The double-click time when the system tells none: a second press within it is a double click. */
+inline constexpr uint32_t kDefaultDoubleClickTime = 500;
+
+/** The modifier keys held now. */
+struct KeyModifiers {
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
 };
 
 /** The desktop the window lives on. */
@@ -149,6 +159,10 @@ public:
     virtual bool pointerPosition(int& x, int& y) = 0;
     /** Keeps mouse events coming while a button is held outside the window. */
     virtual void captureMouse(bool on) = 0;
+    /** Milliseconds within which a second press makes a double click. */
+    virtual uint32_t doubleClickTime() const { return kDefaultDoubleClickTime; }
+    /** The Ctrl, Shift and Alt keys as held now (the main thread's view of the keyboard). */
+    virtual KeyModifiers modifiers() const = 0;
 
     /** The clipboard's text as UTF-8; empty when there is none. */
     virtual std::string clipboardText() = 0;

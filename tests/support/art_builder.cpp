@@ -1,6 +1,8 @@
 /** @file Builders of run-encoded art records for tests. */
 #include "tests/support/art_builder.h"
 
+#include "tools/formats/data_formats.h"
+
 #include <cstddef>
 
 
@@ -38,22 +40,7 @@ std::vector<uint8_t> buildArtRecord(uint16_t width, const std::vector<ArtRowSpec
 
 std::vector<uint8_t> buildArtRecordFromBitmap(uint16_t width, uint16_t height, const std::vector<uint16_t>& bitmap)
 {
-    std::vector<ArtRowSpec> rows(height);
-    for (uint16_t y = 0; y < height; ++y) {
-        uint16_t end = 0;  // end of the previous run
-        for (uint16_t x = 0; x < width;) {
-            if (bitmap[static_cast<size_t>(y) * width + x] == 0) {
-                ++x;
-                continue;
-            }
-            ArtRunSpec run;
-            run.skip = static_cast<uint16_t>(x - end);
-            while (x < width && bitmap[static_cast<size_t>(y) * width + x] != 0) run.pixels.push_back(bitmap[static_cast<size_t>(y) * width + x++]);
-            end = x;
-            rows[y].push_back(run);
-        }
-    }
-    return buildArtRecord(width, rows);
+    return formats::encodeArtImage(width, height, bitmap);
 }
 
 } // namespace testsupport

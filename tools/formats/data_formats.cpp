@@ -127,6 +127,39 @@ GumpArt encodeGumpArt(uint32_t width, uint32_t height, const std::vector<uint16_
     return GumpArt{w.take(), width << 16 | height};
 }
 
+Bytes encodeArtImage(uint16_t width, uint16_t height, const std::vector<uint16_t>& pixels)
+{
+    if (pixels.size() != static_cast<size_t>(width) * height) throw std::invalid_argument("pixel count");
+    // Row bodies first, so that the offset table can be written in front of them.
+    std::vector<uint16_t> body;
+    std::vector<uint16_t> offsets;
+    for (uint16_t y = 0; y < height; ++y) {
+        offsets.push_back(static_cast<uint16_t>(body.size()));
+        uint16_t end = 0; // end of the previous run
+        for (uint16_t x = 0; x < width;) {
+            if (pixels[static_cast<size_t>(y) * width + x] == 0) {
+                ++x;
+                continue;
+            }
+            const uint16_t start = x;
+            while (x < width && pixels[static_cast<size_t>(y) * width + x] != 0) ++x;
+            body.push_back(static_cast<uint16_t>(start - end));
+            body.push_back(static_cast<uint16_t>(x - start));
+            body.insert(body.end(), pixels.begin() + static_cast<ptrdiff_t>(y) * width + start,
+                        pixels.begin() + static_cast<ptrdiff_t>(y) * width + x);
+            end = x;
+        }
+        body.push_back(0);
+        body.push_back(0);
+    }
+    LeWriter w;
+    w.u32(0x1234); // the header, unused by the reader
+    w.u16(width).u16(height);
+    for (uint16_t o : offsets) w.u16(o);
+    for (uint16_t v : body) w.u16(v);
+    return w.take();
+}
+
 Bytes encodeAnimGroup(const AnimGroup& group, uint32_t stamp)
 {
     LeWriter w;

@@ -92,6 +92,13 @@ struct GumpArt {
 };
 GumpArt encodeGumpArt(uint32_t width, uint32_t height, const std::vector<uint16_t>& pixels);
 
+/**
+ * An art record (static or land-shaped run-encoded image) from raw 5-5-5 pixels, 0 transparent:
+ * u32 header, u16 width, u16 height, the row offsets, then each row's runs {skip, count, pixels}
+ * ended by a run of count 0. Every stretch of non-zero pixels is one run.
+ */
+Bytes encodeArtImage(uint16_t width, uint16_t height, const std::vector<uint16_t>& pixels);
+
 /** One animated-tile record as stored: 64 frame offsets, current frame, count, interval, delay. */
 struct AnimRecord {
     std::array<int8_t, 64> offsets{};

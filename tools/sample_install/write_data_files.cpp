@@ -7,6 +7,7 @@
 #include "tools/formats/region_formats.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <vector>
 
@@ -92,6 +93,28 @@ std::vector<uint16_t> button(uint32_t size, uint16_t colour)
     return px;
 }
 
+/** A check box with a tick. */
+std::vector<uint16_t> tick(uint32_t size, uint16_t border, uint16_t fill, uint16_t mark)
+{
+    std::vector<uint16_t> px = panel(size, size, border, fill);
+    for (uint32_t x = 4; x + 4 < size; ++x) {
+        const uint32_t y = x < size / 2 ? size / 2 + x - 4 : size + 1 - x;
+        for (uint32_t t = 0; t < 2 && y + t < size - 3; ++t) px[static_cast<size_t>(y + t) * size + x] = mark;
+    }
+    return px;
+}
+
+/** A round button with a white arrow pointing right. */
+std::vector<uint16_t> arrowButton(uint32_t size, uint16_t colour)
+{
+    std::vector<uint16_t> px = button(size, colour);
+    for (uint32_t y = size / 4; y < size * 3 / 4; ++y) {
+        const uint32_t half = y < size / 2 ? y - size / 4 : size * 3 / 4 - 1 - y;
+        for (uint32_t x = size / 3; x <= size / 3 + half; ++x) px[static_cast<size_t>(y) * size + x] = rgb(31, 31, 31);
+    }
+    return px;
+}
+
 formats::IndexedFileWriter drawGumpArt()
 {
     formats::IndexedFileWriter gumps;
@@ -106,7 +129,95 @@ formats::IndexedFileWriter drawGumpArt()
     add(2117, 186, 8, panel(186, 8, rgb(8, 8, 8), rgb(16, 16, 16)));       // slider bar and thumb
     add(2118, 10, 14, panel(10, 14, rgb(20, 20, 4), rgb(28, 28, 6)));
     add(5054, 400, 300, panel(400, 300, rgb(4, 4, 12), rgb(14, 14, 22)));  // a plain window background
+    add(210, 16, 16, panel(16, 16, rgb(6, 6, 6), rgb(26, 26, 24)));         // check box off and on
+    add(211, 16, 16, tick(16, rgb(6, 6, 6), rgb(26, 26, 24), rgb(4, 16, 4)));
+    add(5540, 24, 24, arrowButton(24, rgb(8, 14, 24)));                     // arrow button: normal, hover, pressed
+    add(5541, 24, 24, arrowButton(24, rgb(12, 20, 31)));
+    add(5542, 24, 24, arrowButton(24, rgb(4, 8, 16)));
     return gumps;
+}
+
+// The cursors: static art 24659-24697, the war set (red) then the peace set (pale). Each marks
+// its hot spot with a pixel of 992 in the top row and one in the left column.
+constexpr uint16_t kCursorSize = 24;
+constexpr uint16_t kHotSpotMark = 992;
+
+/** Draws one cursor: shape(x, y) gives 0 (none), 1 (outline) or 2 (fill) around the hot spot. */
+template <typename Shape>
+std::vector<uint16_t> cursorImage(int hotX, int hotY, uint16_t fill, Shape shape)
+{
+    std::vector<uint16_t> px(static_cast<size_t>(kCursorSize) * kCursorSize, 0);
+    for (int y = 0; y < kCursorSize; ++y)
+        for (int x = 0; x < kCursorSize; ++x) {
+            const int kind = shape(x - hotX, y - hotY);
+            if (kind != 0) px[static_cast<size_t>(y) * kCursorSize + x] = kind == 1 ? rgb(1, 1, 1) : fill;
+        }
+    px[static_cast<size_t>(hotX)] = kHotSpotMark;
+    px[static_cast<size_t>(hotY) * kCursorSize] = kHotSpotMark;
+    return px;
+}
+
+/** An arrow from the centre toward a direction (0 screen up, clockwise in eighths). */
+int walkArrow(int x, int y, int direction)
+{
+    const double angle = direction * 0.785398;
+    // Turn the point back so that the arrow points up.
+    const double u = x * std::cos(angle) + y * std::sin(angle);
+    const double v = -x * std::sin(angle) + y * std::cos(angle);
+    const bool head = v >= -10 && v <= -3 && std::abs(u) <= (v + 10) * 0.8;
+    const bool shaft = std::abs(u) <= 1.5 && v > -4 && v <= 6;
+    if (head || shaft)
+        return (head && std::abs(u) > (v + 10) * 0.8 - 1.2) || (shaft && std::abs(u) > 0.6 && !head) ? 1 : 2;
+    return 0;
+}
+
+/** The pointing arrow, its tip at the hot spot. */
+int pointer(int x, int y)
+{
+    if (x < 0 || y < 0 || y > 16 || x > y * 2 / 3 + 1)
+        return 0;
+    return (x == 0 || x == y * 2 / 3 + 1 || y == 16) ? 1 : 2;
+}
+
+std::vector<std::vector<uint16_t>> drawCursors()
+{
+    std::vector<std::vector<uint16_t>> images;
+    for (int set = 0; set < 2; ++set) {
+        const uint16_t fill = set == 0 ? rgb(28, 6, 4) : rgb(28, 28, 26);
+        for (int d = 0; d < 8; ++d)
+            images.push_back(cursorImage(12, 12, fill, [d](int x, int y) { return walkArrow(x, y, d); }));
+        // A target ring, the pointer and its second frame, then grab, target, wait, a hand and a cross.
+        images.push_back(cursorImage(12, 12, fill, [](int x, int y) {
+            const int r = x * x + y * y;
+            return r <= 100 && r >= 64 ? 2 : (r < 4 ? 1 : 0);
+        }));
+        images.push_back(cursorImage(1, 1, fill, pointer));
+        images.push_back(cursorImage(1, 1, fill, [](int x, int y) { return pointer(x, y + 1); }));
+        images.push_back(cursorImage(12, 12, fill, [](int x, int y) { return std::abs(x) + std::abs(y) <= 9 ? 2 : 0; }));
+        images.push_back(cursorImage(12, 12, fill, [](int x, int y) {
+            return (std::abs(x) <= 1 && std::abs(y) <= 10) || (std::abs(y) <= 1 && std::abs(x) <= 10) ? 2 : 0;
+        }));
+        images.push_back(cursorImage(12, 12, fill, [](int x, int y) {
+            return std::abs(y) <= 10 && std::abs(x) <= std::abs(y) * 7 / 10 + 1 ? (std::abs(y) == 10 ? 1 : 2) : 0;
+        }));
+        images.push_back(cursorImage(4, 1, fill, [](int x, int y) { return x >= -3 && x <= 8 && y >= 0 && y <= 14 ? 2 : 0; }));
+        images.push_back(cursorImage(12, 12, fill, [](int x, int y) { return std::abs(x - y) <= 1 || std::abs(x + y) <= 1 ? (std::abs(x) <= 8 ? 2 : 0) : 0; }));
+        if (set == 0) {
+            // Seven pictures between the sets (24675-24681) that no cursor kind uses.
+            for (int unused = 0; unused < 7; ++unused)
+                images.push_back(cursorImage(1, 1, fill, pointer));
+        }
+    }
+    return images;
+}
+
+formats::IndexedFileWriter drawArt()
+{
+    formats::IndexedFileWriter art;
+    const std::vector<std::vector<uint16_t>> cursors = drawCursors();
+    for (size_t i = 0; i < cursors.size(); ++i)
+        art.add(static_cast<uint32_t>(0x4000 + 24659 + i), formats::encodeArtImage(kCursorSize, kCursorSize, cursors[i]));
+    return art;
 }
 
 /** 3000 hues: ramps from dark to light around hues spread over the colour circle. */
@@ -186,6 +297,7 @@ bool writeDataFiles(const Layout& layout, std::string& error)
     const formats::MapWriter map = drawMap();
     const formats::IndexedFileWriter statics = drawStatics();
     const formats::IndexedFileWriter gumps = drawGumpArt();
+    const formats::IndexedFileWriter art = drawArt();
     // Files of later subsystems start as one absent record (an empty file cannot be mapped).
     formats::IndexedFileWriter placeholder;
     placeholder.reserve(1);
@@ -197,8 +309,8 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"statics0.mul", statics.dataBytes()},
         {"gumpidx.mul", gumps.indexBytes()},
         {"gumpart.mul", gumps.dataBytes()},
-        {"artidx.mul", placeholder.indexBytes()},
-        {"art.mul", oneByte},
+        {"artidx.mul", art.indexBytes()},
+        {"art.mul", art.dataBytes()},
         {"anim.idx", placeholder.indexBytes()},
         {"anim.mul", oneByte},
         {"soundidx.mul", placeholder.indexBytes()},
