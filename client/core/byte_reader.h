@@ -75,6 +75,29 @@ public:
     int16_t s16le() { return static_cast<int16_t>(u16le()); }
     int32_t s32le() { return static_cast<int32_t>(u32le()); }
 
+    // Reads at an absolute offset of the view, for records laid out by offsets; the position
+    // stays. A read outside the view fails like any other.
+    uint16_t u16leAt(size_t offset)
+    {
+        const uint8_t* p = at(offset, 2);
+        return p ? static_cast<uint16_t>(p[0] | p[1] << 8) : 0;
+    }
+    uint32_t u32leAt(size_t offset)
+    {
+        const uint8_t* p = at(offset, 4);
+        return p ? static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                       static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24
+                 : 0;
+    }
+    int32_t s32leAt(size_t offset) { return static_cast<int32_t>(u32leAt(offset)); }
+    uint32_t u32beAt(size_t offset)
+    {
+        const uint8_t* p = at(offset, 4);
+        return p ? static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+                       static_cast<uint32_t>(p[2]) << 8 | p[3]
+                 : 0;
+    }
+
     /** A pointer to the next n bytes inside the view (no copy), or null on failure. */
     const uint8_t* bytes(size_t n) { return take(n); }
 
@@ -103,6 +126,14 @@ public:
     ByteReader sub(size_t n);
 
 private:
+    const uint8_t* at(size_t offset, size_t n)
+    {
+        if (failed_ || offset > size_ || n > size_ - offset) {
+            fail();
+            return nullptr;
+        }
+        return data_ + offset;
+    }
     const uint8_t* take(size_t n)
     {
         if (failed_ || n > size_ - position_) {

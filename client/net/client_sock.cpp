@@ -333,10 +333,13 @@ void CClientSock::dropStream(const char* why, int value)
 void CClientSock::frame()
 {
     // Held packets stay where they lie: the head of the buffer moves only once they are released.
+    // Unpaused, the packets dispatched in one pass leave the head together at its end (or when a
+    // pause begins), so a pass moves the rest of the buffer once instead of once per packet.
+    size_t consumed = 0;
     for (;;) {
         uint8_t* buffer = frameBuffer();
         const size_t length = frameLength();
-        const size_t start = heldBytes_;
+        const size_t start = paused_ != 0 ? heldBytes_ : consumed;
         if (length < start + 1)
             break;
         const uint8_t id = buffer[start];
@@ -355,7 +358,7 @@ void CClientSock::frame()
                 return;
             }
         }
-        if (start + packetLength > kConnectionBufferSize) {
+        if (paused_ != 0 && heldBytes_ + packetLength > kConnectionBufferSize) {
             paused_ = 0;
             release();
             continue;
@@ -364,11 +367,16 @@ void CClientSock::frame()
             break;
         if (paused_ != 0) {
             DispatchPacket(start, packetLength);
-        } else {
-            DispatchPacket(start, packetLength);
-            removeHead(packetLength);
+            continue;
+        }
+        DispatchPacket(start, packetLength);
+        consumed += packetLength;
+        if (paused_ != 0) {
+            removeHead(consumed);
+            consumed = 0;
         }
     }
+    removeHead(consumed);
 }
 
 void CClientSock::hold(size_t offset, size_t length)
