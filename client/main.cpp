@@ -29,6 +29,9 @@
 #include "client/world/region_manager.h"
 #include "client/world/weather_manager.h"
 #include "client/world/world_cell_source.h"
+#include "client/net/client_sock.h"
+#include "client/net/packet_buffer.h"
+#include "client/net/server_sessions.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -141,6 +144,9 @@ int main()
         CGumpManager::shutdown();
     });
 
+    PacketManager::startup();
+    InstallNetServices();
+
     KZReport::message("CWinApp::startup(): begin.\n");
     DisplaySwitchInProgress = 0;
 
@@ -227,6 +233,9 @@ int main()
     MouseManager::EnableSoftwareCursor(1);
     SoundManager::InitDirectSound(OpenAudioDevice());
 
+    static CNetInfo netInfo;
+    g_pGMSSock = new CGMSSock();
+
     LanguageManager::startup();
     platform::atExit(LanguageManager::shutdown);
 
@@ -248,6 +257,8 @@ int main()
 
     MainLoopHooks loopHooks;
     loopHooks.afterMessage = [] { LanguageTranslationServer::Packet::update(); };
+    loopHooks.pollConnections = [] { PollServerSessions(); };
+    loopHooks.pollMessageSocket = [] { PollMessageSocket(); };
     const int code = RunMainLoop(window, *platform::current().clock, loopHooks);
 
     // Also on the exit list, for an end through a fatal report; a second call does nothing.
@@ -256,6 +267,7 @@ int main()
     SetInputLineServices(nullptr);
     delete g_pInputWindow;
     g_pInputWindow = nullptr;
+    NetQuietFlag = 1;
     ReleaseMainWindow();
     KZReport::message("WinMain: main program loop ended with code %d.\n", code);
     platform::exit(code);

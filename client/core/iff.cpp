@@ -1,6 +1,7 @@
 /** @file Iff: walking nested FORM/CHUNK data with bounds checks, and its error report. */
 #include "client/core/iff.h"
 
+#include "client/core/byte_reader.h"
 #include "client/core/kz_report.h"
 
 #include <cstdio>
@@ -51,8 +52,7 @@ void Iff::tagText(IffTag tag, char out[5])
 
 uint32_t Iff::readBigEndian32(size_t at) const
 {
-    return static_cast<uint32_t>(data_[at]) << 24 | static_cast<uint32_t>(data_[at + 1]) << 16 |
-           static_cast<uint32_t>(data_[at + 2]) << 8 | static_cast<uint32_t>(data_[at + 3]);
+    return ByteReader(data_, size_).u32beAt(at);
 }
 
 size_t Iff::containerEnd() const
@@ -234,13 +234,9 @@ int32_t Iff::readInt32(bool bigEndian)
         reportError("int Iff::readInt32", "At end of CHUNK. Not enough data ?", true);
         return 0;
     }
-    const unsigned char* p = data_ + position_;
+    ByteReader word(data_ + position_, 4);
     position_ += 4;
-    const uint32_t value = bigEndian ? static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-                                           static_cast<uint32_t>(p[2]) << 8 | p[3]
-                                     : static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 |
-                                           static_cast<uint32_t>(p[1]) << 8 | p[0];
-    return static_cast<int32_t>(value);
+    return bigEndian ? word.s32be() : word.s32le();
 }
 
 void Iff::reportError(const char* signature, const char* message, bool fatal)

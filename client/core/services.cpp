@@ -3,6 +3,7 @@
 #include "client/core/input_services.h"
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
+#include "client/core/net_services.h"
 
 #include <atomic>
 
@@ -47,3 +48,5 @@ void SetSoundServices(SoundServices* services) { slot<SoundServices>().install(s
 SoundServices& soundManager() { return slot<SoundServices>().get(); }
 void SetMoviePlayer(MoviePlayerServices* player) { slot<MoviePlayerServices>().install(player); }
 MoviePlayerServices& moviePlayer() { return slot<MoviePlayerServices>().get(); }
+void SetNetServices(NetServices* services) { slot<NetServices>().install(services); }
+NetServices& netServices() { return slot<NetServices>().get(); }

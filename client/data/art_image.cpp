@@ -1,6 +1,7 @@
 /** @file Reading run-encoded art records into checked, host-order images. */
 #include "client/data/art_image.h"
 
+#include "client/core/byte_reader.h"
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 
@@ -8,8 +9,6 @@
 #include <unordered_map>
 
 namespace {
-
-uint16_t readU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 std::unordered_map<int32_t, std::unique_ptr<ArtImage>>& artImages()
 {
@@ -23,13 +22,13 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size)
 {
     if (data == nullptr || size < 8) return nullptr;
     auto image = std::make_unique<ArtImage>();
-    image->width = readU16(data + 4);
-    image->height = readU16(data + 6);
+    ByteReader record(data, size);
+    image->width = record.u16leAt(4);
+    image->height = record.u16leAt(6);
     const size_t tableEnd = 8 + static_cast<size_t>(image->height) * 2;
     if (tableEnd > size) return nullptr;
 
     const size_t words = (size - tableEnd) / 2;  // whole 16-bit words after the table
-    const uint8_t* base = data + tableEnd;
     const auto width = static_cast<size_t>(image->width);
     // A sound record stores each pixel once, so it never yields more pixels than it has words.
     // Row offsets that lead many rows over the same runs would otherwise turn a small record
@@ -38,12 +37,12 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size)
     image->rowStart.reserve(static_cast<size_t>(image->height) + 1);
     for (int32_t y = 0; y < image->height; ++y) {
         image->rowStart.push_back(static_cast<uint32_t>(image->runs.size()));
-        size_t at = readU16(data + 8 + static_cast<size_t>(y) * 2);
+        size_t at = record.u16leAt(8 + static_cast<size_t>(y) * 2);
         size_t x = 0;
         // Each run needs its two header words; the row ends at a count of 0 or at the record's end.
         while (at + 2 <= words && budget > 0) {
-            const size_t skip = readU16(base + at * 2);
-            const size_t count = readU16(base + at * 2 + 2);
+            const size_t skip = record.u16leAt(tableEnd + at * 2);
+            const size_t count = record.u16leAt(tableEnd + at * 2 + 2);
             at += 2;
             if (count == 0) break;
             const size_t start = x + skip;
@@ -56,7 +55,7 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size)
                 run.x = static_cast<uint16_t>(start);
                 run.count = static_cast<uint16_t>(visible);
                 run.pixel = static_cast<uint32_t>(image->pixels.size());
-                for (size_t i = 0; i < visible; ++i) image->pixels.push_back(readU16(base + (at + i) * 2));
+                for (size_t i = 0; i < visible; ++i) image->pixels.push_back(record.u16leAt(tableEnd + (at + i) * 2));
                 image->runs.push_back(run);
             }
             if (available < count) break;

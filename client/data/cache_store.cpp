@@ -2,6 +2,7 @@
 #include "client/data/cache_store.h"
 
 #include "client/data/data_files.h"
+#include "client/core/byte_reader.h"
 #include "client/data/le_read.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ constexpr int32_t kBuckets = 4096;
 
 uint32_t CacheStore::field(int32_t block, Field f) const
 {
-    return readU32(image_ + kHeaderBytes + static_cast<size_t>(block) * kBlockHeaderBytes + f * 4);
+    return ByteReader(image_ + kHeaderBytes + static_cast<size_t>(block) * kBlockHeaderBytes + f * 4, 4).u32le();
 }
 
 void CacheStore::setField(int32_t block, Field f, uint32_t v)
@@ -26,11 +27,11 @@ void CacheStore::setField(int32_t block, Field f, uint32_t v)
 
 int32_t CacheStore::head(List l) const
 {
-    return readS32(image_ + l * 8);
+    return ByteReader(image_ + l * 8, 4).s32le();
 }
 int32_t CacheStore::tail(List l) const
 {
-    return readS32(image_ + l * 8 + 4);
+    return ByteReader(image_ + l * 8 + 4, 4).s32le();
 }
 void CacheStore::setHead(List l, int32_t b)
 {

@@ -7,6 +7,7 @@
 #include "client/data/cache_store.h"
 #include "client/data/data_files.h"
 #include "client/data/data_settings.h"
+#include "client/core/byte_reader.h"
 #include "client/data/le_read.h"
 #include "client/data/verdata.h"
 #include "platform/fs/path.h"
@@ -457,8 +458,9 @@ void CDHDCache::AddVersionedItem(int32_t i, int32_t d, int32_t e, int32_t extra,
     if (e < records) {
         uint8_t rec[12];
         if (std::fseek(index, static_cast<long>(e) * 12, SEEK_SET) == 0 && std::fread(rec, 1, sizeof rec, index) == sizeof rec) {
-            currentOffset = kzdata::readS32(rec);
-            currentLength = std::max(kzdata::readS32(rec + 4), 0);
+            ByteReader record(rec, sizeof rec);
+            currentOffset = record.s32le();
+            currentLength = std::max(record.s32le(), 0);
         }
     } else {
         // A record past the end: fill the gap with absent records so the index stays whole.

@@ -1,7 +1,7 @@
 /** @file The data-file table. */
 #include "client/data/data_files.h"
 
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 
 const DataFileInfo g_DataFileInfo[kDataFileCount] = {
     {0, 1, 196, "map0.mul"},
@@ -25,5 +25,8 @@ const DataFileInfo g_DataFileInfo[kDataFileCount] = {
 
 IndexRecord DecodeIndexRecord(const uint8_t* p)
 {
-    return IndexRecord{kzdata::readS32(p), kzdata::readU32(p + 4), kzdata::readU32(p + 8)};
+    ByteReader record(p, 12);
+    const int32_t offset = record.s32le();
+    const uint32_t length = record.u32le();
+    return IndexRecord{offset, length, record.u32le()};
 }

@@ -1,11 +1,12 @@
 /** @file Gump art access. */
 #include "client/data/gump_art.h"
 
+#include "client/core/byte_reader.h"
 #include "client/core/kz_report.h"
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 #include "client/data/data_settings.h"
-#include "client/data/le_read.h"
+
 
 #include <algorithm>
 
@@ -17,7 +18,8 @@ bool GumpArtImage::decode(const uint8_t* data, size_t size, uint32_t extra)
     words_ = size / 4;
     bool whole = data != nullptr && width_ != 0 && height_ != 0 && words_ >= static_cast<size_t>(height_);
     // A row that starts outside the entry means the table is damaged: the image is absent.
-    for (int32_t y = 0; whole && y < height_; ++y) whole = kzdata::readU32(data + static_cast<size_t>(y) * 4) < words_;
+    ByteReader entry(data, words_ * 4);
+    for (int32_t y = 0; whole && y < height_; ++y) whole = entry.u32leAt(static_cast<size_t>(y) * 4) < words_;
     if (!whole) {
         width_ = height_ = 0;
         return false;
@@ -29,10 +31,11 @@ void GumpArtImage::expandRow(int32_t y, uint16_t* out) const
 {
     std::fill(out, out + width_, 0);
     if (y < 0 || y >= height_) return;
-    size_t word = kzdata::readU32(data_ + static_cast<size_t>(y) * 4);
+    ByteReader entry(data_, words_ * 4);
+    size_t word = entry.u32leAt(static_cast<size_t>(y) * 4);
     int32_t x = 0;
     while (x < width_ && word < words_) {
-        const uint32_t run = kzdata::readU32(data_ + word * 4);
+        const uint32_t run = entry.u32leAt(word * 4);
         ++word;
         const int32_t n = std::min<int32_t>(static_cast<int32_t>(run >> 16), width_ - x);
         std::fill(out + x, out + x + n, static_cast<uint16_t>(run & 0xFFFF));
@@ -43,10 +46,11 @@ void GumpArtImage::expandRow(int32_t y, uint16_t* out) const
 uint16_t GumpArtImage::pixel(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    size_t word = kzdata::readU32(data_ + static_cast<size_t>(y) * 4);
+    ByteReader entry(data_, words_ * 4);
+    size_t word = entry.u32leAt(static_cast<size_t>(y) * 4);
     int32_t at = 0;
     while (at < width_ && word < words_) {
-        const uint32_t run = kzdata::readU32(data_ + word * 4);
+        const uint32_t run = entry.u32leAt(word * 4);
         ++word;
         at += static_cast<int32_t>(run >> 16);
         if (x < at) return static_cast<uint16_t>(run & 0xFFFF);

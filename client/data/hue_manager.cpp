@@ -3,7 +3,7 @@
 
 #include "client/core/kz_report.h"
 #include "client/data/data_settings.h"
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -28,10 +28,12 @@ std::array<ColorSetting, kColorSettingCount> g_settings = {{
 
 void readEntry(HueEntry& e, const uint8_t* p)
 {
-    for (size_t i = 0; i < 32; ++i) e.colors[i] = kzdata::readU16(p + i * 2);
-    e.tableStart = kzdata::readU16(p + 64);
-    e.tableEnd = kzdata::readU16(p + 66);
-    for (size_t i = 0; i < 20; ++i) e.name[i] = static_cast<char>(p[68 + i]);
+    // One 88-byte entry: 32 colours, the table's start and end, a 20-byte name.
+    ByteReader entry(p, 88);
+    for (size_t i = 0; i < 32; ++i) e.colors[i] = entry.u16le();
+    e.tableStart = entry.u16le();
+    e.tableEnd = entry.u16le();
+    entry.copy(e.name.data(), e.name.size());
     e.name[19] = 0;
 }
 

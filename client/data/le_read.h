@@ -1,4 +1,4 @@
-/** @file Little-endian reads from byte pointers; data files are never overlaid with structs. */
+/** @file Little-endian writes into byte buffers, and the raw reads the world's region reader still uses; the data readers read through ByteReader. */
 #pragma once
 
 #include <cstdint>

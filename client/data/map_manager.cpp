@@ -5,7 +5,7 @@
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 #include "client/data/data_settings.h"
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 #include "client/data/seasonal_art.h"
 
 #include <nettle/md5.h>
@@ -55,7 +55,12 @@ void checkBlock(int32_t n, const uint8_t* block)
 
 StaticsRecord DecodeStaticsRecord(const uint8_t* p)
 {
-    return StaticsRecord{kzdata::readU16(p), p[2], p[3], static_cast<int8_t>(p[4]), kzdata::readU16(p + 5)};
+    ByteReader record(p, 7);
+    const uint16_t graphic = record.u16le();
+    const uint8_t x = record.u8();
+    const uint8_t y = record.u8();
+    const int8_t z = record.s8();
+    return StaticsRecord{graphic, x, y, z, record.u16le()};
 }
 
 uint8_t MapBlockDigestNibble(int32_t n, const uint8_t* data196)
@@ -154,7 +159,9 @@ uint16_t MapManager::GetLandTileId(int32_t x, int32_t y)
     if (!InMap(x, y)) return 0x8001;
     const uint8_t* block = GetMapBlock(BlockNumber(x, y));
     if (block == nullptr) return RemapSeasonalLand(0);
-    return RemapSeasonalLand(kzdata::readU16(block + 4 + ((y & 7) * 8 + (x & 7)) * 3));
+    // A block: a 4-byte header, then 64 cells of {u16 tile, s8 z}.
+    ByteReader cells(block, 4 + 64 * 3);
+    return RemapSeasonalLand(cells.u16leAt(4 + static_cast<size_t>((y & 7) * 8 + (x & 7)) * 3));
 }
 
 const uint8_t* MapManager::GetStaticsBlock(int32_t n, int32_t* size, int32_t* extra)

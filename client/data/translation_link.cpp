@@ -3,6 +3,7 @@
 
 #include "client/data/language_manager.h"
 
+#include "client/core/byte_reader.h"
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 
@@ -86,12 +87,6 @@ void putLe32(std::vector<uint8_t>& out, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-uint32_t getLe32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
 }
 
 /** The third letter of the code in bits 16-23 and the code's language id below. */
@@ -222,10 +217,12 @@ bool cutTranslationReply(std::vector<uint8_t>& received, int32_t& id, std::u16st
     }
     if (end == 0)
         return false;
-    id = static_cast<int32_t>(getLe32(received.data()));
+    ByteReader reply(received.data(), end);
+    id = reply.s32le();
+    reply.seek(12);
     text.clear();
-    for (size_t at = 12; at + 2 < end; at += 2)
-        text.push_back(static_cast<char16_t>(received[at] | received[at + 1] << 8));
+    while (reply.remaining() > 2)
+        text.push_back(static_cast<char16_t>(reply.u16le()));
     received.erase(received.begin(), received.begin() + static_cast<std::ptrdiff_t>(end));
     return true;
 }

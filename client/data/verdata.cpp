@@ -6,7 +6,7 @@
 #include "client/data/data_files.h"
 #include "client/data/font_manager.h"
 #include "client/data/hue_manager.h"
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 
 #include <memory>
 
@@ -33,7 +33,7 @@ void VerdataTable::clear()
 int32_t VerdataTable::load(const uint8_t* data, size_t size)
 {
     if (data == nullptr || size < 4) return 0;
-    const int32_t count = kzdata::readS32(data);
+    const int32_t count = ByteReader(data, size).s32le();
     if (count <= 0) return 0;
     const size_t room = (size - 4) / 20;
     if (static_cast<size_t>(count) > room)
@@ -43,12 +43,12 @@ int32_t VerdataTable::load(const uint8_t* data, size_t size)
 
     int32_t kept = 0;
     for (size_t i = 0; i < entries; ++i) {
-        const uint8_t* rec = data + 4 + i * 20;
-        const uint32_t fileId = kzdata::readU32(rec);
-        const int32_t entry = kzdata::readS32(rec + 4);
-        const uint32_t offset = kzdata::readU32(rec + 8);
-        const uint32_t length = kzdata::readU32(rec + 12);
-        const uint32_t extra = kzdata::readU32(rec + 16);
+        ByteReader rec(data + 4 + i * 20, 20);
+        const uint32_t fileId = rec.u32le();
+        const int32_t entry = rec.s32le();
+        const uint32_t offset = rec.u32le();
+        const uint32_t length = rec.u32le();
+        const uint32_t extra = rec.u32le();
         if (static_cast<uint64_t>(offset) + length > size) {
             KZReport::warning("LoadVersionFile: entry %zu (file %u, entry %d) lies outside verdata.mul; ignored.\n", i,
                               fileId, entry);

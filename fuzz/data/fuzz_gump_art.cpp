@@ -1,6 +1,6 @@
 /** @file Fuzz target: a gump art entry (4 bytes of index extra, then the entry) drawn clipped and pixel-tested. */
 #include "client/data/gump_art.h"
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 4) return 0;
     // Keep images small so a run is quick: 0..63 x 0..63.
-    const uint32_t extra = kzdata::readU32(data) & 0x003F003F;
+    const uint32_t extra = ByteReader(data, size).u32le() & 0x003F003F;
     GumpArtImage image;
     if (!image.decode(data + 4, size - 4, extra)) return 0;
     std::vector<uint16_t> surface(40 * 30, 0);

@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -31,14 +33,22 @@ public:
         if (fd_ >= 0)
             return finishConnect();
 
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        fd_ = ::socket(AF_INET, SOCK_STREAM | (blocking_ ? 0 : SOCK_NONBLOCK) | SOCK_CLOEXEC, 0);
         if (fd_ < 0)
             return {NetStatus::Error, 0, errno};
+        applyNoDelay();
         sockaddr_in peer{};
         peer.sin_family = AF_INET;
         peer.sin_port = htons(port);
         peer.sin_addr.s_addr = htonl(address);
-        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0) {
+        int result = ::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        if (result != 0 && errno == EINTR && blocking_) {
+            // An interrupted blocking connect goes on in the background: wait for its end.
+            pollfd p{fd_, POLLOUT, 0};
+            ::poll(&p, 1, -1);
+            return finishConnect();
+        }
+        if (result == 0) {
             connected_ = true;
             return {NetStatus::Ok, 0, 0};
         }
@@ -106,7 +116,46 @@ public:
     bool isOpen() const override { return fd_ >= 0; }
     bool isConnected() const override { return connected_; }
 
+    Readiness poll(bool wantWrite) override
+    {
+        Readiness r;
+        if (fd_ < 0)
+            return r;
+        pollfd p{fd_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
+        if (::poll(&p, 1, 0) <= 0)
+            return r;
+        r.failed = (p.revents & (POLLERR | POLLNVAL)) != 0;
+        // A hang-up reads as the end of the stream: receive() reports it.
+        r.readable = (p.revents & (POLLIN | POLLHUP)) != 0;
+        r.writable = (p.revents & POLLOUT) != 0;
+        return r;
+    }
+
+    void setBlocking(bool blocking) override
+    {
+        blocking_ = blocking;
+        if (fd_ < 0)
+            return;
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd_, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
+    }
+
+    void setNoDelay(bool noDelay) override
+    {
+        noDelay_ = noDelay;
+        applyNoDelay();
+    }
+
 private:
+    void applyNoDelay()
+    {
+        if (fd_ < 0)
+            return;
+        const int on = noDelay_ ? 1 : 0;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    }
+
     /** A connect under way: done once the socket is writable; its pending error says how it ended. */
     NetResult finishConnect()
     {
@@ -134,6 +183,8 @@ private:
 
     int fd_ = -1;
     bool connected_ = false;
+    bool blocking_ = false;
+    bool noDelay_ = false;
 };
 
 } // namespace
@@ -171,9 +222,31 @@ NetResult FakeTcpSocket::send(const void* data, size_t size)
         return {NetStatus::Closed, 0, 0};
     if (!connected_)
         return {NetStatus::WouldBlock, 0, 0};
+    if (sendError_ != 0) {
+        const int error = sendError_;
+        sendError_ = 0;
+        close();
+        return {NetStatus::Error, 0, error};
+    }
+    size_t n = sendLimit_ != 0 && size > sendLimit_ ? sendLimit_ : size;
+    const size_t room = sent_.size() < sendStall_ ? sendStall_ - sent_.size() : 0;
+    n = n < room ? n : room;
+    if (n == 0 && size > 0)
+        return {NetStatus::WouldBlock, 0, 0};
     const auto* bytes = static_cast<const uint8_t*>(data);
-    sent_.insert(sent_.end(), bytes, bytes + size);
-    return {NetStatus::Ok, size, 0};
+    sent_.insert(sent_.end(), bytes, bytes + n);
+    return {NetStatus::Ok, n, 0};
+}
+
+Readiness FakeTcpSocket::poll(bool wantWrite)
+{
+    Readiness r;
+    if (!open_)
+        return r;
+    r.failed = failed_;
+    r.readable = connected_ && (!incoming_.empty() || peerClosed_ || receiveError_ != 0);
+    r.writable = wantWrite && connected_ && sent_.size() < sendStall_;
+    return r;
 }
 
 NetResult FakeTcpSocket::receive(void* buffer, size_t capacity)
@@ -182,8 +255,15 @@ NetResult FakeTcpSocket::receive(void* buffer, size_t capacity)
         return {NetStatus::Closed, 0, 0};
     if (!connected_)
         return {NetStatus::WouldBlock, 0, 0};
-    if (incoming_.empty())
+    if (incoming_.empty()) {
+        if (receiveError_ != 0) {
+            const int error = receiveError_;
+            receiveError_ = 0;
+            close();
+            return {NetStatus::Error, 0, error};
+        }
         return {peerClosed_ ? NetStatus::Closed : NetStatus::WouldBlock, 0, 0};
+    }
     std::vector<uint8_t>& chunk = incoming_.front();
     const size_t n = std::min(capacity, chunk.size());
     std::memcpy(buffer, chunk.data(), n);

@@ -3,11 +3,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <vector>
 
 namespace platform {
+
+/** Readiness of a socket at this moment (a zero time-out look, never a wait). */
+struct Readiness {
+    bool readable = false; // data, the peer's close or an error waits for receive()
+    bool writable = false; // send() would take bytes now
+    bool failed = false;   // the socket is in an error state
+};
 
 /** What one socket call achieved. Never a bare -1: the caller always knows which case it is in. */
 enum class NetStatus {
@@ -42,6 +50,15 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual bool isConnected() const = 0;
+    /** Readiness without waiting; writability is asked only when wantWrite is set. */
+    virtual Readiness poll(bool wantWrite) = 0;
+    /**
+     * In blocking mode connect() waits until the connection stands or fails and send() waits
+     * until it has taken bytes. Applies at once and to a socket connect() creates later.
+     */
+    virtual void setBlocking(bool blocking) = 0;
+    /** Sends small writes at once instead of gathering them (TCP_NODELAY); also for later sockets. */
+    virtual void setNoDelay(bool noDelay) = 0;
 };
 
 /** A socket of the operating system. */
@@ -61,6 +78,9 @@ public:
     void close() override;
     bool isOpen() const override { return open_; }
     bool isConnected() const override { return connected_; }
+    Readiness poll(bool wantWrite) override;
+    void setBlocking(bool blocking) override { blocking_ = blocking; }
+    void setNoDelay(bool noDelay) override { noDelay_ = noDelay; }
 
     /** The answers of the next connect() calls, in order; when used up, connect() succeeds. */
     void scriptConnect(std::vector<NetStatus> answers) { connectScript_.assign(answers.begin(), answers.end()); }
@@ -68,6 +88,20 @@ public:
     void pushIncoming(std::vector<uint8_t> chunk) { incoming_.push_back(std::move(chunk)); }
     /** Makes the next receive() (once no chunk is waiting) report the peer's close. */
     void closeFromPeer() { peerClosed_ = true; }
+    /** The next receive() (once no chunk is waiting) reports this error instead of waiting. */
+    void failNextReceive(int error) { receiveError_ = error; }
+    /** Makes poll() report the error state. */
+    void setFailed(bool failed) { failed_ = failed; }
+    /** send() takes at most this many bytes per call (0: all); with `stallAfter` bytes taken in all, none more. */
+    void limitSends(size_t perCall, size_t stallAfter = SIZE_MAX)
+    {
+        sendLimit_ = perCall;
+        sendStall_ = stallAfter;
+    }
+    /** The next send() fails with this error. */
+    void failNextSend(int error) { sendError_ = error; }
+    bool blocking() const { return blocking_; }
+    bool noDelay() const { return noDelay_; }
 
     const std::vector<uint8_t>& sent() const { return sent_; }
     int connectCalls() const { return connectCalls_; }
@@ -81,6 +115,13 @@ private:
     bool open_ = false;
     bool connected_ = false;
     bool peerClosed_ = false;
+    bool failed_ = false;
+    bool blocking_ = false;
+    bool noDelay_ = false;
+    int receiveError_ = 0;
+    int sendError_ = 0;
+    size_t sendLimit_ = 0;
+    size_t sendStall_ = SIZE_MAX;
     int connectCalls_ = 0;
     uint32_t address_ = 0;
     uint16_t port_ = 0;

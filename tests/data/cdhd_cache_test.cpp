@@ -3,7 +3,7 @@
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 #include "client/data/data_settings.h"
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 #include "platform/exit/exit.h"
 #include "platform/fs/mapped_file.h"
 #include "platform/fs/path.h"
@@ -103,7 +103,7 @@ TEST_F(CdhdCacheTest, DirectFilesGiveRecordsAndItemsInPlace)
 
     const uint8_t* block = CDHDCache::GetRecord(FILE_MAP0, 0);
     ASSERT_NE(block, nullptr);
-    EXPECT_EQ(kzdata::readU16(block + 4), 0x1234);
+    EXPECT_EQ(ByteReader(block, 6).u16leAt(4), 0x1234);
     EXPECT_EQ(block[6], 5);
     EXPECT_EQ(CDHDCache::GetRecord(FILE_MAP0, 1024), nullptr); // past the two block columns written
     EXPECT_EQ(CDHDCache::GetRecord(FILE_MAP0, -1), nullptr);

@@ -1,0 +1,178 @@
+/** @file The packet length table, the packet names and which server packets the client handles. */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+/** A length of this value marks a variable-length id: its total length is the big-endian u16 in bytes 1-2. */
+inline constexpr uint16_t kVariableLength = 0x8000;
+/** Ids 0x00 to 0xCC have a length; a higher id cannot be framed. */
+inline constexpr int kPacketIdCount = 0xCD;
+extern const uint16_t PacketLengthTable[kPacketIdCount];
+
+/** The length of a fixed id, kVariableLength for a variable one, 0 for an id past the table. */
+inline uint16_t PacketTableLength(uint8_t id)
+{
+    return id < kPacketIdCount ? PacketLengthTable[id] : 0;
+}
+inline bool IsVariableLengthId(uint8_t id)
+{
+    return PacketTableLength(id) == kVariableLength;
+}
+
+enum PacketId : uint8_t {
+    PKT_CreateCharacter = 0x00,
+    PKT_Disconnect = 0x01,
+    PKT_MoveRequest = 0x02,
+    PKT_AttackRequest = 0x05,
+    PKT_UseObject = 0x06,
+    PKT_PickUpItem = 0x07,
+    PKT_DropItem = 0x08,
+    PKT_SingleClick = 0x09,
+    PKT_MobileStatus = 0x11,
+    PKT_TextCommand = 0x12,
+    PKT_EquipItem = 0x13,
+    PKT_Follow = 0x15,
+    PKT_ObjectInfo = 0x1A,
+    PKT_LoginConfirm = 0x1B,
+    PKT_Speech = 0x1C,
+    PKT_DeleteObject = 0x1D,
+    PKT_PlayerUpdate = 0x20,
+    PKT_MoveReject = 0x21,
+    PKT_MoveAck = 0x22,
+    PKT_Id23 = 0x23,
+    PKT_OpenContainer = 0x24,
+    PKT_AddItemToContainer = 0x25,
+    PKT_PickUpRejected = 0x27,
+    PKT_Id28 = 0x28,
+    PKT_Id29 = 0x29,
+    PKT_DeathStatus = 0x2C,
+    PKT_MobileAttributes = 0x2D,
+    PKT_WornItem = 0x2E,
+    PKT_Id2F = 0x2F,
+    PKT_SetPlayerTarget = 0x30,
+    PKT_ClearPlayerTarget = 0x31,
+    PKT_PauseControl = 0x33,
+    PKT_StatusRequest = 0x34,
+    PKT_WalkToLocation = 0x38,
+    PKT_Group = 0x39,
+    PKT_Skills = 0x3A,
+    PKT_BuyItems = 0x3B,
+    PKT_ContainerContents = 0x3C,
+    PKT_Id3E = 0x3E,
+    PKT_Id3F = 0x3F,
+    PKT_Id40 = 0x40,
+    PKT_TileDataUpdate = 0x41,
+    PKT_Id42 = 0x42,
+    PKT_Id43 = 0x43,
+    PKT_Id44 = 0x44,
+    PKT_Id45 = 0x45,
+    PKT_PersonalLight = 0x4E,
+    PKT_GlobalLight = 0x4F,
+    PKT_PopupMessage = 0x53,
+    PKT_PlaySound = 0x54,
+    PKT_LoginComplete = 0x55,
+    PKT_MapCourse = 0x56,
+    PKT_RegionInfo = 0x57,
+    PKT_Id5B = 0x5B,
+    PKT_Id5C = 0x5C,
+    PKT_PlayCharacter = 0x5D,
+    PKT_Weather = 0x65,
+    PKT_BookPages = 0x66,
+    PKT_Id69 = 0x69,
+    PKT_Id6A = 0x6A,
+    PKT_Target = 0x6C,
+    PKT_PlayMusic = 0x6D,
+    PKT_MobileAnimation = 0x6E,
+    PKT_SecureTrade = 0x6F,
+    PKT_GraphicEffect = 0x70,
+    PKT_BulletinBoard = 0x71,
+    PKT_WarMode = 0x72,
+    PKT_Ping = 0x73,
+    PKT_BuyList = 0x74,
+    PKT_RenameMobile = 0x75,
+    PKT_Id76 = 0x76,
+    PKT_MobileMoving = 0x77,
+    PKT_MobileIncoming = 0x78,
+    PKT_Sequence = 0x7B,
+    PKT_PickerMenu = 0x7C,
+    PKT_MenuChoice = 0x7D,
+    PKT_AccountLogin = 0x80,
+    PKT_CharacterAndServerList = 0x81,
+    PKT_LoginRejected = 0x82,
+    PKT_DeleteCharacter = 0x83,
+    PKT_CharacterError = 0x85,
+    PKT_CharacterListUpdate = 0x86,
+    PKT_OpenPaperdoll = 0x88,
+    PKT_CorpseEquipment = 0x89,
+    PKT_Id8B = 0x8B,
+    PKT_RelayToGameServer = 0x8C,
+    PKT_MapDetails = 0x90,
+    PKT_GameLogin = 0x91,
+    PKT_VersionedData92 = 0x92,
+    PKT_BookHeader = 0x93,
+    PKT_VersionedData94 = 0x94,
+    PKT_HuePicker = 0x95,
+    PKT_MovePlayer = 0x97,
+    PKT_MobileName = 0x98,
+    PKT_MultiPlacement = 0x99,
+    PKT_Prompt = 0x9A,
+    PKT_HelpRequest = 0x9B,
+    PKT_SellList = 0x9E,
+    PKT_SellItems = 0x9F,
+    PKT_SelectServer = 0xA0,
+    PKT_StatBarA1 = 0xA1,
+    PKT_StatBarA2 = 0xA2,
+    PKT_StatBarA3 = 0xA3,
+    PKT_HardwareSurvey = 0xA4,
+    PKT_OpenWebPage = 0xA5,
+    PKT_TipNotice = 0xA6,
+    PKT_TipRequest = 0xA7,
+    PKT_ServerList = 0xA8,
+    PKT_CharacterList = 0xA9,
+    PKT_CombatTarget = 0xAA,
+    PKT_StringQuery = 0xAB,
+    PKT_StringQueryReply = 0xAC,
+    PKT_UnicodeSpeechRequest = 0xAD,
+    PKT_UnicodeSpeech = 0xAE,
+    PKT_DeathAnimation = 0xAF,
+    PKT_GenericGump = 0xB0,
+    PKT_GenericGumpReply = 0xB1,
+    PKT_ChatMessage = 0xB2,
+    PKT_ChatCommand = 0xB3,
+    PKT_TargetWithPreview = 0xB4,
+    PKT_OpenChat = 0xB5,
+    PKT_HelpTextRequest = 0xB6,
+    PKT_HelpText = 0xB7,
+    PKT_Profile = 0xB8,
+    PKT_FeatureFlags = 0xB9,
+    PKT_PointerArrow = 0xBA,
+    PKT_SerialPair = 0xBB,
+    PKT_Season = 0xBC,
+    PKT_ClientVersion = 0xBD,
+    PKT_VersionQuery = 0xBE,
+    PKT_ExtendedCommand = 0xBF,
+    PKT_HuedEffect = 0xC0,
+    PKT_LocalizedMessage = 0xC1,
+    PKT_UnicodePrompt = 0xC2,
+    PKT_PageQueueDetails = 0xC3,
+    PKT_IdC4 = 0xC4,
+    PKT_MapBlockReport = 0xC5,
+    PKT_IdC6 = 0xC6,
+    PKT_ExtendedEffect = 0xC7,
+    PKT_IdC8 = 0xC8,
+    PKT_IdC9 = 0xC9,
+    PKT_IdCA = 0xCA,
+    PKT_PageQueueCount = 0xCB,
+    PKT_LocalizedMessageAffix = 0xCC,
+};
+
+/** What the client does with a server packet of an id. */
+enum class PacketRole : uint8_t {
+    None,    // no handler: the unknown-packet report
+    Ignored, // accepted and does nothing
+    Handled, // has a handler (a logged stand-in until its subsystem installs it)
+};
+PacketRole PacketRoleOf(uint8_t id);
+/** "PKT_" and the name of a named id, or null. */
+const char* PacketName(uint8_t id);
