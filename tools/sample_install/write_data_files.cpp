@@ -1,6 +1,8 @@
 /** @file The sample install's game data files, drawn by code. */
 #include "tools/sample_install/write_data_files.h"
 
+#include "tools/sample_install/write_audio.h"
+
 #include "tools/formats/data_formats.h"
 #include "tools/formats/region_formats.h"
 
@@ -184,6 +186,7 @@ bool writeDataFiles(const Layout& layout, std::string& error)
     const formats::MapWriter map = drawMap();
     const formats::IndexedFileWriter statics = drawStatics();
     const formats::IndexedFileWriter gumps = drawGumpArt();
+    const formats::IndexedFileWriter sounds = drawSounds();
     // Files of later subsystems start as one absent record (an empty file cannot be mapped).
     formats::IndexedFileWriter placeholder;
     placeholder.reserve(1);
@@ -199,8 +202,8 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"art.mul", oneByte},
         {"anim.idx", placeholder.indexBytes()},
         {"anim.mul", oneByte},
-        {"soundidx.mul", placeholder.indexBytes()},
-        {"sound.mul", oneByte},
+        {"soundidx.mul", sounds.indexBytes()},
+        {"sound.mul", sounds.dataBytes()},
         {"texidx.mul", placeholder.indexBytes()},
         {"texmaps.mul", oneByte},
         {"multi.idx", placeholder.indexBytes()},
