@@ -29,6 +29,7 @@
 #include "client/world/region_manager.h"
 #include "client/world/weather_manager.h"
 #include "client/world/world_cell_source.h"
+#include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -191,11 +192,13 @@ int main()
     });
     SoundManager::CSoundManager();
     SetSoundServices(&SoundManager::services());
+    SetWorldSoundServices(&SoundManager::worldSounds());
     configHooks().soundSetVolume = [](int volume) { SoundManager::SetVolume(volume); };
     SetMoviePlayer(&moviePlayerServices());
     platform::atExit([] {
         SetMoviePlayer(nullptr);
         SetSoundServices(nullptr);
+        SetWorldSoundServices(nullptr);
         configHooks().soundSetVolume = nullptr;
         SoundManager::shutdown();
     });

@@ -1,6 +1,7 @@
 /** @file Music: MIDI songs by number, random play in peace and war, fades between songs, and the next song in sequence. */
 #include "client/media/music_manager.h"
 
+#include "client/media/mouse_timer_hold.h"
 #include "client/media/player_place.h"
 
 #include "client/core/app.h"
@@ -8,7 +9,6 @@
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/core/main_loop.h"
-#include "client/core/main_window.h"
 #include "client/data/def_tables.h"
 #include "platform/fs/path.h"
 #include "platform/keystore/key_store.h"
@@ -55,15 +55,6 @@ public:
     void Enable(int on) override { MusicManager::Enable(on); }
     bool IsEnabled() const override { return MusicManager::IsEnabled(); }
     void PlayNextSong() override { MusicManager::SongEnded(); }
-};
-
-/** The mouse timer stays idle while the player is asked to change songs. */
-class MouseTimerHold {
-public:
-    MouseTimerHold() { LockMouseTimer(); }
-    ~MouseTimerHold() { UnlockMouseTimer(); }
-    MouseTimerHold(const MouseTimerHold&) = delete;
-    MouseTimerHold& operator=(const MouseTimerHold&) = delete;
 };
 
 uint32_t now()
