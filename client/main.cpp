@@ -32,16 +32,19 @@
 #include "client/net/client_sock.h"
 #include "client/net/packet_buffer.h"
 #include "client/net/server_sessions.h"
+#include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/media/media_managers.h"
+#include "client/media/music_manager.h"
 #include "client/media/sound_manager.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
 #include "client/render/graphic_manager.h"
 #include "client/render/startup_tables.h"
 #include "platform/exit/exit.h"
+#include "platform/fluidsynth/fluid_midi.h"
 #include "platform/instance/named_instance.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
@@ -67,6 +70,25 @@ platform::AudioDevice* OpenAudioDevice()
     if (g_audio == nullptr)
         KZReport::message("No sound device (%s): sound and music are silent.\n", why.c_str());
     return g_audio.get();
+}
+
+/** The synthesiser the songs play on, mixed into the sound device; null without one. */
+std::unique_ptr<platform::FluidMidiPlayer> g_midi;
+
+/** Gives the music manager its synthesiser; a song's end comes back through the window's queue. */
+void OpenMidiPlayer(platform::AudioDevice* device, platform::Window& window)
+{
+    if (device == nullptr)
+        return;
+    std::string why;
+    g_midi = platform::FluidMidiPlayer::create(device, device->sampleRate(), MusicManager::SoundFontPath(), why);
+    if (g_midi == nullptr) {
+        KZReport::message("No music synthesiser (%s): music is silent.\n", why.c_str());
+        return;
+    }
+    g_midi->setEndHandler(
+        [&window] { window.postMessage(platform::WindowMessage::of(platform::WindowMessage::Kind::MusicNotify)); });
+    MusicManager::SetSequencer(g_midi.get());
 }
 
 } // namespace
@@ -163,20 +185,28 @@ int main()
     BuildStartupTables();
 
     // The sound device, opened later, outlives both managers that play through it.
-    platform::atExit([] { g_audio.reset(); });
+    platform::atExit([] {
+        MusicManager::SetSequencer(nullptr);
+        g_midi.reset();
+        g_audio.reset();
+    });
     MusicManager::CMusicManager();
     SetMusicServices(&MusicManager::services());
+    configHooks().musicSetVolume = [](int volume) { MusicManager::SetVolume(volume); };
     platform::atExit([] {
         SetMusicServices(nullptr);
+        configHooks().musicSetVolume = nullptr;
         MusicManager::shutdown();
     });
     SoundManager::CSoundManager();
     SetSoundServices(&SoundManager::services());
+    SetWorldSoundServices(&SoundManager::worldSounds());
     configHooks().soundSetVolume = [](int volume) { SoundManager::SetVolume(volume); };
     SetMoviePlayer(&moviePlayerServices());
     platform::atExit([] {
         SetMoviePlayer(nullptr);
         SetSoundServices(nullptr);
+        SetWorldSoundServices(nullptr);
         configHooks().soundSetVolume = nullptr;
         SoundManager::shutdown();
     });
@@ -232,6 +262,7 @@ int main()
     }
     MouseManager::EnableSoftwareCursor(1);
     SoundManager::InitDirectSound(OpenAudioDevice());
+    OpenMidiPlayer(SoundManager::Device(), window);
 
     static CNetInfo netInfo;
     g_pGMSSock = new CGMSSock();

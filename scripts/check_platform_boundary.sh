@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-pattern='#[[:space:]]*include[[:space:]]*<(SDL[^>]*|gtk/[^>]*|unistd\.h|fcntl\.h|dirent\.h|spawn\.h|sys/[^>]*|netinet/[^>]*|arpa/[^>]*|netdb\.h|pthread\.h|dlfcn\.h)>'
+pattern='#[[:space:]]*include[[:space:]]*<(SDL[^>]*|fluidsynth[^>]*|gtk/[^>]*|unistd\.h|fcntl\.h|dirent\.h|spawn\.h|sys/[^>]*|netinet/[^>]*|arpa/[^>]*|netdb\.h|pthread\.h|dlfcn\.h)>'
 hits=$(grep -rnE "$pattern" client cfgtool gatehouse 2>/dev/null || true)
 if [ -n "$hits" ]; then
   echo "check_platform_boundary: system headers outside platform/:" >&2

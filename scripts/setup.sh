@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nettle-dev
   libsdl2-dev
+  libfluidsynth-dev timgm6mb-soundfont
   libgtk-3-dev xvfb xauth
   unifont
 )

@@ -1,25 +1,9 @@
-/** @file Music and the movie player: for now the least the application core asks of them. */
+/** @file The movie player: for now the least the application core asks of it. */
 #pragma once
 
 #include "client/core/media_services.h"
 
 #include <string>
-
-// Only what the application core calls until the audio subsystem brings the real players:
-// the switches and the requests are kept so that menus, the tick and the intro behave.
-namespace MusicManager {
-/** Takes the Music setting as the music switch. */
-void CMusicManager();
-void shutdown();
-void PlaySong(int song, int restart, int force);
-void Update();
-void Enable(int on);
-bool IsEnabled();
-/** The music device finished a song. */
-void PlayNextSong();
-/** The manager as the application core calls it; installed by the start-up. */
-MusicServices& services();
-} // namespace MusicManager
 
 /** Plays a movie file; returns when it ends or windowHook (called between frames) answers 1. */
 void PlayMovie(const std::string& path, const std::function<int()>& windowHook);

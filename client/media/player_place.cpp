@@ -1,5 +1,8 @@
-/** @file Where the player stands, as sound and music ask for it: the world installs the answer. */
+/** @file Where the player stands, as sound and music ask for it. */
 #include "client/media/player_place.h"
+
+#include "client/world/object_manager.h"
+#include "client/world/world_objects.h"
 
 namespace {
 
@@ -14,5 +17,11 @@ void SetPlayerPlace(std::function<bool(MapPoint&)> place)
 
 bool PlayerPlace(MapPoint& at)
 {
-    return g_place && g_place(at);
+    if (g_place)
+        return g_place(at);
+    const CPlayerMobile* player = World().player;
+    if (player == nullptr)
+        return false;
+    at = MapPoint{player->locX, player->locY};
+    return true;
 }

@@ -1,4 +1,4 @@
-/** @file Where the player stands, as sound and music ask for it: the world installs the answer. */
+/** @file Where the player stands, as sound and music ask for it. */
 #pragma once
 
 #include "client/data/map_manager.h"
@@ -6,8 +6,8 @@
 #include <functional>
 
 /**
- * Installs the question (null removes it). It answers false while there is no player; until the
- * world installs it there is none.
+ * Installs another answer (tests); null goes back to the world's player, which answers false
+ * while there is no player.
  */
 void SetPlayerPlace(std::function<bool(MapPoint&)> place);
 /** The player's cell; false (leaving at as it was) while there is no player. */

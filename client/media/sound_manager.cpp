@@ -88,6 +88,19 @@ void stopChannel(int channel)
         g_sound.channels[static_cast<size_t>(channel)]->Stop();
 }
 
+class FootstepSounds final : public WorldSoundServices {
+public:
+    void PlaySound(int32_t sound) override { SoundManager::PlaySound(sound, 0, -1000, 0, kStepVariation, 1); }
+    void PlaySoundAt(int32_t sound, int32_t x, int32_t y) override
+    {
+        SoundManager::PlaySoundAt(sound, MapPoint{x, y}, 1.0f, 0, kStepVariation, 1);
+    }
+    bool FootstepsOn() override { return Footsteps != 0; }
+
+private:
+    static constexpr int32_t kStepVariation = 14;
+};
+
 } // namespace
 
 const char* DirectSoundErrorName(platform::AudioResult result)
@@ -327,6 +340,12 @@ SoundServices& services()
 {
     static CoreSoundServices services;
     return services;
+}
+
+WorldSoundServices& worldSounds()
+{
+    static FootstepSounds sounds;
+    return sounds;
 }
 
 } // namespace SoundManager

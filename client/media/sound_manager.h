@@ -3,6 +3,7 @@
 
 #include "client/core/media_services.h"
 #include "client/data/map_manager.h"
+#include "client/world/world_services.h"
 #include "platform/audio/audio.h"
 
 #include <cstdint>
@@ -71,5 +72,11 @@ const LoopState& FadingLoop();
 
 /** The manager as the application core calls it; installed by the start-up. */
 SoundServices& services();
+/**
+ * The footsteps as the world asks for them, installed by the start-up: the player's own at the
+ * listener (pan 0, volume -1000), others where they walk; both with a pitch variation of 14 percent
+ * and restarted. The Footsteps setting says whether they are heard.
+ */
+WorldSoundServices& worldSounds();
 
 } // namespace SoundManager

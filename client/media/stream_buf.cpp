@@ -1,10 +1,10 @@
 /** @file One sound channel: a 64 KB looping buffer refilled half by half from a sound's samples, and where sound records come from. */
 #include "client/media/stream_buf.h"
 
+#include "client/media/mouse_timer_hold.h"
 #include "client/media/sound_manager.h"
 
 #include "client/core/kz_report.h"
-#include "client/core/main_window.h"
 #include "client/data/cdhd_cache.h"
 #include "platform/platform.h"
 
@@ -37,15 +37,6 @@ public:
 };
 
 SoundRecords* g_records = nullptr;
-
-/** The mouse timer stays idle while a channel's buffer is locked. */
-class MouseTimerHold {
-public:
-    MouseTimerHold() { LockMouseTimer(); }
-    ~MouseTimerHold() { UnlockMouseTimer(); }
-    MouseTimerHold(const MouseTimerHold&) = delete;
-    MouseTimerHold& operator=(const MouseTimerHold&) = delete;
-};
 
 /** The samples of a record, or null when it is missing or holds none. */
 const uint8_t* samplesOf(int32_t sound, uint32_t& bytes)

@@ -132,6 +132,12 @@ public:
     virtual void removeSource(AudioSource* source) = 0;
 };
 
+/**
+ * The lock of a ring of size bytes at data: bytes bytes from offset on, going round the end into
+ * a second piece. InvalidParam when offset is past the end or bytes is 0 or more than the size.
+ */
+AudioResult lockRing(uint8_t* data, uint32_t size, uint32_t offset, uint32_t bytes, AudioLock& out);
+
 /** Linear gain of a level in hundredths of a decibel (0 is 1.0; kAudioVolumeMin and below is silence). */
 double audioGain(int32_t hundredthsOfDecibel);
 

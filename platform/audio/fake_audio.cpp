@@ -35,16 +35,10 @@ AudioResult FakeAudioBuffer::lock(uint32_t offset, uint32_t count, AudioLock& ou
         return result;
     if (lost)
         return AudioResult::BufferLost;
-    if (offset >= size() || count == 0 || count > size())
-        return AudioResult::InvalidParam;
-    out.first = bytes.data() + offset;
-    out.firstBytes = std::min(count, size() - offset);
-    if (out.firstBytes < count) {
-        out.second = bytes.data();
-        out.secondBytes = count - out.firstBytes;
-    }
-    ++locksHeld;
-    return AudioResult::Ok;
+    result = lockRing(bytes.data(), size(), offset, count, out);
+    if (result == AudioResult::Ok)
+        ++locksHeld;
+    return result;
 }
 
 AudioResult FakeAudioBuffer::unlock(const AudioLock&)

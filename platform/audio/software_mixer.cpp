@@ -16,6 +16,20 @@ double audioGain(int32_t hundredthsOfDecibel)
     return std::pow(10.0, hundredthsOfDecibel / 2000.0);
 }
 
+AudioResult lockRing(uint8_t* data, uint32_t size, uint32_t offset, uint32_t bytes, AudioLock& out)
+{
+    out = AudioLock{};
+    if (offset >= size || bytes == 0 || bytes > size)
+        return AudioResult::InvalidParam;
+    out.first = data + offset;
+    out.firstBytes = std::min(bytes, size - offset);
+    if (out.firstBytes < bytes) {
+        out.second = data;
+        out.secondBytes = bytes - out.firstBytes;
+    }
+    return AudioResult::Ok;
+}
+
 class SoftwareMixer::Buffer final : public AudioBuffer {
 public:
     Buffer(SoftwareMixer& mixer, const AudioFormat& format, uint32_t bytes)
@@ -39,16 +53,7 @@ public:
 
     AudioResult lock(uint32_t offset, uint32_t bytes, AudioLock& out) override
     {
-        out = AudioLock{};
-        if (offset >= size() || bytes == 0 || bytes > size())
-            return AudioResult::InvalidParam;
-        out.first = bytes_.data() + offset;
-        out.firstBytes = std::min(bytes, size() - offset);
-        if (out.firstBytes < bytes) {
-            out.second = bytes_.data();
-            out.secondBytes = bytes - out.firstBytes;
-        }
-        return AudioResult::Ok;
+        return lockRing(bytes_.data(), size(), offset, bytes, out);
     }
 
     AudioResult unlock(const AudioLock&) override { return AudioResult::Ok; }

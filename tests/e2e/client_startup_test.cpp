@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -56,15 +57,17 @@ std::string readFile(const std::filesystem::path& path)
 /**
  * Starts the client in the install folder with the layout's key store and runtime folder, its
  * stderr caught in errorFile. With closeWhenRunning, waits until the client's report log says its
- * main loop runs, then asks it to close (as closing the window does) and waits for its end.
+ * main loop runs, lets it run runMs longer, then asks it to close (as closing the window does) and
+ * waits for its end. SDL's audio driver is audioDriver.
  */
 ClientRun runClient(const sampleinstall::Layout& layout, bool closeWhenRunning = false,
-                    const std::string& logName = "KZReport0.log", const std::string& errorFile = "stderr.txt")
+                    const std::string& logName = "KZReport0.log", const std::string& errorFile = "stderr.txt",
+                    const char* audioDriver = "dummy", int runMs = 0)
 {
     ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
     ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
     ScopedEnv video("SDL_VIDEODRIVER", "dummy");
-    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+    ScopedEnv audio("SDL_AUDIODRIVER", audioDriver);
     platform::PosixProcessLauncher launcher;
     const auto id = launcher.spawn({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", KZ_CLIENT_BINARY, errorFile},
                                    layout.install.string());
@@ -79,6 +82,7 @@ ClientRun runClient(const sampleinstall::Layout& layout, bool closeWhenRunning =
                readFile(logPath).find("WinMain: just before main program loop.") == std::string::npos &&
                std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(runMs));
         launcher.terminate(*id);
     }
     run.exitCode = launcher.wait(*id).value_or(-1);
@@ -173,6 +177,46 @@ TEST(ClientStartup, ATerminationSignalDuringStartUpStillRunsTheExitList)
     const std::string text = readFile(log);
     EXPECT_NE(text.find("MemoryManager::stopped."), std::string::npos) << text;
     EXPECT_NE(text.find("KZReport: stopping..."), std::string::npos) << text;
+}
+
+TEST(ClientStartup, TheStartUpSongIsHeardThroughTheDiskAudioDriver)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+    const std::string output = dir.file("out.raw");
+    ScopedEnv disk("SDL_DISKAUDIOFILE", output);
+
+    const ClientRun run = runClient(layout, true, "KZReport0.log", "stderr.txt", "disk", 2500);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.log.find("No sound device"), std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("No music synthesiser"), std::string::npos) << run.log;
+    // Sixteen-bit stereo frames: the song (a harp, its first notes within the first second) is heard.
+    const std::string bytes = readFile(output);
+    int peak = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+        peak = std::max(peak, std::abs(static_cast<int>(static_cast<int16_t>(
+                                  static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8)))));
+    EXPECT_GT(bytes.size(), 44100u * 4u) << "at least a second of output";
+    EXPECT_GT(peak, 1000);
+}
+
+TEST(ClientStartup, ADummyAudioDriverRunsSilentAndSaysSoOnce)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+
+    const ClientRun run = runClient(layout, true);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const size_t said = run.log.find("No sound device");
+    ASSERT_NE(said, std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("No sound device", said + 1), std::string::npos);
+    EXPECT_EQ(run.errors.find("DirectSound Error"), std::string::npos) << run.errors;
 }
 
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)

@@ -211,6 +211,22 @@ TEST_F(SoundManagerTest, TheMasterVolumeRescalesEveryChannelFromItsPresentVolume
     EXPECT_EQ(buffer(SoundManager::PlaySound(2, 0, 0, 0, 0, 0)).volumeValue, -2000) << "a new sound at a fifth";
 }
 
+TEST_F(SoundManagerTest, FootstepsAsTheWorldAsksForThem)
+{
+    WorldSoundServices& steps = SoundManager::worldSounds();
+    Footsteps = 0;
+    EXPECT_FALSE(steps.FootstepsOn());
+    Footsteps = 1;
+    EXPECT_TRUE(steps.FootstepsOn());
+    steps.PlaySound(1);
+    EXPECT_EQ(buffer(0).volumeValue, -1000);
+    EXPECT_EQ(buffer(0).panValue, 0);
+    const uint32_t hz = buffer(0).frequencyValue;
+    EXPECT_TRUE(hz == 0 || (hz >= 22048 - 22048 * 14 / 100 && hz <= 22048 + 22048 * 14 / 100)) << hz;
+    steps.PlaySound(1);
+    EXPECT_EQ(soundOn(1), 1u) << "a step is restarted on another channel";
+}
+
 TEST(SoundManagerWithoutDevice, EveryRequestFailsQuietly)
 {
     SoundManager::CSoundManager();

@@ -1,6 +1,7 @@
 /** @file The sample install writer's file groups. */
 #include "tools/sample_install/sample_install.h"
 
+#include "tools/sample_install/write_audio.h"
 #include "tools/sample_install/write_config_files.h"
 #include "tools/sample_install/write_data_files.h"
 #include "tools/sample_install/write_fonts.h"
@@ -77,6 +78,7 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
     return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
+           && writeSongs(layout, error)
            && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error);
 }
 

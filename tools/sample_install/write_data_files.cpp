@@ -2,6 +2,7 @@
 #include "tools/sample_install/write_data_files.h"
 
 #include "tools/sample_install/write_world_files.h"
+#include "tools/sample_install/write_audio.h"
 
 #include "tools/formats/data_formats.h"
 #include "tools/formats/region_formats.h"
@@ -298,6 +299,7 @@ bool writeDataFiles(const Layout& layout, std::string& error)
     const formats::IndexedFileWriter statics = drawStatics();
     const formats::IndexedFileWriter gumps = drawGumpArt();
     const formats::IndexedFileWriter art = drawArt();
+    const formats::IndexedFileWriter sounds = drawSounds();
     // Files of later subsystems start as one absent record (an empty file cannot be mapped).
     formats::IndexedFileWriter placeholder;
     placeholder.reserve(1);
@@ -313,8 +315,8 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"art.mul", art.dataBytes()},
         {"anim.idx", placeholder.indexBytes()},
         {"anim.mul", oneByte},
-        {"soundidx.mul", placeholder.indexBytes()},
-        {"sound.mul", oneByte},
+        {"soundidx.mul", sounds.indexBytes()},
+        {"sound.mul", sounds.dataBytes()},
         {"texidx.mul", placeholder.indexBytes()},
         {"texmaps.mul", oneByte},
         {"skills.idx", placeholder.indexBytes()},

@@ -1,4 +1,4 @@
-/** @file The sample install's game data files: map, statics, window art, animated tiles, hues, remap tables, digest table. */
+/** @file The sample install's game data files: map, statics, window art, animated tiles, sounds, hues, remap tables, digest table. */
 #pragma once
 
 #include "tools/sample_install/sample_install.h"
