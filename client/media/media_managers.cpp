@@ -56,8 +56,6 @@ MusicServices& services()
 
 } // namespace MusicManager
 
-void PlayMovie(const std::string&, const std::function<int()>&) {}
-
 MoviePlayerServices& moviePlayerServices()
 {
     static CoreMoviePlayer player;

@@ -21,7 +21,10 @@ void PlayNextSong();
 MusicServices& services();
 } // namespace MusicManager
 
-/** Plays a movie file; returns when it ends or windowHook (called between frames) answers 1. */
+/**
+ * Plays a movie file on the display window, centred, in the surface's pixel layout, with sound
+ * and the "intro" subtitles; windowHook runs after every frame and answers 1 to stop.
+ */
 void PlayMovie(const std::string& path, const std::function<int()>& windowHook);
 /** The movie player as the application core calls it; installed by the start-up. */
 MoviePlayerServices& moviePlayerServices();

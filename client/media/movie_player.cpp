@@ -99,7 +99,7 @@ void readAudioChunk(MovieDecoder& d, size_t payload, int& result)
         result = kChunkNoRoom;
         return;
     }
-    DecodeMovieAudioChunk(d.audio, d.adpcm, d.chunk.data(), payload, d.audioRing.data() + at);
+    DecodeMovieAudioChunk(d.audio, d.adpcm, d.chunk.data(), payload, d.audioRing.get() + at);
     AudioSlot& slot = d.audioSlots[static_cast<size_t>(d.audioWriteIndex.load() % kSlotCount)];
     slot.start = at;
     slot.length = bytes;
@@ -128,7 +128,7 @@ void readVideoChunk(MovieDecoder& d, size_t payload, int kind, int& result)
         result = kChunkNoRoom;
         return;
     }
-    if (std::fread(d.videoRing.data() + at, 1, payload, d.file) != payload) {
+    if (std::fread(d.videoRing.get() + at, 1, payload, d.file) != payload) {
         result = damaged(d, "a video chunk is cut short");
         return;
     }
@@ -300,8 +300,11 @@ int OpenMovie(const std::string& path, MovieDecoder& d)
     const size_t got = std::fread(tag, 1, 4, d.file);
     std::fseek(d.file, d.firstChunk, SEEK_SET);
     p.audioPresent.store(got == 4 && tagIs(tag, "SEAD", "1SNh", "SCHl") ? 1 : 0);
-    d.videoRing.assign(kVideoRingSize, 0);
-    d.audioRing.assign(kAudioRingSize, 0);
+    // Every byte of a ring is written by the reader before a slot publishes it.
+    d.videoRing.reset(new (std::nothrow) uint8_t[kVideoRingSize]);
+    d.audioRing.reset(new (std::nothrow) uint8_t[kAudioRingSize]);
+    if (d.videoRing == nullptr || d.audioRing == nullptr)
+        return 2;
     d.chunk.assign(kMaxChunkPayload, 0);
     d.readerState = 4;
     // Read ahead: with sound until 21 audio chunks wait, without until 20 frames do.
@@ -340,7 +343,7 @@ void ReleaseMovieVideo(MovieDecoder& d)
 void DecodeMovieFrame(MovieDecoder& d, const VideoSlot& slot)
 {
     MoviePlayer& p = *d.player;
-    const uint8_t* payload = d.videoRing.data() + slot.start;
+    const uint8_t* payload = d.videoRing.get() + slot.start;
     const size_t length = slot.length;
     const bool wide = (p.flags & kMovieDoubleWidth) != 0;
     PaletteFrameState& pal = d.paletteFrames;
@@ -512,7 +515,7 @@ void RunMovieAudioPass(MovieDecoder& d)
             return;
         const auto length = static_cast<uint32_t>(slot.length);
         if (d.streamBuffer != nullptr)
-            d.streamBuffer->write(d.writeOffset, d.audioRing.data() + slot.start, length);
+            d.streamBuffer->write(d.writeOffset, d.audioRing.get() + slot.start, length);
         d.writeOffset = (d.writeOffset + length) % size;
         const int frame = slot.frame;
         slot.full.store(false);
@@ -639,8 +642,8 @@ void CloseMovie(MoviePlayer& p)
         return;
     p.elapsed = d->endTick - d->startTick;
     closeFile(*d);
-    d->videoRing = {};
-    d->audioRing = {};
+    d->videoRing.reset();
+    d->audioRing.reset();
     ReleaseMovieSoundBuffer(*d);
     ReleaseMovieVideo(*d);
     p.state.store(kMovieFreed);

@@ -117,7 +117,7 @@ struct MoviePlayer {
     const std::vector<uint16_t>& lastFrame() const { return frames[currentFrame ^ 1]; }
 };
 
-/** A 16-slot ring entry of decoded audio. */
+/** A slot of decoded audio in the audio ring. */
 struct AudioSlot {
     size_t start = 0;
     size_t length = 0;
@@ -141,9 +141,9 @@ constexpr int kSlotCount = 24;
 /** One open movie. */
 struct MovieDecoder {
     MoviePlayer* player = nullptr;
-    std::vector<uint8_t> videoRing;
+    std::unique_ptr<uint8_t[]> videoRing; // kVideoRingSize bytes
     size_t videoWrite = 0;
-    std::vector<uint8_t> audioRing;
+    std::unique_ptr<uint8_t[]> audioRing; // kAudioRingSize bytes
     size_t audioWrite = 0;
     AudioFormat audio;
     AdpcmState adpcm;

@@ -149,6 +149,31 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         EXPECT_EQ(run.log.find(unexpected), std::string::npos) << unexpected << "\nlog:\n" << run.log;
 }
 
+TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+    std::string config = readFile(layout.install / "kz.cfg");
+    const size_t at = config.find("ShowIntroAnim=off");
+    ASSERT_NE(at, std::string::npos);
+    config.replace(at, 17, "ShowIntroAnim=on");
+    ASSERT_TRUE(sampleinstall::writeWholeFile(layout.install / "kz.cfg", config, error)) << error;
+
+    const ClientRun run = runClient(layout, true);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const size_t playing = run.log.find("PlayMovie: playing " + (layout.install / "music" / "intro.wve").string());
+    ASSERT_NE(playing, std::string::npos) << run.log;
+    const size_t ended = run.log.find("intro.wve ended after ", playing);
+    ASSERT_NE(ended, std::string::npos) << run.log;
+    // Every one of the 45 frames was shown, and the game started after the movie.
+    EXPECT_GE(std::stoi(run.log.substr(ended + 22)), 45) << run.log;
+    EXPECT_NE(run.log.find("WinMain: just before main program loop.", ended), std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("the movie stops here"), std::string::npos) << run.log; // no damaged chunk
+}
+
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)
 {
     testsupport::TempDir dir;

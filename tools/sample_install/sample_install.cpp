@@ -4,6 +4,7 @@
 #include "tools/sample_install/write_config_files.h"
 #include "tools/sample_install/write_data_files.h"
 #include "tools/sample_install/write_fonts.h"
+#include "tools/sample_install/write_intro.h"
 #include "tools/sample_install/write_language.h"
 
 #include "platform/keystore/key_store.h"
@@ -77,7 +78,8 @@ bool writeKeyStore(const Layout& layout, std::string& error)
 bool writeSampleInstall(const Layout& layout, std::string& error)
 {
     return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
-           && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error);
+           && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error)
+           && writeIntroMovie(layout, error);
 }
 
 } // namespace sampleinstall

@@ -1,0 +1,16 @@
+/** @file The intro movie as the application core plays it. */
+#pragma once
+
+namespace movie {
+class MovieSoundDevice;
+} // namespace movie
+namespace platform {
+class Clock;
+} // namespace platform
+
+using movie::MovieSoundDevice;
+
+/** The device movies play their sound on; null plays them on the simulated clock. */
+void SetMovieSoundDevice(MovieSoundDevice* device);
+/** The clock of the intro (null: the system clock). A manual clock runs the sound passes inline. */
+void SetIntroMovieClock(platform::Clock* clock);
