@@ -7,7 +7,9 @@
 #include "client/data/language_manager.h"
 #include "client/data/unicode_font.h"
 #include "client/media/media_managers.h"
+#include "client/media/movie_platform_sound.h"
 #include "client/media/movie_player.h"
+#include "client/media/sound_manager.h"
 #include "platform/clock/clock.h"
 
 namespace {
@@ -57,7 +59,11 @@ void PlayMovie(const std::string& path, const std::function<int()>& windowHook)
     const bool rgb565 = FullScreenActive != 0 ? SurfaceIs565 != 0 : use565 != 0;
     player.format = rgb565 ? DisplayFormat::rgb565() : DisplayFormat::rgb555();
     player.callback = windowHook;
-    player.sound = g_soundDevice;
+    // Sound on the device sound effects play on, unless one was installed for the movie.
+    std::unique_ptr<PlatformMovieSound> shared;
+    if (g_soundDevice == nullptr && SoundManager::Device() != nullptr)
+        shared = std::make_unique<PlatformMovieSound>(*SoundManager::Device());
+    player.sound = g_soundDevice != nullptr ? g_soundDevice : shared.get();
     player.clock = g_introClock;
     player.inlineSound = g_introClock != nullptr && !g_introClock->isReal();
     installSubtitles();

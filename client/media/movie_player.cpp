@@ -507,6 +507,15 @@ void RunMovieAudioPass(MovieDecoder& d)
         play = d.simulatedPlay;
     } else {
         play = d.streamBuffer->playPosition() % size;
+        // A device whose cursor stands still for a second would hold the movie for ever: the
+        // movie goes on with the simulated clock.
+        d.stalledPasses = play == d.lastPlay ? d.stalledPasses + 1 : 0;
+        d.lastPlay = play;
+        if (d.stalledPasses > 66) {
+            KZReport::warning("Movie: the sound device does not play; the movie goes on without it.\n");
+            d.noSound = true;
+            d.simulatedPlay = play;
+        }
     }
     const uint32_t free = (play + size - d.writeOffset) % size;
     AudioSlot& slot = d.audioSlots[static_cast<size_t>(d.nextPlayIndex.load() % kSlotCount)];

@@ -174,6 +174,8 @@ struct MovieDecoder {
     std::atomic<int> runFlag{0};
     uint32_t simulatedPlay = 0;
     bool noSound = false;
+    uint32_t lastPlay = 0;
+    int stalledPasses = 0; // passes in a row in which the device's play cursor did not move
     std::unique_ptr<MovieSoundBuffer> streamBuffer;
     std::vector<uint8_t> silence;
     std::thread soundThread;

@@ -1,5 +1,7 @@
 // The movie player: container, read-ahead, timing under a manual clock, sound stream, presentation.
+#include "client/media/movie_platform_sound.h"
 #include "client/media/movie_player.h"
+#include "platform/audio/fake_audio.h"
 #include "platform/clock/clock.h"
 #include "tests/support/movie_fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -493,4 +495,46 @@ TEST(MoviePresent, CentringOffsetsAndDoubling)
     std::vector<uint16_t> small(2 * 1, 0);
     PresentFrameTo(p, frame.data(), PresentTarget{small.data(), 2, 2, 1});
     EXPECT_EQ(small, (std::vector<uint16_t>{1, 2}));
+}
+
+TEST(MoviePlatformSound, StreamBufferOnTheDevice)
+{
+    platform::FakeAudioDevice device;
+    PlatformMovieSound sound(device);
+    std::unique_ptr<MovieSoundBuffer> buffer = sound.createStreamBuffer(22050, 32768);
+    ASSERT_NE(buffer, nullptr);
+    ASSERT_EQ(device.buffers.size(), 1u);
+    platform::FakeAudioBuffer& fake = *device.buffers[0];
+    EXPECT_EQ(fake.format().channels, 2);
+    EXPECT_EQ(fake.format().sampleRate, 22050u);
+    EXPECT_TRUE(fake.playing);
+    EXPECT_TRUE(fake.looping);
+    EXPECT_EQ(fake.frequencyValue, 22050u);
+    EXPECT_EQ(buffer->size(), 32768u);
+    fake.setPlayCursor(1000);
+    EXPECT_EQ(buffer->playPosition(), 1000u);
+    // A write across the end of the ring goes on at its start; a lost buffer is restored first.
+    const uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    fake.lose();
+    buffer->write(32764, data, 8);
+    EXPECT_EQ(fake.restoreCalls, 1);
+    EXPECT_EQ(fake.bytes[32764], 1);
+    EXPECT_EQ(fake.bytes[32767], 4);
+    EXPECT_EQ(fake.bytes[0], 5);
+    EXPECT_EQ(fake.bytes[3], 8);
+    EXPECT_EQ(fake.locksHeld, 0);
+    EXPECT_EQ(sound.createStreamBuffer(5, 32768), nullptr); // no rate the device takes
+}
+
+TEST(MoviePlayer, ADeviceThatDoesNotPlayDoesNotHoldTheMovie)
+{
+    testsupport::TempDir dir;
+    const Built movie = buildMovie(Plan{});
+    HeadlessRun run(kMoviePlaySound);
+    platform::FakeAudioDevice device; // its play cursors never move by themselves
+    PlatformMovieSound sound(device);
+    run.player.sound = &sound;
+    run.play(dir, movie.bytes);
+    EXPECT_EQ(run.shown.size(), movie.pictures.size());
+    EXPECT_EQ(run.player.state.load(), kMovieFreed);
 }
