@@ -11,6 +11,7 @@ packages=(
   libsdl2-dev
   libgtk-3-dev xvfb xauth
   unifont
+  libavformat-dev libavcodec-dev libswscale-dev
 )
 
 missing=()

@@ -21,6 +21,10 @@ public:
     {
         ::PlayMovie(path, windowHook);
     }
+    void PlayMpegMovie(const std::string& path, const std::function<int()>& windowHook) override
+    {
+        ::PlayMpegMovie(path, windowHook);
+    }
 };
 
 } // namespace

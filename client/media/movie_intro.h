@@ -6,6 +6,7 @@ class MovieSoundDevice;
 } // namespace movie
 namespace platform {
 class Clock;
+class MpegMovie;
 } // namespace platform
 
 using movie::MovieSoundDevice;
@@ -14,3 +15,5 @@ using movie::MovieSoundDevice;
 void SetMovieSoundDevice(MovieSoundDevice* device);
 /** The clock of the intro (null: the system clock). A manual clock runs the sound passes inline. */
 void SetIntroMovieClock(platform::Clock* clock);
+/** The decoder of standard MPEG movies (not owned); null skips them. */
+void SetIntroMpegMovie(platform::MpegMovie* decoder);

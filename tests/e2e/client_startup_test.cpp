@@ -3,6 +3,7 @@
 
 #include "platform/instance/named_instance.h"
 #include "platform/process/process.h"
+#include "tests/support/mpeg/mpeg_clip.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -149,10 +150,9 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         EXPECT_EQ(run.log.find(unexpected), std::string::npos) << unexpected << "\nlog:\n" << run.log;
 }
 
-TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
+/** A sample install whose kz.cfg asks for the intro. */
+void writeInstallShowingTheIntro(const sampleinstall::Layout& layout)
 {
-    testsupport::TempDir dir;
-    const sampleinstall::Layout layout(dir.path());
     std::string error;
     ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
     std::string config = readFile(layout.install / "kz.cfg");
@@ -160,6 +160,13 @@ TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
     ASSERT_NE(at, std::string::npos);
     config.replace(at, 17, "ShowIntroAnim=on");
     ASSERT_TRUE(sampleinstall::writeWholeFile(layout.install / "kz.cfg", config, error)) << error;
+}
+
+TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    writeInstallShowingTheIntro(layout);
 
     const ClientRun run = runClient(layout, true);
 
@@ -172,6 +179,25 @@ TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
     EXPECT_GE(std::stoi(run.log.substr(ended + 22)), 45) << run.log;
     EXPECT_NE(run.log.find("WinMain: just before main program loop.", ended), std::string::npos) << run.log;
     EXPECT_EQ(run.log.find("the movie stops here"), std::string::npos) << run.log; // no damaged chunk
+    EXPECT_EQ(run.log.find("PlayMpegMovie"), std::string::npos) << run.log;       // one intro only
+}
+
+TEST(ClientStartup, AnMpegIntroPlaysThroughTheMpegDecoder)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    writeInstallShowingTheIntro(layout);
+    std::filesystem::remove(layout.install / "music" / "intro.wve");
+    const std::string clip = (layout.install / "music" / "intro.mpg").string();
+    ASSERT_TRUE(testsupport::writeMpeg1Clip(clip, 640, 480, 50, 25));
+
+    const ClientRun run = runClient(layout, true);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const size_t ended = run.log.find("PlayMpegMovie: " + clip + " ended after 50 pictures.");
+    ASSERT_NE(ended, std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("PlayMovie: playing"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("WinMain: just before main program loop.", ended), std::string::npos) << run.log;
 }
 
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)
