@@ -31,9 +31,11 @@ int16_t clamp16(int32_t v)
     return static_cast<int16_t>(std::clamp(v, -32768, 32767));
 }
 
-/** One block ADPCM code; filters above 3 lie outside the format and decode as filter 0. */
-int16_t adpcmStep(int code, int filter, int shift, int32_t& current, int32_t& previous)
+} // namespace
+
+int16_t BlockAdpcmStep(int code, int filter, int shift, int32_t& current, int32_t& previous)
 {
+    code &= 15;
     if (filter > 3)
         filter = 0;
     const int32_t d = static_cast<int32_t>(static_cast<uint32_t>((code ^ 8) - 8) << (20 - shift));
@@ -44,7 +46,12 @@ int16_t adpcmStep(int code, int filter, int shift, int32_t& current, int32_t& pr
     return static_cast<int16_t>(value);
 }
 
-int16_t imaStep(int nibble, uint32_t& state)
+int ImaAdpcmStepSize(int index)
+{
+    return kImaSteps[static_cast<size_t>(std::clamp(index, 0, 88))];
+}
+
+int16_t ImaAdpcmStep(int nibble, uint32_t& state)
 {
     int32_t sample = static_cast<int16_t>(state & 0xFFFF);
     int index = std::clamp(static_cast<int>(static_cast<int16_t>(state >> 16)), 0, 88);
@@ -58,6 +65,8 @@ int16_t imaStep(int nibble, uint32_t& state)
     state = (static_cast<uint32_t>(index) << 16) | static_cast<uint16_t>(sample);
     return static_cast<int16_t>(sample);
 }
+
+namespace {
 
 size_t pcmFrames(const AudioFormat& f, const uint8_t* p, size_t length)
 {
@@ -193,7 +202,7 @@ void DecodeAdpcmBlockMono(const uint8_t* block, int32_t& current, int32_t& previ
     for (int i = 0; i < 28; ++i) {
         const uint8_t byte = block[1 + i / 2];
         const int code = (i % 2 == 0) ? byte >> 4 : byte & 0x0F;
-        const int16_t v = adpcmStep(code, filter, shift, current, previous);
+        const int16_t v = BlockAdpcmStep(code, filter, shift, current, previous);
         out[2 * i] = v;
         out[2 * i + 1] = v;
     }
@@ -207,16 +216,16 @@ void DecodeAdpcmBlockStereo(const uint8_t* block, AdpcmState& s, int16_t* out)
     const int rightShift = block[1] & 0x0F;
     for (int i = 0; i < 28; ++i) {
         const uint8_t byte = block[2 + i];
-        out[2 * i] = adpcmStep(byte >> 4, leftFilter, leftShift, s.leftCurrent, s.leftPrevious);
-        out[2 * i + 1] = adpcmStep(byte & 0x0F, rightFilter, rightShift, s.rightCurrent, s.rightPrevious);
+        out[2 * i] = BlockAdpcmStep(byte >> 4, leftFilter, leftShift, s.leftCurrent, s.leftPrevious);
+        out[2 * i + 1] = BlockAdpcmStep(byte & 0x0F, rightFilter, rightShift, s.rightCurrent, s.rightPrevious);
     }
 }
 
 void DecodeImaAdpcmStereo(const uint8_t* data, size_t length, uint32_t& left, uint32_t& right, int16_t* out)
 {
     for (size_t i = 0; i < length; ++i) {
-        out[2 * i] = imaStep(data[i] >> 4, left);
-        out[2 * i + 1] = imaStep(data[i] & 0x0F, right);
+        out[2 * i] = ImaAdpcmStep(data[i] >> 4, left);
+        out[2 * i + 1] = ImaAdpcmStep(data[i] & 0x0F, right);
     }
 }
 

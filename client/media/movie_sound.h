@@ -37,6 +37,16 @@ size_t DecodedAudioLength(const AudioFormat& format, const uint8_t* payload, siz
 size_t DecodeMovieAudioChunk(const AudioFormat& format, AdpcmState& state, const uint8_t* payload, size_t length,
                              uint8_t* out);
 
+/**
+ * One block ADPCM code (4 bits, signed) with the filter and shift: the new sample; current and
+ * previous move on. Filters above 3 lie outside the format and decode as filter 0.
+ */
+int16_t BlockAdpcmStep(int code, int filter, int shift, int32_t& current, int32_t& previous);
+/** One IMA ADPCM nibble against the packed state (sample low 16 bits, step index high 16). */
+int16_t ImaAdpcmStep(int nibble, uint32_t& state);
+/** The IMA step for a step index 0..88. */
+int ImaAdpcmStepSize(int index);
+
 /** 15-byte block, 28 frames (the sample on both channels); state: current, previous. */
 void DecodeAdpcmBlockMono(const uint8_t* block, int32_t& current, int32_t& previous, int16_t* out);
 /** 30-byte block, 28 stereo frames. */

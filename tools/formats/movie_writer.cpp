@@ -3,6 +3,7 @@
 
 #include "client/media/movie_codec.h"
 #include "client/media/movie_mpeg_tables.h"
+#include "client/media/movie_sound.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,24 +19,10 @@ void putBe(Bytes& out, uint32_t value, int bytes)
     for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-int16_t clamp16(int32_t v)
-{
-    return static_cast<int16_t>(std::clamp(v, -32768, 32767));
-}
-
 // ---- block ADPCM ----
 
 constexpr int kC1[4] = {0, 240, 460, 392};
 constexpr int kC2[4] = {0, 0, -208, -220};
-
-int16_t adpcmDecode(int code, int filter, int shift, int32_t& current, int32_t& previous)
-{
-    const int32_t d = static_cast<int32_t>(static_cast<uint32_t>(code) << (20 - shift));
-    const int32_t v = clamp16((kC1[filter] * current + kC2[filter] * previous + d + 128) >> 8);
-    previous = current;
-    current = v;
-    return static_cast<int16_t>(v);
-}
 
 /** Codes 28 samples of one channel with the best filter and shift; returns the codes. */
 std::array<int, 28> adpcmChannel(const int16_t* samples, int stride, int32_t& current, int32_t& previous, int& filter,
@@ -55,7 +42,7 @@ std::array<int, 28> adpcmChannel(const int16_t* samples, int stride, int32_t& cu
                 const double step = std::ldexp(1.0, 12 - s);
                 int code = static_cast<int>(std::lround((x - base) / step));
                 code = std::clamp(code, -8, 7);
-                const int16_t v = adpcmDecode(code, f, s, cur, prev);
+                const int16_t v = movie::BlockAdpcmStep(code, f, s, cur, prev);
                 codes[static_cast<size_t>(i)] = code;
                 error += static_cast<double>(x - v) * (x - v);
             }
@@ -76,20 +63,10 @@ std::array<int, 28> adpcmChannel(const int16_t* samples, int stride, int32_t& cu
 
 // ---- IMA ----
 
-constexpr int kImaSteps[89] = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,    25,    28,
-    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,    88,    97,    107,   118,
-    130,   143,   157,   173,   190,   209,   230,   253,   279,   307,   337,   371,   408,   449,   494,
-    544,   598,   658,   724,   796,   876,   963,   1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-    2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,
-    9493,  10442, 11487, 12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-constexpr int kImaIndex[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
-
 int imaEncode(int32_t x, uint32_t& state)
 {
-    int32_t predicted = static_cast<int16_t>(state & 0xFFFF);
-    int index = std::clamp(static_cast<int>(static_cast<int16_t>(state >> 16)), 0, 88);
-    const int step = kImaSteps[index];
+    const int32_t predicted = static_cast<int16_t>(state & 0xFFFF);
+    const int step = movie::ImaAdpcmStepSize(static_cast<int16_t>(state >> 16));
     int diff = x - predicted;
     int nibble = 0;
     if (diff < 0) {
@@ -99,14 +76,7 @@ int imaEncode(int32_t x, uint32_t& state)
     if (diff >= step) { nibble |= 4; diff -= step; }
     if (diff >= step / 2) { nibble |= 2; diff -= step / 2; }
     if (diff >= step / 4) nibble |= 1;
-    // Decode it exactly as the player does, so both sides keep the same state.
-    int delta = step >> 3;
-    if (nibble & 4) delta += step;
-    if (nibble & 2) delta += step >> 1;
-    if (nibble & 1) delta += step >> 2;
-    predicted = clamp16((nibble & 8) ? predicted - delta : predicted + delta);
-    index = std::clamp(index + kImaIndex[nibble & 7], 0, 88);
-    state = (static_cast<uint32_t>(index) << 16) | static_cast<uint16_t>(predicted);
+    movie::ImaAdpcmStep(nibble, state); // the player's own step keeps both sides' state equal
     return nibble;
 }
 
@@ -352,18 +322,17 @@ Bytes movieChunk(const char* tag, const Bytes& payload)
 Bytes movieAudioHeader(int channels, int rate, int compression, int sampleSize)
 {
     Bytes p = {'P', 'T', 0, 0, 0x06, 0x01, 0x01, 0xFD};
-    p.push_back(0x82);
-    p.push_back(1);
-    putBe(p, static_cast<uint32_t>(channels), 1);
-    p.push_back(0x84);
-    p.push_back(3);
-    putBe(p, static_cast<uint32_t>(rate), 3);
-    p.push_back(0x83);
-    p.push_back(1);
-    putBe(p, static_cast<uint32_t>(compression), 1);
-    p.push_back(0x81);
-    p.push_back(1);
-    putBe(p, static_cast<uint32_t>(sampleSize), 1);
+    // {tag, length, big-endian value} records up to the 0x8A tag.
+    const struct {
+        uint8_t tag;
+        int bytes;
+        int value;
+    } records[] = {{0x82, 1, channels}, {0x84, 3, rate}, {0x83, 1, compression}, {0x81, 1, sampleSize}};
+    for (const auto& r : records) {
+        p.push_back(r.tag);
+        p.push_back(static_cast<uint8_t>(r.bytes));
+        putBe(p, static_cast<uint32_t>(r.value), r.bytes);
+    }
     p.push_back(0x8A);
     p.push_back(0);
     return p;
