@@ -38,6 +38,7 @@
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/media/media_managers.h"
 #include "client/media/music_manager.h"
+#include "client/media/movie_intro.h"
 #include "client/media/sound_manager.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
@@ -49,6 +50,7 @@
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/video/mpeg_movie.h"
 #include "platform/sdl/sdl_message_box.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -203,6 +205,8 @@ int main()
     SetWorldSoundServices(&SoundManager::worldSounds());
     configHooks().soundSetVolume = [](int volume) { SoundManager::SetVolume(volume); };
     SetMoviePlayer(&moviePlayerServices());
+    static const std::unique_ptr<platform::MpegMovie> mpegMovies = platform::makeFfmpegMpegMovie();
+    SetIntroMpegMovie(mpegMovies.get());
     platform::atExit([] {
         SetMoviePlayer(nullptr);
         SetSoundServices(nullptr);

@@ -12,6 +12,7 @@ packages=(
   libfluidsynth-dev timgm6mb-soundfont
   libgtk-3-dev xvfb xauth
   unifont
+  libavformat-dev libavcodec-dev libswscale-dev
 )
 
 missing=()

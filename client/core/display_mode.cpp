@@ -205,7 +205,7 @@ void PlayIntroMovie()
     if (!wve.empty())
         moviePlayer().PlayMovie(wve, IntroWindowHook);
     if (!mpg.empty())
-        KZReport::message("PlayIntroMovie: no player for the MPEG intro %s, skipped.\n", mpg.c_str());
+        moviePlayer().PlayMpegMovie(mpg, IntroWindowHook);
     mouseManager().EnableSoftwareCursor(1);
     IntroPlaying = 0;
     musicManager().Enable(music ? 1 : 0);

@@ -68,7 +68,10 @@ void CopyRows(const platform::FrameSurface& surface, uint32_t destIndex, const u
 bool CreateFullScreenSurfaces(bool inGame);
 void ReleaseFullScreenSurfaces();
 
-/** Plays music/intro.wve (data path, then the data-source path) when it exists. */
+/**
+ * Plays music/intro.wve, then music/intro.mpg, each from the data path or else the data-source
+ * path, when it exists (both when both exist).
+ */
 void PlayIntroMovie();
 /**
  * The intro of the start-up: played when ShowIntroAnim or ClientFirstLaunch is on; after a

@@ -38,6 +38,8 @@ public:
      * calls windowHook, which handles one waiting window message and answers 1 to stop.
      */
     virtual void PlayMovie(const std::string& /*path*/, const std::function<int()>& /*windowHook*/) {}
+    /** Plays a standard MPEG movie (the intro's .mpg) the same way; it has no subtitles. */
+    virtual void PlayMpegMovie(const std::string& /*path*/, const std::function<int()>& /*windowHook*/) {}
 };
 
 /** Each installer takes null to put back the one that does nothing. */

@@ -1,4 +1,4 @@
-/** @file The movie player: for now the least the application core asks of it. */
+/** @file The movie player as the application core reaches it. */
 #include "client/media/media_managers.h"
 
 namespace {
@@ -9,11 +9,13 @@ public:
     {
         ::PlayMovie(path, windowHook);
     }
+    void PlayMpegMovie(const std::string& path, const std::function<int()>& windowHook) override
+    {
+        ::PlayMpegMovie(path, windowHook);
+    }
 };
 
 } // namespace
-
-void PlayMovie(const std::string&, const std::function<int()>&) {}
 
 MoviePlayerServices& moviePlayerServices()
 {

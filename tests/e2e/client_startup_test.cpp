@@ -3,6 +3,7 @@
 
 #include "platform/instance/named_instance.h"
 #include "platform/process/process.h"
+#include "tests/support/mpeg/mpeg_clip.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,56 @@ TEST(ClientStartup, ADummyAudioDriverRunsSilentAndSaysSoOnce)
     ASSERT_NE(said, std::string::npos) << run.log;
     EXPECT_EQ(run.log.find("No sound device", said + 1), std::string::npos);
     EXPECT_EQ(run.errors.find("DirectSound Error"), std::string::npos) << run.errors;
+}
+
+/** A sample install whose kz.cfg asks for the intro. */
+void writeInstallShowingTheIntro(const sampleinstall::Layout& layout)
+{
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+    std::string config = readFile(layout.install / "kz.cfg");
+    const size_t at = config.find("ShowIntroAnim=off");
+    ASSERT_NE(at, std::string::npos);
+    config.replace(at, 17, "ShowIntroAnim=on");
+    ASSERT_TRUE(sampleinstall::writeWholeFile(layout.install / "kz.cfg", config, error)) << error;
+}
+
+TEST(ClientStartup, ShowIntroAnimPlaysTheIntroMovieBeforeTheGame)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    writeInstallShowingTheIntro(layout);
+
+    const ClientRun run = runClient(layout, true);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const size_t playing = run.log.find("PlayMovie: playing " + (layout.install / "music" / "intro.wve").string());
+    ASSERT_NE(playing, std::string::npos) << run.log;
+    const size_t ended = run.log.find("intro.wve ended after ", playing);
+    ASSERT_NE(ended, std::string::npos) << run.log;
+    // Every one of the 45 frames was shown, and the game started after the movie.
+    EXPECT_GE(std::stoi(run.log.substr(ended + 22)), 45) << run.log;
+    EXPECT_NE(run.log.find("WinMain: just before main program loop.", ended), std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("the movie stops here"), std::string::npos) << run.log; // no damaged chunk
+    EXPECT_EQ(run.log.find("PlayMpegMovie"), std::string::npos) << run.log;       // one intro only
+}
+
+TEST(ClientStartup, AnMpegIntroPlaysThroughTheMpegDecoder)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    writeInstallShowingTheIntro(layout);
+    std::filesystem::remove(layout.install / "music" / "intro.wve");
+    const std::string clip = (layout.install / "music" / "intro.mpg").string();
+    ASSERT_TRUE(testsupport::writeMpeg1Clip(clip, 640, 480, 50, 25));
+
+    const ClientRun run = runClient(layout, true);
+
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    const size_t ended = run.log.find("PlayMpegMovie: " + clip + " ended after 50 pictures.");
+    ASSERT_NE(ended, std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("PlayMovie: playing"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("WinMain: just before main program loop.", ended), std::string::npos) << run.log;
 }
 
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)

@@ -5,6 +5,7 @@
 #include "tools/sample_install/write_config_files.h"
 #include "tools/sample_install/write_data_files.h"
 #include "tools/sample_install/write_fonts.h"
+#include "tools/sample_install/write_intro.h"
 #include "tools/sample_install/write_language.h"
 
 #include "platform/keystore/key_store.h"
@@ -79,7 +80,8 @@ bool writeSampleInstall(const Layout& layout, std::string& error)
 {
     return writeInstallFolders(layout, error) && writeKeyStore(layout, error) && writeDataFiles(layout, error)
            && writeSongs(layout, error)
-           && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error);
+           && writeFonts(layout, error) && writeLanguage(layout, error) && writeConfigFiles(layout, error)
+           && writeIntroMovie(layout, error);
 }
 
 } // namespace sampleinstall

@@ -1,0 +1,78 @@
+/** @file Fuzz target: one video frame of each kind (the first byte picks the kind and the pixel format). */
+#include "client/media/movie_codec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxSide = 512;
+
+movie::PaletteFrameState keyFrameOf32()
+{
+    // A 32 x 32 key frame for the delta frames to work against: 16 literal bytes, then a match
+    // of 1008 bytes from 16 back repeats them over the whole picture.
+    std::vector<uint8_t> payload = {32, 0, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 4, 0, 0xE3,
+                                    1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 0xCC, 0, 15, 0xEB, 0xFC};
+    movie::KeyFrameHeader h;
+    movie::PaletteFrameState s;
+    if (movie::ReadKeyFrameHeader(payload.data(), payload.size(), h))
+        movie::DecodeKeyFrame(s, payload.data(), payload.size(), h);
+    return s;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const uint8_t selector = data[0];
+    const uint8_t* payload = data + 1;
+    const size_t length = size - 1;
+    movie::DisplayFormat format = (selector & 0x10) ? movie::DisplayFormat::rgb565() : movie::DisplayFormat::rgb555();
+    format.wide = (selector & 0x20) != 0;
+    format.brightness = (selector & 0x40) ? 150 : 100;
+    const int unit = format.wide ? 2 : 1;
+    switch (selector & 3) {
+    case 0: {
+        movie::KeyFrameHeader h;
+        movie::PaletteFrameState s;
+        if (!movie::ReadKeyFrameHeader(payload, length, h) || h.width > kMaxSide || h.height > kMaxSide)
+            return 0;
+        movie::ApplyKeyFramePalette(s, payload, h, format.brightness);
+        if (!movie::DecodeKeyFrame(s, payload, length, h))
+            return 0;
+        movie::BuildColourTable(s, format);
+        std::vector<uint16_t> pixels(static_cast<size_t>(h.width * h.height * unit));
+        movie::ExpandPicture(s, pixels.data(), format.wide);
+        return 0;
+    }
+    case 1: {
+        movie::PaletteFrameState s = keyFrameOf32();
+        if (movie::DecodeDeltaFrame(s, payload, length)) {
+            movie::BuildColourTable(s, format);
+            std::vector<uint16_t> pixels(static_cast<size_t>(32 * 32 * unit));
+            movie::ExpandPicture(s, pixels.data(), format.wide);
+        }
+        return 0;
+    }
+    default: {
+        movie::TransformHeader h;
+        if (!movie::ReadTransformHeader(payload, length, h) || h.width <= 0 || h.height <= 0 || h.width > kMaxSide ||
+            h.height > kMaxSide)
+            return 0;
+        static movie::MovieCodecWorkArea work{};
+        movie::BuildMovieColourTables(work.colour, format);
+        const size_t count = static_cast<size_t>(h.width * h.height * unit);
+        std::vector<uint16_t> current(count), previous(count, 0x4321);
+        const movie::FrameTarget target{current.data(), h.width * unit, h.width, h.height};
+        if ((selector & 3) == 2)
+            movie::DecodeTransformFrame(work, payload, length, target, format.wide);
+        else
+            movie::DecodeIntraFrame(work, payload, length, target, previous.data(), format.wide);
+        return 0;
+    }
+    }
+}
