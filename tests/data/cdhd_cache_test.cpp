@@ -210,10 +210,11 @@ TEST_F(CdhdCacheTest, AServerSentItemTheDiskCannotTakeLeavesTheIndexAsItWas)
     const std::string index = dir.read("artidx.mul");
     const uintmax_t dataAfter = std::filesystem::file_size(dir.path() / "art.mul");
     for (size_t at = indexBefore.size(); at + 12 <= index.size(); at += 12) { // records the gap filling added
-        const auto* rec = reinterpret_cast<const uint8_t*>(index.data() + at);
-        const int32_t offset = kzdata::readS32(rec);
+        ByteReader rec(index.data() + at, 12);
+        const int32_t offset = rec.s32le();
+        const uint32_t length = rec.u32le();
         if (offset < 0) continue;
-        EXPECT_LE(offset + kzdata::readU32(rec + 4), dataAfter) << "record " << at / 12;
+        EXPECT_LE(offset + length, dataAfter) << "record " << at / 12;
     }
     testsupport::ScopedDataCache cache(dir.path());
     EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 0), bytes({1, 2, 3}));
