@@ -2,6 +2,7 @@
 #include "client/world/object_manager.h"
 
 #include "client/world/multi.h"
+#include "client/world/path_manager.h"
 #include "client/world/tile_data.h"
 #include "client/world/world_draw_services.h"
 #include "client/world/world_services.h"
@@ -178,6 +179,33 @@ void moveMobile(CMobile* m)
             if (m->overheadMessages != nullptr) worldGumps().RepositionOverheadMessages(*m);
         }
     }
+}
+
+/** The player follows this mobile: a new path to where it is going once it is more than 3 cells away. */
+void followMobile(CMobile* m)
+{
+    CPlayerMobile* player = g_world.player;
+    if (player == nullptr || m == player || player->following == 0 || player->followedSerial != m->serial) return;
+    if (m->IsWithinRangeOfPlayer(3) != 0) return;
+    int32_t x = 0, y = 0, z = 0;
+    m->LastQueuedPosition(x, y, z);
+    PathManager::FreeLists(); // drops the current path
+    PathNode* goal = PathManager::FindPath(player->locX, player->locY, player->z, x, y, z, 100, 1);
+    PathState& path = PathManager::State();
+    if (goal == nullptr) {
+        worldGumps().ShowSystemMessage("Can't get there (follow)");
+        path = PathState{};
+        return;
+    }
+    path.goal = goal;
+    LinkPathBackward();
+    PathNode* start = goal;
+    while (start->parent != nullptr) start = start->parent;
+    path.current = start;
+    path.x = player->locX;
+    path.y = player->locY;
+    path.z = player->z;
+    path.active = true;
 }
 
 } // namespace
@@ -360,6 +388,7 @@ CDynamicObj* HandleMove(const ObjectRecord& r)
                               step.statusFlags == last.statusFlags;
             if (!same) m->moveQueue[static_cast<size_t>(m->queueCount++)] = step;
         }
+        followMobile(m);
     } else {
         o->graphicOffset = r.graphicOffset;
         o->direction = r.direction;
@@ -541,6 +570,18 @@ void DoubleClick(CObj* object)
     case 3833: worldGumps().StartScrollTarget(0); return;
     default: worldNet().SendUseObject(o->serial); return;
     }
+}
+
+CObj* GetObjAtScreenLoc(int32_t x, int32_t y)
+{
+    CDrawItem* item = worldDraw().PickAt(x, y, 1);
+    if (item == nullptr) return nullptr;
+    if (!item->IsValid() || item->IsObject() == 0) {
+        KZReport::error("CObjectManager::GetObjAtScreenLoc: either pointer 'pItem' is not valid, or the data it points to "
+                        "is not valid. setting 'pItem = 0'.\n");
+        return nullptr;
+    }
+    return static_cast<CObj*>(item);
 }
 
 CObj* FindObjectSpanningZ(int32_t x, int32_t y, int32_t zz)

@@ -118,6 +118,8 @@ void UpdateMovement();
 void GetObject(CObj* object, uint16_t amount);
 /** Uses an object with a serial. */
 void DoubleClick(CObj* object);
+/** The world object under a point of the play area, or null (a pick that is no valid object is logged). */
+CObj* GetObjAtScreenLoc(int32_t x, int32_t y);
 /** The last-placed world object at (x, y) whose [z, z + height) holds z. */
 CObj* FindObjectSpanningZ(int32_t x, int32_t y, int32_t zz);
 /** The highest top of the land and the unhidden objects of a cell. */

@@ -46,6 +46,9 @@ public:
     virtual void AnimatedListAdd(CMobile& /*mobile*/) {}
     virtual void AnimatedListRemove(CMobile& /*mobile*/) {}
 
+    /** The front-most item under a point of the play area (the draw grid's pick), or null. */
+    virtual CDrawItem* PickAt(int32_t /*x*/, int32_t /*y*/, int /*excludeLand*/) { return nullptr; }
+
     /** The renderer redraws items showing this art id (graphic + offset) after a tile data change. */
     virtual void RedrawItemsWithArt(uint16_t /*artId*/) {}
     /** ... and land cells of this texture id. */

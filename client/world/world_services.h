@@ -53,6 +53,8 @@ public:
     virtual void BringToFront(CGump* /*gump*/) {}
     /** The world view forgets its pending object (the pick-up). */
     virtual void ClearPendingObject() {}
+    /** A system message in the game screen. */
+    virtual void ShowSystemMessage(const char* /*text*/) {}
     /** Starts the targeted command "scroll" of the given type (a used scroll). */
     virtual void StartScrollTarget(int32_t /*type*/) {}
 };

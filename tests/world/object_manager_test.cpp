@@ -1,7 +1,10 @@
 /** @file Tests of the object manager: records, look-up, container items, movement, the world reset, pick-up and use. */
 #include "client/world/object_manager.h"
 #include "client/world/pace_table.h"
+#include "client/world/path_manager.h"
 #include "client/world/tile_data.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/terrain_fixtures.h"
 #include "tests/world/world_test_fixture.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +138,30 @@ TEST_F(ObjectManagerTest, MobilesFallIdleAndLeaveTheRange)
     EXPECT_EQ(friendly->offMap, 1);
 }
 
+TEST_F(ObjectManagerTest, FollowingSearchesAPathOnceTheMobileIsMoreThanThreeCellsAway)
+{
+    testsupport::TempDir dir;
+    testsupport::WalkMap map(dir.path());
+    map.fillLand(0, 0, 15, 63, 0); // cells past x 15 have no land: nothing walks there
+    map.open();
+    PathManager::startup();
+    MapManager::CenterX = MapManager::CenterY = 4;
+    player->MoveTo(4, 4, 0);
+    player->following = 1;
+    player->followedSerial = 0x25;
+    CObjectManager::HandleMove(mobile(0x25, 17, 7, 4));
+    EXPECT_FALSE(PathManager::State().active); // within 3 cells
+    CObjectManager::HandleMove(mobile(0x25, 17, 8, 4));
+    ASSERT_TRUE(PathManager::State().active);
+    EXPECT_NEAR(PathManager::State().goal->x, 8, 1);
+    EXPECT_EQ(PathManager::State().current->x, 4);
+    CObjectManager::HandleMove(mobile(0x25, 17, 20, 4));
+    EXPECT_FALSE(PathManager::State().active);
+    EXPECT_EQ(gumps.messages, std::vector<std::string>{"Can't get there (follow)"});
+    PathManager::shutdown();
+    map.close();
+}
+
 TEST_F(ObjectManagerTest, ContainerItemsThatWouldBreakTheChainAreIgnored)
 {
     CDynamicObj* pack = CObjectManager::HandleMove(item(0x30, G_BACKPACK));
@@ -244,6 +271,19 @@ TEST_F(ObjectManagerTest, DoubleClickUsesOrTargetsOrRaisesTheCourse)
     EXPECT_EQ(net.used.size(), 2u);
     EXPECT_EQ(gumps.broughtToFront, 1);
     CObjectManager::DoubleClick(nullptr);
+}
+
+TEST_F(ObjectManagerTest, ThePickUnderAPointMustBeAnObject)
+{
+    EXPECT_EQ(CObjectManager::GetObjAtScreenLoc(5, 5), nullptr);
+    CDynamicObj* knife = CObjectManager::HandleMove(item(0x75, G_KNIFE));
+    draw.picked = knife;
+    EXPECT_EQ(CObjectManager::GetObjAtScreenLoc(5, 5), knife);
+    CLandTile* land = NewLandTile(3, 100, 100, 0);
+    draw.picked = land;
+    EXPECT_EQ(CObjectManager::GetObjAtScreenLoc(5, 5), nullptr);
+    EXPECT_NE(install.log().find("CObjectManager::GetObjAtScreenLoc: either pointer 'pItem' is not valid"), std::string::npos);
+    land->Release();
 }
 
 TEST_F(ObjectManagerTest, TileDataWriteBackChecksTheGroupAndRebuildsLights)

@@ -75,6 +75,8 @@ public:
     void BringToFront(CGump*) override { ++broughtToFront; }
     void CreateDragGump() override { ++dragGumps; }
     void StartScrollTarget(int32_t type) override { scrollTargets.push_back(type); }
+    void ShowSystemMessage(const char* text) override { messages.emplace_back(text); }
+    std::vector<std::string> messages;
     std::set<uint32_t> party;
     int forgotten = 0, gumpsDeleted = 0, paperdollRefreshes = 0, stackGumps = 0, broughtToFront = 0, dragGumps = 0;
     bool stackGumpOpens = true;
@@ -98,6 +100,8 @@ public:
         WorldDrawServices::AddToDrawList(item);
     }
     void InvalidateLightArea(const CDrawItem&) override { ++lightAreas; }
+    CDrawItem* PickAt(int32_t, int32_t, int) override { return picked; }
+    CDrawItem* picked = nullptr;
     int adds = 0;
     int lightAreas = 0;
 };

@@ -1,6 +1,8 @@
 /** @file The sample install's game data files, drawn by code. */
 #include "tools/sample_install/write_data_files.h"
 
+#include "tools/sample_install/write_world_files.h"
+
 #include "tools/formats/data_formats.h"
 #include "tools/formats/region_formats.h"
 
@@ -203,8 +205,6 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"sound.mul", oneByte},
         {"texidx.mul", placeholder.indexBytes()},
         {"texmaps.mul", oneByte},
-        {"multi.idx", placeholder.indexBytes()},
-        {"multi.mul", oneByte},
         {"skills.idx", placeholder.indexBytes()},
         {"skills.mul", oneByte},
         {"hues.mul", drawHues()},
@@ -216,7 +216,7 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         if (!writeWholeFile(dir / name, bytes, error)) return false;
     for (const auto& [name, text] : defTexts())
         if (!writeWholeFile(dir / name, text, error)) return false;
-    return true;
+    return writeWorldFiles(layout, error);
 }
 
 } // namespace sampleinstall

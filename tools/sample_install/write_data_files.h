@@ -7,7 +7,7 @@
 
 namespace sampleinstall {
 
-/** Writes the data files into the install folder, all drawn by code. */
+/** Writes the data files into the install folder, all drawn by code, the world files included. */
 bool writeDataFiles(const Layout& layout, std::string& error);
 
 } // namespace sampleinstall
