@@ -26,7 +26,9 @@ const char* const kPageTitles[] = {"General Properties", "Graphical Properties",
 
 bool readLines(const std::string& path, std::vector<std::string>& lines)
 {
-    auto bytes = platform::readWholeFile(path);
+    // Only a regular file of sensible size: a line naming a device such as /dev/zero would
+    // otherwise be read without end.
+    auto bytes = platform::readWholeFile(path, platform::kMaxConfigFileBytes);
     if (!bytes)
         return false;
     lines = splitLines(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));

@@ -3,6 +3,7 @@
 
 #include "gatehouse/password_codec.h"
 #include "platform/clock/clock.h"
+#include "platform/fs/path.h"
 #include "platform/keystore/key_store.h"
 #include "platform/process/process.h"
 
@@ -36,18 +37,14 @@ bool writeWholeFile(const std::string& path, const std::string& bytes, bool& ope
     return std::fclose(f) == 0 && written;
 }
 
+/** A regular file of sensible size only: a kz.cfg that is a device or pipe is not read without end. */
 bool readWholeFile(const std::string& path, std::string& out)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr)
+    const auto bytes = platform::readWholeFile(path, platform::kMaxConfigFileBytes);
+    if (!bytes)
         return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        out.append(buffer, n);
-    const bool ok = std::ferror(f) == 0;
-    std::fclose(f);
-    return ok;
+    out.assign(bytes->begin(), bytes->end());
+    return true;
 }
 
 } // namespace

@@ -126,18 +126,24 @@ uint8_t* CMMF_Wr::Open()
         reportWrMappingError(name_, EINVAL);
         return nullptr;
     }
-    // Exclusive, like a file opened without sharing: a second writer fails at the open step.
     platform::MappedFile::Failure failure;
-    file_ = platform::MappedFile::openReadWrite(name_, size_, true, &failure);
-    if (!file_) {
-        handleOutOfMemory(failure);
-        if (failure.stage == Stage::Open)
-            showMmfError("open mmf_wr", name_, failure.code);
-        else
-            reportWrMappingError(name_, failure.code);
-        return nullptr;
-    }
-    view_ = file_->writableData();
+    if (Open(&failure))
+        return view_;
+    handleOutOfMemory(failure);
+    if (failure.stage == Stage::Open)
+        showMmfError("open mmf_wr", name_, failure.code);
+    else
+        reportWrMappingError(name_, failure.code);
+    return nullptr;
+}
+
+uint8_t* CMMF_Wr::Open(platform::MappedFile::Failure* failure)
+{
+    if (file_)
+        return view_;
+    // Exclusive, like a file opened without sharing: a second writer fails at the open step.
+    file_ = platform::MappedFile::createScratch(name_, size_, failure);
+    view_ = file_ ? file_->writableData() : nullptr;
     return view_;
 }
 

@@ -5,9 +5,7 @@
 #include <memory>
 #include <string>
 
-namespace platform {
-class MappedFile;
-}
+#include "platform/fs/mapped_file.h"
 
 // Data files are used in place through a read-only mapping. The view stays valid until Close
 // or destruction; Close keeps the name so that Open can map the file again after it was
@@ -41,7 +39,9 @@ private:
 };
 
 // A read-write mapping of exactly the size given at construction (the disk cache file): the
-// file is created when absent, held exclusively, and flushed when the object is destroyed.
+// file is made afresh (never through a link, its bytes allocated on the disk), held
+// exclusively, and flushed when the object is destroyed. A file of that name that another
+// process holds is never touched.
 class CMMF_Wr {
 public:
     CMMF_Wr(const char* name, int size);
@@ -49,8 +49,10 @@ public:
     CMMF_Wr(const CMMF_Wr&) = delete;
     CMMF_Wr& operator=(const CMMF_Wr&) = delete;
 
-    /** Maps the file read-write; null when it cannot be opened or mapped. */
+    /** Maps the file read-write; null (after a message box or a log line) when it cannot be made or mapped. */
     uint8_t* Open();
+    /** As Open, but a failure is only described in *failure, for a caller that can do without the file. */
+    uint8_t* Open(platform::MappedFile::Failure* failure);
 
     bool IsOpen() const;
     uint32_t GetSize() const { return size_; }

@@ -8,6 +8,7 @@
 #include "client/core/kz_report.h"
 #include "client/core/options.h"
 #include "client/core/player_files.h"
+#include "platform/message_box/message_box.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -407,6 +408,27 @@ bool& obscenityRuleDone()
     return done;
 }
 
+bool& saveFailureShown()
+{
+    static bool shown = false;
+    return shown;
+}
+
+/**
+ * A setting that cannot be written keeps its value in memory for this run; the file stays
+ * whole. The player hears of it once per run, the log every time.
+ */
+void reportSaveFailure(const char* name)
+{
+    KZReport::error("saveConfigDirective: cannot write '%s' to 'kz.cfg'; the value holds until the client ends.\n",
+                    name);
+    if (saveFailureShown()) return;
+    saveFailureShown() = true;
+    platform::showMessageBox("KZ", "Your settings cannot be saved to kz.cfg (the file or its folder cannot be "
+                                   "written). Changes hold until you quit.",
+                             platform::BoxIcon::Warning);
+}
+
 void saveDirective(int id, const char* value, bool allowCopy)
 {
     const char* name = ConfigDirectiveName(id);
@@ -427,21 +449,25 @@ void saveDirective(int id, const char* value, bool allowCopy)
     if (!content) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
 
     size_t foundStart = std::string::npos, foundEnd = 0;
+    bool holdsValue = false;
     if (content) {
         forEachLine(*content, [&](size_t start, size_t end) {
             const std::string_view line(content->data() + start, end - start);
             if (FindConfigDirective(ConfigLineKey(line)) != id) return true;
             foundStart = start;
             foundEnd = end;
+            std::string key, current;
+            holdsValue = SplitConfigLine(line, key, current) && current == safeValue;
             return false;
         });
     }
 
     if (foundStart != std::string::npos) {
+        // A line that already says so is left alone: a read-only install starts as well as any.
+        if (holdsValue && !dropOnly) return;
         const std::string bytes = content->substr(0, foundStart) + (dropOnly ? std::string() : newLine) +
                                   content->substr(foundEnd);
-        if (!ReplaceConfigFileBytes(file, bytes))
-            KZReport::fatal("saveConfigDirective: cannot open 'kz.cfg'. why? mode is 'wb'.\n");
+        if (!ReplaceConfigFileBytes(file, bytes)) reportSaveFailure(name);
         return;
     }
     if (dropOnly) return;
@@ -450,7 +476,7 @@ void saveDirective(int id, const char* value, bool allowCopy)
     // Appending right after a last line without its line end would glue the two together.
     if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
     bytes += newLine;
-    if (!ReplaceConfigFileBytes(file, bytes)) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
+    if (!ReplaceConfigFileBytes(file, bytes)) reportSaveFailure(name);
 }
 
 } // namespace
@@ -771,7 +797,11 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
     return true;
 }
 
-void ResetConfigRunState(bool firstLoginRuleDone) { obscenityRuleDone() = firstLoginRuleDone; }
+void ResetConfigRunState(bool firstLoginRuleDone)
+{
+    obscenityRuleDone() = firstLoginRuleDone;
+    saveFailureShown() = false;
+}
 
 bool getKZCfgDirective(int id, char* buffer, size_t size)
 {

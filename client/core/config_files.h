@@ -223,7 +223,8 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag);
 
 /**
  * Sets whether the once-per-run rule of the first logins (switch the obscenity filter off and
- * save that) counts as done; the start-up state is not done (tests).
+ * save that) counts as done, and forgets that the player was told of a setting that could not
+ * be saved; the start-up state is not done (tests).
  */
 void ResetConfigRunState(bool firstLoginRuleDone = false);
 

@@ -84,7 +84,15 @@ std::optional<std::string> ReadConfigFile(std::string_view name, const char* mod
     std::string path;
     if (isPinned()) path = platform::resolveCase(pinnedPath(name)).value_or(pinnedPath(name));
     else path = FileManager::openFileInfo(platform::normalizeSeparators(name).c_str()).actualName;
-    std::string bytes(static_cast<size_t>(platform::fileSize(path).value_or(0)), '\0');
+    // A device (/dev/zero), pipe or huge file is no configuration: refused like a damaged one.
+    const uint64_t size = platform::fileSize(path).value_or(0);
+    if (!platform::isRegularFile(path) || size > platform::kMaxConfigFileBytes) {
+        KZReport::error("ReadConfigFile: '%s' is not a regular file of at most %zu bytes; not read.\n", path.c_str(),
+                        platform::kMaxConfigFileBytes);
+        CloseConfigFile(stream);
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<size_t>(size), '\0');
     if (!bytes.empty()) bytes.resize(FileManager::read(bytes.data(), 1, bytes.size(), stream));
     CloseConfigFile(stream);
     return bytes;

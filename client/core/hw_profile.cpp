@@ -171,10 +171,11 @@ bool LoadHWProfile(HWProfile& profile)
         profile.largestPartitionInMB = static_cast<uint16_t>(*disk);
     if (bias)
         profile.timeZoneBias = static_cast<int32_t>(static_cast<uint32_t>(*bias));
-    const bool texts = loadText(keys, "szVideoCardDescrip1", profile.szVideoCardDescrip1) &
-                       loadText(keys, "szVideoCardDescrip2", profile.szVideoCardDescrip2) &
-                       loadText(keys, "szModemManufacturer", profile.szModemManufacturer) &
-                       loadText(keys, "szModemDescrip", profile.szModemDescrip);
+    // Every text is loaded, also after one that is missing.
+    bool texts = loadText(keys, "szVideoCardDescrip1", profile.szVideoCardDescrip1);
+    texts = loadText(keys, "szVideoCardDescrip2", profile.szVideoCardDescrip2) && texts;
+    texts = loadText(keys, "szModemManufacturer", profile.szModemManufacturer) && texts;
+    texts = loadText(keys, "szModemDescrip", profile.szModemDescrip) && texts;
     return texts && type && clock && count && ram && disk && bias;
 }
 

@@ -3,6 +3,7 @@
 
 #include "client/core/monochrome_monitor.h"
 #include "platform/exit/exit.h"
+#include "platform/fs/path.h"
 #include "platform/instance/named_instance.h"
 #include "platform/message_box/message_box.h"
 
@@ -37,7 +38,8 @@ std::unique_ptr<platform::NamedInstance> startupInstance;
 
 void openLog(const char* name)
 {
-    logFile = std::fopen(name, "w");
+    // Emptied only when no other live client writes it (see platform::openLog).
+    logFile = platform::openLog(name);
     if (logFile != nullptr)
         message("KZReport: created file '%s' for writing.\n", name);
     else
@@ -67,7 +69,8 @@ void takeInstanceNumber()
 }
 
 /** Formats with the given flags; va_list overload shared by the severity functions. */
-void report(uint8_t severity, const char* caption, const char* format, va_list args)
+__attribute__((format(printf, 3, 0))) void report(uint8_t severity, const char* caption, const char* format,
+                                                  va_list args)
 {
     std::lock_guard guard(lock);
     flags = severity;
@@ -98,10 +101,12 @@ void start()
         fatal("KZReport::start: !started && stopped => freak occurance!\n");
     } else {
         started = true;
+        // The instance number names the log, so it is taken first: a second client must not
+        // write over the log of the first.
+        takeInstanceNumber();
         std::snprintf(name, sizeof name, "KZReport%d.log", instanceNumber);
         openLog(name);
         message("KZReport: starting up...\n");
-        takeInstanceNumber();
     }
     MonochromeMonitor::startup();
     message("KZReport: started.\n");

@@ -27,7 +27,7 @@ void print(const char* format, ...) __attribute__((format(printf, 1, 2)));
  * Formats and writes one report (at most 2047 characters); the severity flags are those of
  * the calling function. Starts reporting first when it is not running.
  */
-void outputText(const char* caption, const char* format, va_list args);
+void outputText(const char* caption, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
 
 /** 0 for the first client on the machine, 1 for a later one. */
 int32_t getInstanceNumber();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -129,6 +130,45 @@ const uint8_t* cacheIn(int32_t f, int32_t n)
     return g_store.data(block) + static_cast<size_t>(n - s) * static_cast<uint32_t>(info.recordSize);
 }
 
+/**
+ * Makes and maps the cache file: the instance's own name first, the other one when another
+ * client holds it. When the disk cannot hold the units asked for, ever smaller caches are
+ * tried. The units of the cache made; 0 when the client runs without one (cached reads give null).
+ */
+int32_t openCacheFile(int32_t units)
+{
+    const bool first = kzdata::dataSettings().instance == 0;
+    const std::string names[] = {g_cachePath, kzdata::DataPath(first ? "cache1.kz" : "cache0.kz")};
+    for (const std::string& path : names) {
+        for (int32_t u = units; u >= 1; u /= 2) {
+            auto file = std::make_unique<CMMF_Wr>(path.c_str(), static_cast<int>(CacheStore::imageSize(u)));
+            platform::MappedFile::Failure failure;
+            if (file->Open(&failure) != nullptr) {
+                if (u < units)
+                    KZReport::warning("CDHDCache::Init(): the disk has no room for a cache of %d bytes; using a "
+                                      "cache of %d bytes.\n",
+                                      static_cast<int32_t>(CacheStore::imageSize(units)),
+                                      static_cast<int32_t>(CacheStore::imageSize(u)));
+                g_cachePath = path;
+                g_cacheFile = std::move(file);
+                return u;
+            }
+            const bool noRoom = failure.stage == platform::MappedFile::Failure::Stage::Map &&
+                                (failure.code == ENOSPC || failure.code == EFBIG);
+            if (noRoom) continue;
+            if (failure.stage == platform::MappedFile::Failure::Stage::Open && failure.code == EWOULDBLOCK) {
+                KZReport::message("CDHDCache::Init(): '%s' is held by another client.\n", path.c_str());
+            } else {
+                KZReport::warning("CDHDCache::Init(): cannot make the cache file '%s': %s.\n", path.c_str(),
+                                  std::strerror(failure.code));
+            }
+            break;
+        }
+    }
+    KZReport::warning("CDHDCache::Init(): no disk cache could be made; running without one.\n");
+    return 0;
+}
+
 void writeIndexRecord(std::FILE* f, int32_t entry, int32_t offset, int32_t length, int32_t extra)
 {
     uint8_t rec[12];
@@ -184,35 +224,21 @@ void CDHDCache::Init()
     if (units < settings.cacheSize)
         KZReport::warning("CDHDCache::Init(): CacheSize %d is larger than the cache file can be; using %d.\n",
                           settings.cacheSize, units);
-    const size_t bytes = CacheStore::imageSize(units);
-    KZReport::message("CDHDCache::Init(): making a cache of size %d bytes.\n", static_cast<int32_t>(bytes));
-    if (std::FILE* out = platform::openFile(g_cachePath, "wb")) {
-        static const std::vector<uint8_t> zeros(65536, 0);
-        size_t left = bytes;
-        while (left > 0) {
-            const size_t n = std::min(left, zeros.size());
-            std::fwrite(zeros.data(), 1, n, out);
-            left -= n;
-        }
-        std::fclose(out);
-    }
+    KZReport::message("CDHDCache::Init(): making a cache of size %d bytes.\n",
+                      static_cast<int32_t>(CacheStore::imageSize(units)));
     KZReport::message("CDHDCache::Init(): creating cache...\n");
     KZReport::message("CDHDCache::Init(): opening cache...\n");
-    g_cacheFile = std::make_unique<CMMF_Wr>(g_cachePath.c_str(), static_cast<int>(bytes));
-    uint8_t* image = g_cacheFile->Open();
+    const int32_t made = openCacheFile(units);
     KZReport::message("CDHDCache::Init(): re-interpreting cache memory...\n");
     KZReport::message("CDHDCache::Init(): copying data into cache memory...\n");
-    if (image != nullptr) {
+    if (made > 0) {
         for (int step = 1; step <= 15; ++step) {
             if (step == 12)
-                KZReport::message("12. numBlockHeaders=%d\n", units * CacheStore::kHeadersPerUnit);
+                KZReport::message("12. numBlockHeaders=%d\n", made * CacheStore::kHeadersPerUnit);
             else
                 KZReport::message("%d.\n", step);
         }
-        g_store.format(image, units);
-    } else {
-        // Another client holds the cache file: run on without a cache (cached reads give null).
-        g_cacheFile.reset();
+        g_store.format(g_cacheFile->GetView(), made);
     }
     KZReport::message("CDHDCache::Init(): building cache lookup table...\n");
     KZReport::message("CDHDCache::Init(): memory-mapping CD files...\n");
@@ -254,14 +280,17 @@ void CDHDCache::shutdown()
 {
     KZReport::message("CDHDCache::shutdown: shutting down...\n");
     g_store.detach();
-    if (g_cacheFile) g_cacheFile.reset(); // flushes and unmaps
+    // Only a cache file this client made is removed, while its lock still keeps others out.
+    if (g_cacheFile) {
+        KZReport::message("CDHDCache::shutdown: removing cache file '%s'\n", g_cachePath.c_str());
+        platform::removeFile(g_cachePath);
+    }
+    g_cacheFile.reset(); // unmaps
     for (int32_t f = 0; f < kDataFileCount; ++f) g_files[static_cast<size_t>(f)] = FileState{};
     g_patches.clear();
     g_verdataMap.reset();
     g_verdataBase = nullptr;
     g_verdataSize = 0;
-    KZReport::message("CDHDCache::shutdown: removing cache file '%s'\n", g_cachePath.c_str());
-    if (!g_cachePath.empty()) platform::removeFile(g_cachePath);
     g_initDone = false;
     KZReport::message("CDHDCache::shutdown: shut down\n");
 }

@@ -36,6 +36,19 @@ public:
     static std::unique_ptr<MappedFile> openReadWrite(std::string_view path, size_t size, bool exclusive,
                                                      Failure* failure = nullptr);
 
+    /**
+     * A scratch file of exactly size bytes made afresh and mapped shared for reading and writing,
+     * held exclusively (as openReadWrite with exclusive) until the object dies. A file of that
+     * name that another holder has is left alone: failure at the Open stage with EWOULDBLOCK.
+     * Anything else of that name (a stale file, a link, even one to another file) is removed and
+     * the file created new, never opened through a link. The bytes are allocated on the disk
+     * before they are mapped, so that writing to the mapping can never meet a full disk: when the
+     * disk (or the process's file size limit) cannot take them, the new file is removed again and
+     * the failure is at the Map stage with ENOSPC or EFBIG.
+     */
+    static std::unique_ptr<MappedFile> createScratch(std::string_view path, size_t size,
+                                                     Failure* failure = nullptr);
+
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;

@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <string>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +93,30 @@ std::string resolveOrNormalize(std::string_view path)
     if (auto resolved = resolveCase(path))
         return *resolved;
     return normalizeSeparators(path);
+}
+
+/**
+ * The file a path leads to through any symbolic links (a link's relative target is taken from
+ * the link's folder); the path itself when it is no link. nullopt for a loop of links.
+ */
+std::optional<std::string> followLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size())
+            return std::nullopt;
+        target.resize(static_cast<size_t>(n));
+        if (target.front() != '/') {
+            const size_t slash = path.find_last_of('/');
+            target = slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+        }
+        path = target;
+    }
+    return std::nullopt;
 }
 
 bool writeAll(int fd, const uint8_t* data, size_t size)
@@ -251,14 +277,26 @@ std::vector<std::string> listDirectory(std::string_view path)
     return names;
 }
 
-std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path)
+bool isRegularFile(std::string_view path)
+{
+    struct stat st;
+    return ::stat(resolveOrNormalize(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path, size_t maxBytes)
 {
     auto resolved = resolveCase(path);
     if (!resolved)
         return std::nullopt;
-    const int fd = ::open(resolved->c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe does not wait for a writer; it is refused below.
+    const int fd = ::open(resolved->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     for (;;) {
@@ -271,15 +309,42 @@ std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path)
         }
         if (n == 0)
             break;
+        // A file that grows while it is read (or reports no size, as some system files do) is bounded too.
+        if (bytes.size() + static_cast<size_t>(n) > maxBytes) {
+            ::close(fd);
+            return std::nullopt;
+        }
         bytes.insert(bytes.end(), buffer, buffer + n);
     }
     ::close(fd);
     return bytes;
 }
 
+FILE* openLog(std::string_view path)
+{
+    const auto target = resolveForCreate(path);
+    if (!target)
+        return nullptr;
+    const int fd = ::open(target->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    // Whoever holds the lock owns the log; a log held by a live process is only appended to.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    FILE* stream = ::fdopen(fd, "a");
+    if (!stream)
+        ::close(fd);
+    return stream;
+}
+
 bool replaceFileAtomically(std::string_view path, std::span<const uint8_t> bytes, unsigned newFileMode)
 {
     auto target = resolveForCreate(path);
+    if (!target)
+        return false;
+    target = followLinks(*target);
     if (!target)
         return false;
     const size_t slash = target->find_last_of('/');
@@ -341,6 +406,11 @@ std::string executableDirectory()
 void setWriteFailureForTests(int failAfterBytes)
 {
     tWriteFailureAfter = failAfterBytes < 0 ? -1 : failAfterBytes;
+}
+
+long long writeFailureAllowanceForTests()
+{
+    return tWriteFailureAfter;
 }
 
 } // namespace platform

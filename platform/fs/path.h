@@ -52,13 +52,30 @@ bool makeDirectories(std::string_view path);
 bool removeFile(std::string_view path);
 /** Names in the folder (without "." and ".."), sorted; empty when it cannot be read. */
 std::vector<std::string> listDirectory(std::string_view path);
-/** The whole content of a file; nullopt when it cannot be read. */
-std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path);
+/** True when the path names a regular file (a link is followed), not a folder, device or pipe. */
+bool isRegularFile(std::string_view path);
+
+/** The most a configuration or settings file may hold; anything larger is refused as damaged. */
+inline constexpr size_t kMaxConfigFileBytes = 1u << 20;
+
+/**
+ * The whole content of a regular file; nullopt when it cannot be read, is not a regular file
+ * (a device such as /dev/zero, a pipe, a folder), or holds more than maxBytes.
+ */
+std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path, size_t maxBytes = SIZE_MAX);
+
+/**
+ * Opens a log for appending, creating it when absent. The stream holds a lock on the file for
+ * its life: a log no live process holds is emptied first; one that another live process holds
+ * (a second copy of the program) is appended to and never emptied. nullptr on failure.
+ */
+FILE* openLog(std::string_view path);
 
 /**
  * Replaces the file with bytes so that readers see either the old or the new content, never a
  * mix: writes a temporary file in the same folder, syncs it, and renames it over the target.
- * An existing file keeps its permission bits; a new one gets newFileMode (less the umask). On
+ * A path that is a symbolic link keeps the link: the file it leads to is replaced, in that
+ * file's own folder. An existing file keeps its permission bits; a new one gets newFileMode (less the umask). On
  * any failure the original stays as it was, the temporary file is removed, and false is
  * returned. The folder must exist.
  */
@@ -73,6 +90,9 @@ std::string executableDirectory();
  * For tests; affects only the calling thread.
  */
 void setWriteFailureForTests(int failAfterBytes);
+
+/** The byte allowance set by setWriteFailureForTests on the calling thread, or -1 when off. */
+long long writeFailureAllowanceForTests();
 
 /** setWriteFailureForTests for the lifetime of the object. */
 class ScopedWriteFailureForTests {

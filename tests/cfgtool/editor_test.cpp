@@ -273,6 +273,15 @@ TEST_F(Editor, HintsAreKeptInLineFourOfItsIniFile)
     EXPECT_EQ(dir_.read("kzedit.ini"), "[cfgtool]\r\n" + dir_.file("client/kz.cfg") + "\r\n\r\n\r\nhints=on\r\n");
 }
 
+TEST_F(Editor, AnEndlessFileIsRefusedAsUnreadable)
+{
+    // Larger files, folders and pipes are refused the same way (see the platform's whole-file reader).
+    dir_.write("kzedit.ini", "[cfgtool]\r\n/dev/zero\r\n\r\n\r\nhints=on\r\n");
+    open();
+    ASSERT_EQ(forms_.messages().size(), 1u);
+    EXPECT_EQ(forms_.messages()[0].text, "Cannot open file \"/dev/zero\".");
+}
+
 TEST_F(Editor, AMissingIniIsReportedAndPaddedWhenWritten)
 {
     NullWindow& win = open();

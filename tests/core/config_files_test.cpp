@@ -448,20 +448,67 @@ TEST_F(ConfigTest, FilesAreFoundOnTheSearchPathsAndRewrittenWhereTheyLie)
     EXPECT_FALSE(std::filesystem::exists(dir_.file("kz.cfg")));
 }
 
-TEST_F(ConfigTest, FailedRewriteEndsTheClientAndLeavesTheFileWhole)
+TEST_F(ConfigTest, FailedRewriteIsToldOnceKeepsTheValueAndLeavesTheFileWhole)
 {
     const std::string original = configText({"Sound=on", "SoundVol=5", "PlayerName=Bob"});
     dir_.write("kz.cfg", original);
+    testsupport::ReportSandbox sandbox;
     {
-        platform::ScopedExitHook hook;
         platform::ScopedWriteFailureForTests failure(4);
-        EXPECT_THROW(saveConfigDirective(CFG_Sound, "off"), platform::ExitRequested);
-        saveConfigDirective(CFG_Music, "off");  // an append that fails is only an error
+        saveConfigDirective(CFG_Sound, "off");  // a replaced line
+        saveConfigDirective(CFG_Music, "off");  // an appended one
     }
     EXPECT_EQ(dir_.read("kz.cfg"), original);
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir_.path())) names.push_back(e.path().filename().string());
     EXPECT_EQ(names, std::vector<std::string>{"kz.cfg"});
+    const auto boxes = sandbox.boxes().boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("cannot be saved to kz.cfg"), std::string::npos);
+    const std::string log = sandbox.read("KZReport0.log");
+    for (const char* name : {"'Sound'", "'Music'"})
+        EXPECT_NE(log.find(std::string("saveConfigDirective: cannot write ") + name), std::string::npos) << log;
+}
+
+TEST_F(ConfigTest, AnEndlessOrHugeConfigurationIsRefusedWithALogLine)
+{
+    testsupport::ReportSandbox sandbox;
+    std::filesystem::create_symlink("/dev/zero", dir_.file("kz.cfg"));
+    EXPECT_FALSE(ReadConfig("kz.cfg", true));
+    dir_.write("login.cfg", std::string(platform::kMaxConfigFileBytes + 1, '\n'));
+    EXPECT_FALSE(ReadConfig("login.cfg", false));
+    const std::string log = sandbox.read("KZReport0.log");
+    for (const char* name : {"kz.cfg' is not a regular file", "login.cfg' is not a regular file"})
+        EXPECT_NE(log.find(name), std::string::npos) << name << "\n" << log;
+}
+
+TEST_F(ConfigTest, ALinkedKzCfgKeepsItsLinkAndItsTargetIsRewritten)
+{
+    const std::string target = dir_.write("shared/settings.cfg", configText({"Sound=on"}));
+    std::filesystem::create_symlink(target, dir_.file("kz.cfg"));
+    saveConfigDirective(CFG_Sound, "off");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir_.file("kz.cfg")));
+    EXPECT_EQ(dir_.read("shared/settings.cfg"), configText({"Sound=off"}));
+}
+
+TEST_F(ConfigTest, AReadOnlyInstallStartsWhenItsLinesAlreadyHoldTheValues)
+{
+    ResetConfigRunState(false);
+    dir_.write("kz.cfg", configText({"ClientLogin=1", "ObscenityFilter=off"}));
+    testsupport::ReportSandbox sandbox;
+    platform::ScopedWriteFailureForTests readOnly(0);
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(ObscenityFilter, 0);
+    EXPECT_EQ(sandbox.boxes().count(), 0u);
+    EXPECT_EQ(sandbox.read("KZReport0.log").find("saveConfigDirective"), std::string::npos);
+
+    // A line that differs must be written; failing that, the value still holds for the run.
+    ResetConfigRunState(false);
+    dir_.write("kz.cfg", configText({"ClientLogin=1", "ObscenityFilter=on"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(ObscenityFilter, 0);
+    EXPECT_EQ(sandbox.boxes().count(), 1u);
+    EXPECT_EQ(dir_.read("kz.cfg"), configText({"ClientLogin=1", "ObscenityFilter=on"}));
 }
 
 TEST_F(ConfigTest, MissingAndDamagedFilesAreLogged)
@@ -557,8 +604,7 @@ TEST_F(ConfigTest, EveryRewriteThatFailsLeavesTheOriginalWhole)
         std::function<bool()> failed;  // runs it; true when it told its caller it failed (or cannot tell)
     };
     const Rewrite rewrites[] = {
-        {"a directive line replaced", "kz.cfg", false,
-         [] { return testsupport::exitCodeOf([] { saveConfigDirective(CFG_Sound, "off"); }) == 1; }},
+        {"a directive line replaced", "kz.cfg", false, [] { saveConfigDirective(CFG_Sound, "off"); return true; }},
         {"a directive appended", "kz.cfg", false, [] { saveConfigDirective(CFG_Music, "off"); return true; }},
         {"the option block", "kz.cfg", false, [] { return !SaveConfigOptionsOldWay(); }},
         {"the option block of the character's copy", copy, true, [] { SaveConfigOptions(); return true; }},

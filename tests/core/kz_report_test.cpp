@@ -31,19 +31,20 @@ TEST(KZReport, FirstStartCreatesLogZeroAndTakesInstanceZero)
     EXPECT_EQ(sandbox.boxes().count(), 0u);
 }
 
-TEST(KZReport, SecondClientOpensTheSameLogNameButGetsInstanceOne)
+TEST(KZReport, SecondClientWritesLogOneAndLeavesTheFirstClientsLogWhole)
 {
     ReportSandbox sandbox;
     bool existed = true;
     auto firstClient = platform::NamedInstance::create("KZReport::startup", &existed);
     ASSERT_TRUE(firstClient && firstClient->holdsName());
     ASSERT_FALSE(existed);
+    sandbox.dir().write("KZReport0.log", std::string("first client's lines\n"));
 
     KZReport::start();
     EXPECT_EQ(KZReport::getInstanceNumber(), 1);
-    // The name is chosen before the instance is known.
-    EXPECT_TRUE(sandbox.exists("KZReport0.log"));
-    EXPECT_FALSE(sandbox.exists("KZReport1.log"));
+    EXPECT_EQ(sandbox.read("KZReport0.log"), "first client's lines\n");
+    EXPECT_NE(sandbox.read("KZReport1.log").find("KZReport: created file 'KZReport1.log' for writing."),
+              std::string::npos);
 }
 
 TEST(KZReport, InstanceObjectThatCannotBeMadeShowsItsBoxAndKeepsZero)

@@ -5,15 +5,20 @@
 #include "client/data/data_settings.h"
 #include "client/data/le_read.h"
 #include "platform/exit/exit.h"
+#include "platform/fs/mapped_file.h"
+#include "platform/fs/path.h"
 #include "platform/message_box/message_box.h"
 #include "tests/core/report_sandbox.h"
 #include "tests/support/data_fixtures.h"
+#include "tests/support/second_process.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 using formats::Bytes;
@@ -207,6 +212,77 @@ TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
         EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache0.kz"));
+}
+
+TEST_F(CdhdCacheTest, ACacheTheDiskCannotHoldShrinksOrIsLeftOut)
+{
+    const testsupport::ScopedDataCache::Options options = [&] {
+        auto o = partialInstall({FILE_ART, FILE_ARTIDX});
+        o.cacheSize = 5;
+        return o;
+    }();
+    struct Case {
+        int diskRoom;
+        uintmax_t cacheBytes; // 0: no cache
+    };
+    for (const Case c : {Case{2500000, 2000000}, Case{1500000, 1000000}, Case{600000, 0}}) {
+        SCOPED_TRACE(c.diskRoom);
+        testsupport::ReportSandbox sandbox;
+        std::optional<testsupport::ScopedDataCache> cache;
+        {
+            platform::ScopedWriteFailureForTests diskFull(c.diskRoom);
+            cache.emplace(dir.path(), options);
+        }
+        const std::string log = sandbox.read("KZReport0.log");
+        if (c.cacheBytes == 0) {
+            EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache0.kz"));
+            EXPECT_NE(log.find("no disk cache could be made; running without one."), std::string::npos) << log;
+            EXPECT_TRUE(itemBytes(FILE_ARTIDX, FILE_ART, 2).empty());
+            continue;
+        }
+        EXPECT_EQ(std::filesystem::file_size(dir.path() / "cache0.kz"), c.cacheBytes);
+        EXPECT_NE(log.find("the disk has no room for a cache of 5000000 bytes; using a cache of " +
+                           std::to_string(c.cacheBytes) + " bytes."),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+}
+
+TEST_F(CdhdCacheTest, ACacheAnotherClientHoldsIsNeverTouched)
+{
+    const testsupport::ScopedDataCache::Options options = partialInstall({FILE_ART, FILE_ARTIDX});
+    const std::string theirs = (dir.path() / "cache0.kz").string();
+    std::unique_ptr<platform::MappedFile> held;
+    testsupport::SecondProcess firstClient([&] {
+        held = platform::MappedFile::createScratch(theirs, 1000000);
+        if (!held) return false;
+        std::memcpy(held->writableData(), "first client", 12);
+        return held->flush();
+    });
+    ASSERT_TRUE(firstClient.ready());
+    {
+        testsupport::ScopedDataCache cache(dir.path(), options);
+        EXPECT_EQ(CDHDCache::CachePath(), (dir.path() / "cache1.kz").string());
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "cache1.kz"));
+    EXPECT_EQ(dir.read("cache0.kz").substr(0, 12), "first client");
+    EXPECT_EQ(std::filesystem::file_size(theirs), 1000000u);
+    EXPECT_EQ(firstClient.release(), 0);
+}
+
+TEST_F(CdhdCacheTest, ALinkNamedLikeTheCacheIsReplacedNotFollowed)
+{
+    const testsupport::ScopedDataCache::Options options = partialInstall({FILE_ART, FILE_ARTIDX});
+    const std::string settings = dir.write("kz.cfg", "ObscenityFilter=off\n");
+    std::filesystem::create_symlink(settings, dir.path() / "cache0.kz");
+    {
+        testsupport::ScopedDataCache cache(dir.path(), options);
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "cache0.kz"));
+        EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 2), bytes({4, 5, 6, 7}));
+    }
+    EXPECT_EQ(dir.read("kz.cfg"), "ObscenityFilter=off\n");
 }
 
 TEST_F(CdhdCacheTest, AnItemLargerThanTheCacheEndsTheProgram)

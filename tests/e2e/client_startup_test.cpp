@@ -195,6 +195,13 @@ TEST(ClientStartup, ASecondCopyIsRefusedWhileTheFirstRuns)
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_NE(second.errors.find("Another copy of KZ is already running!"), std::string::npos) << second.errors;
     EXPECT_EQ(second.log.find("MemoryManager::started"), std::string::npos) << second.log;
+    EXPECT_NE(second.log.find("reached winmain!"), std::string::npos) << second.log;
+    // The first copy's log is still its own: nothing of the second in it, nothing cut.
+    const std::string firstLog = readFile(layout.install / "KZReport0.log");
+    EXPECT_EQ(firstLog.find('\0'), std::string::npos);
+    EXPECT_EQ(firstLog.rfind("KZReport::message: KZReport: created file 'KZReport0.log' for writing.", 0), 0u)
+        << firstLog;
+    EXPECT_NE(firstLog.find("WinMain: just before main program loop."), std::string::npos) << firstLog;
     launcher.terminate(*first);
     EXPECT_EQ(launcher.wait(*first).value_or(-1), 0);
 }

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include "tests/support/second_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -148,4 +149,74 @@ TEST(Path, ExecutableDirectoryIsTheFolderOfThisProgram)
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::exists(folder + "platform_tests"));
+}
+
+TEST(Path, ReplaceFileAtomicallyReplacesTheTargetOfALinkAndKeepsTheLink)
+{
+    testsupport::TempDir dir;
+    dir.write("settings/real.cfg", "old");
+    std::filesystem::create_directory(dir.path() / "install");
+    std::filesystem::create_symlink("../settings/real.cfg", dir.path() / "install/kz.cfg");
+    std::filesystem::create_symlink(dir.path() / "install/kz.cfg", dir.path() / "chained.cfg");
+
+    ASSERT_TRUE(platform::replaceFileAtomically(dir.file("install/kz.cfg"), bytes("first")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "install/kz.cfg"));
+    EXPECT_EQ(dir.read("settings/real.cfg"), "first");
+    ASSERT_TRUE(platform::replaceFileAtomically(dir.file("chained.cfg"), bytes("second")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "chained.cfg"));
+    EXPECT_EQ(dir.read("settings/real.cfg"), "second");
+    // The temporary file went into the target's folder and is gone.
+    EXPECT_EQ(platform::listDirectory(dir.file("settings")), (std::vector<std::string>{"real.cfg"}));
+
+    std::filesystem::create_symlink("loop.cfg", dir.path() / "loop.cfg");
+    EXPECT_FALSE(platform::replaceFileAtomically(dir.file("loop.cfg"), bytes("x")));
+}
+
+TEST(Path, ReadWholeFileTakesOnlyRegularFilesWithinTheBound)
+{
+    testsupport::TempDir dir;
+    dir.write("small.cfg", std::string(100, 'a'));
+    dir.write("folder/x", "");
+    EXPECT_EQ(platform::readWholeFile(dir.file("small.cfg"), 100), bytes(std::string(100, 'a')));
+    EXPECT_EQ(platform::readWholeFile(dir.file("small.cfg"), 99), std::nullopt);
+    EXPECT_EQ(platform::readWholeFile("/dev/zero", platform::kMaxConfigFileBytes), std::nullopt);
+    EXPECT_EQ(platform::readWholeFile("/dev/zero"), std::nullopt);
+    EXPECT_EQ(platform::readWholeFile(dir.file("folder")), std::nullopt);
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(platform::readWholeFile(dir.file("pipe")), std::nullopt); // refused without waiting for a writer
+    EXPECT_TRUE(platform::isRegularFile(dir.file("small.cfg")));
+    EXPECT_FALSE(platform::isRegularFile("/dev/zero"));
+    EXPECT_FALSE(platform::isRegularFile(dir.file("folder")));
+}
+
+TEST(Path, ALogHeldByAnotherProcessIsAppendedToNeverEmptied)
+{
+    testsupport::TempDir dir;
+    const std::string log = dir.write("KZReport0.log", "stale line\n");
+    FILE* mine = nullptr;
+    {
+        // A log nobody holds is emptied.
+        testsupport::SecondProcess other([&] {
+            FILE* f = platform::openLog(log);
+            if (!f)
+                return false;
+            std::fputs("first copy\n", f);
+            std::fflush(f);
+            return true; // keeps holding the log until released
+        });
+        ASSERT_TRUE(other.ready());
+        mine = platform::openLog(log);
+        ASSERT_NE(mine, nullptr);
+        std::fputs("second copy\n", mine);
+        std::fflush(mine);
+        EXPECT_EQ(dir.read("KZReport0.log"), "first copy\nsecond copy\n");
+        EXPECT_EQ(other.release(), 0);
+    }
+    std::fclose(mine);
+    // Once no live process holds it, the next opener empties it.
+    FILE* next = platform::openLog(log);
+    ASSERT_NE(next, nullptr);
+    std::fputs("new run\n", next);
+    std::fclose(next);
+    EXPECT_EQ(dir.read("KZReport0.log"), "new run\n");
 }
