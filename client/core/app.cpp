@@ -14,6 +14,7 @@
 #include "client/core/player_files.h"
 #include "client/core/shared_functions.h"
 #include "platform/exit/exit.h"
+#include "platform/fs/path.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 #include "platform/random/random.h"
@@ -21,9 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <new>
-#include <system_error>
 
 uint32_t TickInterval = 50;
 uint32_t GameTickCount = 0;
@@ -93,8 +92,8 @@ void probeMaps()
             continue;
         char name[32];
         std::snprintf(name, sizeof name, "map%u.mul", i);
-        std::error_code ec;
-        if (std::filesystem::exists(base + name, ec))
+        // Found as every installed file is, without regard to letter case (MAP0.MUL).
+        if (platform::fileExists(base + name))
             g_installedMaps |= 1u << i;
     }
     if ((g_installedMaps & 1u) != 0)

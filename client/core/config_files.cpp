@@ -11,6 +11,7 @@
 #include "platform/message_box/message_box.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -291,6 +292,42 @@ uint8_t* switchTarget(int id)
     default: return nullptr;
     }
 }
+
+/**
+ * Reads a decimal number as atoi would (blanks, a sign, digits; what follows is ignored), but
+ * without its overflow: the digits saturate. p moves past the number; false when no digit.
+ */
+bool scanNumber(const char*& p, int64_t& out)
+{
+    while (*p == ' ' || *p == '\t') ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    constexpr int64_t kLimit = int64_t{1} << 40; // far past every directive's range
+    int64_t n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) n = std::min(n * 10 + (*p - '0'), kLimit);
+    out = negative ? -n : n;
+    return true;
+}
+
+/**
+ * The number a directive's value gives, saturated to [low, high]; a value outside is logged
+ * as written. No digits read as 0, as before.
+ */
+int32_t readNumber(int id, const char* value, int32_t low = INT32_MIN, int32_t high = INT32_MAX)
+{
+    const char* p = value;
+    int64_t n = 0;
+    if (!scanNumber(p, n)) n = 0;
+    const int64_t clamped = std::clamp<int64_t>(n, low, high);
+    if (clamped != n)
+        KZReport::warning("CApp::readConfig: '%s=%s' is out of range; using %lld.\n", ConfigDirectiveName(id), value,
+                          static_cast<long long>(clamped));
+    return static_cast<int32_t>(clamped);
+}
+
+/** Cache units of 1,000,000 bytes: the most a cache file's 32-bit offsets can address. */
+constexpr int32_t kMaxCacheSize = 2147;
 
 int32_t* numberTarget(int id)
 {
@@ -578,7 +615,10 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     if (value == nullptr) return;
     ConfigHooks& hooks = configHooks();
     if (uint8_t* target = switchTarget(id)) { *target = isSwitchOn(value) ? 1 : 0; return; }
-    if (int32_t* target = numberTarget(id)) { *target = std::atoi(value); return; }
+    if (int32_t* target = numberTarget(id)) {
+        *target = id == CFG_CacheSize ? readNumber(id, value, 0, kMaxCacheSize) : readNumber(id, value);
+        return;
+    }
     if (int32_t* target = colorTarget(id)) {
         *target = ParseColorValue(value);
         if (id == CFG_PopupHelpTextColor && hooks.liveSettingsChanged) hooks.liveSettingsChanged();
@@ -627,8 +667,11 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
     case CFG_FullScreenRes: applyText(FullScreenRes, sizeof FullScreenRes, value); break;
     case CFG_GamePlayWindowSize: {
         applyText(GamePlayWindowSize, sizeof GamePlayWindowSize, value);
-        int w = 0, h = 0;
-        if (std::sscanf(GamePlayWindowSize, "%dx%d", &w, &h) == 2 && hooks.setPlaySize) hooks.setPlaySize(w, h);
+        const char* p = GamePlayWindowSize;
+        int64_t w = 0, h = 0;
+        if (scanNumber(p, w) && *p++ == 'x' && scanNumber(p, h) && hooks.setPlaySize)
+            hooks.setPlaySize(static_cast<int>(std::clamp<int64_t>(w, INT32_MIN, INT32_MAX)),
+                              static_cast<int>(std::clamp<int64_t>(h, INT32_MIN, INT32_MAX)));
         break;
     }
     case CFG_EditServer: applyAddress(value, EditServerAddress, EditServerPort); break;
@@ -655,13 +698,15 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         if (!perCharacterFlag) appendLoginServer(BackupLoginServers, value);
         break;
     case CFG_NextLoginKey: {
-        int key = 0;
-        if (std::sscanf(value, "%d", &key) == 1) NextLoginKey = static_cast<uint8_t>(key);
+        const char* p = value;
+        int64_t key = 0;
+        if (scanNumber(p, key)) NextLoginKey = static_cast<uint8_t>(key);
         break;
     }
     case CFG_DefaultChar: {
-        int slot = 0;
-        if (std::sscanf(value, "%d", &slot) == 1 && slot >= 0 && slot <= 4) DefaultChar = slot;
+        const char* p = value;
+        int64_t slot = 0;
+        if (scanNumber(p, slot) && slot >= 0 && slot <= 4) DefaultChar = static_cast<int32_t>(slot);
         break;
     }
     case CFG_MouseThread:
@@ -676,12 +721,15 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         SaveJournal = 1;
         break;
     case CFG_CircleTransRadius:
-        CircleTransRadius = std::atoi(value);
+        CircleTransRadius = readNumber(id, value);
         if (hooks.setCircleRadius) hooks.setCircleRadius(CircleTransRadius);
         break;
     case CFG_CircleTransPos: {
-        int x = 0, y = 0;
-        if (std::sscanf(value, "%d,%d", &x, &y) == 2) {
+        const char* p = value;
+        int64_t wideX = 0, wideY = 0;
+        if (scanNumber(p, wideX) && *p++ == ',' && scanNumber(p, wideY)) {
+            const int32_t x = static_cast<int32_t>(std::clamp<int64_t>(wideX, INT32_MIN, INT32_MAX));
+            const int32_t y = static_cast<int32_t>(std::clamp<int64_t>(wideY, INT32_MIN, INT32_MAX));
             CircleTransPosX = x;
             CircleTransPosY = y;
             if (hooks.setCircleCenter) hooks.setCircleCenter(x, y);
@@ -697,13 +745,13 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         const bool toResolve = value[0] == '#' || value[0] == '-';
         HighlightColorTable[notoriety].color = toResolve ? ParseColorValue(value) : 0;
         HighlightColorTable[notoriety].flags |= 1;
-        HighlightHueTable[notoriety] = std::atoi(value);
+        HighlightHueTable[notoriety] = readNumber(id, value);
         break;
     }
-    case CFG_ToolTipFont: ToolTipFont = std::clamp(std::atoi(value), 0, 2); break;
-    case CFG_PopupHelpTextFont: PopupHelpTextFont = std::clamp(std::atoi(value), 0, 2); break;
-    case CFG_ToolTipPreDelay: ToolTipPreDelay = std::max(std::atoi(value), 100); break;
-    case CFG_PopupHelpPreDelay: PopupHelpPreDelay = std::max(std::atoi(value), 100); break;
+    case CFG_ToolTipFont: ToolTipFont = std::clamp(readNumber(id, value), 0, 2); break;
+    case CFG_PopupHelpTextFont: PopupHelpTextFont = std::clamp(readNumber(id, value), 0, 2); break;
+    case CFG_ToolTipPreDelay: ToolTipPreDelay = std::max(readNumber(id, value), 100); break;
+    case CFG_PopupHelpPreDelay: PopupHelpPreDelay = std::max(readNumber(id, value), 100); break;
     case CFG_PopupHelpEnabled:
         PopupHelpEnabledGiven = 1;
         PopupHelpEnabled = isSwitchOnTrueOrOne(value) ? 1 : 0;
@@ -733,8 +781,8 @@ void ApplyConfigDirective(int id, const char* value, bool perCharacterFlag)
         if (hooks.addSearchPath) hooks.addSearchPath(value);
         else FileManager::addSearchPath(value);
         break;
-    case CFG_SkillReportDiff: SkillReportDiff = std::min(std::atoi(value), 100); break;
-    case CFG_LastServerID: LastServerID = std::max(std::atoi(value), 0); break;
+    case CFG_SkillReportDiff: SkillReportDiff = std::min(readNumber(id, value), 100); break;
+    case CFG_LastServerID: LastServerID = std::max(readNumber(id, value), 0); break;
     default:
         // Known only so that they can be saved and read raw (getKZCfgDirective).
         break;

@@ -10,11 +10,10 @@
 #include "client/core/main_window.h"
 #include "client/core/media_services.h"
 #include "client/core/mouse_services.h"
+#include "platform/fs/path.h"
 #include "platform/message_box/message_box.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 int ScreenWidth = 640;
 int ScreenHeight = 480;
@@ -184,16 +183,13 @@ void PlayIntroMovie()
 {
     if (g_window == nullptr || !g_window->isVisible())
         return;
+    // Installed files are found without regard to letter case, like every other.
     auto find = [](const char* name) -> std::string {
-        std::error_code ec;
-        std::string path = BuildDataPath(name);
-        if (std::filesystem::exists(path, ec))
-            return path;
-        if (FileManager::isCDPathSet()) {
-            path = CApp::get_CDpath(name);
-            if (std::filesystem::exists(path, ec))
-                return path;
-        }
+        if (auto path = platform::resolveCase(BuildDataPath(name)); path && platform::fileExists(*path))
+            return *path;
+        if (FileManager::isCDPathSet())
+            if (auto path = platform::resolveCase(CApp::get_CDpath(name)); path && platform::fileExists(*path))
+                return *path;
         return {};
     };
     const std::string wve = find("music/intro.wve");

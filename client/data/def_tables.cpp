@@ -4,6 +4,7 @@
 #include "client/core/kz_report.h"
 #include "client/data/data_settings.h"
 #include "platform/fs/path.h"
+#include "platform/message_box/message_box.h"
 #include "platform/random/random.h"
 
 #include <array>
@@ -129,11 +130,18 @@ bool DefTables::Load()
     for (int32_t i = 0; i < DEF_TABLE_COUNT; ++i) {
         auto table = std::make_unique<DefTable>();
         const std::string path = kzdata::DataPath(kDefFiles[i]);
-        if (!table->Load(path)) {
+        // A folder or device of that name is no table: missing like an absent file.
+        if (!platform::isRegularFile(path) || !table->Load(path)) {
             KZReport::error("DefTables::Load: cannot open '%s'.\n", path.c_str());
+            platform::showMessageBox("KZ",
+                                     std::string("The data file '") + kDefFiles[i] + "' is missing or unreadable (" +
+                                         path + "). Please reinstall KZ.",
+                                     platform::BoxIcon::Error);
             kzdata::EndProgram(1);
             return false;
         }
+        if (platform::fileSize(path).value_or(0) == 0)
+            KZReport::warning("DefTables::Load: '%s' is empty; nothing is remapped through it.\n", path.c_str());
         g_tables[static_cast<size_t>(i)] = std::move(table);
     }
     return true;

@@ -194,8 +194,8 @@ TEST(AppStartup, ReadsTheInstallPathAndProbesTheMapFiles)
     testsupport::TempDir dir;
     const std::string install = dir.path().string() + "/";
     dir.write("client.exe", "");
-    dir.write("map0.mul", "x");
-    dir.write("map2.mul", "x");
+    dir.write("MAP0.MUL", "x"); // found without regard to case, as the data readers find it
+    dir.write("Map2.mul", "x");
     dir.write("map1.mul", "x"); // never probed: bit 1 follows map 0
     dir.write("kz.cfg", "SpamLimit=12\r\n");
     dir.write("speech.mul", std::string("\x00\x07\x00\x06*bank*", 10)); // keyword 7: "*bank*"

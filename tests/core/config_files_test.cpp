@@ -160,6 +160,14 @@ TEST_F(ConfigTest, AppliesEachValueKind)
         {"AllowWindowResize=1", [] { return AllowWindowResize; }, 1},
         {"JournalSaveFile=journal.txt", [] { return SaveJournal; }, 1},
         {"ObsceneWord=anything", [] { return ObscenityFilter; }, 1},
+        // Numbers past a directive's range saturate instead of wrapping.
+        {"CacheSize=99999999999", [] { return CacheSize; }, 2147},
+        {"CacheSize=-5", [] { return CacheSize; }, 0},
+        {"SoundVol=99999999999999999999999", [] { return SoundVol; }, INT32_MAX},
+        {"SoundVol=-4294967296", [] { return SoundVol; }, INT32_MIN},
+        {"ToolTipPreDelay=4294967296", [] { return ToolTipPreDelay; }, INT32_MAX},
+        {"DefaultChar=4294967298", [] { return DefaultChar; }, 3},
+        {"CircleTransRadius=-99999999999", [] { return CircleTransRadius; }, INT32_MIN},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -169,6 +177,17 @@ TEST_F(ConfigTest, AppliesEachValueKind)
         ASSERT_TRUE(ReadConfig("kz.cfg", true));
         EXPECT_EQ(c.read(), c.expected);
     }
+}
+
+TEST_F(ConfigTest, ANumberOutOfRangeIsLoggedAsWritten)
+{
+    testsupport::ReportSandbox sandbox;
+    dir_.write("kz.cfg", configText({"CacheSize=99999999999", "SoundVol=7"}));
+    ASSERT_TRUE(ReadConfig("kz.cfg", true));
+    EXPECT_EQ(CacheSize, 2147);
+    const std::string log = sandbox.read("KZReport0.log");
+    EXPECT_NE(log.find("'CacheSize=99999999999' is out of range; using 2147."), std::string::npos) << log;
+    EXPECT_EQ(log.find("SoundVol"), std::string::npos) << log;
 }
 
 TEST_F(ConfigTest, AllowWindowResizeIsThreeWay)

@@ -102,6 +102,13 @@ TEST_F(IntroMovieTest, NothingHappensWithoutAMovieOrAVisibleWindow)
     EXPECT_TRUE(fakes_.music.enabled);
 }
 
+TEST_F(IntroMovieTest, TheMovieIsFoundWithoutRegardToLetterCase)
+{
+    dir_.write("Music/INTRO.WVE", "movie");
+    PlayIntroMovie();
+    EXPECT_EQ(player_.played, std::vector<std::string>{install_ + "Music/INTRO.WVE"});
+}
+
 TEST_F(IntroMovieTest, AFirstLaunchPlaysTheIntroOnceAndWritesTheSwitchBack)
 {
     dir_.write("music/intro.wve", "movie");

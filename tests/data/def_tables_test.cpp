@@ -77,11 +77,24 @@ TEST(DefTables, LoadsAllNineAndEndsWhenOneIsMissing)
     DefTables::Unload();
     EXPECT_EQ(DefTables::Get(DEF_ART), nullptr);
 
-    std::filesystem::remove(dir.path() / "corpse.def");
+    // A missing table, or a folder in its place, ends the start-up and tells the user which.
     testsupport::ReportSandbox sandbox;
-    EXPECT_EQ(testsupport::exitCodeOf([] { DefTables::Load(); }), 1);
-    EXPECT_TRUE(sandbox.boxes().boxes().empty());
-    EXPECT_NE(sandbox.read("KZReport0.log").find("corpse.def"), std::string::npos);
+    std::filesystem::remove(dir.path() / "corpse.def");
+    std::filesystem::remove(dir.path() / "body.def");
+    std::filesystem::create_directory(dir.path() / "body.def");
+    for (const char* name : {"body.def", "corpse.def"}) {
+        sandbox.boxes().clear();
+        EXPECT_EQ(testsupport::exitCodeOf([] { DefTables::Load(); }), 1) << name;
+        const auto boxes = sandbox.boxes().boxes();
+        ASSERT_EQ(boxes.size(), 1u) << name;
+        EXPECT_NE(boxes[0].text.find(std::string("'") + name + "' is missing"), std::string::npos) << boxes[0].text;
+        EXPECT_NE(sandbox.read("KZReport0.log").find(name), std::string::npos) << name;
+        std::filesystem::remove(dir.path() / name);
+        dir.write(name, "");
+    }
+    // Empty tables load, each with a line in the log.
+    EXPECT_TRUE(DefTables::Load());
+    EXPECT_NE(sandbox.read("KZReport0.log").find("music.def' is empty"), std::string::npos);
     DefTables::Unload();
     kzdata::dataSettings() = kzdata::DataSettings{};
 }
