@@ -72,6 +72,8 @@ platform::AudioDevice* OpenAudioDevice()
 // exactly the reverse order. The client reads no arguments.
 int main()
 {
+    // Before anything else: a SIGTERM during start-up still ends the client through its exit list.
+    platform::catchTerminationSignals();
     static platform::SdlMessageBoxSink boxes;
     platform::setMessageBoxSink(&boxes);
     static platform::SdlWindow window;

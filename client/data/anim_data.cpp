@@ -27,7 +27,10 @@ void readRecord(AnimTileRecord& r, const uint8_t* p)
 void animCrap::LoadAnimData()
 {
     const auto bytes = kzdata::ReadDataFile("animdata.mul");
-    if (!bytes) {
+    // Optional: without it no tile is animated, which the log says once.
+    if (!bytes || bytes->size() < 4 + 8 * 68) {
+        KZReport::warning("animCrap::LoadAnimData: 'animdata.mul' is %s; no tile is animated.\n",
+                          bytes ? "empty or shorter than one group" : "missing or not a file");
         LoadAnimDataFrom(nullptr, 0);
         return;
     }

@@ -83,6 +83,8 @@ const ArtImage* GetArtImage(int32_t artId)
 
 void ClearArtImageCache() { artImages().clear(); }
 
+void ForgetArtImage(int32_t artId) { artImages().erase(artId); }
+
 uint16_t GetArtPixel(const ArtImage* image, int32_t x, int32_t y)
 {
     if (image == nullptr || y < 0 || y >= image->height || x < 0) return 0;

@@ -44,6 +44,8 @@ std::unique_ptr<ArtImage> ParseArtImage(const uint8_t* data, size_t size);
 const ArtImage* GetArtImage(int32_t artId);
 /** Forgets every kept image; for when the art files change (patches, another install). */
 void ClearArtImageCache();
+/** Forgets the kept image of one art id, whose record was replaced; the next request reads it again. */
+void ForgetArtImage(int32_t artId);
 
 /**
  * The pixel at column x of row y, walking that row's runs; 0 in a gap, past the row's last run,

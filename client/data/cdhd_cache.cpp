@@ -3,6 +3,7 @@
 
 #include "client/core/cmmf.h"
 #include "client/core/kz_report.h"
+#include "client/data/art_image.h"
 #include "client/data/cache_store.h"
 #include "client/data/data_files.h"
 #include "client/data/data_settings.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -83,6 +85,23 @@ bool canOpen(const std::string& path)
     if (f == nullptr) return false;
     std::fclose(f);
     return true;
+}
+
+/**
+ * A data file that opens but cannot serve as one: a folder or device, an empty file, or one
+ * shorter than a single record of its format. It counts as damaged, never as present.
+ */
+bool damagedDataFile(int32_t f, const std::string& path)
+{
+    const uint64_t smallest = g_DataFileInfo[f].recordSize > 0 ? static_cast<uint64_t>(g_DataFileInfo[f].recordSize) : 1;
+    return !platform::isRegularFile(path) || platform::fileSize(path).value_or(0) < smallest;
+}
+
+[[noreturn]] void damagedDataFileError(int32_t f, const std::string& path)
+{
+    KZReport::error("CDHDCache::Init(): '%s' is empty, shorter than one record or not a file.\n", path.c_str());
+    KZReport::fatal("The data file '%s' is damaged (empty, cut short or not a file). Please reinstall KZ.\n",
+                    g_DataFileInfo[f].name);
 }
 
 [[noreturn]] void cachingError()
@@ -169,14 +188,23 @@ int32_t openCacheFile(int32_t units)
     return 0;
 }
 
-void writeIndexRecord(std::FILE* f, int32_t entry, int32_t offset, int32_t length, int32_t extra)
+bool writeIndexRecord(std::FILE* f, int32_t entry, int32_t offset, int32_t length, int32_t extra)
 {
     uint8_t rec[12];
     kzdata::writeS32(rec, offset);
     kzdata::writeS32(rec + 4, length);
     kzdata::writeS32(rec + 8, extra);
-    std::fseek(f, static_cast<long>(entry) * 12, SEEK_SET);
-    std::fwrite(rec, 1, sizeof rec, f);
+    return std::fseek(f, static_cast<long>(entry) * 12, SEEK_SET) == 0 && std::fwrite(rec, 1, sizeof rec, f) == sizeof rec;
+}
+
+/** Writes the bytes at offset (or at the end when offset is negative); the offset written at, or -1 when any step failed. */
+long writeItemData(std::FILE* f, long offset, const uint8_t* data, int32_t length)
+{
+    if (std::fseek(f, offset < 0 ? 0 : offset, offset < 0 ? SEEK_END : SEEK_SET) != 0) return -1;
+    const long at = std::ftell(f);
+    if (at < 0 || at > INT32_MAX - length) return -1;
+    const bool written = std::fwrite(data, 1, static_cast<size_t>(length), f) == static_cast<size_t>(length);
+    return written && std::fflush(f) == 0 ? at : -1;
 }
 
 } // namespace
@@ -213,6 +241,7 @@ void CDHDCache::Init()
                                 "either need to reinstall or switch to a non-maximum install.\n",
                                 g_DataFileInfo[f].name);
             }
+            if (damagedDataFile(f, path)) damagedDataFileError(f, path);
         }
         for (int32_t f = 0; f < kDataFileCount; ++f) mapFile(f, kzdata::DataPath(g_DataFileInfo[f].name), true);
         return;
@@ -246,12 +275,14 @@ void CDHDCache::Init()
         const std::string hd = kzdata::DataPath(g_DataFileInfo[f].name);
         KZReport::message("CDHDCache::Init(): trying to open '%s', with mode 'rb'\n", hd.c_str());
         if (canOpen(hd)) {
+            if (damagedDataFile(f, hd)) damagedDataFileError(f, hd);
             mapFile(f, hd, true);
             continue;
         }
         const std::string cd = kzdata::CdDataPath(g_DataFileInfo[f].name);
         KZReport::message("CDHDCache::Init(): trying to open '%s', with mode 'rb'\n", cd.c_str());
         if (canOpen(cd)) {
+            if (damagedDataFile(f, cd)) damagedDataFileError(f, cd);
             mapFile(f, cd, false);
             continue;
         }
@@ -268,6 +299,12 @@ void LoadVersionFile()
     if (!kzdata::dataSettings().useVerData) return;
     const std::string path = kzdata::DataPath("verdata.mul");
     if (!canOpen(path)) return;
+    // Patches are optional: a damaged file is logged and left out.
+    if (!platform::isRegularFile(path) || platform::fileSize(path).value_or(0) < 4) {
+        KZReport::warning("LoadVersionFile: '%s' is empty, too short or not a file; no patches are used.\n",
+                          path.c_str());
+        return;
+    }
     g_verdataMap = std::make_unique<CMMF>(path.c_str());
     g_verdataBase = g_verdataMap->Open();
     g_verdataSize = g_verdataBase != nullptr ? g_verdataMap->GetSize() : 0;
@@ -390,6 +427,8 @@ void CDHDCache::AddVersionedItem(int32_t i, int32_t d, int32_t e, int32_t extra,
 {
     if (!validFile(i) || !validFile(d) || e < 0) return;
     g_store.drop(d, e);
+    // A kept picture of the old item must not outlive it.
+    if (d == FILE_ART) ForgetArtImage(e);
     FileState& is = g_files[static_cast<size_t>(i)];
     FileState& ds = g_files[static_cast<size_t>(d)];
     if (!is.direct || !ds.direct) return;
@@ -414,53 +453,50 @@ void CDHDCache::AddVersionedItem(int32_t i, int32_t d, int32_t e, int32_t extra,
                         is.path.c_str());
     int32_t currentOffset = -1;
     int32_t currentLength = 0;
+    bool ok = true;
     if (e < records) {
         uint8_t rec[12];
-        std::fseek(index, static_cast<long>(e) * 12, SEEK_SET);
-        if (std::fread(rec, 1, sizeof rec, index) == sizeof rec) {
+        if (std::fseek(index, static_cast<long>(e) * 12, SEEK_SET) == 0 && std::fread(rec, 1, sizeof rec, index) == sizeof rec) {
             currentOffset = kzdata::readS32(rec);
             currentLength = std::max(kzdata::readS32(rec + 4), 0);
         }
     } else {
         // A record past the end: fill the gap with absent records so the index stays whole.
-        std::fseek(index, 0, SEEK_END);
-        for (int64_t r = records; r < e; ++r) writeIndexRecord(index, static_cast<int32_t>(r), -1, 0, 0);
+        for (int64_t r = records; r < e && ok; ++r) ok = writeIndexRecord(index, static_cast<int32_t>(r), -1, 0, 0);
     }
 
     bool dataUnmapped = false;
-    auto openData = [&]() -> std::FILE* {
+    // The data goes first; the index record that points at it is written only once it is there.
+    auto writeData = [&](long offset) -> long {
         unmap(d);
         dataUnmapped = true;
         std::FILE* f = platform::openFile(ds.path, "r+b");
-        if (f == nullptr)
-            KZReport::error("CDHDCache::AddVersionedItem: failed to open file '%s' with mode 'r+b'.\n",
-                            ds.path.c_str());
-        return f;
+        if (f == nullptr) {
+            KZReport::error("CDHDCache::AddVersionedItem: failed to open file '%s' with mode 'r+b'.\n", ds.path.c_str());
+            return -1;
+        }
+        long at = writeItemData(f, offset, data, length);
+        if (std::fclose(f) != 0) at = -1;
+        if (at < 0)
+            KZReport::error("CDHDCache::AddVersionedItem: cannot write entry %d to '%s' (a full disk?); the entry is "
+                            "left as it was.\n",
+                            e, ds.path.c_str());
+        return at;
     };
 
-    if (currentLength < length || currentOffset < 0) {
-        if (length > 0) {
-            if (std::FILE* df = openData()) {
-                std::fseek(df, 0, SEEK_END);
-                const long end = std::ftell(df);
-                std::fwrite(data, 1, static_cast<size_t>(length), df);
-                std::fclose(df);
-                writeIndexRecord(index, e, static_cast<int32_t>(end), length, extra);
-            }
-        } else {
-            writeIndexRecord(index, e, -1, 0, extra);
-        }
+    if (!ok) {
+        // The gap could not be filled: nothing points past the index's old end.
     } else if (length <= 0) {
-        writeIndexRecord(index, e, -1, 0, extra);
+        ok = writeIndexRecord(index, e, -1, 0, extra);
+    } else if (currentLength < length || currentOffset < 0) {
+        const long at = writeData(-1);
+        ok = at >= 0 && writeIndexRecord(index, e, static_cast<int32_t>(at), length, extra);
     } else {
-        writeIndexRecord(index, e, currentOffset, length, extra);
-        if (std::FILE* df = openData()) {
-            std::fseek(df, currentOffset, SEEK_SET);
-            std::fwrite(data, 1, static_cast<size_t>(length), df);
-            std::fclose(df);
-        }
+        ok = writeData(currentOffset) >= 0 && writeIndexRecord(index, e, currentOffset, length, extra);
     }
-    std::fclose(index);
+    if (std::fclose(index) != 0) ok = false;
+    if (!ok)
+        KZReport::error("CDHDCache::AddVersionedItem: entry %d of '%s' could not be replaced.\n", e, is.path.c_str());
     remap(i);
     if (dataUnmapped) remap(d);
 }

@@ -55,6 +55,9 @@ void HueManager::startup()
         KZReport::error("File:%s, Function:HueManager::CHueManager(): cannot open file ''. in-game colours may no be "
                         "correct.\n",
                         "hue");
+    else if (bytes->size() < 4 + 8 * kHueEntryBytes)
+        KZReport::error("HueManager::startup: 'hues.mul' is empty or shorter than one hue group; in-game colours may "
+                        "not be correct.\n");
     LoadFrom(bytes ? bytes->data() : nullptr, bytes ? bytes->size() : 0);
     ResolveColorSettings();
 }

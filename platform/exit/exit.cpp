@@ -2,14 +2,47 @@
 #include "platform/exit/exit.h"
 
 #include <atomic>
+#include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace platform {
+
+namespace {
+
+volatile std::sig_atomic_t g_terminationRequested = 0;
+
+extern "C" void onTerminationSignal(int)
+{
+    g_terminationRequested = 1;
+}
+
+} // namespace
+
+void catchTerminationSignals()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+bool takeTerminationRequest()
+{
+    if (g_terminationRequested == 0)
+        return false;
+    g_terminationRequested = 0;
+    return true;
+}
 
 namespace {
 

@@ -52,6 +52,17 @@ void runExitList();
 /** runExitList(), then exitProcess(code). */
 [[noreturn]] void exit(int code);
 
+/**
+ * From now on SIGTERM, SIGINT and SIGHUP do not end the process at once: each only records a
+ * request to close, which the window layer turns into a close message, so that the program
+ * ends through its main loop and its exit list. Call it first thing in main, before anything
+ * that a signal could cut short.
+ */
+void catchTerminationSignals();
+
+/** True once for each close request such a signal made since the last call. */
+bool takeTerminationRequest();
+
 /** Forgets every registered shutdown without running it (tests). */
 void resetExitList();
 

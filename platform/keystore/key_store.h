@@ -63,9 +63,12 @@ public:
     /** The key, or nullptr. */
     const Key* find(std::string_view key) const;
     const Value* findValue(std::string_view key, std::string_view name) const;
-    /** Finds or creates the key and its parents; nullptr for an empty path. */
+    /** The deepest key path there may be; a deeper one is refused (create gives nullptr). */
+    static constexpr size_t kMaxDepth = 64;
+
+    /** Finds or creates the key and its parents; nullptr for an empty path or one deeper than kMaxDepth. */
     Key* create(std::string_view key);
-    /** Sets a value, creating the key; false for an empty key path. */
+    /** Sets a value, creating the key; false for an empty key path or one too deep. */
     bool setValue(std::string_view key, std::string_view name, Type type, std::vector<uint8_t> data);
     bool removeValue(std::string_view key, std::string_view name);
     bool removeKey(std::string_view key);
@@ -79,6 +82,8 @@ public:
     static KeyTree parse(std::string_view text);
 
 private:
+    static void setValueOf(Key& key, std::string_view name, Type type, std::vector<uint8_t> data);
+
     std::map<std::string, Key, std::less<>> keys_; // by path with names folded to lower case
 };
 

@@ -24,7 +24,12 @@ std::string fold(std::string_view s)
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && fold(a) == fold(b);
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i]))
+            return false;
+    return true;
 }
 
 /** The non-empty "\\"-separated names of a key path. */
@@ -224,17 +229,20 @@ const KeyTree::Value* KeyTree::findValue(std::string_view key, std::string_view 
 
 KeyTree::Key* KeyTree::create(std::string_view key)
 {
+    // Each level stores its whole path, so the depth bounds the work a path can cause.
+    const std::vector<std::string_view> parts = splitKey(key);
+    if (parts.size() > kMaxDepth)
+        return nullptr;
     Key* current = nullptr;
     std::string folded;
-    for (std::string_view part : splitKey(key)) {
-        const std::string parentPath = current ? current->path : std::string();
+    for (std::string_view part : parts) {
         if (!folded.empty())
             folded.push_back('\\');
         folded += fold(part);
         auto it = keys_.find(folded);
         if (it == keys_.end()) {
             Key fresh;
-            fresh.path = parentPath.empty() ? std::string(part) : parentPath + "\\" + std::string(part);
+            fresh.path = current ? current->path + "\\" + std::string(part) : std::string(part);
             it = keys_.emplace(folded, std::move(fresh)).first;
         }
         current = &it->second;
@@ -247,15 +255,20 @@ bool KeyTree::setValue(std::string_view key, std::string_view name, Type type, s
     Key* k = create(key);
     if (!k)
         return false;
-    for (Value& v : k->values) {
+    setValueOf(*k, name, type, std::move(data));
+    return true;
+}
+
+void KeyTree::setValueOf(Key& key, std::string_view name, Type type, std::vector<uint8_t> data)
+{
+    for (Value& v : key.values) {
         if (equalsIgnoringCase(v.name, name)) {
             v.type = type; // the name keeps the case it was first written in
             v.data = std::move(data);
-            return true;
+            return;
         }
     }
-    k->values.push_back(Value{std::string(name), type, std::move(data)});
-    return true;
+    key.values.push_back(Value{std::string(name), type, std::move(data)});
 }
 
 bool KeyTree::removeValue(std::string_view key, std::string_view name)
@@ -374,8 +387,11 @@ KeyTree KeyTree::parse(std::string_view text)
             if (line.back() != ']')
                 continue;
             std::string path;
-            bool good = true;
-            for (std::string_view part : splitKey(line.substr(1, line.size() - 2))) {
+            const std::vector<std::string_view> parts = splitKey(line.substr(1, line.size() - 2));
+            bool good = parts.size() <= kMaxDepth; // a deeper section is skipped with its values
+            for (std::string_view part : parts) {
+                if (!good)
+                    break;
                 auto name = unescapeKeyName(part);
                 if (!name || name->empty() || name->find('\\') != std::string::npos) {
                     good = false;
@@ -405,17 +421,17 @@ KeyTree KeyTree::parse(std::string_view text)
             auto value = unquote(payload);
             if (!value || !trimBlanks(payload).empty())
                 continue;
-            tree.setValue(current->path, *name, Type::String, std::vector<uint8_t>(value->begin(), value->end()));
+            setValueOf(*current, *name, Type::String, std::vector<uint8_t>(value->begin(), value->end()));
         } else if (type == "binary") {
             auto bytes = parseHexList(payload);
             if (bytes)
-                tree.setValue(current->path, *name, Type::Binary, std::move(*bytes));
+                setValueOf(*current, *name, Type::Binary, std::move(*bytes));
         } else if (type == "uint32") {
             payload = trimBlanks(payload);
             uint32_t v = 0;
             auto [ptr, ec] = std::from_chars(payload.data(), payload.data() + payload.size(), v);
             if (ec == std::errc() && ptr == payload.data() + payload.size() && !payload.empty())
-                tree.setValue(current->path, *name, Type::UInt32, uint32Bytes(v));
+                setValueOf(*current, *name, Type::UInt32, uint32Bytes(v));
         }
     }
     return tree;

@@ -1,6 +1,7 @@
 /** @file The window on SDL2. */
 #include "platform/sdl/sdl_window.h"
 
+#include "platform/exit/exit.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/window/utf16_text.h"
 #include "platform/window/virtual_keys.h"
@@ -119,6 +120,9 @@ void SdlWindow::queue(const WindowMessage& message)
 
 bool SdlWindow::pollMessage(WindowMessage& out)
 {
+    // A termination signal caught by the process closes the window like its close button.
+    if (takeTerminationRequest())
+        queue(WindowMessage::of(Kind::Close));
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(mutex_);

@@ -1,5 +1,6 @@
 /** @file Checks of the art record reader, GetArtPixel and the clipped art blits against a plain per-pixel reference. */
 #include "client/data/art_blit.h"
+#include "client/data/cdhd_cache.h"
 
 #include "client/data/data_files.h"
 #include "tests/support/art_builder.h"
@@ -280,6 +281,16 @@ TEST(ArtImageById, ItemArtComesThroughTheDataCacheOnceParsed)
     EXPECT_EQ(GetArtImage(0x4000 + 6), nullptr);
     EXPECT_EQ(GetArtImage(0x4000 + 7), nullptr);  // no record
     EXPECT_EQ(GetArtImage(-1), nullptr);
+
+    // A replacement the server sends is what the next request shows.
+    const std::vector<uint8_t> replacement = buildArtRecord(3, std::vector<ArtRowSpec>{ArtRowSpec{{0, {5, 6, 7}}}});
+    CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, 0x4000 + 5, 0, replacement.data(),
+                                static_cast<int32_t>(replacement.size()));
+    image = GetArtImage(0x4000 + 5);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 3);
+    EXPECT_EQ(image->height, 1);
+    EXPECT_EQ(GetArtPixel(image, 2, 0), 7);
     ClearArtImageCache();
 }
 

@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -184,6 +187,39 @@ TEST_F(CdhdCacheTest, ServerSentItemsAreWrittenIntoTheInstalledFiles)
     EXPECT_EQ(std::filesystem::file_size(dir.path() / "artidx.mul"), indexSize);
 }
 
+TEST_F(CdhdCacheTest, AServerSentItemTheDiskCannotTakeLeavesTheIndexAsItWas)
+{
+    install.write();
+    const std::string indexBefore = dir.read("artidx.mul");
+    const uintmax_t dataBefore = std::filesystem::file_size(dir.path() / "art.mul");
+    // In a process whose files may not grow past two more bytes: appended data cannot be written.
+    testsupport::SecondProcess limited([&] {
+        testsupport::ScopedDataCache cache(dir.path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{dataBefore + 2, dataBefore + 2};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+        const Bytes bigger(64, 0x5A);
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, 0, 5, bigger.data(), 64);   // grows: appended
+        CDHDCache::AddVersionedItem(FILE_ARTIDX, FILE_ART, 900, 5, bigger.data(), 64); // past the index's end
+        return true;
+    });
+    ASSERT_TRUE(limited.ready());
+    EXPECT_EQ(limited.release(), 0);
+    // No record points at bytes that never reached the file.
+    EXPECT_EQ(dir.read("artidx.mul").substr(0, indexBefore.size()), indexBefore);
+    const std::string index = dir.read("artidx.mul");
+    const uintmax_t dataAfter = std::filesystem::file_size(dir.path() / "art.mul");
+    for (size_t at = indexBefore.size(); at + 12 <= index.size(); at += 12) { // records the gap filling added
+        const auto* rec = reinterpret_cast<const uint8_t*>(index.data() + at);
+        const int32_t offset = kzdata::readS32(rec);
+        if (offset < 0) continue;
+        EXPECT_LE(offset + kzdata::readU32(rec + 4), dataAfter) << "record " << at / 12;
+    }
+    testsupport::ScopedDataCache cache(dir.path());
+    EXPECT_EQ(itemBytes(FILE_ARTIDX, FILE_ART, 0), bytes({1, 2, 3}));
+    EXPECT_TRUE(itemBytes(FILE_ARTIDX, FILE_ART, 900).empty());
+}
+
 TEST_F(CdhdCacheTest, FilesFromTheDataSourceGoThroughTheDiskCache)
 {
     // The install lacks the art pair; the data source has it.
@@ -294,27 +330,36 @@ TEST_F(CdhdCacheTest, AnItemLargerThanTheCacheEndsTheProgram)
     EXPECT_EQ(boxes[0].caption, "Caching Error");
 }
 
-TEST_F(CdhdCacheTest, AMissingDataFileEndsTheProgramNamingIt)
+TEST_F(CdhdCacheTest, AMissingOrDamagedDataFileEndsTheProgramNamingIt)
 {
-    struct Case {
-        const char* name;
-        bool maxHd;
+    struct Damage {
+        int32_t file;
+        const char* how; // "missing", "empty", "folder", or "short" (less than one record)
     };
-    for (const Case c : {Case{"maximum install", true}, Case{"partial install", false}}) {
-        std::filesystem::remove_all(dir.path());
-        std::vector<int32_t> ids;
-        for (int32_t id = 0; id < kDataFileCount; ++id)
-            if (id != FILE_MULTI) ids.push_back(id);
-        install.writeOnly(ids, "");
-        kzdata::dataSettings().hdPath = dir.path().string();
-        kzdata::dataSettings().maxHd = c.maxHd;
-        const auto boxes = expectProgramEnd([] {
-            CDHDCache::startup();
-            CDHDCache::Init();
-        });
-        CDHDCache::shutdown();
-        ASSERT_EQ(boxes.size(), 1u) << c.name;
-        EXPECT_NE(boxes[0].text.find("multi.mul"), std::string::npos) << c.name;
+    const Damage damages[] = {{FILE_MULTI, "missing"}, {FILE_ART, "empty"},   {FILE_SKILLSIDX, "folder"},
+                              {FILE_MAP0, "short"},    {FILE_ARTIDX, "short"}};
+    for (const Damage& damage : damages) {
+        for (const bool maxHd : {true, false}) {
+            SCOPED_TRACE(std::string(g_DataFileInfo[damage.file].name) + " " + damage.how +
+                         (maxHd ? ", maximum install" : ", partial install"));
+            std::filesystem::remove_all(dir.path());
+            install.write();
+            const std::filesystem::path path = dir.path() / g_DataFileInfo[damage.file].name;
+            std::filesystem::remove(path);
+            const std::string how = damage.how;
+            if (how == "empty") dir.write(g_DataFileInfo[damage.file].name, "");
+            if (how == "folder") std::filesystem::create_directory(path);
+            if (how == "short") dir.write(g_DataFileInfo[damage.file].name, std::string(5, 'x'));
+            kzdata::dataSettings().hdPath = dir.path().string();
+            kzdata::dataSettings().maxHd = maxHd;
+            const auto boxes = expectProgramEnd([] {
+                CDHDCache::startup();
+                CDHDCache::Init();
+            });
+            CDHDCache::shutdown();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_NE(boxes[0].text.find(g_DataFileInfo[damage.file].name), std::string::npos) << boxes[0].text;
+        }
     }
     kzdata::dataSettings() = kzdata::DataSettings{};
 }

@@ -1,10 +1,15 @@
 /** @file Tests of the hue table: cleaning, nearest hue, colour settings and colour parsing. */
+#include "client/data/anim_data.h"
+#include "client/data/data_settings.h"
 #include "client/data/hue_manager.h"
+#include "tests/core/report_sandbox.h"
 #include "tools/formats/data_formats.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -86,6 +91,37 @@ TEST(HueManager, NearestHueAndColourSettings)
         EXPECT_EQ(*settings[4].hue, c.hue) << c.source;
         EXPECT_EQ(*settings[4].source, 0);
     }
+}
+
+TEST(OptionalTables, MissingOrDamagedHuesAndAnimationsAreLogged)
+{
+    struct Case {
+        const char* file;
+        const char* how; // "missing", "empty", "folder", "short"
+        const char* line;
+    };
+    const Case cases[] = {
+        {"hues.mul", "missing", "HueManager::CHueManager(): cannot open file"},
+        {"hues.mul", "folder", "HueManager::CHueManager(): cannot open file"},
+        {"hues.mul", "empty", "'hues.mul' is empty or shorter than one hue group"},
+        {"hues.mul", "short", "'hues.mul' is empty or shorter than one hue group"},
+        {"animdata.mul", "missing", "'animdata.mul' is missing or not a file"},
+        {"animdata.mul", "folder", "'animdata.mul' is missing or not a file"},
+        {"animdata.mul", "empty", "'animdata.mul' is empty or shorter than one group"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.how);
+        testsupport::ReportSandbox sandbox;
+        const std::string how = c.how;
+        if (how == "empty") sandbox.dir().write(c.file, std::string());
+        if (how == "short") sandbox.dir().write(c.file, std::string(50, 'x'));
+        if (how == "folder") std::filesystem::create_directory(sandbox.dir().path() / c.file);
+        kzdata::dataSettings().hdPath = sandbox.dir().path().string();
+        if (std::string(c.file) == "hues.mul") HueManager::startup();
+        else animCrap::LoadAnimData();
+        EXPECT_NE(sandbox.read("KZReport0.log").find(c.line), std::string::npos) << sandbox.read("KZReport0.log");
+    }
+    kzdata::dataSettings() = kzdata::DataSettings{};
 }
 
 } // namespace

@@ -149,6 +149,32 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         EXPECT_EQ(run.log.find(unexpected), std::string::npos) << unexpected << "\nlog:\n" << run.log;
 }
 
+TEST(ClientStartup, ATerminationSignalDuringStartUpStillRunsTheExitList)
+{
+    testsupport::TempDir dir;
+    const sampleinstall::Layout layout(dir.path());
+    std::string error;
+    ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
+    ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
+    ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+    platform::PosixProcessLauncher launcher;
+    const auto id = launcher.spawn({KZ_CLIENT_BINARY}, layout.install.string());
+    ASSERT_TRUE(id.has_value());
+    // As soon as the log exists, long before the window is made.
+    const auto log = layout.install / "KZReport0.log";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (launcher.isRunning(*id) && readFile(log).find("reached winmain!") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    launcher.terminate(*id);
+    EXPECT_EQ(launcher.wait(*id).value_or(-1), 0);
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("MemoryManager::stopped."), std::string::npos) << text;
+    EXPECT_NE(text.find("KZReport: stopping..."), std::string::npos) << text;
+}
+
 TEST(ClientStartup, MissingInstallKeyEndsWithCodeOneAndTheReinstallMessage)
 {
     testsupport::TempDir dir;

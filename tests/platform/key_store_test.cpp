@@ -189,6 +189,28 @@ TEST(FileKeyStore, AFailedWriteLeavesTheStoreAsItWas)
     EXPECT_EQ(store.getString(kInstallKey, "ExePath"), "/opt/tv");
 }
 
+TEST(KeyTree, NestingIsBoundedAndReadInOnePass)
+{
+    auto nested = [](size_t depth) {
+        std::string path;
+        for (size_t i = 0; i < depth; ++i)
+            path += i ? "\\k" : "k";
+        return path;
+    };
+    const std::string deepest = nested(platform::KeyTree::kMaxDepth);
+    const std::string tooDeep = nested(platform::KeyTree::kMaxDepth + 1);
+    // 20,000 levels in one 40 KB section: skipped whole, values included, in one pass.
+    const std::string text = "[" + deepest + "]\n\"a\"=uint32:1\n[" + tooDeep + "]\n\"b\"=uint32:2\n[" +
+                             nested(20000) + "]\n\"c\"=uint32:3\n";
+    platform::KeyTree tree = platform::KeyTree::parse(text);
+    ASSERT_NE(tree.findValue(deepest, "a"), nullptr);
+    EXPECT_EQ(tree.find(tooDeep), nullptr);
+    EXPECT_EQ(tree.keys().size(), platform::KeyTree::kMaxDepth);
+    EXPECT_EQ(tree.create(tooDeep), nullptr);
+    EXPECT_FALSE(tree.setValue(tooDeep, "b", platform::KeyTree::Type::UInt32, {2, 0, 0, 0}));
+    EXPECT_EQ(platform::KeyTree::parse(tree.serialize()).serialize(), tree.serialize());
+}
+
 TEST(KeyStorePath, FollowsTheConfigurationVariables)
 {
     using platformtest::ScopedEnv;
