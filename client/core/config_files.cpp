@@ -476,44 +476,10 @@ void saveDirective(int id, const char* value, bool allowCopy)
     bool isCopy = false;
     std::string file;
     const auto content = readChosenConfigFile("kz.cfg", allowCopy, file, isCopy);
-    const bool dropOnly = (isCopy || PasswordNoStore) && isPasswordDirective(id);
-
-    // A value never spans lines: a line break in it would write a second directive.
-    std::string safeValue = value != nullptr ? value : "";
-    safeValue = safeValue.substr(0, safeValue.find_first_of("\r\n"));
-    const std::string newLine = std::string(name) + "=" + safeValue + "\r\n";
-
     if (!content) KZReport::error("saveConfigDirective: cannot open 'kz.cfg'.\n");
-
-    size_t foundStart = std::string::npos, foundEnd = 0;
-    bool holdsValue = false;
-    if (content) {
-        forEachLine(*content, [&](size_t start, size_t end) {
-            const std::string_view line(content->data() + start, end - start);
-            if (FindConfigDirective(ConfigLineKey(line)) != id) return true;
-            foundStart = start;
-            foundEnd = end;
-            std::string key, current;
-            holdsValue = SplitConfigLine(line, key, current) && current == safeValue;
-            return false;
-        });
-    }
-
-    if (foundStart != std::string::npos) {
-        // A line that already says so is left alone: a read-only install starts as well as any.
-        if (holdsValue && !dropOnly) return;
-        const std::string bytes = content->substr(0, foundStart) + (dropOnly ? std::string() : newLine) +
-                                  content->substr(foundEnd);
-        if (!ReplaceConfigFileBytes(file, bytes)) reportSaveFailure(name);
-        return;
-    }
-    if (dropOnly) return;
-
-    std::string bytes = content.value_or(std::string());
-    // Appending right after a last line without its line end would glue the two together.
-    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
-    bytes += newLine;
-    if (!ReplaceConfigFileBytes(file, bytes)) reportSaveFailure(name);
+    const bool dropOnly = (isCopy || PasswordNoStore) && isPasswordDirective(id);
+    const std::optional<std::string> bytes = RewriteConfigText(content, id, value, dropOnly);
+    if (bytes && !ReplaceConfigFileBytes(file, *bytes)) reportSaveFailure(name);
 }
 
 } // namespace
@@ -800,6 +766,43 @@ bool BuildCharacterFilePath(const char* file, std::string& out)
     return true;
 }
 
+std::optional<std::string> RewriteConfigText(const std::optional<std::string>& content, int id, const char* value,
+                                             bool dropOnly)
+{
+    const char* name = ConfigDirectiveName(id);
+    if (name == nullptr) return std::nullopt;
+    // A value never spans lines: a line break in it would write a second directive.
+    std::string safeValue = value != nullptr ? value : "";
+    safeValue = safeValue.substr(0, safeValue.find_first_of("\r\n"));
+    const std::string newLine = std::string(name) + "=" + safeValue + "\r\n";
+
+    size_t foundStart = std::string::npos, foundEnd = 0;
+    bool holdsValue = false;
+    if (content) {
+        forEachLine(*content, [&](size_t start, size_t end) {
+            const std::string_view line(content->data() + start, end - start);
+            if (FindConfigDirective(ConfigLineKey(line)) != id) return true;
+            foundStart = start;
+            foundEnd = end;
+            std::string key, current;
+            holdsValue = SplitConfigLine(line, key, current) && current == safeValue;
+            return false;
+        });
+    }
+
+    if (foundStart != std::string::npos) {
+        // A line that already says so is left alone: a read-only install starts as well as any.
+        if (holdsValue && !dropOnly) return std::nullopt;
+        return content->substr(0, foundStart) + (dropOnly ? std::string() : newLine) + content->substr(foundEnd);
+    }
+    if (dropOnly) return std::nullopt;
+    std::string bytes = content.value_or(std::string());
+    // Appending right after a last line without its line end would glue the two together.
+    if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+    bytes += newLine;
+    return bytes;
+}
+
 bool ReadConfig(const char* fileName, bool perCharacterFlag)
 {
     bool isCopy = false;
@@ -809,11 +812,26 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
         KZReport::error("File:%s, Function:CApp::readConfig: cannot open file ''.\n", __FILE__);
         return false;
     }
+    ApplyConfigText(*content, file, isCopy, perCharacterFlag);
+
+    // A new installation starts with the obscenity filter off; the first logins save that.
+    if (!obscenityRuleDone()) {
+        obscenityRuleDone() = true;
+        if (ClientLogin <= 1) {
+            ObscenityFilter = 0;
+            saveConfigDirective(CFG_ObscenityFilter, "off");
+        }
+    }
+    return true;
+}
+
+void ApplyConfigText(const std::string& content, const std::string& file, bool isCopy, bool perCharacterFlag)
+{
     std::string key, value;
     int lineNumber = 0;
-    forEachLine(*content, [&](size_t start, size_t end) {
+    forEachLine(content, [&](size_t start, size_t end) {
         ++lineNumber;
-        const std::string_view line(content->data() + start, end - start);
+        const std::string_view line(content.data() + start, end - start);
         if (line.find_last_not_of("\r\n") + 1 > kMaxConfigLineLength)
             KZReport::warning("CApp::readConfig: line %d of '%s' is longer than %zu bytes; the rest of it is ignored.\n",
                               lineNumber, file.c_str(), kMaxConfigLineLength);
@@ -833,16 +851,6 @@ bool ReadConfig(const char* fileName, bool perCharacterFlag)
     });
 
     if (configHooks().resolveColorSettings) configHooks().resolveColorSettings();
-
-    // A new installation starts with the obscenity filter off; the first logins save that.
-    if (!obscenityRuleDone()) {
-        obscenityRuleDone() = true;
-        if (ClientLogin <= 1) {
-            ObscenityFilter = 0;
-            saveConfigDirective(CFG_ObscenityFilter, "off");
-        }
-    }
-    return true;
 }
 
 void ResetConfigRunState(bool firstLoginRuleDone)
@@ -856,11 +864,15 @@ bool getKZCfgDirective(int id, char* buffer, size_t size)
     bool isCopy = false;
     std::string file;
     const auto content = readChosenConfigFile("kz.cfg", true, file, isCopy);
-    if (!content) return false;
+    return content && FindConfigTextDirective(*content, id, buffer, size);
+}
+
+bool FindConfigTextDirective(const std::string& content, int id, char* buffer, size_t size)
+{
     bool found = false;
     std::string key, value;
-    forEachLine(*content, [&](size_t start, size_t end) {
-        if (!SplitConfigLine(std::string_view(content->data() + start, end - start), key, value)) return true;
+    forEachLine(content, [&](size_t start, size_t end) {
+        if (!SplitConfigLine(std::string_view(content.data() + start, end - start), key, value)) return true;
         KZReport::print("getKZCfgDirective: found '%s'.\n", key.c_str());
         if (FindConfigDirective(key) != id) return true;
         CopyConfigText(buffer, size, value.c_str());

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -220,6 +221,19 @@ bool BuildCharacterFilePath(const char* file, std::string& out);
  * translation server). Reports an error when no file opens. Returns whether a file was read.
  */
 bool ReadConfig(const char* fileName, bool perCharacterFlag);
+/**
+ * The reading half of ReadConfig on text already read: applies each directive line (a
+ * per-character copy, isCopy, leaves the installation's directives alone) and resolves the
+ * colour settings; file names the text in the log. The first-login rule is not applied here.
+ */
+void ApplyConfigText(const std::string& content, const std::string& file, bool isCopy, bool perCharacterFlag);
+/**
+ * The text saveConfigDirective writes for directive id set to value: the first line of the
+ * directive replaced (removed with dropOnly), or the line appended. nullopt when nothing is
+ * to be written: the line already holds the value, or there is no line to remove.
+ */
+std::optional<std::string> RewriteConfigText(const std::optional<std::string>& content, int id, const char* value,
+                                             bool dropOnly);
 
 /**
  * Sets whether the once-per-run rule of the first logins (switch the obscenity filter off and
@@ -233,6 +247,8 @@ void ResetConfigRunState(bool firstLoginRuleDone = false);
  * exists, else kz.cfg) into buffer, cut to size. True when found.
  */
 bool getKZCfgDirective(int id, char* buffer, size_t size);
+/** getKZCfgDirective on text already read. */
+bool FindConfigTextDirective(const std::string& content, int id, char* buffer, size_t size);
 
 /**
  * Writes one directive: the first line of that directive is replaced by "Name=value" CR LF,

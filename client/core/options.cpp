@@ -479,6 +479,11 @@ void ResetOptionsState()
 
 // --- Saving ----------------------------------------------------------------------------------
 
+std::string BuildConfigOptionsText(const std::string& old, bool dropPasswords)
+{
+    return buildOptionFile(old, dropPasswords);
+}
+
 bool SaveConfigOptionsOldWay()
 {
     const std::string old = ReadConfigFile("kz.cfg", "rb").value_or(std::string());

@@ -77,6 +77,8 @@ void ResetOptionsState();
  * file could not be replaced (the old one then stays whole).
  */
 bool SaveConfigOptionsOldWay();
+/** The kz.cfg text the option save writes over old (password lines dropped with dropPasswords). */
+std::string BuildConfigOptionsText(const std::string& old, bool dropPasswords);
 /** SaveConfigOptionsOldWay, the character data, and the same rewrite of the character's copy. */
 void SaveConfigOptions();
 /** Re-reads kz.cfg once the character is known and lets the display catch up. */

@@ -501,6 +501,22 @@ void CDHDCache::AddVersionedItem(int32_t i, int32_t d, int32_t e, int32_t extra,
     if (dataUnmapped) remap(d);
 }
 
+void CDHDCache::AttachMemoryFile(int32_t fileId, const uint8_t* data, uint32_t size, bool direct)
+{
+    if (!validFile(fileId)) return;
+    FileState& s = g_files[static_cast<size_t>(fileId)];
+    s = FileState{};
+    s.direct = direct;
+    s.base = data;
+    s.size = data != nullptr ? size : 0;
+}
+
+void CDHDCache::AttachMemoryCache(uint8_t* image, int32_t units)
+{
+    g_store.detach();
+    if (image != nullptr && units > 0) g_store.format(image, units);
+}
+
 void CDHDCache::SetShutdownSequenceStarted(bool started)
 {
     g_shutdownStarted = started;

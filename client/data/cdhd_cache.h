@@ -33,6 +33,15 @@ public:
     static void AddVersionedItem(int32_t indexFileId, int32_t dataFileId, int32_t entry, int32_t extra,
                                  const uint8_t* data, int32_t length);
 
+    /**
+     * Serves a data file from bytes in memory instead of a mapped file: straight, as an installed
+     * file is (direct), or copied through the disk cache as a file of the data source is. For
+     * readers driven without files (fuzzing); the bytes must outlive their use, startup forgets them.
+     */
+    static void AttachMemoryFile(int32_t fileId, const uint8_t* data, uint32_t size, bool direct);
+    /** The disk cache over memory of CacheStore::imageSize(units) bytes instead of a file; see AttachMemoryFile. */
+    static void AttachMemoryCache(uint8_t* image, int32_t units);
+
     /** After this, item requests are refused (the exit list is running). */
     static void SetShutdownSequenceStarted(bool started);
 

@@ -1,8 +1,8 @@
-/** @file Fuzz target: kz.cfg bytes through the reader, the applier, the raw directive read and both rewriters. */
+/** @file Fuzz target: kz.cfg text through the applier, the raw directive read and both rewriters, in memory. */
 #include "client/core/config_files.h"
+#include "client/core/kz_report.h"
 #include "client/core/config_store.h"
 #include "client/core/options.h"
-#include "fuzz/core/config_fuzz_install.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,30 +30,35 @@ void checkInsideDesktop(const std::string& path)
     }
 }
 
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const testsupport::FuzzInstall& install = testsupport::fuzzInstall();
+    // Reports are made but not written: a log line per damaged line would cost more than the reading.
+    static const bool quiet = (KZReport::setStateForTests(true, false), true);
+    (void)quiet;
     // Search paths are a fixed table whose overflow ends the client; not this reader's business.
     configHooks().addSearchPath = [](const char*) {};
-
     ResetConfigStore();
-    ResetConfigRunState(true);
     ResetAddressRotation();
-    install.write("kz.cfg", data, size);
-    ReadConfig("kz.cfg", false);
-    // The account and character names came from the file; the shard name comes from a server.
-    // Whatever they hold, the character's folder stays inside the Desktop tree.
     const std::string text(reinterpret_cast<const char*>(data), size);
+    const bool copy = size > 0 && (data[0] & 2) != 0;
+    ApplyConfigText(text, "kz.cfg", copy, size > 0 && (data[0] & 4) != 0);
+    // The account and character names came from the text; the shard name comes from a server.
+    // Whatever they hold, the character's folder stays inside the Desktop tree.
     CopyConfigText(ShardName, text.c_str());
     if (PlayerName[0] == '\0') CopyConfigText(PlayerName, text.c_str() + text.size() / 2);
     std::string path;
     if (BuildCharacterFilePath("kz.cfg", path)) checkInsideDesktop(path);
+
+    const int id = size > 0 ? data[0] % 142 : 0;
     char buffer[64];
-    getKZCfgDirective(size > 0 ? data[0] % 142 : 0, buffer, sizeof buffer);
-    // One rewrite per input keeps the replay quick; each file replacement syncs the disk.
-    if (size > 0 && (data[0] & 1) != 0) saveConfigDirective(CFG_PlayerName, "Fuzz");
-    else SaveConfigOptionsOldWay();
+    FindConfigTextDirective(text, id, buffer, sizeof buffer);
+    // A rewrite holds the directive's line whole, however the text around it looks.
+    if (const auto rewritten = RewriteConfigText(text, CFG_PlayerName, "Fuzz", false))
+        if (rewritten->find("PlayerName=Fuzz\r\n") == std::string::npos) std::abort();
+    RewriteConfigText(text, id, "x", copy);
+    BuildConfigOptionsText(text, copy);
     return 0;
 }
