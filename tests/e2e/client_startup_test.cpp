@@ -154,28 +154,54 @@ TEST(ClientStartup, StartsTheCoreServicesOnTheSampleInstallAndExitsCleanly)
         EXPECT_EQ(run.log.find(unexpected), std::string::npos) << unexpected << "\nlog:\n" << run.log;
 }
 
+/** The client started headless on a sample install; the environment it was started with lives as long. */
+class HeadlessClient {
+public:
+    explicit HeadlessClient(const sampleinstall::Layout& layout)
+        : config_("KZ_CONFIG_HOME", layout.config.string()), runtime_("KZ_RUNTIME_DIR", layout.run.string()),
+          video_("SDL_VIDEODRIVER", "dummy"), audio_("SDL_AUDIODRIVER", "dummy"),
+          log_(layout.install / "KZReport0.log"), id_(launcher_.spawn({KZ_CLIENT_BINARY}, layout.install.string()))
+    {
+    }
+    bool started() const { return id_.has_value(); }
+    bool running() { return launcher_.isRunning(*id_); }
+    const std::filesystem::path& log() const { return log_; }
+    /** Waits (60 s at most) until the report log holds text or the client has ended. */
+    void waitForLog(const std::string& text, std::chrono::milliseconds poll)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (running() && readFile(log_).find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(poll);
+    }
+    /** Sends the termination signal and gives the exit code (-1 when there is none). */
+    int stop()
+    {
+        launcher_.terminate(*id_);
+        return launcher_.wait(*id_).value_or(-1);
+    }
+
+private:
+    ScopedEnv config_;
+    ScopedEnv runtime_;
+    ScopedEnv video_;
+    ScopedEnv audio_;
+    platform::PosixProcessLauncher launcher_;
+    std::filesystem::path log_;
+    std::optional<int64_t> id_;
+};
+
 TEST(ClientStartup, ATerminationSignalDuringStartUpStillRunsTheExitList)
 {
     testsupport::TempDir dir;
     const sampleinstall::Layout layout(dir.path());
     std::string error;
     ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
-    ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
-    ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
-    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
-    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
-    platform::PosixProcessLauncher launcher;
-    const auto id = launcher.spawn({KZ_CLIENT_BINARY}, layout.install.string());
-    ASSERT_TRUE(id.has_value());
+    HeadlessClient client(layout);
+    ASSERT_TRUE(client.started());
     // As soon as the log exists, long before the window is made.
-    const auto log = layout.install / "KZReport0.log";
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (launcher.isRunning(*id) && readFile(log).find("reached winmain!") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    launcher.terminate(*id);
-    EXPECT_EQ(launcher.wait(*id).value_or(-1), 0);
-    const std::string text = readFile(log);
+    client.waitForLog("reached winmain!", std::chrono::milliseconds(1));
+    EXPECT_EQ(client.stop(), 0);
+    const std::string text = readFile(client.log());
     EXPECT_NE(text.find("MemoryManager::stopped."), std::string::npos) << text;
     EXPECT_NE(text.find("KZReport: stopping..."), std::string::npos) << text;
 }
@@ -296,20 +322,10 @@ TEST(ClientStartup, ASecondCopyIsRefusedWhileTheFirstRuns)
     std::string error;
     ASSERT_TRUE(sampleinstall::writeSampleInstall(layout, error)) << error;
 
-    ScopedEnv config("KZ_CONFIG_HOME", layout.config.string());
-    ScopedEnv runtime("KZ_RUNTIME_DIR", layout.run.string());
-    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
-    ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
-    platform::PosixProcessLauncher launcher;
-    const auto first = launcher.spawn({KZ_CLIENT_BINARY}, layout.install.string());
-    ASSERT_TRUE(first.has_value());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (launcher.isRunning(*first) &&
-           readFile(layout.install / "KZReport0.log").find("WinMain: just before main program loop.") ==
-               std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(launcher.isRunning(*first));
+    HeadlessClient first(layout);
+    ASSERT_TRUE(first.started());
+    first.waitForLog("WinMain: just before main program loop.", std::chrono::milliseconds(20));
+    ASSERT_TRUE(first.running());
 
     const ClientRun second = runClient(layout, false, "KZReport1.log", "second-stderr.txt");
 
@@ -323,8 +339,7 @@ TEST(ClientStartup, ASecondCopyIsRefusedWhileTheFirstRuns)
     EXPECT_EQ(firstLog.rfind("KZReport::message: KZReport: created file 'KZReport0.log' for writing.", 0), 0u)
         << firstLog;
     EXPECT_NE(firstLog.find("WinMain: just before main program loop."), std::string::npos) << firstLog;
-    launcher.terminate(*first);
-    EXPECT_EQ(launcher.wait(*first).value_or(-1), 0);
+    EXPECT_EQ(first.stop(), 0);
 }
 
 TEST(ClientStartup, AClientOrPatcherHoldingItsNameEndsTheStartUpWithCodeOne)
