@@ -1,4 +1,5 @@
 /** @file The installed services of the higher subsystems, and the do-nothing ones the core starts with. */
+#include "client/core/effect_services.h"
 #include "client/core/gump_services.h"
 #include "client/core/input_services.h"
 #include "client/core/media_services.h"
@@ -50,3 +51,7 @@ void SetMoviePlayer(MoviePlayerServices* player) { slot<MoviePlayerServices>().i
 MoviePlayerServices& moviePlayer() { return slot<MoviePlayerServices>().get(); }
 void SetNetServices(NetServices* services) { slot<NetServices>().install(services); }
 NetServices& netServices() { return slot<NetServices>().get(); }
+void SetEffectServices(EffectServices* services) { slot<EffectServices>().install(services); }
+EffectServices& effectServices() { return slot<EffectServices>().get(); }
+void SetTextServices(TextServices* services) { slot<TextServices>().install(services); }
+TextServices& textServices() { return slot<TextServices>().get(); }
