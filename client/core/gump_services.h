@@ -1,10 +1,23 @@
 /** @file What the application core asks of the gump manager: ticks, drawing, desktop, messages and the focused control. */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class CObj;
 class CGump;
+
+/** A server-described gump: its serial and gump id, its place, its layout text and its text lines. */
+struct ServerGumpDescription {
+    uint32_t serial = 0;
+    uint32_t gumpId = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    std::string layout;
+    std::vector<std::u16string> lines;
+};
 
 /**
  * The text control that has the keyboard focus, as the window procedure and the paste see it:
@@ -50,6 +63,15 @@ public:
     virtual CFocusedControl* FocusedControl() { return nullptr; }
     /** Sends the help request (menu command 40140). */
     virtual void SendHelpRequest() {}
+    /**
+     * Packet 0xB0 as it came (id and length included): a server-described gump. Every count,
+     * length and text in it is checked; a damaged packet is logged and makes nothing.
+     */
+    virtual void OnServerGumpPacket(const uint8_t* /*bytes*/, size_t /*length*/) {}
+    /** A server-described gump whose packet arrived in another form (the compressed one, unpacked). */
+    virtual void OpenServerGump(const ServerGumpDescription& /*gump*/) {}
+    /** Every open server-described gump of that gump id replies with the button and closes. */
+    virtual void CloseGenericGumps(uint32_t /*gumpId*/, uint32_t /*buttonId*/) {}
 };
 
 /** Installs the gump manager; null puts back the one that does nothing. */

@@ -9,6 +9,7 @@
 #include "client/data/language_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
+#include "client/gumps/framework/server_gump_packet.h"
 #include "platform/message_box/message_box.h"
 #include "platform/platform.h"
 
@@ -110,6 +111,9 @@ public:
     }
     CFocusedControl* FocusedControl() override { return CGumpManager::FocusedControl(); }
     void SendHelpRequest() override { ::SendHelpRequest(); }
+    void OnServerGumpPacket(const uint8_t* bytes, size_t length) override { ::OnServerGumpPacket(bytes, length); }
+    void OpenServerGump(const ServerGumpDescription& gump) override { ::OpenServerGump(gump); }
+    void CloseGenericGumps(uint32_t gumpId, uint32_t buttonId) override { ::CloseGenericGumps(gumpId, buttonId); }
 };
 
 } // namespace
