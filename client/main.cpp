@@ -30,6 +30,8 @@
 #include "client/world/weather_manager.h"
 #include "client/world/world_cell_source.h"
 #include "client/net/client_sock.h"
+#include "client/net/login_lists.h"
+#include "client/net/world_handlers.h"
 #include "client/net/packet_buffer.h"
 #include "client/net/server_sessions.h"
 #include "client/world/world_services.h"
@@ -170,6 +172,8 @@ int main()
 
     PacketManager::startup();
     InstallNetServices();
+    InstallLoginHandlers();
+    InstallWorldHandlers();
 
     KZReport::message("CWinApp::startup(): begin.\n");
     DisplaySwitchInProgress = 0;

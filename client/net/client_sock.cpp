@@ -135,6 +135,8 @@ int CClientSock::Connect(uint32_t address, uint16_t port)
         Close();
         return 0;
     }
+    serverAddress_ = address;
+    serverPort_ = port;
 
     if (EditServerAddress != 0) {
         // A fixed edit server: no seed, no cipher, no Huffman coding.
@@ -369,8 +371,23 @@ void CClientSock::frame()
             DispatchPacket(start, packetLength);
             continue;
         }
+        const int32_t phase = gamePhase;
         DispatchPacket(start, packetLength);
         consumed += packetLength;
+        if (gamePhase != phase) {
+            // The relay turned this connection to the game phase: the packets read so far leave
+            // the login-phase buffer, and what follows them arrives coded.
+            uint8_t* old = phase != 0 ? packets_.get() : raw_.get();
+            size_t& oldLength = phase != 0 ? packetLength_ : rawLength_;
+            consumed = std::min(consumed, oldLength);
+            std::memmove(old, old + consumed, oldLength - consumed);
+            oldLength -= consumed;
+            if (gamePhase != 0 && rawLength_ > 0) {
+                ApplyReceiveKey(receiveKey_, receiveCounter_, raw_.get(), rawLength_);
+                decodeAndFrame();
+            }
+            return;
+        }
         if (paused_ != 0) {
             removeHead(consumed);
             consumed = 0;

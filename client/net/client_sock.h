@@ -94,6 +94,9 @@ public:
     /** A number naming this connection in menus and switches; never reused in a run. */
     int32_t Id() const { return id_; }
     uint32_t LocalHostAddress() const { return localHostAddress_; }
+    /** The server address and port of the last successful Connect (0 before one). */
+    uint32_t ServerAddress() const { return serverAddress_; }
+    uint16_t ServerPort() const { return serverPort_; }
     bool Seeded() const { return seeded_ != 0; }
     bool Paused() const { return paused_ != 0; }
     size_t HeldBytes() const { return heldBytes_; }
@@ -137,6 +140,8 @@ private:
     LoginCipher loginCipher_;
     int32_t seeded_ = 0;
     uint32_t localHostAddress_ = 0;
+    uint32_t serverAddress_ = 0;
+    uint16_t serverPort_ = 0;
     int32_t paused_ = 0;
     size_t heldBytes_ = 0;
     CNetCipher gameCipher_;

@@ -13,6 +13,7 @@ class CClientSock;
 class CServerSession {
 public:
     std::string shardName;               // compared without regard to case
+    std::string characterName;           // the character played on the connection
     CClientSock* connection = nullptr;   // not owned: the connection registry owns it
     int32_t playerSerial = -1;
     uint16_t x = 0, y = 0, z = 0;

@@ -429,6 +429,14 @@ CDynamicObj* HandleContainerItem(const ContainerItemRecord& r)
     return o;
 }
 
+CDynamicObj* FindOrMakeObject(uint32_t serial, uint16_t graphic, uint16_t hue)
+{
+    CDynamicObj* o = FindObject(serial);
+    if (o == nullptr) o = makeObject(serial, graphic, 0);
+    setDisplayAndHue(o, hue);
+    return o;
+}
+
 bool DeleteObject(uint32_t serial)
 {
     WorldState& w = g_world;

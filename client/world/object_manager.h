@@ -108,6 +108,11 @@ CDynamicObj* FindObject(uint32_t serial);
 CDynamicObj* HandleMove(const ObjectRecord& record);
 /** Creates an item inside a container; null when the container is unknown or the record is refused. */
 CDynamicObj* HandleContainerItem(const ContainerItemRecord& record);
+/**
+ * The object of this serial, or a new one of the kind its serial and graphic make (mobile,
+ * corpse, container, map or plain item) with the hue, not yet placed anywhere (worn items).
+ */
+CDynamicObj* FindOrMakeObject(uint32_t serial, uint16_t graphic, uint16_t hue);
 /** Releases the object with this serial (packet 0x1D); false when absent or it is the player. */
 bool DeleteObject(uint32_t serial);
 /** The world reset: everything but the player. */
