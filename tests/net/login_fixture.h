@@ -164,12 +164,18 @@ protected:
     /** Polls the client and pumps the shard until `done` holds (a bounded number of rounds). */
     static bool exchange(testsupport::ScriptedShard& shard, const std::function<bool()>& done)
     {
-        for (int round = 0; round < 3000; ++round) {
+        return poll(done, [&] { shard.pump(); });
+    }
+    /** Polls the client (and runs `between` after each poll) until `done` holds; false after about 5 s. */
+    static bool poll(const std::function<bool()>& done, const std::function<void()>& between = {})
+    {
+        for (int round = 0; round < 5000; ++round) {
             PollServerSessions();
-            shard.pump();
+            if (between)
+                between();
             if (done())
                 return true;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
         return false;
     }

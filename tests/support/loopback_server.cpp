@@ -230,7 +230,7 @@ Bytes MakePacket(uint8_t id, const Bytes& body)
 
 // ---- The server -----------------------------------------------------------------------------
 
-LoopbackServer::LoopbackServer()
+LoopbackServer::LoopbackServer(uint16_t port)
 {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listener_ < 0)
@@ -238,8 +238,10 @@ LoopbackServer::LoopbackServer()
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
+    address.sin_port = htons(port);
     socklen_t length = sizeof address;
+    const int reuse = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener_, 4) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("loopback server: cannot listen");

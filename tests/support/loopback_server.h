@@ -72,7 +72,8 @@ public:
         Game,  // the client's bytes through the Twofish keystream; the server's Huffman-coded and XORed
     };
 
-    LoopbackServer();
+    /** Listens on the port; 0 takes a free one. */
+    explicit LoopbackServer(uint16_t port = 0);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;

@@ -287,7 +287,8 @@ std::vector<ScriptedShard::Step> ScriptedShard::DefaultScript()
     return steps;
 }
 
-ScriptedShard::ScriptedShard(ShardSettings settings) : settings_(std::move(settings))
+ScriptedShard::ScriptedShard(ShardSettings settings)
+    : settings_(std::move(settings)), login_(settings_.loginPort), game_(settings_.gamePort)
 {
     loadMap();
     restart();
@@ -436,7 +437,9 @@ void ScriptedShard::pump()
         gameSeen_ = true;
         login_.setPhase(LoopbackServer::Phase::Game);
     }
-    if (settings_.serveAgain && gameSeen_ && !gameConnected() && !login_.connected())
+    // The development program serves one login after another: a finished game, or a login that
+    // ended before its relay, starts the script again.
+    if (settings_.serveAgain && !login_.connected() && !stepsRun_.empty() && (gameSeen_ ? !gameConnected() : true))
         restart();
 }
 

@@ -90,6 +90,9 @@ struct ShardSettings {
     std::string installFolder;
     /** Once the game connection ends, the shard waits for the next login (the development program). */
     bool serveAgain = false;
+    /** Ports to listen on; 0 takes a free one. */
+    uint16_t loginPort = 0;
+    uint16_t gamePort = 0;
 };
 
 /** The objects a fresh shard places: a backpack with an item in it, a lamp, a mobile wearing a shirt. */
