@@ -217,24 +217,7 @@ CScrollChoiceGump::CScrollChoiceGump(CGump* ownerGump, int frame, int x0, int y0
         AttachToParent(ownerGump);
 }
 
-CScrollChoiceGump::~CScrollChoiceGump()
-{
-    if (sortButtons == 0)
-        return;
-    if (noChoice != 0) {
-        // Closed without a choice: back to a main menu without a connection.
-        if (loginState().mainMenu == nullptr) {
-            auto* menu = new CMainMenuGump();
-            menu->AttachToParent(nullptr);
-        }
-        if (CClientSock* main = ActiveConnection())
-            main->Close();
-        ResetLoginProgress();
-        SetMainWindowTitle("");
-    } else {
-        ShowLoginMessage("Connecting... ", nullptr, 0);
-    }
-}
+CScrollChoiceGump::~CScrollChoiceGump() = default;
 
 void CScrollChoiceGump::AddItem(int id, const char* text, uint16_t colour)
 {
@@ -525,7 +508,8 @@ void SelectShard(int id)
     BuildSelectServerPacket(packet, static_cast<uint16_t>(id));
     sendOnMain(packet);
     loginState().chosenShard = id;
-    // The map gump goes with its list, which shows "Connecting... " as it goes.
+    ShowLoginMessage("Connecting... ", nullptr, 0);
+    // The map gump goes with its list.
     for (CGump* g = CGumpManager::First(); g != nullptr; g = g->NextSibling()) {
         if (auto* map = dynamic_cast<CThalMapGump*>(g)) {
             if (map->list != nullptr)

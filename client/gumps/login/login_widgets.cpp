@@ -144,7 +144,7 @@ CLoginScreenGump::CLoginScreenGump(const char* gumpName, int art)
     height = 480;
     SetFrameCount(1);
     MakeFrame(0, 640, 480);
-    toolTipOverride = art;
+    screenArt = art;
 }
 
 bool CLoginScreenGump::HitTest(int px, int py)

@@ -42,6 +42,8 @@ public:
     void Update() override;
 
     GumpBitmap& Bitmap() { return *Frame(0); }
+    /** The art id the screen is known by (its main picture). */
+    int screenArt = 0;
     /** Marks the whole gump for redrawing. */
     void Redraw();
 };
