@@ -38,6 +38,7 @@
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/mouse_manager.h"
+#include "client/gumps/login/login_flow.h"
 #include "client/media/media_managers.h"
 #include "client/media/music_manager.h"
 #include "client/media/movie_intro.h"
@@ -283,6 +284,8 @@ int main()
     window.setWaitCursor(false);
     g_pInputWindow = new CInputWindow();
     SetInputLineServices(g_pInputWindow);
+    // The first screen: the main menu with the account login.
+    CreateStartupGumps();
 
     CheckMenuItem(IDM_OBSCENITY_FILTER, ObscenityFilter != 0);
     CheckMenuItem(IDM_MUSIC, Music != 0);

@@ -3,6 +3,8 @@
 
 #include "tools/sample_install/write_world_files.h"
 #include "tools/sample_install/write_audio.h"
+#include "tools/sample_install/art_shapes.h"
+#include "tools/sample_install/write_login_art.h"
 
 #include "tools/formats/data_formats.h"
 #include "tools/formats/region_formats.h"
@@ -22,11 +24,6 @@ using formats::Bytes;
 constexpr uint32_t kBlockColumns = 8;
 constexpr uint32_t kBlocksPerColumn = 512;
 constexpr uint16_t kGrass = 3, kDirt = 113, kWater = 168, kRock = 220;
-
-uint16_t rgb(uint32_t r, uint32_t g, uint32_t b)
-{
-    return static_cast<uint16_t>((r & 31) << 10 | (g & 31) << 5 | (b & 31));
-}
 
 /** Rolling hills with a pond and a dirt road near the start area (x 8..63, y 8..63). */
 formats::MapWriter drawMap()
@@ -71,51 +68,6 @@ formats::IndexedFileWriter drawStatics()
     return statics;
 }
 
-/** A bordered panel with a lighter inner field, w x h. */
-std::vector<uint16_t> panel(uint32_t w, uint32_t h, uint16_t border, uint16_t fill)
-{
-    std::vector<uint16_t> px(static_cast<size_t>(w) * h, fill);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            if (x < 3 || y < 3 || x + 3 >= w || y + 3 >= h) px[static_cast<size_t>(y) * w + x] = border;
-    return px;
-}
-
-/** A round button with a transparent surround. */
-std::vector<uint16_t> button(uint32_t size, uint16_t colour)
-{
-    std::vector<uint16_t> px(static_cast<size_t>(size) * size, 0);
-    const double r = size / 2.0;
-    for (uint32_t y = 0; y < size; ++y)
-        for (uint32_t x = 0; x < size; ++x) {
-            const double dx = x + 0.5 - r, dy = y + 0.5 - r;
-            if (dx * dx + dy * dy <= r * r) px[static_cast<size_t>(y) * size + x] = colour;
-        }
-    return px;
-}
-
-/** A check box with a tick. */
-std::vector<uint16_t> tick(uint32_t size, uint16_t border, uint16_t fill, uint16_t mark)
-{
-    std::vector<uint16_t> px = panel(size, size, border, fill);
-    for (uint32_t x = 4; x + 4 < size; ++x) {
-        const uint32_t y = x < size / 2 ? size / 2 + x - 4 : size + 1 - x;
-        for (uint32_t t = 0; t < 2 && y + t < size - 3; ++t) px[static_cast<size_t>(y + t) * size + x] = mark;
-    }
-    return px;
-}
-
-/** A round button with a white arrow pointing right. */
-std::vector<uint16_t> arrowButton(uint32_t size, uint16_t colour)
-{
-    std::vector<uint16_t> px = button(size, colour);
-    for (uint32_t y = size / 4; y < size * 3 / 4; ++y) {
-        const uint32_t half = y < size / 2 ? y - size / 4 : size * 3 / 4 - 1 - y;
-        for (uint32_t x = size / 3; x <= size / 3 + half; ++x) px[static_cast<size_t>(y) * size + x] = rgb(31, 31, 31);
-    }
-    return px;
-}
-
 formats::IndexedFileWriter drawGumpArt()
 {
     formats::IndexedFileWriter gumps;
@@ -129,12 +81,9 @@ formats::IndexedFileWriter drawGumpArt()
     add(2313, 24, 24, button(24, rgb(10, 26, 10)));
     add(2117, 186, 8, panel(186, 8, rgb(8, 8, 8), rgb(16, 16, 16)));       // slider bar and thumb
     add(2118, 10, 14, panel(10, 14, rgb(20, 20, 4), rgb(28, 28, 6)));
-    add(5054, 400, 300, panel(400, 300, rgb(4, 4, 12), rgb(14, 14, 22)));  // a plain window background
     add(210, 16, 16, panel(16, 16, rgb(6, 6, 6), rgb(26, 26, 24)));         // check box off and on
     add(211, 16, 16, tick(16, rgb(6, 6, 6), rgb(26, 26, 24), rgb(4, 16, 4)));
-    add(5540, 24, 24, arrowButton(24, rgb(8, 14, 24)));                     // arrow button: normal, hover, pressed
-    add(5541, 24, 24, arrowButton(24, rgb(12, 20, 31)));
-    add(5542, 24, 24, arrowButton(24, rgb(4, 8, 16)));
+    drawLoginScreenArt(add);
     return gumps;
 }
 

@@ -2,6 +2,7 @@
 #include "tools/sample_install/write_language.h"
 
 #include "tools/formats/language_formats.h"
+#include "tools/sample_install/write_login_art.h"
 
 #include <system_error>
 
@@ -22,6 +23,45 @@ formats::LanguageSectionSpec placeholderSection(const std::string& name, int cou
     for (int i = 0; i < count; ++i)
         spec.strings.push_back(widen(name + " text " + std::to_string(i)));
     return spec;
+}
+
+/** The texts of the login screens: tooltips, profession and city descriptions, and prof.txt. */
+bool writeLoginTexts(const Layout& layout, const std::filesystem::path& folder, std::string& error)
+{
+    formats::LanguageSectionSpec tooltips = placeholderSection("tooltips", 0);
+    for (int i = 0; i <= 60; ++i)
+        tooltips.strings.push_back(widen("Login screen help " + std::to_string(100000 + i)));
+    tooltips.strings[0] = u"Our home page";
+    tooltips.strings[11] = u"Quit";
+    tooltips.strings[8] = u"Log in";
+    if (!writeWholeFile(folder / "tooltips.enu", formats::encodeLanguageSection(tooltips), error))
+        return false;
+
+    // Entry 0 describes the free choice; profession n is entry Desc + 1 (label and description).
+    formats::LanguageSectionSpec professions = placeholderSection("professn", 0);
+    professions.strings = {
+        u"Advanced: choose your own three skills and spread your own stats.",
+        u"",
+        u"Fighter: those who live by the blade and the bow.",
+        u"Warrior: a sword arm, battle tactics and the healer's bandage.",
+        u"Archer: a keen eye, a bow of one's own making and the tracker's craft.",
+        u"Mage: spells, the calm of meditation and scrolls to write them on.",
+        u"Smith: metal from the mine made into arms and armour.",
+    };
+    if (!writeWholeFile(folder / "professn.enu", formats::encodeLanguageSection(professions), error))
+        return false;
+
+    formats::LanguageSectionSpec cities = placeholderSection("citytext", 0);
+    const char* const names[9] = {"Viz", "Kovaru", "Dizivud", "Roverozi", "Tezulor",
+                                  "Mavizeda", "Zoruvad", "Vavuz Odor", "Vedozi"};
+    for (const char* name : names) {
+        cities.strings.push_back(widen(std::string(name) + " lies where the roads meet."));
+        cities.strings.push_back(widen("Its market opens at dawn and the inn keeps a room for new arrivals."));
+        cities.strings.push_back(u".END");
+    }
+    if (!writeWholeFile(folder / "citytext.enu", formats::encodeLanguageSection(cities), error))
+        return false;
+    return writeWholeFile(layout.install / "prof.txt", std::string_view(sampleProfessionFile()), error);
 }
 
 } // namespace
@@ -62,6 +102,9 @@ bool writeLanguage(const Layout& layout, std::string& error)
     formats::LanguageSectionSpec options = placeholderSection("options", 0);
     options.strings = {u"Some settings take effect when the client starts again."};
     if (!writeWholeFile(folder / "options.enu", formats::encodeLanguageSection(options), error))
+        return false;
+
+    if (!writeLoginTexts(layout, folder, error))
         return false;
 
     formats::LanguageSectionSpec cliloc = placeholderSection("cliloc-1", 4);
