@@ -3,6 +3,7 @@
 
 #include "client/core/kz_report.h"
 #include "client/data/data_settings.h"
+#include "client/data/touched_groups.h"
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@ namespace {
 std::vector<AnimTileRecord> g_records(kAnimRecords);
 uint32_t g_counter = 0;
 std::vector<AnimatedObject*> g_objects;
+kzdata::TouchedGroups g_touched(kAnimGroups);
 
 void readRecord(AnimTileRecord& r, const uint8_t* p)
 {
@@ -39,7 +41,9 @@ void animCrap::LoadAnimData()
 
 void animCrap::LoadAnimDataFrom(const uint8_t* data, size_t size)
 {
-    std::fill(g_records.begin(), g_records.end(), AnimTileRecord{});
+    g_touched.reset([](size_t first, size_t groups) {
+        std::fill_n(g_records.begin() + static_cast<std::ptrdiff_t>(first * 8), groups * 8, AnimTileRecord{});
+    });
     for (int32_t g = 0; g < kAnimGroups; ++g) {
         const size_t at = static_cast<size_t>(g) * (4 + 8 * 68);
         if (data == nullptr || size < at + 4 + 8 * 68) break;
@@ -51,6 +55,7 @@ void animCrap::ApplyGroup(int32_t group, const uint8_t* payload)
 {
     if (group < 0 || group >= kAnimGroups) return;
     for (int32_t i = 0; i < 8; ++i) readRecord(g_records[static_cast<size_t>(group * 8 + i)], payload + 4 + i * 68);
+    g_touched.mark(static_cast<size_t>(group));
 }
 
 void animCrap::Update()

@@ -3,8 +3,10 @@
 
 #include "client/core/kz_report.h"
 #include "client/data/data_settings.h"
+#include "client/data/touched_groups.h"
 #include "client/core/byte_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <vector>
@@ -47,6 +49,19 @@ void cleanEntry(HueEntry& e)
         if (c == 0 || c > 0x7FFF) c = 1;
 }
 
+kzdata::TouchedGroups g_touched(kHueGroups);
+
+/** Reads and cleans the eight entries of one group from its 4-byte header on. */
+void readGroup(int32_t group, const uint8_t* at)
+{
+    for (size_t i = 0; i < 8; ++i) {
+        HueEntry& e = g_hues[static_cast<size_t>(group) * 8 + i];
+        readEntry(e, at + 4 + i * kHueEntryBytes);
+        cleanEntry(e);
+    }
+    g_touched.mark(static_cast<size_t>(group));
+}
+
 } // namespace
 
 void HueManager::startup()
@@ -66,23 +81,27 @@ void HueManager::startup()
 
 void HueManager::LoadFrom(const uint8_t* data, size_t size)
 {
-    std::fill(g_hues.begin(), g_hues.end(), HueEntry{});
+    // Hues the file does not reach are blank entries as cleaning leaves them (every colour 1);
+    // only the entries read are cleaned.
+    static const HueEntry blank = [] {
+        HueEntry e{};
+        cleanEntry(e);
+        return e;
+    }();
+    g_touched.reset([](size_t first, size_t groups) {
+        std::fill_n(g_hues.begin() + static_cast<std::ptrdiff_t>(first * 8), groups * 8, blank);
+    });
     for (int32_t g = 0; g < kHueGroups; ++g) {
         const size_t at = static_cast<size_t>(g) * (4 + 8 * kHueEntryBytes);
         if (data == nullptr || size < at + 4 + 8 * kHueEntryBytes) break;
-        for (size_t i = 0; i < 8; ++i) readEntry(g_hues[static_cast<size_t>(g) * 8 + i], data + at + 4 + i * kHueEntryBytes);
+        readGroup(g, data + at);
     }
-    for (auto& e : g_hues) cleanEntry(e);
 }
 
 void HueManager::ApplyGroup(int32_t group, const uint8_t* payload)
 {
     if (group < 0 || group >= kHueGroups) return;
-    for (size_t i = 0; i < 8; ++i) {
-        HueEntry& e = g_hues[static_cast<size_t>(group) * 8 + i];
-        readEntry(e, payload + 4 + i * kHueEntryBytes);
-        cleanEntry(e);
-    }
+    readGroup(group, payload);
 }
 
 int32_t HueManager::FindNearestHue(uint16_t color)

@@ -5,10 +5,10 @@
 #include "client/world/world_draw_services.h"
 #include "client/world/world_objects.h"
 
+#include "client/core/byte_reader.h"
 #include "client/core/kz_report.h"
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
-#include "client/data/le_read.h"
 #include "client/data/map_manager.h"
 
 #include <algorithm>
@@ -20,10 +20,15 @@ std::vector<MultiRecord> DecodeMultiRecords(const uint8_t* data, size_t size)
     std::vector<MultiRecord> out;
     if (data == nullptr) return out;
     out.reserve(size / kMultiRecordSize);
-    for (size_t at = 0; at + kMultiRecordSize <= size; at += kMultiRecordSize) {
-        const uint8_t* p = data + at;
-        out.push_back({kzdata::readU16(p), kzdata::readS16(p + 2), kzdata::readS16(p + 4), kzdata::readS16(p + 6),
-                       kzdata::readU32(p + 8)});
+    ByteReader in(data, size - size % kMultiRecordSize);
+    while (in.has(kMultiRecordSize)) {
+        MultiRecord r;
+        r.graphic = in.u16le();
+        r.x = in.s16le();
+        r.y = in.s16le();
+        r.z = in.s16le();
+        r.flags = in.u32le();
+        out.push_back(r);
     }
     return out;
 }
@@ -32,11 +37,15 @@ std::vector<MultiRecord> ConvertMultiRecords(const uint8_t* data, size_t byteLen
 {
     std::vector<MultiRecord> out;
     if (data == nullptr) return out;
-    const auto be16 = [](const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); };
-    for (size_t at = 0; at + kMultiRecordSize <= byteLength; at += kMultiRecordSize) {
-        const uint8_t* p = data + at;
-        out.push_back({be16(p), static_cast<int16_t>(be16(p + 2)), static_cast<int16_t>(be16(p + 4)),
-                       static_cast<int16_t>(be16(p + 6)), static_cast<uint32_t>(be16(p + 8)) << 16 | be16(p + 10)});
+    ByteReader in(data, byteLength - byteLength % kMultiRecordSize);
+    while (in.has(kMultiRecordSize)) {
+        MultiRecord r;
+        r.graphic = in.u16be();
+        r.x = in.s16be();
+        r.y = in.s16be();
+        r.z = in.s16be();
+        r.flags = in.u32be();
+        out.push_back(r);
     }
     return out;
 }

@@ -1,10 +1,10 @@
 /** @file Named regions of regions.mul. */
 #include "client/world/region_manager.h"
 
+#include "client/core/byte_reader.h"
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/core/memory_manager.h"
-#include "client/data/le_read.h"
 
 #include <cstring>
 #include <memory>
@@ -18,20 +18,20 @@ std::string_view boundedText(const char (&text)[40])
     return std::string_view(text, strnlen(text, sizeof text));
 }
 
-/** One record at p in the given layout (1, 2 or 3); the caller has checked its size. */
-CRegionRecord decodeRecord(const uint8_t* p, int version)
+/** One record of the given layout (1, 2 or 3), read from a view of exactly its size. */
+CRegionRecord decodeRecord(ByteReader in, int version)
 {
     CRegionRecord r;
-    std::memcpy(r.name, p, sizeof r.name);
-    for (int i = 0; i < 6; ++i) r.values[i] = kzdata::readS16(p + 42 + 2 * i);
+    in.copy(r.name, sizeof r.name);
+    in.skip(2); // the id, read by the caller
+    for (int16_t& v : r.values) v = in.s16le();
     if (version == 1) return r;
-    const uint8_t* q = p + RegionManager::kRecordSizeV1;
-    std::memcpy(r.text, q, sizeof r.text);
-    q += sizeof r.text;
+    in.seek(RegionManager::kRecordSizeV1);
+    in.copy(r.text, sizeof r.text);
     const int words = version == 2 ? 2 : 3;
-    for (int i = 0; i < words; ++i, q += 2) r.extra[i] = kzdata::readU16(q);
-    r.flag = *q++;
-    if (version == 3) r.last = kzdata::readU16(q);
+    for (int i = 0; i < words; ++i) r.extra[i] = in.u16le();
+    r.flag = in.u8();
+    if (version == 3) r.last = in.u16le();
     return r;
 }
 
@@ -76,20 +76,21 @@ void readRegionsIntoMemory()
 int32_t readRegionsFrom(const uint8_t* data, size_t size)
 {
     if (data == nullptr) return 0;
+    ByteReader in(data, size);
     int version = 1;
-    size_t at = 0;
     if (size >= 2) {
-        const uint16_t word = kzdata::readU16(data);
+        const uint16_t word = in.u16leAt(0);
         if (word == kVersion2Word) version = 2;
         if (word >= kVersion3Word) version = 3;
-        if (version != 1) at = 2;
+        if (version != 1) in.skip(2);
     }
     const size_t recordSize = version == 1 ? kRecordSizeV1 : version == 2 ? kRecordSizeV2 : kRecordSizeV3;
     int32_t count = 0;
-    for (; count < kTableSize && size - at >= recordSize; ++count, at += recordSize) {
-        const uint16_t id = kzdata::readU16(data + at + 40);
+    for (; count < kTableSize && in.has(recordSize); ++count) {
+        ByteReader record = in.sub(recordSize);
+        const uint16_t id = record.u16leAt(40);
         if (id >= kTableSize) continue;
-        g_regions[id] = std::make_unique<CRegionRecord>(decodeRecord(data + at, version));
+        g_regions[id] = std::make_unique<CRegionRecord>(decodeRecord(record, version));
     }
     return count;
 }

@@ -1,7 +1,7 @@
 /** @file The tile tables and their file layout. */
 #include "client/world/tile_data.h"
 
-#include "client/data/le_read.h"
+#include "client/core/byte_reader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,30 +13,30 @@ namespace {
 std::vector<LandTileEntry> g_land(TileData::kEntries);
 std::vector<ItemTileEntry> g_item(TileData::kEntries);
 
-void copyName(char (&to)[kTileNameLength + 1], const uint8_t* from)
+void copyName(char (&to)[kTileNameLength + 1], ByteReader& in)
 {
-    std::memcpy(to, from, kTileNameLength);
-    to[kTileNameLength] = 0;
+    in.fixedString(kTileNameLength, to, sizeof to);
 }
 
-void readLand(LandTileEntry& e, const uint8_t* p)
+// Each entry lies wholly inside its group, whose size the caller has checked.
+void readLand(LandTileEntry& e, ByteReader in)
 {
-    e.flags = kzdata::readU32(p);
-    e.textureId = kzdata::readU16(p + 4);
-    copyName(e.name, p + 6);
+    e.flags = in.u32le();
+    e.textureId = in.u16le();
+    copyName(e.name, in);
 }
 
-void readItem(ItemTileEntry& e, const uint8_t* p)
+void readItem(ItemTileEntry& e, ByteReader in)
 {
-    e.flags = kzdata::readU32(p);
-    e.weight = p[4];
-    e.quality = p[5];
-    e.value = kzdata::readU32(p + 6);
-    e.animationId = kzdata::readU16(p + 10);
-    e.hue = kzdata::readU16(p + 12);
-    e.lightId = kzdata::readU16(p + 14);
-    e.height = p[16];
-    copyName(e.name, p + 17);
+    e.flags = in.u32le();
+    e.weight = in.u8();
+    e.quality = in.u8();
+    e.value = in.u32le();
+    e.animationId = in.u16le();
+    e.hue = in.u16le();
+    e.lightId = in.u16le();
+    e.height = in.u8();
+    copyName(e.name, in);
 }
 
 } // namespace
@@ -52,16 +52,18 @@ void Clear()
 bool SetLandGroup(int32_t group, const uint8_t* data, size_t size)
 {
     if (group < 0 || group >= kGroupsPerPart || data == nullptr || size < kLandGroupSize) return false;
-    for (size_t i = 0; i < 32; ++i)
-        readLand(g_land[static_cast<size_t>(group) * 32 + i], data + 4 + i * kLandEntrySize);
+    ByteReader in(data, kLandGroupSize);
+    in.skip(4);
+    for (size_t i = 0; i < 32; ++i) readLand(g_land[static_cast<size_t>(group) * 32 + i], in.sub(kLandEntrySize));
     return true;
 }
 
 bool SetItemGroup(int32_t group, const uint8_t* data, size_t size)
 {
     if (group < 0 || group >= kGroupsPerPart || data == nullptr || size < kItemGroupSize) return false;
-    for (size_t i = 0; i < 32; ++i)
-        readItem(g_item[static_cast<size_t>(group) * 32 + i], data + 4 + i * kItemEntrySize);
+    ByteReader in(data, kItemGroupSize);
+    in.skip(4);
+    for (size_t i = 0; i < 32; ++i) readItem(g_item[static_cast<size_t>(group) * 32 + i], in.sub(kItemEntrySize));
     return true;
 }
 

@@ -67,6 +67,10 @@ bool PeriodicTimer::isRunning() const
 
 void PeriodicTimer::run()
 {
+    // Known before the first callback: a stop() from inside it must see that it runs on this
+    // thread even when start() has not yet stored the id (start() holds the control lock then,
+    // so taking it here would wait for start() and then join this very thread).
+    workerId_.store(std::this_thread::get_id());
     using Clock = std::chrono::steady_clock;
     const auto period = std::chrono::milliseconds(periodMs_);
     auto next = Clock::now() + period;

@@ -68,6 +68,27 @@ TEST_F(AnimDataTest, LoadsRecordsAndDefaultsTheRest)
     EXPECT_EQ(animCrap::Record(8).count, 0);
 }
 
+TEST_F(AnimDataTest, ALoadResetsEveryRecordTheNewFileDoesNotReach)
+{
+    formats::AnimGroup g{};
+    g[1] = cycle(3, 1);
+    formats::Bytes two = formats::encodeAnimGroup(g);
+    const formats::Bytes second = formats::encodeAnimGroup(g);
+    two.insert(two.end(), second.begin(), second.end());
+    animCrap::LoadAnimDataFrom(two.data(), two.size());
+    animCrap::ApplyGroup(500, formats::encodeAnimGroup(g).data());
+    ASSERT_EQ(animCrap::Record(9).count, 3);
+    ASSERT_EQ(animCrap::Record(4001).count, 3);
+
+    const formats::Bytes one = formats::encodeAnimGroup(g);
+    animCrap::LoadAnimDataFrom(one.data(), one.size());
+    EXPECT_EQ(animCrap::Record(1).count, 3);
+    for (uint16_t graphic : {9, 4001}) {
+        EXPECT_EQ(animCrap::Record(graphic).count, 0) << graphic;
+        EXPECT_EQ(animCrap::Record(graphic).interval, kDefaultAnimInterval) << graphic;
+    }
+}
+
 TEST_F(AnimDataTest, ObjectsOfOneGraphicShowTheSameFrameEveryTick)
 {
     FakeObject a(1), b(1);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,34 @@ TEST(HueManager, CleaningLeavesNoZeroColour)
 
     HueManager::LoadFrom(nullptr, 0); // a missing file: every colour 1
     EXPECT_EQ(HueManager::GetHue(3000)->colors[31], 1);
+}
+
+TEST(HueManager, ALoadBlanksEveryHueTheNewFileDoesNotReach)
+{
+    std::vector<formats::HueEntry> full(10);
+    full[9].colors[0] = 0x1234;
+    full[9].end = 0x7C00;
+    const formats::Bytes first = formats::encodeHues(full);
+    HueManager::LoadFrom(first.data(), first.size());
+    formats::HueGroup sent{};
+    sent[0].colors[0] = 0x0421;
+    sent[0].end = 0x001F;
+    HueManager::ApplyGroup(300, formats::encodeHueGroup(sent).data());
+    ASSERT_EQ(HueManager::GetHue(2401)->colors[0], 0x0421);
+
+    // A file of one group: the hue of the earlier file and the one the server sent are gone.
+    std::vector<formats::HueEntry> shorter(1);
+    shorter[0].colors[0] = 0x0042;
+    formats::Bytes second = formats::encodeHues(shorter);
+    second.resize(4 + 8 * kHueEntryBytes);
+    HueManager::LoadFrom(second.data(), second.size());
+    EXPECT_EQ(HueManager::GetHue(1)->colors[0], 0x0042);
+    for (int32_t hue : {10, 2401, 3000}) {
+        const HueEntry* e = HueManager::GetHue(hue);
+        EXPECT_EQ(e->tableEnd, 0) << hue;
+        for (uint16_t c : e->colors) EXPECT_EQ(c, 1) << hue;
+    }
+    EXPECT_EQ(HueManager::FindNearestHue(0x7C00), 0);
 }
 
 TEST(HueManager, NearestHueAndColourSettings)

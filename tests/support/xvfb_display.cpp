@@ -39,24 +39,29 @@ XvfbDisplay::XvfbDisplay() : launcher_(std::make_unique<platform::PosixProcessLa
     const std::string xvfb = findXvfb();
     if (xvfb.empty())
         return;
-    for (int number = 90 + static_cast<int>(std::chrono::steady_clock::now().time_since_epoch().count() % 50);
-         number < 200; ++number) {
-        const std::string n = std::to_string(number);
-        if (std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n))
-            continue;
-        server_ = launcher_->spawn({xvfb, ":" + n, "-nolisten", "tcp", "-screen", "0", "1024x768x24"}, "");
-        if (!server_)
-            return;
-        const std::string socket = "/tmp/.X11-unix/X" + n;
-        if (waitUntil(10000, [&] { return std::filesystem::exists(socket) || !launcher_->isRunning(*server_); }) &&
-            launcher_->isRunning(*server_)) {
-            name_ = ":" + n;
-            return;
-        }
-        launcher_->terminate(*server_);
-        launcher_->wait(*server_);
-        server_.reset();
+    // The server picks a free display number itself (taking its lock atomically, so tests
+    // started at once never share one) and writes it to descriptor 3 once it accepts clients.
+    const std::string numberFile = folder_.file("display");
+    server_ = launcher_->spawn({"/bin/sh", "-c",
+                                "exec \"$0\" -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>\"$1\"", xvfb,
+                                numberFile},
+                               "");
+    if (!server_)
+        return;
+    std::string number;
+    const auto announced = [&] {
+        number = folder_.read("display");
+        return number.find('\n') != std::string::npos;
+    };
+    // Waiting on another program: the deadline only bounds a server that never comes up.
+    if (waitUntil(120000, [&] { return announced() || !launcher_->isRunning(*server_); }) && announced() &&
+        launcher_->isRunning(*server_)) {
+        name_ = ":" + number.substr(0, number.find('\n'));
+        return;
     }
+    launcher_->terminate(*server_);
+    launcher_->wait(*server_);
+    server_.reset();
 }
 
 XvfbDisplay::~XvfbDisplay()
@@ -109,7 +114,9 @@ std::optional<int> XvfbDisplay::runToolSmoke(const std::string& program, const s
                                            // The toolkit keeps caches until exit; the tools' own
                                            // leaks are checked by the headless tests.
                                            {"ASAN_OPTIONS", "detect_leaks=0"}});
-    return run({std::string(binaries) + "/" + program}, folder, environment, 30000);
+    // A generous bound: it only ends a tool that hangs, and a loaded machine runs the
+    // instrumented toolkit slowly.
+    return run({std::string(binaries) + "/" + program}, folder, environment, 180000);
 }
 
 } // namespace testsupport

@@ -1,6 +1,8 @@
 /** @file A private X display for tests that open real windows: Xvfb on a free display number. */
 #pragma once
 
+#include "tests/support/temp_dir.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,7 +15,7 @@ class PosixProcessLauncher;
 
 namespace testsupport {
 
-/** Starts Xvfb on a free display number and stops it when destroyed. */
+/** Starts Xvfb on a display number it finds free and stops it when destroyed. */
 class XvfbDisplay {
 public:
     XvfbDisplay();
@@ -44,6 +46,7 @@ public:
 
 private:
     std::unique_ptr<platform::PosixProcessLauncher> launcher_;
+    TempDir folder_; // holds the display number the server announces
     std::optional<int64_t> server_;
     std::string name_;
 };
