@@ -105,3 +105,11 @@ bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes)
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     return platform::replaceFileAtomically(*target, std::span<const uint8_t>(data, bytes.size()));
 }
+
+bool MakeConfigFolders(std::string_view folder)
+{
+    if (isPinned()) return platform::makeDirectories(pinnedPath(folder));
+    if (FileManager::numSearchPaths() <= 0) return false;
+    return platform::makeDirectories(platform::normalizeSeparators(FileManager::searchPath(0)) +
+                                     platform::normalizeSeparators(folder));
+}

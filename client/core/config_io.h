@@ -40,3 +40,6 @@ void CloseConfigFile(FILE* stream);
  * untouched, when the write fails or no search path holds the folder.
  */
 bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes);
+
+/** Makes a folder (and the folders above it) where new files of that name would be written. */
+bool MakeConfigFolders(std::string_view folder);

@@ -110,8 +110,20 @@ public:
     static void SetGameArea(const GumpRect& area);
     static GumpWorldHooks& WorldHooks();
 
-    static void SaveDesktop() {}
-    static void ProcessDesktopQueue() {}
+    // The desktop: which windows were open and where (desktop.cpp).
+    /** Writes the macros, the related settings and the desktop file (when desktop saving is on). */
+    static void SaveDesktop();
+    /** The bytes of the desktop file for the present windows. */
+    static std::vector<uint8_t> BuildDesktop();
+    /** After login: the macros and the desktop file of the character, slot or new player. */
+    static void RestoreDesktop();
+    /** Applies a desktop file; the number of restore-table entries. */
+    static int LoadDesktop(const std::vector<uint8_t>& bytes, bool newbie);
+    static void ClearDesktopQueue();
+    /** Every game tick: the next open request of the restored containers and spellbooks. */
+    static void ProcessDesktopQueue();
+    /** A container or spellbook opened: a queued one gets its saved place. */
+    static void ApplyDesktopPosition(uint32_t serial, CGump* container, CGump* spellbook);
     static bool DesktopQueueStopped() { return false; }
 
     /** The focused text control, or null. */

@@ -40,16 +40,6 @@ void CInputWindow::ReplyToPrompt(int, const char*)
 
 namespace CApp {
 
-void LoadMacros() {}
-
-void FreeMacros()
-{
-    MacroKeyList.clear();
-}
-
-void StartMacro(int) {}
-void UpdateMacro() {}
-
 MacroServices& macroServices()
 {
     static CoreMacroServices services;

@@ -31,6 +31,7 @@ extern int MacroWaitCounter;
 
 namespace CApp {
 void LoadMacros();
+void SaveMacros();
 void FreeMacros();
 void StartMacro(int index);
 void UpdateMacro();

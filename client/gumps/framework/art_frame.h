@@ -1,0 +1,12 @@
+/** @file Nine-piece frames of gump art drawn into a frame bitmap: corners, edges tiled between them, the centre tiled inside. */
+#pragma once
+
+#include "client/data/gump_art.h"
+#include "client/gumps/framework/gump.h"
+
+/**
+ * Draws the frame of the nine arts base .. base + 8 (top-left, top, top-right, left, centre,
+ * right, bottom-left, bottom, bottom-right) over the rectangle (left, top, width x height) of the
+ * bitmap, clipped to the bitmap, through the span routine.
+ */
+void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine);

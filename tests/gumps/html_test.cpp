@@ -1,0 +1,375 @@
+/** @file Tests of the HTML text box: the document a text parses into, colours, layout pixel for pixel, links, scrolling and editing. */
+#include "client/data/unicode_font.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/html_box.h"
+#include "client/gumps/framework/html_document.h"
+#include "tests/support/gump_fixtures.h"
+#include "tests/support/gump_harness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::GumpEventDriver;
+using testsupport::GumpHarness;
+using testsupport::ScopedUnicodeFonts;
+namespace style = html_style;
+
+// The document.
+
+struct TextRun {
+    std::u16string text;
+    uint32_t style;
+    int32_t colour;
+    int32_t link;
+};
+
+std::vector<TextRun> runs(const HtmlDocument& doc)
+{
+    std::vector<TextRun> out;
+    for (const HtmlElement& e : doc.elements)
+        out.push_back({e.text, e.style, e.colour, e.link});
+    return out;
+}
+
+bool operator==(const TextRun& a, const TextRun& b)
+{
+    return a.text == b.text && a.style == b.style && a.colour == b.colour && a.link == b.link;
+}
+
+void PrintTo(const TextRun& r, std::ostream* os)
+{
+    std::string text;
+    for (char16_t c : r.text)
+        text += c == u'\n' ? std::string("\\n") : std::string(1, static_cast<char>(c));
+    *os << "{" << text << ", 0x" << std::hex << r.style << ", " << std::dec
+        << r.colour << ", " << r.link << "}";
+}
+
+TEST(HtmlDocument, TagsMakeRunsOfTheirStyles)
+{
+    struct Case {
+        const char16_t* text;
+        std::vector<TextRun> expected;
+    };
+    const Case cases[] = {
+        {u"plain", {{u"plain", 0, -1, -1}}},
+        {u"a<b>b<i>c</i></B>d", {{u"a", 0, -1, -1}, {u"b", style::Bold, -1, -1}, {u"c", style::Bold | style::Italic, -1, -1}, {u"d", 0, -1, -1}}},
+        {u"<EM>a<STRONG>b</STRONG></EM>", {{u"a", style::Emphasis, -1, -1}, {u"b", style::Strong, -1, -1}}},
+        {u"<BIG>a<SMALL>b</SMALL></BIG>", {{u"a", style::Big, -1, -1}, {u"b", style::Small, -1, -1}}},
+        {u"<H1>a<H3>b</H3></H1>", {{u"a", 0x100, -1, -1}, {u"b", 0x400, -1, -1}}},
+        // Markup in quotes and after a backslash is text.
+        {u"\"<B>\"\\<I>x", {{u"\"<B>\"<I>x", 0, -1, -1}}},
+        // Text before BODY and after /BODY is not shown.
+        {u"<TITLE>t</TITLE>head<BODY TEXT=RED>body</BODY>tail", {{u"body", 0, -1, -1}}},
+        {u"a<CENTER>b</CENTER>c", {{u"a", 0, -1, -1}, {u"\nb\n", style::Centre, -1, -1}, {u"c", 0, -1, -1}}},
+        {u"<P ALIGN=RIGHT>a</P><DIV ALIGN=LEFT>b", {{u"\na\n", style::Right, -1, -1}, {u"\nb", 0, -1, -1}}},
+        {u"a<BR>b<UNKNOWN x=1>c", {{u"a\nbc", 0, -1, -1}}},
+        {u"<BQ>q</BQ>", {{u"\nq\n", 0, 480, -1}}},
+        // BASEFONT lasts to the end of its element; a /BASEFONT at the top ends the text.
+        {u"<B><BASEFONT COLOR=#00FF00 SIZE=5>a</BASEFONT>b</B>", {{u"a", style::Bold | style::Big, 0x03E0, -1}, {u"b", 0, -1, -1}}},
+        {u"<BASEFONT SIZE=2>a</BASEFONT>b", {{u"a", style::Small, -1, -1}}},
+        // Links: a target gives the link style; a name alone does not; nested links are ignored.
+        {u"<A HREF=\"http://x\">a<A HREF=y>b</A></A>c<A NAME=n>d</A>",
+         {{u"ab", style::Link, -1, 0}, {u"c", 0, -1, -1}, {u"d", 0, -1, 1}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(runs(ParseHtmlDocument(c.text, 0, 5)), c.expected) << std::u16string(c.text).size();
+}
+
+TEST(HtmlDocument, HeaderAndFlags)
+{
+    HtmlDocument doc = ParseHtmlDocument(u"<TITLE>Tt</TITLE><BODY TEXT=RED BGCOLOR=#0000FF LINK=1 VLINK=-3 LEFTMARGIN=4 TOPMARGIN=x>b", 0, 5);
+    EXPECT_EQ(doc.title, u"Tt");
+    EXPECT_EQ(doc.textColour, 0x7C00);
+    EXPECT_EQ(doc.backgroundColour, 0x001F);
+    EXPECT_EQ(doc.linkColour, 1);
+    EXPECT_EQ(doc.visitedLinkColour, 0x7C00);
+    EXPECT_EQ(doc.leftMargin, 4);
+    EXPECT_EQ(doc.topMargin, 0);
+    // No markup: one run as it stands; no links: A tags and the header ignored; all bold.
+    EXPECT_EQ(runs(ParseHtmlDocument(u"<B>a</B>", html_flags::NoMarkup, 0)), (std::vector<TextRun>{{u"<B>a</B>", 0, -1, -1}}));
+    doc = ParseHtmlDocument(u"x<BODY><A HREF=y>a</A>", html_flags::NoLinks | html_flags::AllBold, 0);
+    EXPECT_TRUE(doc.links.empty());
+    EXPECT_EQ(runs(doc), (std::vector<TextRun>{{u"xa", style::Bold, -1, -1}}));
+}
+
+TEST(HtmlDocument, ElementsAndLinksAreBounded)
+{
+    std::u16string text;
+    for (int i = 0; i < 2001; ++i)
+        text += u"<B>x</B>";
+    EXPECT_EQ(ParseHtmlDocument(text, 0, 0).elements.size(), 2000u);
+    text.clear();
+    for (int i = 0; i < 501; ++i)
+        text += u"<A HREF=h>x</A>";
+    const HtmlDocument doc = ParseHtmlDocument(text, 0, 0);
+    EXPECT_EQ(doc.links.size(), 500u);
+    EXPECT_EQ(doc.elements.back().link, -1);
+}
+
+TEST(HtmlDocument, Colours)
+{
+    EXPECT_EQ(HtmlColorByName(u"red"), 0x7C00);
+    EXPECT_EQ(HtmlParseColor(u"#FF0000"), HtmlColorByName(u"RED"));
+    EXPECT_EQ(HtmlColorByName(u"Grey"), 0x3DEF);
+    EXPECT_EQ(HtmlColorByName(u"orange"), -1);
+    EXPECT_EQ(HtmlParseColor(u"#0a1B2c"), (0x0a >> 3) << 10 | (0x1b >> 3) << 5 | (0x2c >> 3));
+    EXPECT_EQ(HtmlParseColor(u"1234"), 1234);
+    EXPECT_EQ(HtmlParseColor(u"-5"), -1);
+    EXPECT_EQ(HtmlParseColor(u"#12345"), -1);
+    EXPECT_EQ(HtmlParseColor(u"#12345G"), -1);
+    EXPECT_EQ(HtmlParseColor(u"blue"), -1);
+}
+
+// The box.
+
+constexpr int32_t kInk = 0x0111;
+constexpr uint32_t kPlain = html_flags::NoFrame | html_flags::NoScrollBar | html_flags::ReadOnly;
+
+class HtmlBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        harness.start();
+        // Every character one pixel of ink and an advance of 2; the blank 2 wide.
+        UnicodeSetSpaceWidth(2);
+    }
+    void TearDown() override
+    {
+        UnicodeSetSpaceWidth(8);
+        HtmlHooks() = {};
+        HtmlVisitedAddresses().clear();
+    }
+
+    HTMLBox* box(uint32_t flags, int w, int h, std::u16string_view text, int atX = 0, int atY = 0)
+    {
+        auto* b = new HTMLBox(nullptr, 3, flags, false, false);
+        b->AttachToParent(nullptr);
+        b->ResizeTo({atX, atY, atX + w, atY + h});
+        b->SetText(text, kInk);
+        return b;
+    }
+
+    /** Row y of the box's bitmap: '#' ink, 'L' link, 'V' visited link, 'R' red, 'Q' quote colour, '.' nothing. */
+    static std::string row(HTMLBox* b, int y)
+    {
+        GumpBitmap* bitmap = b->Frame(0);
+        std::string out;
+        for (int x = 0; x < b->width; ++x) {
+            const uint16_t p = bitmap->pixel(x, y);
+            out += p == 0 ? '.' : p == kInk ? '#' : p == 0x001F ? 'L' : p == 0x7C00 ? 'R' : p == 480 ? 'Q' : p == 0x3DE0 ? 'V' : '?';
+        }
+        return out;
+    }
+    static int inkPixels(HTMLBox* b)
+    {
+        GumpBitmap* bitmap = b->Frame(0);
+        int count = 0;
+        for (int y = 0; y < b->height; ++y)
+            for (int x = 0; x < b->width; ++x)
+                count += bitmap->pixel(x, y) != 0;
+        return count;
+    }
+
+    ScopedUnicodeFonts fonts{1, 1, 1};
+    GumpHarness harness;
+    GumpEventDriver driver{harness};
+};
+
+TEST_F(HtmlBoxTest, SmallDocumentsLayOutPixelForPixel)
+{
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        int width;
+        const char16_t* text;
+        std::vector<std::string> lines; // the first pixel row of each line
+        const char* underline = nullptr; // row 14 of the first line
+    };
+    const Case cases[] = {
+        {"words", 0, 16, u"ab cd", {"#.#...#.#......."}},
+        {"wrapping at blanks", 0, 12, u"abcd efgh ij", {"#.#.#.#.....", "#.#.#.#.....", "#.#........."}},
+        {"no wrapping", html_flags::NoWrap, 12, u"abcd efgh", {"#.#.#.#...#."}},
+        {"centred", 0, 16, u"<CENTER>ab</CENTER>c", {"................", "......#.#.......", "#..............."}},
+        {"right aligned", 0, 16, u"<DIV ALIGN=RIGHT>ab</DIV>", {"................", "............#.#."}},
+        {"line break", 0, 8, u"a<BR>b", {"#.......", "#......."}},
+        {"bold doubles and widens", 0, 8, u"<B>a</B>b", {"##.#...."}},
+        {"colours and the end of the text", 0, 8, u"<BASEFONT COLOR=RED>ab</BASEFONT>c", {"R.R....."}},
+        {"block quote", 0, 24, u"<BQ>a</BQ>", {"........................", "....................Q..."}},
+        {"link, underlined", 0, 8, u"<A HREF=x>ab</A>c", {"L.L.#..."}, "LLLL...."},
+        {"ellipsis", html_flags::Ellipsis, 12, u"abcdefghijk", {"#.#.#.#.#.#."}},
+        {"margins", 0, 12, u"<BODY LEFTMARGIN=3 TOPMARGIN=18>ab", {"............", "...#.#......"}},
+    };
+    for (const Case& c : cases) {
+        HTMLBox* b = box(kPlain | c.flags, c.width, 18 * 4, c.text);
+        int expectedInk = 0;
+        for (size_t line = 0; line < c.lines.size(); ++line) {
+            EXPECT_EQ(row(b, static_cast<int>(line) * 18), c.lines[line]) << c.name << " line " << line;
+            expectedInk += static_cast<int>(c.width - std::count(c.lines[line].begin(), c.lines[line].end(), '.'));
+        }
+        if (c.underline != nullptr) {
+            EXPECT_EQ(row(b, 14), c.underline) << c.name;
+            expectedInk += static_cast<int>(c.width - std::count(c.underline, c.underline + c.width, '.'));
+        }
+        EXPECT_EQ(inkPixels(b), expectedInk) << c.name;
+        CGumpManager::DestroyGump(b);
+    }
+}
+
+TEST_F(HtmlBoxTest, TheEllipsisEndsTheRun)
+{
+    HTMLBox* b = box(kPlain | html_flags::Ellipsis, 12, 36, u"abcdefghijk<BR>xy");
+    // "abc" and three dots fill the first line; the rest of the run is dropped; the next line shows.
+    EXPECT_EQ(row(b, 18), "#.#.........");
+}
+
+TEST_F(HtmlBoxTest, LinksOpenAddressesSendCommandsAndScrollToAnchors)
+{
+    std::vector<std::string> opened;
+    std::vector<std::u16string> commands;
+    HtmlHooks().openWebPage = [&](const std::string& address) { opened.push_back(address); };
+    HtmlHooks().sendMessageCommand = [&](int type, const std::u16string& text) {
+        EXPECT_EQ(type, 1);
+        commands.push_back(text);
+    };
+    HTMLBox* b = box(kPlain, 40, 36,
+                     u"<A HREF=\"http://a.b/\">web</A> <A HREF=cmd INT>in</A> <A NAME=top>no</A><BR><A HREF=#END>down</A>"
+                     u"<BR><BR><BR><BR><A NAME=end>e</A>",
+                     100, 100);
+    driver.click(100, 100);
+    ASSERT_EQ(opened, std::vector<std::string>{"http://a.b/"});
+    EXPECT_EQ(row(b, 0).substr(0, 6), "R.R.R."); // the visited colour
+    driver.click(100 + 8, 100);
+    EXPECT_EQ(commands, std::vector<std::u16string>{u"cmd"});
+    // A link with a name alone is no target.
+    driver.click(100 + 14, 100);
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(commands.size(), 1u);
+    ASSERT_EQ(b->ScrollPosition(), 0);
+    driver.click(100, 118);
+    EXPECT_EQ(b->ScrollPosition(), b->ScrollRange());
+    EXPECT_EQ(b->ScrollRange(), 6 * 18 - 36);
+    EXPECT_EQ(HtmlVisitedAddresses(), std::vector<std::u16string>({u"http://a.b/", u"cmd"}));
+}
+
+TEST_F(HtmlBoxTest, ScrollingKeepsItsRange)
+{
+    HTMLBox* b = box(kPlain, 20, 36, u"a<BR>b<BR>c<BR>d");
+    EXPECT_EQ(b->ScrollRange(), 4 * 18 - 36);
+    b->ScrollBy(true);
+    EXPECT_EQ(b->ScrollPosition(), 18);
+    b->ScrollBy(true);
+    b->ScrollBy(true);
+    EXPECT_EQ(b->ScrollPosition(), 36);
+    EXPECT_EQ(row(b, 0), "#..................."); // "c" at the top
+    b->SetScroll(1, 2);
+    EXPECT_EQ(b->ScrollPosition(), 18);
+    b->SetScroll(5, 0);
+    EXPECT_EQ(b->ScrollPosition(), 0);
+    b->SetScroll(9, 1);
+    EXPECT_EQ(b->ScrollPosition(), 36);
+    HTMLBox* bar = box(html_flags::NoFrame, 20, 36, u"a");
+    ASSERT_NE(bar->ScrollBar(), nullptr);
+    EXPECT_EQ(bar->ScrollBar()->range, 1);
+}
+
+TEST_F(HtmlBoxTest, EditingKeys)
+{
+    constexpr uint16_t Home = 0xE024, End = 0xE023, Left = 0xE025, Right = 0xE027, Up = 0xE026, Down = 0xE028,
+                       Insert = 0xE02D, Delete = 0xE02E;
+    struct Key {
+        uint16_t code;
+        bool shift = false;
+    };
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        std::vector<Key> keys;
+        std::u16string text;
+        int caret;
+        int selectionEnd;
+    };
+    const Case cases[] = {
+        {"typing", 0, {{'a'}, {'b'}, {'c'}}, u"abc", 3, 3},
+        {"backspace", 0, {{'a'}, {'b'}, {8}, {8}, {8}}, u"", 0, 0},
+        {"arrows and home", 0, {{'a'}, {'b'}, {Left}, {'x'}, {Home}, {'y'}, {End}, {'z'}}, u"yaxbz", 5, 5},
+        {"shift selects, typing replaces", 0, {{'a'}, {'b'}, {'c'}, {Left, true}, {Left, true}, {'q'}}, u"aq", 2, 2},
+        {"shift+delete cuts, shift+insert pastes", 0,
+         {{'a'}, {'b'}, {Home, true}, {Delete, true}, {Insert, true}, {Insert, true}}, u"abab", 4, 4},
+        {"delete at the caret", 0, {{'a'}, {'b'}, {Home}, {Delete}, {Right}}, u"b", 1, 1},
+        {"tab", 0, {{9}}, u"    ", 4, 4},
+        {"enter and lines", 0, {{'a'}, {13}, {'b'}, {Up}, {'c'}}, u"ac\nb", 2, 2},
+        {"down", 0, {{'a'}, {13}, {'b'}, {Home}, {Down}, {'c'}}, u"a\ncb", 3, 3},
+        {"short text takes no enter", html_flags::ShortText, {{'a'}, {13}, {Up}}, u"a", 1, 1},
+        {"escape ends the edit", 0, {{'a'}, {27}, {'b'}}, u"a", -1, -1},
+        {"read only takes nothing", html_flags::ReadOnly, {{'a'}, {9}}, u"old", -1, -1},
+    };
+    for (const Case& c : cases) {
+        HTMLBox* b = box(html_flags::NoFrame | html_flags::NoScrollBar | c.flags, 60, 60, u"old");
+        if ((c.flags & html_flags::ReadOnly) == 0)
+            b->BeginEdit();
+        for (const Key& k : c.keys) {
+            harness.window().setModifiers({false, k.shift, false});
+            b->OnChar(k.code);
+        }
+        harness.window().setModifiers({});
+        EXPECT_EQ(b->Text(), c.text) << c.name;
+        EXPECT_EQ(b->Caret(), c.caret) << c.name;
+        EXPECT_EQ(b->SelectionEnd(), c.selectionEnd) << c.name;
+        CGumpManager::DestroyGump(b);
+    }
+    HtmlClipboard().clear();
+}
+
+TEST_F(HtmlBoxTest, InsertionsStopAtTheLimit)
+{
+    HTMLBox* b = box(html_flags::NoFrame | html_flags::NoScrollBar | html_flags::ShortText, 60, 20, u"");
+    b->BeginEdit();
+    for (int i = 0; i < 120; ++i)
+        b->OnChar('a');
+    // Insertions stop once the text holds more than 100 characters.
+    EXPECT_EQ(b->Text().size(), 101u);
+}
+
+TEST_F(HtmlBoxTest, ClickPlacesTheCaretAndDragSelects)
+{
+    HTMLBox* b = box(html_flags::NoFrame | html_flags::NoScrollBar, 40, 36, u"gone", 50, 50);
+    driver.click(50, 50);
+    // The first click empties the text.
+    EXPECT_EQ(b->Text(), u"");
+    EXPECT_EQ(CGumpManager::Focus(), b);
+    for (char c : std::string("abcdef"))
+        b->OnChar(static_cast<uint16_t>(c));
+    driver.click(50 + 4, 50);
+    EXPECT_EQ(b->Caret(), 2);
+    driver.drag(50 + 2, 50, 50 + 8, 50);
+    EXPECT_EQ(b->Caret(), 1);
+    EXPECT_EQ(b->SelectionEnd(), 4);
+    // Selected characters are half bright on inverted cells.
+    EXPECT_EQ(b->Frame(0)->pixel(2, 0), static_cast<uint16_t>((kInk >> 1) & 0x3DEF));
+    EXPECT_EQ(b->Frame(0)->pixel(3, 0), 1);
+    EXPECT_EQ(b->Frame(0)->pixel(0, 0), kInk);
+}
+
+TEST_F(HtmlBoxTest, ResizingKeepsThirtyPixels)
+{
+    HTMLBox* b = box(html_flags::NoFrame | html_flags::NoScrollBar, 40, 40, u"a", 100, 100);
+    b->resizable = 1;
+    harness.window().setModifiers({false, true, false});
+    // Narrowing stops at 30 pixels: from there on the box keeps its size.
+    driver.drag(110, 110, 90, 130);
+    EXPECT_EQ(b->width, 30);
+    EXPECT_EQ(b->height, 50);
+    driver.drag(110, 110, 124, 100);
+    EXPECT_EQ(b->width, 44);
+    EXPECT_EQ(b->height, 40);
+    harness.window().setModifiers({});
+    // Without Shift a drag of a resizable box that moves by drag moves it.
+    b->movesByDrag = 1;
+    driver.drag(110, 110, 120, 115);
+    EXPECT_EQ(b->x, 110);
+    EXPECT_EQ(b->y, 105);
+}
+
+} // namespace
