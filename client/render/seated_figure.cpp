@@ -1,10 +1,17 @@
 /** @file Seated figures: a human on a seat is composed into one 64 x 128 buffer and copied to the screen through a seated pose's remap table. */
 #include "client/render/seated_figure.h"
 
+#include "client/render/effects.h"
+
 #include "client/core/byte_reader.h"
 #include "client/core/kz_report.h"
+#include "client/data/art_image.h"
+#include "client/data/cdhd_cache.h"
+#include "client/data/data_files.h"
+#include "client/data/def_tables.h"
 #include "client/data/span_routines.h"
 #include "client/world/draw_item.h"
+#include "client/world/tile_data.h"
 #include "client/world/world_objects.h"
 
 #include <algorithm>
@@ -276,4 +283,178 @@ const std::array<uint8_t, 24>& SeatedLayerOrder(int32_t facing, bool alternative
     case 5: return alternative ? kAlt1245 : kNormal45;
     default: return alternative ? kAlt0 : kNormal0;
     }
+}
+
+// ---- The whole figure ----
+
+namespace {
+
+constexpr std::array<int32_t, 8> kStoredDirection = {3, 2, 1, 0, 1, 2, 3, 4};
+constexpr std::array<bool, 8> kMirrored = {true, true, true, false, false, false, false, false};
+constexpr uint16_t kGhostHue = 995;
+
+/** The body substitution: the replacement body and its hue (0 when none). */
+int32_t substituteBody(int32_t body, uint16_t* hue)
+{
+    if (hue != nullptr) *hue = 0;
+    const DefTable* table = DefTables::Get(DEF_BODY);
+    const DefEntry* entry = table != nullptr ? table->Find(static_cast<uint16_t>(body)) : nullptr;
+    if (entry == nullptr || entry->alternates.empty()) return body;
+    if (hue != nullptr) *hue = static_cast<uint16_t>(entry->number);
+    return entry->alternates.front();
+}
+
+std::span<const uint8_t> animationRecord(int32_t record)
+{
+    if (seatedDrawHooks().animationRecord) return seatedDrawHooks().animationRecord(record);
+    int32_t size = 0;
+    int32_t extra = 0;
+    const uint8_t* data = CDHDCache::GetCacheItem(FILE_ANIMIDX, FILE_ANIM, record, &size, &extra);
+    if (data == nullptr || size <= 0) return {};
+    return {data, static_cast<size_t>(size)};
+}
+
+bool layerHidden(const CMobile& mobile, int32_t layer)
+{
+    return seatedDrawHooks().isLayerHidden && seatedDrawHooks().isLayerHidden(mobile, layer);
+}
+
+/** The animation id a worn item is drawn with on the body, or -1 when it has none in 400-999. */
+int32_t wornAnimation(const CObj& item, int32_t body)
+{
+    int32_t id = TileData::Item(item.TileId()).animationId;
+    if (id == 538 && body == 401) id = 986;
+    return id >= 400 && id <= 999 ? id : -1;
+}
+
+bool frameOf(int32_t animation, int32_t facing, SeatedFrame& frame)
+{
+    return ReadSeatedFrame(animationRecord(SeatedRecordIndex(substituteBody(animation, nullptr), facing)), frame);
+}
+
+/** A worn layer the seated figure shows: present, not 21, not hidden, not under a robe's hood. */
+const CObj* shownLayer(const CMobile& mobile, int32_t layer)
+{
+    if (layer == 21 || layer < 1 || layer >= kMobileLayers) return nullptr;
+    const CObj* item = mobile.layers[static_cast<size_t>(layer)];
+    if (item == nullptr || layerHidden(mobile, layer)) return nullptr;
+    const CObj* over = mobile.layers[22];
+    if (over != nullptr && over->graphic == 8270) {
+        const int32_t slot = TileData::Item(item->TileId()).quality;
+        if (slot == 11 || slot == 16) return nullptr;
+    }
+    return item;
+}
+
+} // namespace
+
+SeatedDrawHooks& seatedDrawHooks()
+{
+    static SeatedDrawHooks hooks;
+    return hooks;
+}
+
+int32_t SeatedRecordIndex(int32_t body, int32_t seatedFacing)
+{
+    const int32_t facing = seatedFacing & 7;
+    const int32_t action = facing == 0 || facing == 6 ? 25 : 4;
+    return 35000 + (body - 400) * 175 + action * 5 + kStoredDirection[static_cast<size_t>(facing)];
+}
+
+int32_t ComposeSeatedFigure(const CMobile& mobile, uint16_t forcedHue, bool ghostDiffers)
+{
+    int32_t facing = mobile.direction & 7;
+    SkipDrawHandler::SnapSeatDirection(facing);
+    SkipDrawHandler::ClearBuffer(kMirrored[static_cast<size_t>(facing)]);
+
+    uint16_t substitutedHue = 0;
+    const int32_t body = substituteBody(mobile.graphic, &substitutedHue);
+    uint16_t hue = forcedHue != 0 ? forcedHue : (mobile.hue != 0 ? mobile.hue : substitutedHue);
+    if (ghostDiffers) hue = kGhostHue;
+    SeatedFrame frame;
+    if (ReadSeatedFrame(animationRecord(SeatedRecordIndex(body, facing)), frame))
+        SkipDrawHandler::ComposeFrame(hue, frame.palette, frame.runs);
+
+    const CObj* hood = mobile.layers[13];
+    const CObj* cloak = mobile.layers[19];
+    const bool alternative = (hood != nullptr && TileData::Item(hood->TileId()).animationId == 538) ||
+                             (cloak != nullptr && TileData::Item(cloak->TileId()).animationId == 528);
+    for (const uint8_t layer : SeatedLayerOrder(facing, alternative)) {
+        const CObj* item = shownLayer(mobile, layer);
+        if (item == nullptr) continue;
+        const int32_t animation = wornAnimation(*item, mobile.graphic);
+        if (animation < 0 || !frameOf(animation, facing, frame)) continue;
+        uint16_t itemHue = forcedHue;
+        if (itemHue == 0) {
+            itemHue = item->hue;
+            if ((TileData::ItemFlags(item->TileId()) & 0x40000) != 0) itemHue = static_cast<uint16_t>(itemHue | 0x8000);
+        }
+        if (ghostDiffers) itemHue = kGhostHue;
+        SkipDrawHandler::ComposeFrame(itemHue, frame.palette, frame.runs);
+    }
+    return facing;
+}
+
+void DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
+                      bool ghostDiffers)
+{
+    const int32_t facing = ComposeSeatedFigure(mobile, forcedHue, ghostDiffers);
+    const int32_t offset = SkipDrawHandler::SeatOffset(SkipDrawHandler::RememberedRow(), facing);
+    SkipDrawHandler::BlitComposite(facing, anchorX, footY, offset, clip);
+}
+
+uint16_t HitTestSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, int32_t x, int32_t y)
+{
+    const int32_t facing = ComposeSeatedFigure(mobile, 0, false);
+    const int32_t offset = SkipDrawHandler::SeatOffset(SkipDrawHandler::RememberedRow(), facing);
+    // An empty clip places the figure without drawing it.
+    SkipDrawHandler::BlitComposite(facing, anchorX, footY, offset, BlitRect{0, 0, 0, 0});
+    return SkipDrawHandler::GetCompositePixel(x, y);
+}
+
+BlitRect CalcSeatedRect(const CMobile& mobile, int32_t anchorX, int32_t footY)
+{
+    int32_t facing = mobile.direction & 7;
+    SkipDrawHandler::SnapSeatDirection(facing);
+    const bool mirrored = kMirrored[static_cast<size_t>(facing)];
+    bool any = false;
+    BlitRect r{anchorX, footY, anchorX, footY};
+    auto add = [&](const SeatedFrame& f) {
+        const int32_t left = mirrored ? anchorX - (f.width - f.centreX) : anchorX - f.centreX;
+        const int32_t bottom = footY - f.centreY;
+        const BlitRect piece{left, bottom - f.height, left + f.width, bottom};
+        r = any ? BlitRect{std::min(r.left, piece.left), std::min(r.top, piece.top), std::max(r.right, piece.right),
+                           std::max(r.bottom, piece.bottom)}
+                : piece;
+        any = true;
+    };
+    SeatedFrame frame;
+    if (frameOf(mobile.graphic, facing, frame)) add(frame);
+    for (int32_t layer = 1; layer <= 25; ++layer) {
+        if (layer == 21) continue;
+        const CObj* item = mobile.layers[static_cast<size_t>(layer)];
+        if (item == nullptr || (mobile.IsPlayer() != 0 && layerHidden(mobile, layer))) continue;
+        const int32_t animation = wornAnimation(*item, mobile.graphic);
+        if (animation >= 0 && frameOf(animation, facing, frame)) add(frame);
+    }
+    if (!any) return r;
+    r.left -= 16;
+    r.right += 16;
+    r.top -= 16;
+    r.bottom += 32;
+    for (const MissileEffect* effect : AttachedEffects(mobile.GetSerial())) {
+        const ArtImage* art = GetArtImage(effect->currentGraphic + 0x4000);
+        if (art == nullptr) continue;
+        const int32_t extraX = art->width - (r.right - r.left);
+        const int32_t extraY = art->height - (r.bottom - r.top);
+        if (extraX > 0) {
+            r.left -= extraX / 2;
+            r.right += extraX / 2;
+        }
+        if (extraY > 0) {
+            r.top -= extraY / 2;
+            r.bottom += extraY / 2;
+        }
+    }
+    return r;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 class CMobile;
@@ -96,3 +97,35 @@ int IsSeated(const CMobile& mobile, bool walkPending = false);
 
 /** The worn-layer order of a seated facing: 24 layers, the alternative order or the normal one. */
 const std::array<uint8_t, 24>& SeatedLayerOrder(int32_t facing, bool alternative);
+
+/** What the seated drawing asks of the data and of the mobile drawing. */
+struct SeatedDrawHooks {
+    /** The bytes of an animation record; empty when absent. Default: the animation files through the data cache. */
+    std::function<std::span<const uint8_t>(int32_t record)> animationRecord;
+    /** A worn layer another worn item hides. Default: none. */
+    std::function<bool(const CMobile& mobile, int32_t layer)> isLayerHidden;
+};
+SeatedDrawHooks& seatedDrawHooks();
+
+/** The record of frame 0 of a seated body: 35000 + (body - 400) x 175 + action x 5 + stored direction. */
+int32_t SeatedRecordIndex(int32_t body, int32_t seatedFacing);
+
+/**
+ * Composes the seated mobile into the buffer: the facing snapped to the remembered seat, the
+ * body and then its worn layers in the seated order, each through the body substitution.
+ * forcedHue (0 for none) colours everything; ghostDiffers colours everything in hue 995.
+ * Returns the seated facing.
+ */
+int32_t ComposeSeatedFigure(const CMobile& mobile, uint16_t forcedHue, bool ghostDiffers);
+/** Composes and copies the figure with its column 32 at anchorX and row 80 at footY (moved down by the seat's offset). */
+void DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
+                      bool ghostDiffers);
+/** Composes the figure as for drawing and answers the pixel at (x, y): 0 outside it. Nothing is drawn. */
+uint16_t HitTestSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, int32_t x, int32_t y);
+/**
+ * The seated mobile's rectangle: the union of the frames of the body and of worn layers 1-25
+ * (not 21; the player leaves out hidden ones) at the anchor, widened by 16 on the left, right
+ * and top and 32 below, then by half the excess of any attached effect's art that is larger.
+ * Without a frame: the anchor point.
+ */
+BlitRect CalcSeatedRect(const CMobile& mobile, int32_t anchorX, int32_t footY);

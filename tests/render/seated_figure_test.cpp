@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -244,6 +246,91 @@ TEST_F(SeatedFigureTest, FrameZeroIsReadFromTheRecordOrRefused)
     EXPECT_FALSE(ReadSeatedFrame(noFrames, frame));
     std::vector<uint8_t> cut(record.begin(), record.begin() + 522);
     EXPECT_FALSE(ReadSeatedFrame(cut, frame));
+}
+
+
+/** An animation record whose frame 0 has the given centre and size and one run of palette index `index` at (x, y). */
+std::vector<uint8_t> record(int16_t centreX, int16_t centreY, uint16_t width, uint16_t height, int x, int y,
+                            std::vector<uint8_t> pixels)
+{
+    std::vector<uint8_t> out;
+    const std::array<uint16_t, 256> palette = countingPalette();
+    for (uint16_t c : palette) {
+        out.push_back(static_cast<uint8_t>(c));
+        out.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    auto put16 = [&out](uint16_t v) {
+        out.push_back(static_cast<uint8_t>(v));
+        out.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    put16(1);
+    put16(0);
+    put16(8);
+    put16(0);
+    for (uint16_t v : {static_cast<uint16_t>(centreX), static_cast<uint16_t>(centreY), width, height}) put16(v);
+    const std::vector<uint8_t> runs = runList({{{x, y}, std::move(pixels)}});
+    out.insert(out.end(), runs.begin(), runs.end());
+    return out;
+}
+
+TEST_F(SeatedFigureTest, TheWholeFigureIsComposedBodyFirstThenTheWornLayers)
+{
+    CObj chair(2862); // facing 4 only, offset 6
+    chair.locX = 102;
+    chair.locY = 101;
+    chair.AddToDrawList();
+    auto* m = static_cast<CMobile*>(CObjectManager::HandleMove(mobile(0x40, 400, 102, 101, 1)));
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(IsSeated(*m), 1);
+
+    // Facing 1 snaps to 4 (action 4, stored direction 1, not mirrored).
+    TileData::MutableItem(0x1515).animationId = 450; // a cloak on layer 20
+    std::map<int32_t, std::vector<uint8_t>> records;
+    records[SeatedRecordIndex(400, 4)] = record(10, 5, 20, 30, -1, -20, {1, 2, 3});
+    records[SeatedRecordIndex(450, 4)] = record(12, 0, 30, 40, 0, -20, {9});
+    EXPECT_EQ(SeatedRecordIndex(400, 4), 35000 + 4 * 5 + 1);
+    EXPECT_EQ(SeatedRecordIndex(401, 6), 35000 + 175 + 25 * 5 + 3);
+    seatedDrawHooks().animationRecord = [&records](int32_t index) -> std::span<const uint8_t> {
+        const auto it = records.find(index);
+        return it != records.end() ? std::span<const uint8_t>(it->second) : std::span<const uint8_t>();
+    };
+    CObj cloak(0x1515);
+    m->layers[20] = &cloak;
+
+    std::vector<uint16_t> screen(200 * 200, 0x7FFF);
+    SetBlitTarget(screen.data(), 200, 200, 200);
+    DrawSeatedFigure(*m, 100, 150, BlitRect{0, 0, 200, 200}, 0, false);
+    // Buffer row 60, columns 31..33; in table 2 (facing 4) box row 69 is the bend row that
+    // reads row 60 six columns to the right: box columns 25..27. The box is at
+    // (100 - 32, 150 - 80 + 6) = (68, 76).
+    const auto px = [&screen](int x, int y) { return screen[static_cast<size_t>(y * 200 + x)]; };
+    EXPECT_EQ(px(68 + 25, 76 + 69), 0x101);
+    EXPECT_EQ(px(68 + 26, 76 + 69), 0x109); // the cloak drawn over the body
+    EXPECT_EQ(px(68 + 27, 76 + 69), 0x103);
+    int written = 0;
+    for (uint16_t p : screen) written += p != 0x7FFF;
+    EXPECT_EQ(written, 3);
+
+    // The hit test composes the same figure and draws nothing.
+    std::fill(screen.begin(), screen.end(), 0x7FFF);
+    EXPECT_EQ(HitTestSeatedFigure(*m, 100, 150, 68 + 26, 76 + 69), 0x109);
+    EXPECT_EQ(HitTestSeatedFigure(*m, 100, 150, 68 + 28, 76 + 69), 0);
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), 0x7FFF), static_cast<long>(screen.size()));
+
+    // A hidden layer is left out.
+    seatedDrawHooks().isLayerHidden = [](const CMobile&, int32_t layer) { return layer == 20; };
+    DrawSeatedFigure(*m, 100, 150, BlitRect{0, 0, 200, 200}, 0, false);
+    EXPECT_EQ(px(68 + 26, 76 + 69), 0x102);
+
+    // The rectangle: the body (90..110 x 115..145) and the cloak (88..118 x 110..150), widened.
+    const BlitRect r = CalcSeatedRect(*m, 100, 150);
+    EXPECT_EQ(r.left, 88 - 16);
+    EXPECT_EQ(r.right, 118 + 16);
+    EXPECT_EQ(r.top, 110 - 16);
+    EXPECT_EQ(r.bottom, 150 + 32);
+
+    m->layers[20] = nullptr;
+    seatedDrawHooks() = {};
 }
 
 } // namespace
