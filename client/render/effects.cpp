@@ -82,31 +82,12 @@ void chooseGraphics(MissileEffect& e, uint16_t g, bool single)
     e.currentGraphic = g;
 }
 
-/** The map position of the request's object, or of its location. */
-void sourcePoint(const EffectRequest& r, CObj* object, int32_t& x, int32_t& y, int32_t& z)
+/** The map position of an object when one is named, else of the given location. */
+void mapPoint(const CObj* object, int32_t x, int32_t y, int32_t z, int32_t& outX, int32_t& outY, int32_t& outZ)
 {
-    if (object != nullptr) {
-        x = object->locX;
-        y = object->locY;
-        z = object->z;
-    } else {
-        x = r.sourceX;
-        y = r.sourceY;
-        z = r.sourceZ;
-    }
-}
-
-void targetPoint(const EffectRequest& r, CObj* object, int32_t& x, int32_t& y, int32_t& z)
-{
-    if (object != nullptr) {
-        x = object->locX;
-        y = object->locY;
-        z = object->z;
-    } else {
-        x = r.targetX;
-        y = r.targetY;
-        z = r.targetZ;
-    }
+    outX = object != nullptr ? object->locX : x;
+    outY = object != nullptr ? object->locY : y;
+    outZ = object != nullptr ? object->z : z;
 }
 
 void listDrawItem(MissileEffect& e, double x, double y, double zz)
@@ -128,8 +109,8 @@ MissileEffect* makeMoving(const EffectRequest& r, bool hued)
     CObj* source = findObject(r.sourceSerial);
     CObj* target = findObject(r.targetSerial);
     int32_t sx = 0, sy = 0, sz = 0, tx = 0, ty = 0, tz = 0;
-    sourcePoint(r, source, sx, sy, sz);
-    targetPoint(r, target, tx, ty, tz);
+    mapPoint(source, r.sourceX, r.sourceY, r.sourceZ, sx, sy, sz);
+    mapPoint(target, r.targetX, r.targetY, r.targetZ, tx, ty, tz);
 
     MissileEffect* e = newEffect();
     int32_t startX = 0, startY = 0;
