@@ -3,6 +3,7 @@
 #include "client/core/config_files.h"
 #include "client/core/config_store.h"
 #include "client/core/display_mode.h"
+#include "client/core/effect_services.h"
 #include "client/core/file_manager.h"
 #include "client/core/gump_services.h"
 #include "client/core/hw_profile.h"
@@ -37,6 +38,7 @@
 #include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
+#include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/media/media_managers.h"
@@ -45,8 +47,13 @@
 #include "client/media/sound_manager.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
+#include "client/render/effect_sequence.h"
+#include "client/render/effects.h"
 #include "client/render/graphic_manager.h"
+#include "client/render/seated_figure.h"
+#include "client/render/see_through_circle.h"
 #include "client/render/startup_tables.h"
+#include "client/render/text_manager.h"
 #include "platform/exit/exit.h"
 #include "platform/fluidsynth/fluid_midi.h"
 #include "platform/instance/named_instance.h"
@@ -150,6 +157,10 @@ int main()
     DrawManager::startup();
     SetWorldDrawServices(&renderWorldServices());
     platform::atExit([] { SetWorldDrawServices(nullptr); });
+    // The configuration, read later, moves and sizes the see-through circle through these.
+    SeeThroughCircle::startup();
+    configHooks().setCircleRadius = [](int radius) { SeeThroughCircle::SetRadius(radius); };
+    configHooks().setCircleCenter = [](int x, int y) { SeeThroughCircle::SetCenter(x, y); };
 
     MapManager::startup();
     MapManager::LoadDigestTable();
@@ -162,6 +173,14 @@ int main()
     FontManager::startup();
     platform::atExit(FontManager::shutdown);
 
+    TextManager::startup();
+    SetTextServices(&TextManager::services());
+    platform::atExit([] {
+        SetTextServices(nullptr);
+        TextManager::shutdown();
+    });
+    SkipDrawHandler::startup();
+
     CGumpManager::startup();
     SetGumpServices(&CGumpManager::services());
     SetMacroServices(&CApp::macroServices());
@@ -169,6 +188,15 @@ int main()
         SetMacroServices(nullptr);
         SetGumpServices(nullptr);
         CGumpManager::shutdown();
+    });
+    // Effects live in the gump list; they go (dropping their sequences) before it does.
+    InstallMissileGumps(true);
+    SetEffectServices(&effectServicesOfRenderer());
+    platform::atExit([] {
+        SetEffectServices(nullptr);
+        DestroyMissileGumps();
+        Sequences::Reset();
+        InstallMissileGumps(false);
     });
 
     PacketManager::startup();

@@ -35,9 +35,13 @@ void BlitArt(SpanRoutine span, const ArtImage* image, int32_t x, int32_t y)
     BlitArtClipped(span, image, GetBlitTargetRect(), x, y);
 }
 
-void BlitArtClipped(SpanRoutine span, const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y)
+namespace {
+
+/** The clipped run walk shared by both blits: visit(destination, source, count, x, y) per visible piece. */
+template <class Visit>
+void walkPieces(const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y, Visit&& visit)
 {
-    if (image == nullptr || span == nullptr || g_target.buffer == nullptr) return;
+    if (image == nullptr || g_target.buffer == nullptr) return;
     const int64_t left = std::max(clip.left, 0);
     const int64_t top = std::max(clip.top, 0);
     const int64_t right = std::min(clip.right, g_target.width);
@@ -61,7 +65,25 @@ void BlitArtClipped(SpanRoutine span, const ArtImage* image, const BlitRect& cli
                 if (run.x >= c1) break;  // runs only move right
                 continue;
             }
-            span(line + (x + from), pixels + run.pixel + (from - run.x), static_cast<int32_t>(to - from));
+            visit(line + (x + from), pixels + run.pixel + (from - run.x), static_cast<int32_t>(to - from),
+                  static_cast<int32_t>(x + from), static_cast<int32_t>(y + row));
         }
     }
+}
+
+} // namespace
+
+void BlitArtClipped(SpanRoutine span, const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y)
+{
+    if (span == nullptr) return;
+    walkPieces(image, clip, x, y,
+               [span](uint16_t* destination, const uint16_t* source, int32_t count, int32_t, int32_t) {
+                   span(destination, source, count);
+               });
+}
+
+void BlitArtClippedPieces(const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y, const ArtPieceVisitor& visit)
+{
+    if (!visit) return;
+    walkPieces(image, clip, x, y, visit);
 }

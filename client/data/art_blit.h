@@ -5,6 +5,7 @@
 #include "client/data/span_routines.h"
 
 #include <cstdint>
+#include <functional>
 
 /** A rectangle {left, top, right, bottom}; right and bottom are exclusive. */
 struct BlitRect {
@@ -29,3 +30,9 @@ BlitRect GetBlitTargetRect();
 void BlitArt(SpanRoutine span, const ArtImage* image, int32_t x, int32_t y);
 /** Draws the image clipped to the rectangle (and to the target surface); nothing for a null image. */
 void BlitArtClipped(SpanRoutine span, const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y);
+
+/** One visible run piece: its target pixels, its source pixels, the count and the target column and row of its first pixel. */
+using ArtPieceVisitor =
+    std::function<void(uint16_t* destination, const uint16_t* source, int32_t count, int32_t x, int32_t y)>;
+/** Hands every run piece BlitArtClipped would draw to the visitor instead of a span routine. */
+void BlitArtClippedPieces(const ArtImage* image, const BlitRect& clip, int32_t x, int32_t y, const ArtPieceVisitor& visit);
