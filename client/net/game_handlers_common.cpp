@@ -10,6 +10,13 @@
 
 namespace gamepackets {
 
+ByteReader payload(const uint8_t* packet, size_t length)
+{
+    if (length > 0 && !IsVariableLengthId(packet[0]) && length < PacketTableLength(packet[0]))
+        return ByteReader().sub(1);
+    return PacketPayload(packet, length);
+}
+
 void sendBuilt(uint8_t* packet)
 {
     const uint16_t length = GetPacketLength(packet);

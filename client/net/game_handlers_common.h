@@ -13,6 +13,11 @@ class CMobile;
 
 namespace gamepackets {
 
+/**
+ * The payload reader of a received packet; for a fixed-length id shorter than its table length
+ * a reader that fails at once (the framer never cuts one, but a handler never trusts that).
+ */
+ByteReader payload(const uint8_t* packet, size_t length);
 /** Finishes the length of a built packet and sends it on the main connection (nothing without one). */
 void sendBuilt(uint8_t* packet);
 /** One log line for a packet the handler cannot use. */

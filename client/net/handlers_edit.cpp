@@ -45,7 +45,7 @@ void EmptyHook(uint32_t, uint32_t) {}
 
 void HandleMultiData(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t multi = r.u32be();
     const uint32_t extra = r.u32be();
     if (!r.ok())
@@ -73,7 +73,7 @@ void HandleMultiData(const uint8_t* packet, size_t length)
 
 void HandleSkillData(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t skill = r.u8();
     const uint32_t extra = r.u32be();
     if (!r.ok())
@@ -88,7 +88,7 @@ void HandleSkillData(const uint8_t* packet, size_t length)
 
 void HandleTileDataUpdate(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t group = r.u32be();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -123,7 +123,7 @@ void HandleTileDataUpdate(const uint8_t* packet, size_t length)
 
 void HandleArtUpdate(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t id = r.u32be();
     const uint32_t extra = r.u32be();
     const uint32_t imageLength = r.u32be();
@@ -142,7 +142,7 @@ void HandleArtUpdate(const uint8_t* packet, size_t length)
 
 void HandleEditData3E(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     r.u32be();
     uint32_t values[8];
     for (uint32_t& v : values)
@@ -155,7 +155,7 @@ void HandleEditData3E(const uint8_t* packet, size_t length)
 
 void HandleEditData3F(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t first = r.u32be();
     const uint32_t count = r.u32be();
     r.u32be();
@@ -173,7 +173,7 @@ void HandleEditData3F(const uint8_t* packet, size_t length)
 
 void HandleEditData40(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t first = r.u32be();
     for (int i = 0; i < 64; ++i) {
         r.u16be();
@@ -188,7 +188,7 @@ void HandleEditData40(const uint8_t* packet, size_t length)
 
 void HandleEditData43(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t first = r.u32be();
     const uint32_t second = r.u32be();
     r.skip(544);
@@ -200,7 +200,7 @@ void HandleEditData43(const uint8_t* packet, size_t length)
 
 void HandleEditData44(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t first = r.u32be();
     const uint32_t second = r.u32be();
     for (int block = 0; block < 8; ++block) {
@@ -216,7 +216,7 @@ void HandleEditData44(const uint8_t* packet, size_t length)
 
 void HandleEditData45(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t value = r.u32be();
     if (!r.ok())
         return drop(packet, length, "short");

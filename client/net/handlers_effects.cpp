@@ -47,7 +47,7 @@ void putU16(std::vector<uint8_t>& out, uint16_t v)
 
 void HandleGraphicEffect(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     EffectRecord e;
     if (!readEffect(r, e))
         return drop(packet, length, "short");
@@ -56,7 +56,7 @@ void HandleGraphicEffect(const uint8_t* packet, size_t length)
 
 void HandleHuedEffect(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     EffectRecord e;
     readEffect(r, e);
     e.hue = r.u32be();
@@ -68,7 +68,7 @@ void HandleHuedEffect(const uint8_t* packet, size_t length)
 
 void HandleParticleEffect(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     EffectRecord e;
     readEffect(r, e);
     e.hue = r.u32be();
@@ -83,7 +83,7 @@ void HandleParticleEffect(const uint8_t* packet, size_t length)
 
 void HandlePlaySound(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t mode = r.u8();
     uint16_t sound = r.u16be();
     r.u16be();
@@ -113,7 +113,7 @@ void HandlePlaySound(const uint8_t* packet, size_t length)
 
 void HandlePlayMusic(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint16_t song = r.u16be();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -122,7 +122,7 @@ void HandlePlayMusic(const uint8_t* packet, size_t length)
 
 void HandlePersonalLight(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint8_t level = r.u8();
     if (!r.ok())
@@ -133,7 +133,7 @@ void HandlePersonalLight(const uint8_t* packet, size_t length)
 
 void HandleWeather(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t type = r.u8();
     const uint8_t count = r.u8();
     const int8_t temperature = r.s8();
@@ -144,7 +144,7 @@ void HandleWeather(const uint8_t* packet, size_t length)
 
 void HandleGameTime(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t hour = r.u8(), minute = r.u8(), second = r.u8();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -156,7 +156,7 @@ void HandleGameTime(const uint8_t* packet, size_t length)
 
 void HandleSequence(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t value = r.u8();
     if (!r.ok())
         return drop(packet, length, "short");

@@ -205,7 +205,7 @@ void itemProperties(const uint8_t* packet, size_t length, ByteReader& r)
 
 void HandleExtendedCommand(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint16_t sub = r.u16be();
     if (!r.ok())
         return drop(packet, length, "short");

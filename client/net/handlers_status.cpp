@@ -52,7 +52,7 @@ void storePlayerPairs(StatusPairKind kind, const StatusPairs& p)
 
 void handlePair(const uint8_t* packet, size_t length, StatusPairKind kind)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     StatusPairs p;
     if (kind == StatusPairKind::All) {
@@ -86,7 +86,7 @@ void handlePair(const uint8_t* packet, size_t length, StatusPairKind kind)
 
 void HandleMobileStatus(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     StatusBlock b;
     b.serial = r.u32be();
     copyToSlot(b.name, sizeof b.name, fixedText(r, 30, sizeof b.name - 1));
@@ -156,7 +156,7 @@ void HandleStaminaUpdate(const uint8_t* packet, size_t length)
 
 void HandleDeathStatus(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t value = r.u8();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -194,7 +194,7 @@ void applyWornLook(CObj& item, uint16_t packetHue, bool setGraphic)
 
 void HandleWornItem(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t itemSerial = r.u32be();
     const uint16_t graphic = static_cast<uint16_t>(r.u16be() & 0x3FFF);
     const int8_t offset = r.s8();
@@ -236,7 +236,7 @@ void HandleWornItem(const uint8_t* packet, size_t length)
 
 void HandleFacingTarget(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     r.u32be();
     const uint32_t serial = r.u32be();
     if (!r.ok())
@@ -247,7 +247,7 @@ void HandleFacingTarget(const uint8_t* packet, size_t length)
 
 void HandleAttackTarget(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -261,7 +261,7 @@ void HandleAttackTargetClear(const uint8_t*, size_t)
 
 void HandleWarMode(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t war = r.u8();
     const uint8_t bytes[3] = {r.u8(), r.u8(), r.u8()};
     if (!r.ok())
@@ -275,7 +275,7 @@ void HandleWarMode(const uint8_t* packet, size_t length)
 
 void HandleCombatant(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     if (!r.ok())
         return drop(packet, length, "short");
@@ -293,7 +293,7 @@ void HandleCombatant(const uint8_t* packet, size_t length)
 
 void HandleDeathAnimation(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint32_t corpse = r.u32be();
     const uint32_t second = r.u32be();
@@ -305,7 +305,7 @@ void HandleDeathAnimation(const uint8_t* packet, size_t length)
 
 void HandleMobileAnimation(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint16_t action = r.u16be();
     const uint16_t frames = r.u16be();
@@ -321,7 +321,7 @@ void HandleMobileAnimation(const uint8_t* packet, size_t length)
 
 void HandleFollow(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t follower = r.u32be();
     const uint32_t followed = r.u32be();
     if (!r.ok())

@@ -37,10 +37,12 @@ void sendTargetAnswer(uint8_t type, uint32_t serial, uint16_t x, uint16_t y, uin
 
 void readPrompt(const uint8_t* packet, size_t length, bool unicode)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint32_t id = r.u32be();
     r.u32be();
+    if (unicode)
+        r.skip(4);
     if (!r.ok())
         return drop(packet, length, "short");
     PromptState& p = Game().prompt;
@@ -54,7 +56,7 @@ void readPrompt(const uint8_t* packet, size_t length, bool unicode)
 
 void HandleTargetRequest(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t type = r.u8();
     const uint32_t id = r.u32be();
     const uint8_t flag = r.u8();
@@ -66,7 +68,7 @@ void HandleTargetRequest(const uint8_t* packet, size_t length)
 
 void HandleMultiPlacement(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t type = r.u8();
     const uint32_t id = r.u32be();
     r.skip(12);
@@ -80,7 +82,7 @@ void HandleMultiPlacement(const uint8_t* packet, size_t length)
 
 void HandleTargetWithPreview(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t type = r.u8();
     const uint32_t id = r.u32be();
     const int16_t dx = r.s16be(), dy = r.s16be(), dz = r.s16be();
@@ -97,7 +99,7 @@ void HandleTargetWithPreview(const uint8_t* packet, size_t length)
 
 void HandlePickerMenu(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     PickerMenu menu;
     menu.serial = r.u32be();
     menu.menuId = r.u16be();
@@ -124,7 +126,7 @@ void HandlePickerMenu(const uint8_t* packet, size_t length)
 
 void HandleHuePicker(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint16_t value = r.u16be();
     const uint16_t graphic = r.u16be();
@@ -145,7 +147,7 @@ void HandleUnicodePrompt(const uint8_t* packet, size_t length)
 
 void HandleStringQuery(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     StringQuery q;
     q.serial = r.u32be();
     q.queryId = r.u16be();
@@ -163,7 +165,7 @@ void HandleStringQuery(const uint8_t* packet, size_t length)
 
 void HandleMobileName(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     r.u32be();
     const std::string name = r.zeroTerminated(r.remaining());
     if (!r.ok())
@@ -177,7 +179,7 @@ void HandleMobileName(const uint8_t* packet, size_t length)
 
 void HandleWalkToLocation(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint16_t x = r.u16be(), y = r.u16be(), z = r.u16be();
     if (!r.ok())
         return drop(packet, length, "short");

@@ -33,7 +33,7 @@ CContainerObj* findContainer(uint32_t serial)
 
 void HandleSecureTrade(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t action = r.u8();
     const uint32_t serial = r.u32be();
     const uint32_t first = r.u32be();
@@ -69,7 +69,7 @@ void HandleSecureTrade(const uint8_t* packet, size_t length)
 
 void HandleBuyList(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint8_t count = r.u8();
     std::vector<std::pair<uint32_t, std::string>> entries;
@@ -102,7 +102,7 @@ void HandleBuyList(const uint8_t* packet, size_t length)
 
 void HandleSellList(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t vendor = r.u32be();
     const uint16_t count = r.u16be();
     if (!r.ok())
@@ -136,7 +136,7 @@ void HandleSellList(const uint8_t* packet, size_t length)
 
 void HandleBuyResult(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t vendor = r.u32be();
     const uint8_t flag = r.u8();
     if (!r.ok())
@@ -156,7 +156,7 @@ void HandleBuyResult(const uint8_t* packet, size_t length)
 
 void HandleSkills(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t kind = r.u8();
     if (!r.ok())
         return drop(packet, length, "short");

@@ -35,7 +35,7 @@ void readBoardHead(ByteReader& r, BoardMessage& m)
 
 void HandleBookHeader(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const bool writable = r.u8() != 0;
     const uint8_t flag = r.u8();
@@ -53,7 +53,7 @@ void HandleBookHeader(const uint8_t* packet, size_t length)
 
 void HandleBookPages(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint16_t pages = r.u16be();
     if (!r.ok())
@@ -85,7 +85,7 @@ void HandleBookPages(const uint8_t* packet, size_t length)
 
 void HandleBulletinBoard(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint8_t sub = r.u8();
     BoardMessage m;
     m.board = r.u32be();
@@ -144,7 +144,7 @@ void HandleBulletinBoard(const uint8_t* packet, size_t length)
 
 void HandleOpenPaperdoll(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const std::string title = fixedText(r, 60, 59);
     const uint8_t flags = r.u8();
@@ -161,7 +161,7 @@ void HandleOpenPaperdoll(const uint8_t* packet, size_t length)
 
 void HandleSignGump(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint16_t art = r.u16be();
     const uint16_t firstLength = r.u16be();
@@ -175,7 +175,7 @@ void HandleSignGump(const uint8_t* packet, size_t length)
 
 void HandleGenericGump(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint32_t id = r.u32be();
     const int32_t x = r.s32be();
@@ -195,7 +195,7 @@ void HandleGenericGump(const uint8_t* packet, size_t length)
 
 void HandleMapCourse(const uint8_t* packet, size_t length)
 {
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     const uint32_t serial = r.u32be();
     const uint8_t action = r.u8();
     const uint8_t pin = r.u8();
@@ -218,7 +218,7 @@ void HandleMapCourse(const uint8_t* packet, size_t length)
 void HandleRegionInfo(const uint8_t* packet, size_t length)
 {
     // The region description is read whole and not kept: the client shows nothing of it.
-    ByteReader r = PacketPayload(packet, length);
+    ByteReader r = payload(packet, length);
     r.skip(2);
     r.fixedString(40);
     r.skip(4 + 6 * 2 + 4);

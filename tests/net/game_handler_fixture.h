@@ -10,7 +10,13 @@
 #include "client/net/packet_dispatch.h"
 #include "client/net/packet_table.h"
 #include "client/net/server_sessions.h"
+#include "client/data/data_settings.h"
+#include "client/data/def_tables.h"
+#include "tests/support/temp_dir.h"
 #include "tests/world/world_test_fixture.h"
+
+#include <map>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -334,6 +340,7 @@ protected:
         SetSoundServices(nullptr);
         SetGameEffectServices(nullptr);
         SetGameWindowServices(nullptr);
+        DefTables::Unload();
         ResetPacketHandlers();
         ResetGameState();
         ResetConfigStore();
@@ -358,6 +365,21 @@ protected:
         }
     }
 
+    /** The nine remap tables, empty but for the texts given. */
+    void loadDefTables(const std::map<std::string, std::string>& texts)
+    {
+        defDir = std::make_unique<testsupport::TempDir>();
+        for (const char* n : {"sound.def", "music.def", "anim1.def", "anim2.def", "anim3.def", "anim4.def", "art.def",
+                              "body.def", "corpse.def"}) {
+            auto it = texts.find(n);
+            defDir->write(n, it != texts.end() ? it->second : "");
+        }
+        const std::string before = kzdata::dataSettings().hdPath;
+        kzdata::dataSettings().hdPath = defDir->path().string();
+        ASSERT_TRUE(DefTables::Load());
+        kzdata::dataSettings().hdPath = before;
+    }
+
     CMobile* addMobile(uint32_t serial, int x = 101, int y = 100)
     {
         return dynamic_cast<CMobile*>(CObjectManager::HandleMove(mobile(serial, 400, x, y)));
@@ -375,6 +397,7 @@ protected:
     RecordingMusic music;
     RecordingMessageGumps messageGumps;
     RecordingConnection connection;
+    std::unique_ptr<testsupport::TempDir> defDir;
 };
 
 inline std::string hex(const Bytes& bytes)
