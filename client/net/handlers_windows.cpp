@@ -93,7 +93,9 @@ void HandleBulletinBoard(const uint8_t* packet, size_t length)
         return drop(packet, length, "short");
     switch (sub) {
     case 0: {
-        const std::string name = fixedText(r, r.remaining(), 29);
+        const std::string name = text0(r, 29);
+        if (!r.ok())
+            return drop(packet, length, "unterminated name");
         if (findObject(m.board) != nullptr)
             gameWindows().OpenBoard(m.board, name);
         break;
