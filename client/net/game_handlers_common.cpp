@@ -12,7 +12,7 @@ namespace gamepackets {
 
 ByteReader payload(const uint8_t* packet, size_t length)
 {
-    if (length > 0 && !IsVariableLengthId(packet[0]) && length < PacketTableLength(packet[0]))
+    if (length == 0 || length < (IsVariableLengthId(packet[0]) ? 3u : PacketTableLength(packet[0])))
         return ByteReader().sub(1);
     return PacketPayload(packet, length);
 }

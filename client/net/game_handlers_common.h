@@ -14,8 +14,9 @@ class CMobile;
 namespace gamepackets {
 
 /**
- * The payload reader of a received packet; for a fixed-length id shorter than its table length
- * a reader that fails at once (the framer never cuts one, but a handler never trusts that).
+ * The payload reader of a received packet; a reader that fails at once for a fixed-length id
+ * shorter than its table length or a variable one without its length bytes (the framer never
+ * cuts one, but a handler never trusts that).
  */
 ByteReader payload(const uint8_t* packet, size_t length);
 /** Finishes the length of a built packet and sends it on the main connection (nothing without one). */
