@@ -64,7 +64,7 @@
 namespace {
 
 /** The renderer's side of the game-phase packets: the death fade and server-sent art. */
-class RenderGameEffects final : public GameEffectServices {
+class RenderGameEffects final : public GameRenderServices {
 public:
     void StartDeathFade() override { GraphicManager::SetDeathFadeStep(1); }
     void UpdateArt(const uint8_t* image, int32_t id, int32_t length, int32_t extra) override
@@ -188,8 +188,8 @@ int main()
     InstallWorldHandlers();
     InstallGameHandlers();
     static RenderGameEffects renderEffects;
-    SetGameEffectServices(&renderEffects);
-    platform::atExit([] { SetGameEffectServices(nullptr); });
+    SetGameRenderServices(&renderEffects);
+    platform::atExit([] { SetGameRenderServices(nullptr); });
 
     KZReport::message("CWinApp::startup(): begin.\n");
     DisplaySwitchInProgress = 0;

@@ -1,4 +1,4 @@
-/** @file What the game-phase packet handlers ask of the windows, the effects and the renderer above the network. */
+/** @file What the game-phase packet handlers ask of the windows and the renderer above the network. */
 #pragma once
 
 #include "client/net/game_state.h"
@@ -78,19 +78,6 @@ struct SellRecord {
     std::string name;
 };
 
-/** The common record of the graphic effect packets (0x70, 0xC0, 0xC7). */
-struct EffectRecord {
-    uint8_t type = 0;
-    /** Source and target serials when they name a mobile, else 0 (a location effect). */
-    uint32_t source = 0, target = 0;
-    uint16_t graphic = 0;
-    /** x in the low and y in the high 16 bits. */
-    uint32_t sourceXY = 0, targetXY = 0;
-    int8_t sourceZ = 0, targetZ = 0;
-    uint8_t params[6] = {};
-    uint32_t hue = 0, renderMode = 0;
-};
-
 /**
  * The windows as the handlers see them: status bars, target markers, the party and its chat,
  * pickers, books, boards, paperdolls, trade, shop and skill windows. The defaults do nothing and
@@ -100,9 +87,6 @@ struct EffectRecord {
 class GameWindowServices {
 public:
     virtual ~GameWindowServices() = default;
-
-    /** A system message of the game screen. */
-    virtual void AddSystemMessage(const std::string& /*text*/, uint16_t /*hue*/, int32_t /*font*/) {}
 
     // Status bars and markers.
     /** Target markers following the mobile take its maximum and current hits. */
@@ -204,14 +188,10 @@ public:
     virtual void ShowOtherSkills(const std::vector<std::pair<size_t, SkillValue>>& /*rows*/) {}
 };
 
-/** Effects, sequences, the death fade and art updates: the renderer's side. The defaults do nothing. */
-class GameEffectServices {
+/** The renderer's side of the handlers: the death fade and server-sent art. The defaults do nothing. */
+class GameRenderServices {
 public:
-    virtual ~GameEffectServices() = default;
-    virtual void CreateEffectBasic(const EffectRecord& /*effect*/) {}
-    virtual void CreateEffect(const EffectRecord& /*effect*/) {}
-    /** Plays a recorded sequence the given number of times. */
-    virtual void PlaySequence(const std::vector<SequenceNode>& /*nodes*/, uint8_t /*count*/) {}
+    virtual ~GameRenderServices() = default;
     /** The player died: the view darkens and shows "You are dead.". */
     virtual void StartDeathFade() {}
     /** A server-sent art image (null: none) replaces the installed one. */
@@ -221,5 +201,5 @@ public:
 /** Each installer takes null to put back the defaults. */
 void SetGameWindowServices(GameWindowServices* services);
 GameWindowServices& gameWindows();
-void SetGameEffectServices(GameEffectServices* services);
-GameEffectServices& gameEffects();
+void SetGameRenderServices(GameRenderServices* services);
+GameRenderServices& gameRender();

@@ -1,4 +1,4 @@
-/** @file The game-phase handlers' state and the installed window and effect services. */
+/** @file The game-phase handlers' state and the installed window and render services. */
 #include "client/net/game_services.h"
 #include "client/net/game_state.h"
 
@@ -32,8 +32,8 @@ namespace {
 
 GameWindowServices g_defaultWindows;
 GameWindowServices* g_windows = &g_defaultWindows;
-GameEffectServices g_defaultEffects;
-GameEffectServices* g_effects = &g_defaultEffects;
+GameRenderServices g_defaultRender;
+GameRenderServices* g_render = &g_defaultRender;
 
 } // namespace
 
@@ -47,12 +47,12 @@ GameWindowServices& gameWindows()
     return *g_windows;
 }
 
-void SetGameEffectServices(GameEffectServices* services)
+void SetGameRenderServices(GameRenderServices* services)
 {
-    g_effects = services != nullptr ? services : &g_defaultEffects;
+    g_render = services != nullptr ? services : &g_defaultRender;
 }
 
-GameEffectServices& gameEffects()
+GameRenderServices& gameRender()
 {
-    return *g_effects;
+    return *g_render;
 }

@@ -1,11 +1,10 @@
-/** @file What the game-phase packet handlers keep: status block, combat, party, targets and prompts, boards, skills, the clock and the effect sequence. */
+/** @file What the game-phase packet handlers keep: status block, combat, party, targets and prompts, boards, skills and the clock. */
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 /** The last mobile status received (0x11), copied whole into the status bar of that mobile. */
 struct StatusBlock {
@@ -82,18 +81,6 @@ struct SkillTables {
     size_t nameCount = 0;
 };
 
-/** One recorded step of an effect sequence: its kind and its bytes. */
-struct SequenceNode {
-    uint8_t kind = 0;
-    std::vector<uint8_t> data;
-};
-
-struct SequenceState {
-    bool recording = false;
-    std::vector<SequenceNode> nodes;
-    uint8_t playCount = 0;
-};
-
 /** Everything the game-phase handlers keep; one instance, main thread only. */
 struct GameState {
     StatusBlock status;
@@ -126,7 +113,6 @@ struct GameState {
     bool serverClosingShop = false;
 
     uint8_t hour = 0, minute = 0, second = 0;
-    SequenceState sequence;
 };
 
 GameState& Game();

@@ -135,7 +135,7 @@ void HandleArtUpdate(const uint8_t* packet, size_t length)
         return drop(packet, length, "art id out of range");
     if (!editServer())
         return;
-    gameEffects().UpdateArt(image, static_cast<int32_t>(id), none ? -1 : static_cast<int32_t>(imageLength),
+    gameRender().UpdateArt(image, static_cast<int32_t>(id), none ? -1 : static_cast<int32_t>(imageLength),
                             static_cast<int32_t>(extra));
     EmptyHook();
 }

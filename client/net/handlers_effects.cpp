@@ -3,6 +3,7 @@
 #include "client/net/game_handlers_common.h"
 #include "client/net/game_services.h"
 
+#include "client/core/effect_services.h"
 #include "client/core/gump_services.h"
 #include "client/core/media_services.h"
 #include "client/data/def_tables.h"
@@ -14,33 +15,30 @@ using namespace gamepackets;
 namespace {
 
 constexpr uint16_t kLastSound = 1146;
-constexpr uint8_t kSoundNode = 8;
 
 /** The record common to the effect packets; false when the packet is short. */
-bool readEffect(ByteReader& r, EffectRecord& e)
+bool readEffect(ByteReader& r, EffectRequest& e)
 {
     e.type = r.u8();
     const uint32_t source = r.u32be();
     const uint32_t target = r.u32be();
     e.graphic = r.u16be();
-    const uint16_t sx = r.u16be(), sy = r.u16be();
+    e.sourceX = r.u16be();
+    e.sourceY = r.u16be();
     e.sourceZ = r.s8();
-    const uint16_t tx = r.u16be(), ty = r.u16be();
+    e.targetX = r.u16be();
+    e.targetY = r.u16be();
     e.targetZ = r.s8();
-    for (uint8_t& p : e.params)
-        p = r.u8();
+    e.speed = r.u8();
+    e.duration = r.u8();
+    e.option1 = r.u8();
+    e.option2 = r.u8();
+    e.fixedDirection = r.u8();
+    e.explode = r.u8();
     // A serial that names no mobile turns the effect into one at the packet's location.
-    e.source = findMobile(source) != nullptr ? source : 0;
-    e.target = findMobile(target) != nullptr ? target : 0;
-    e.sourceXY = static_cast<uint32_t>(sy) << 16 | sx;
-    e.targetXY = static_cast<uint32_t>(ty) << 16 | tx;
+    e.sourceSerial = findMobile(source) != nullptr ? source : 0;
+    e.targetSerial = findMobile(target) != nullptr ? target : 0;
     return r.ok();
-}
-
-void putU16(std::vector<uint8_t>& out, uint16_t v)
-{
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
 }
 
 } // namespace
@@ -48,28 +46,28 @@ void putU16(std::vector<uint8_t>& out, uint16_t v)
 void HandleGraphicEffect(const uint8_t* packet, size_t length)
 {
     ByteReader r = payload(packet, length);
-    EffectRecord e;
+    EffectRequest e;
     if (!readEffect(r, e))
         return drop(packet, length, "short");
-    gameEffects().CreateEffectBasic(e);
+    effectServices().CreateEffectBasic(e);
 }
 
 void HandleHuedEffect(const uint8_t* packet, size_t length)
 {
     ByteReader r = payload(packet, length);
-    EffectRecord e;
+    EffectRequest e;
     readEffect(r, e);
     e.hue = r.u32be();
     e.renderMode = r.u32be();
     if (!r.ok())
         return drop(packet, length, "short");
-    gameEffects().CreateEffect(e);
+    effectServices().CreateEffect(e);
 }
 
 void HandleParticleEffect(const uint8_t* packet, size_t length)
 {
     ByteReader r = payload(packet, length);
-    EffectRecord e;
+    EffectRequest e;
     readEffect(r, e);
     e.hue = r.u32be();
     e.renderMode = r.u32be();
@@ -78,7 +76,7 @@ void HandleParticleEffect(const uint8_t* packet, size_t length)
         return drop(packet, length, "short");
     if (e.graphic <= 1)
         return;
-    gameEffects().CreateEffect(e);
+    effectServices().CreateEffect(e);
 }
 
 void HandlePlaySound(const uint8_t* packet, size_t length)
@@ -99,13 +97,8 @@ void HandlePlaySound(const uint8_t* packet, size_t length)
         sound = remap->PickAlternate(sound, 0);
     if (sound > kLastSound)
         return;
-    SequenceState& sequence = Game().sequence;
-    if (sequence.recording) {
-        SequenceNode node;
-        node.kind = kSoundNode;
-        for (uint16_t v : {sound, x, y, z})
-            putU16(node.data, v);
-        sequence.nodes.push_back(std::move(node));
+    if (effectServices().IsRecordingSequence()) {
+        effectServices().RecordSound(sound, x, y, z);
         return;
     }
     soundManager().PlaySoundAt(sound, x, y, z);
@@ -160,23 +153,11 @@ void HandleSequence(const uint8_t* packet, size_t length)
     const uint8_t value = r.u8();
     if (!r.ok())
         return drop(packet, length, "short");
-    SequenceState& sequence = Game().sequence;
     if (value == 0) {
-        if (sequence.recording) {
+        if (!effectServices().StartSequenceRecording())
             gumpManager().ShowMessageGump("already sequencing!", nullptr, 0, 0, 0);
-            return;
-        }
-        sequence = SequenceState{};
-        sequence.recording = true;
         return;
     }
-    if (!sequence.recording) {
+    if (!effectServices().StopSequenceRecording(value))
         gumpManager().ShowMessageGump("not sequencing!", nullptr, 0, 0, 0);
-        return;
-    }
-    sequence.recording = false;
-    sequence.playCount = value;
-    if (!sequence.nodes.empty())
-        gameEffects().PlaySequence(sequence.nodes, value);
-    sequence.nodes.clear();
 }

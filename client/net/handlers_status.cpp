@@ -3,6 +3,8 @@
 #include "client/net/game_handlers_common.h"
 #include "client/net/game_services.h"
 
+#include "client/core/effect_services.h"
+
 #include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/core/media_services.h"
@@ -26,7 +28,7 @@ void reportStatChange(const char* stat, int32_t old, int32_t now)
         return;
     char text[96];
     std::snprintf(text, sizeof text, "Your %s has changed by %d.  It is now %d.", stat, now - old, now);
-    gameWindows().AddSystemMessage(text, kStatMessageHue, kSystemFont);
+    textServices().AddSystemMessage(kStatMessageHue, kSystemFont, text);
 }
 
 /** The three pairs of the player record, in the order hits, mana, stamina (maximum after current). */
@@ -170,7 +172,7 @@ void HandleDeathStatus(const uint8_t* packet, size_t length)
     windows.CloseModalMessage();
     windows.DeleteAllTexts();
     Game().dead = true;
-    gameEffects().StartDeathFade();
+    gameRender().StartDeathFade();
     musicManager().PlaySong(kDeathSong, 1, 1);
     if (PlayerInWarMode())
         RequestWarMode(0);

@@ -3,6 +3,8 @@
 #include "client/net/game_handlers_common.h"
 #include "client/net/game_services.h"
 
+#include "client/core/effect_services.h"
+
 #include "client/world/object_manager.h"
 
 #include <vector>
@@ -213,7 +215,7 @@ void HandleMapCourse(const uint8_t* packet, size_t length)
     } else if (action == 7) {
         gameWindows().SetCourseEditable(serial, pin == 1);
     } else if (action == 8) {
-        gameWindows().AddSystemMessage("Request to edit denied.", 0, 3);
+        textServices().AddSystemMessage(0, 3, "Request to edit denied.");
     }
 }
 

@@ -33,12 +33,12 @@ TEST_F(EffectPackets, EffectsTurnAnythingButAMobileIntoALocation)
     };
     const Case cases[] = {
         {effect(0x70, kOther, kPlayerSerial, 1),
-         {"basic type 2 src 10 dst 1 graphic 1 at 00c80064,-5 to 0190012c,5 p9 hue 0 mode 0"}},
-        {effect(0x70, knife, kAbsent, 7), {"basic type 2 src 0 dst 0 graphic 7 at 00c80064,-5 to 0190012c,5 p9 hue 0 mode 0"}},
+         {"basic type 2 src 10 dst 1 graphic 1 at 100,200,-5 to 300,400,5 speed 9 hue 0 mode 0"}},
+        {effect(0x70, knife, kAbsent, 7), {"basic type 2 src 0 dst 0 graphic 7 at 100,200,-5 to 300,400,5 speed 9 hue 0 mode 0"}},
         {effect(0xC0, kOther, 0, 1).u32(33).u32(4),
-         {"effect type 2 src 10 dst 0 graphic 1 at 00c80064,-5 to 0190012c,5 p9 hue 33 mode 4"}},
+         {"effect type 2 src 10 dst 0 graphic 1 at 100,200,-5 to 300,400,5 speed 9 hue 33 mode 4"}},
         {effect(0xC7, kOther, 0, 0x36B0).u32(33).u32(4).zeros(13),
-         {"effect type 2 src 10 dst 0 graphic 14000 at 00c80064,-5 to 0190012c,5 p9 hue 33 mode 4"}},
+         {"effect type 2 src 10 dst 0 graphic 14000 at 100,200,-5 to 300,400,5 speed 9 hue 33 mode 4"}},
         {effect(0xC7, kOther, 0, 1).u32(33).u32(4).zeros(13), {}},
         {effect(0xC7, kOther, 0, 0).u32(33).u32(4).zeros(13), {}},
     };
@@ -63,27 +63,23 @@ TEST_F(EffectPackets, SoundsLoopsRemapAndTheLastId)
     EXPECT_EQ(sound.loops, std::vector<int>{100});
 }
 
-TEST_F(EffectPackets, SequencesRecordSoundsAndReplay)
+TEST_F(EffectPackets, SequencesRecordSounds)
 {
     dispatch(Pkt(0x7B).u8(1));
     dispatch(Pkt(0x7B).u8(0));
     dispatch(Pkt(0x7B).u8(0));
     EXPECT_EQ(messageGumps.messages, (std::vector<std::string>{"not sequencing!", "already sequencing!"}));
-    EXPECT_TRUE(Game().sequence.recording);
+    EXPECT_TRUE(effects.recording);
     dispatch(soundPacket(1, 55));
     dispatch(soundPacket(0, 7)); // the loop plays at once
-    ASSERT_EQ(Game().sequence.nodes.size(), 1u);
-    EXPECT_EQ(Game().sequence.nodes[0].kind, 8);
-    EXPECT_EQ(hex(Game().sequence.nodes[0].data), "0037000A00140003");
+    EXPECT_EQ(effects.sounds, std::vector<std::string>{"55@10,20,3"});
     EXPECT_TRUE(sound.played.empty());
+    EXPECT_EQ(sound.loops, std::vector<int>{7});
     dispatch(Pkt(0x7B).u8(3));
-    EXPECT_FALSE(Game().sequence.recording);
-    EXPECT_EQ(effects.sequences, std::vector<std::string>{"1 nodes x3"});
-
-    // An empty sequence is dropped without playing.
-    dispatch(Pkt(0x7B).u8(0));
-    dispatch(Pkt(0x7B).u8(2));
-    EXPECT_EQ(effects.sequences.size(), 1u);
+    EXPECT_FALSE(effects.recording);
+    EXPECT_EQ(effects.sequences, std::vector<std::string>{"1 sounds x3"});
+    dispatch(soundPacket(1, 55));
+    EXPECT_EQ(sound.played, std::vector<std::string>{"55@10,20,3"});
 }
 
 TEST_F(EffectPackets, MusicLightWeatherAndClock)
@@ -124,7 +120,7 @@ TEST_F(EffectPackets, MalformedPacketsChangeNothing)
     EXPECT_TRUE(music.songs.empty());
     EXPECT_EQ(player->lightLevel, 0);
     EXPECT_EQ(Game().hour, 0);
-    EXPECT_FALSE(Game().sequence.recording);
+    EXPECT_FALSE(effects.recording);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "client/core/app.h"
 #include "client/core/config_store.h"
+#include "client/core/effect_services.h"
 #include "client/core/gump_services.h"
 #include "client/core/media_services.h"
 #include "client/net/game_handlers.h"
@@ -85,10 +86,6 @@ public:
     bool courseOpen = true;
     bool paperdollOpens = true;
 
-    void AddSystemMessage(const std::string& text, uint16_t hue, int32_t font) override
-    {
-        add("message %s hue %u font %d", text.c_str(), hue, font);
-    }
     void UpdateTargetMarkers(uint32_t serial, uint16_t maxHits, uint16_t hits) override
     {
         add("markers %x %u/%u", serial, hits, maxHits);
@@ -248,29 +245,62 @@ private:
     }
 };
 
-class RecordingEffects final : public GameEffectServices {
+/** Effects as lines of text; a sequence recorder that counts its sound nodes. */
+class RecordingEffects final : public EffectServices, public GameRenderServices {
 public:
-    void CreateEffectBasic(const EffectRecord& e) override { effects.push_back(describe("basic", e)); }
-    void CreateEffect(const EffectRecord& e) override { effects.push_back(describe("effect", e)); }
-    void PlaySequence(const std::vector<SequenceNode>& nodes, uint8_t count) override
+    void CreateEffectBasic(const EffectRequest& e) override { effects.push_back(describe("basic", e)); }
+    void CreateEffect(const EffectRequest& e) override { effects.push_back(describe("effect", e)); }
+    bool IsRecordingSequence() override { return recording; }
+    bool StartSequenceRecording() override
     {
-        sequences.push_back(std::to_string(nodes.size()) + " nodes x" + std::to_string(count));
+        if (recording)
+            return false;
+        recording = true;
+        sounds.clear();
+        return true;
+    }
+    bool StopSequenceRecording(uint8_t repeat) override
+    {
+        if (!recording)
+            return false;
+        recording = false;
+        sequences.push_back(std::to_string(sounds.size()) + " sounds x" + std::to_string(repeat));
+        return true;
+    }
+    void RecordSound(uint16_t sound, uint16_t x, uint16_t y, uint16_t z) override
+    {
+        sounds.push_back(std::to_string(sound) + "@" + std::to_string(x) + "," + std::to_string(y) + "," +
+                         std::to_string(z));
     }
     void StartDeathFade() override { ++deathFades; }
     void UpdateArt(const uint8_t*, int32_t id, int32_t length, int32_t extra) override
     {
         art.push_back(std::to_string(id) + "/" + std::to_string(length) + "/" + std::to_string(extra));
     }
-    static std::string describe(const char* kind, const EffectRecord& e)
+    static std::string describe(const char* kind, const EffectRequest& e)
     {
         char line[200];
-        std::snprintf(line, sizeof line, "%s type %u src %x dst %x graphic %u at %08x,%d to %08x,%d p%u hue %u mode %u",
-                      kind, e.type, e.source, e.target, e.graphic, e.sourceXY, e.sourceZ, e.targetXY, e.targetZ,
-                      e.params[0], e.hue, e.renderMode);
+        std::snprintf(line, sizeof line, "%s type %u src %x dst %x graphic %u at %d,%d,%d to %d,%d,%d speed %u hue %u mode %u",
+                      kind, e.type, e.sourceSerial, e.targetSerial, e.graphic, e.sourceX, e.sourceY, e.sourceZ,
+                      e.targetX, e.targetY, e.targetZ, e.speed, e.hue, e.renderMode);
         return line;
     }
-    std::vector<std::string> effects, sequences, art;
+    std::vector<std::string> effects, sequences, sounds, art;
+    bool recording = false;
     int deathFades = 0;
+};
+
+/** System messages go into the window log, in its order. */
+class RecordingText final : public TextServices {
+public:
+    explicit RecordingText(std::vector<std::string>& log) : log_(log) {}
+    void AddSystemMessage(int32_t hue, int32_t font, const char* text) override
+    {
+        log_.push_back(std::string("message ") + text + " hue " + std::to_string(hue) + " font " + std::to_string(font));
+    }
+
+private:
+    std::vector<std::string>& log_;
 };
 
 class RecordingSound final : public SoundServices {
@@ -324,7 +354,9 @@ protected:
         ResetPacketHandlers();
         InstallGameHandlers();
         SetGameWindowServices(&windows);
-        SetGameEffectServices(&effects);
+        SetEffectServices(&effects);
+        SetGameRenderServices(&effects);
+        SetTextServices(&textLog);
         SetSoundServices(&sound);
         SetMusicServices(&music);
         SetGumpServices(&messageGumps);
@@ -338,7 +370,9 @@ protected:
         SetGumpServices(nullptr);
         SetMusicServices(nullptr);
         SetSoundServices(nullptr);
-        SetGameEffectServices(nullptr);
+        SetTextServices(nullptr);
+        SetGameRenderServices(nullptr);
+        SetEffectServices(nullptr);
         SetGameWindowServices(nullptr);
         DefTables::Unload();
         ResetPacketHandlers();
@@ -393,6 +427,7 @@ protected:
 
     RecordingWindows windows;
     RecordingEffects effects;
+    RecordingText textLog{windows.calls};
     RecordingSound sound;
     RecordingMusic music;
     RecordingMessageGumps messageGumps;
