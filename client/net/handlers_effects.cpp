@@ -52,31 +52,34 @@ void HandleGraphicEffect(const uint8_t* packet, size_t length)
     effectServices().CreateEffectBasic(e);
 }
 
-void HandleHuedEffect(const uint8_t* packet, size_t length)
+namespace {
+
+/** 0xC0 and 0xC7: the record, the hue and the render mode, then bytes the client does not use. */
+void huedEffect(const uint8_t* packet, size_t length, size_t unused, uint16_t firstGraphic)
 {
     ByteReader r = payload(packet, length);
     EffectRequest e;
     readEffect(r, e);
     e.hue = r.u32be();
     e.renderMode = r.u32be();
+    r.skip(unused);
     if (!r.ok())
         return drop(packet, length, "short");
-    effectServices().CreateEffect(e);
+    if (e.graphic >= firstGraphic)
+        effectServices().CreateEffect(e);
+}
+
+} // namespace
+
+void HandleHuedEffect(const uint8_t* packet, size_t length)
+{
+    huedEffect(packet, length, 0, 0);
 }
 
 void HandleParticleEffect(const uint8_t* packet, size_t length)
 {
-    ByteReader r = payload(packet, length);
-    EffectRequest e;
-    readEffect(r, e);
-    e.hue = r.u32be();
-    e.renderMode = r.u32be();
-    r.skip(13); // three u16, a u32 and three bytes the client does not use
-    if (!r.ok())
-        return drop(packet, length, "short");
-    if (e.graphic <= 1)
-        return;
-    effectServices().CreateEffect(e);
+    // Three u16, a u32 and three bytes follow unused; graphics 0 and 1 make no effect here.
+    huedEffect(packet, length, 13, 2);
 }
 
 void HandlePlaySound(const uint8_t* packet, size_t length)
