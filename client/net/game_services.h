@@ -115,8 +115,6 @@ public:
                                    const std::u16string& /*subject*/, const std::u16string& /*body*/)
     {
     }
-    /** Server-described gumps of the serial reply with the button and close. */
-    virtual void CloseGenericGumps(uint32_t /*serial*/, uint32_t /*button*/) {}
     virtual void ShowItemProperties(const ItemProperties& /*properties*/) {}
     /** Member i of the list: its bar gets the party button, or a bar opens in the member's place. */
     virtual void ShowPartyMemberBar(size_t /*index*/, uint32_t /*serial*/) {}
@@ -135,7 +133,7 @@ public:
     /** The window that asked for a mobile's name takes the answer. */
     virtual void NameAnswered(uint32_t /*serial*/, const std::string& /*name*/) {}
 
-    // Books, boards, paperdolls, signs, server gumps, map courses.
+    // Books, boards, paperdolls, signs, map courses.
     virtual BookWindow FindBook(uint32_t /*serial*/) { return {}; }
     /** Updates an open book's title and author, or opens the book. */
     virtual void ShowBookHeader(uint32_t /*serial*/, const std::string& /*title*/, const std::string& /*author*/,
@@ -160,10 +158,6 @@ public:
     }
     /** Nothing when a sign of the (nonzero) serial is open. */
     virtual void OpenSign(uint32_t /*serial*/, uint16_t /*art*/, const std::string& /*first*/, const std::string& /*second*/) {}
-    virtual void OpenGenericGump(uint32_t /*serial*/, uint32_t /*gumpId*/, int32_t /*x*/, int32_t /*y*/,
-                                 const std::string& /*layout*/, const std::vector<std::u16string>& /*lines*/)
-    {
-    }
     virtual bool CourseOpen(uint32_t /*serial*/) { return false; }
     virtual void RedrawCourse(uint32_t /*serial*/) {}
     virtual void SetCourseEditable(uint32_t /*serial*/, bool /*editable*/) {}

@@ -5,6 +5,7 @@
 
 #include "client/core/app.h"
 #include "client/core/config_store.h"
+#include "client/core/gump_services.h"
 #include "client/data/map_manager.h"
 #include "client/net/client_sock.h"
 #include "client/net/packet_builders.h"
@@ -240,7 +241,7 @@ void HandleExtendedCommand(const uint8_t* packet, size_t length)
         const uint32_t button = r.u32be();
         if (!r.ok())
             return drop(packet, length, "short");
-        gameWindows().CloseGenericGumps(serial, button);
+        gumpManager().CloseGenericGumps(serial, button);
         break;
     }
     case kParty: party(packet, length, r); break;

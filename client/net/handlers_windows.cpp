@@ -4,6 +4,7 @@
 #include "client/net/game_services.h"
 
 #include "client/core/effect_services.h"
+#include "client/core/gump_services.h"
 
 #include "client/world/object_manager.h"
 
@@ -179,22 +180,8 @@ void HandleSignGump(const uint8_t* packet, size_t length)
 
 void HandleGenericGump(const uint8_t* packet, size_t length)
 {
-    ByteReader r = payload(packet, length);
-    const uint32_t serial = r.u32be();
-    const uint32_t id = r.u32be();
-    const int32_t x = r.s32be();
-    const int32_t y = r.s32be();
-    const uint16_t layoutLength = r.u16be();
-    const std::string layout = r.fixedString(layoutLength);
-    const uint16_t count = r.u16be();
-    std::vector<std::u16string> lines;
-    for (uint16_t i = 0; i < count && r.ok(); ++i) {
-        const uint16_t units = r.u16be();
-        lines.push_back(r.u16beUnits(units));
-    }
-    if (!r.ok())
-        return drop(packet, length, "layout or lines past the packet");
-    gameWindows().OpenGenericGump(serial, id, x, y, layout, lines);
+    // The gump manager reads the packet whole, every count and length checked.
+    gumpManager().OnServerGumpPacket(packet, length);
 }
 
 void HandleMapCourse(const uint8_t* packet, size_t length)

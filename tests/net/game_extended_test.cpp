@@ -67,8 +67,8 @@ TEST_F(ExtendedPackets, MailGumpCloseAndMap)
 {
     dispatch(ext(3).field("a@b", 32).field("Bob", 32).field(std::string(32, 's'), 32).field("body", 32));
     dispatch(ext(4).u32(0x4444).u32(7));
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"mail a@b|Bob|" + std::string(32, 's') + "|body",
-                                                       "close generic 4444 button 7"}));
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"mail a@b|Bob|" + std::string(32, 's') + "|body"}));
+    EXPECT_EQ(messageGumps.closed, std::vector<std::string>{"17476/7"});
     dispatch(ext(8).u8(2));
     EXPECT_EQ(Game().mapIndex, 2);
     EXPECT_EQ(MapManager::MapIndex(), 2);

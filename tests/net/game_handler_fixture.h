@@ -114,7 +114,6 @@ public:
     {
         add("mail %s|%s|%s|%s", narrow(a).c_str(), narrow(n).c_str(), narrow(s).c_str(), narrow(b).c_str());
     }
-    void CloseGenericGumps(uint32_t serial, uint32_t button) override { add("close generic %x button %u", serial, button); }
     void ShowItemProperties(const ItemProperties& p) override
     {
         std::string list;
@@ -177,14 +176,6 @@ public:
     void OpenSign(uint32_t serial, uint16_t art, const std::string& first, const std::string& second) override
     {
         add("sign %x art %u '%s' '%s'", serial, art, first.c_str(), second.c_str());
-    }
-    void OpenGenericGump(uint32_t serial, uint32_t id, int32_t x, int32_t y, const std::string& layout,
-                         const std::vector<std::u16string>& lines) override
-    {
-        std::string all;
-        for (const auto& line : lines)
-            all += "|" + narrow(line);
-        add("generic %x id %u at %d,%d '%s' lines %zu %s", serial, id, x, y, layout.c_str(), lines.size(), all.c_str());
     }
     bool CourseOpen(uint32_t) override { return courseOpen; }
     void RedrawCourse(uint32_t serial) override { add("redraw course %x", serial); }
@@ -330,7 +321,14 @@ public:
         messages.emplace_back(text);
         return nullptr;
     }
+    void OnServerGumpPacket(const uint8_t* bytes, size_t length) override { serverGumps.emplace_back(bytes, bytes + length); }
+    void CloseGenericGumps(uint32_t gumpId, uint32_t button) override
+    {
+        closed.push_back(std::to_string(gumpId) + "/" + std::to_string(button));
+    }
     std::vector<std::string> messages;
+    std::vector<Bytes> serverGumps;
+    std::vector<std::string> closed;
 };
 
 class RecordingConnection final : public CPacketSink {

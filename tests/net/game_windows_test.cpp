@@ -114,14 +114,13 @@ TEST_F(WindowPackets, PaperdollsSignsAndServerGumps)
     dispatch(Pkt(0x88).u32(kOther).field("Orc", 60).u8(0));
     dispatch(Pkt(0x88).u32(kBook).field("Not a mobile", 60).u8(0));
     dispatch(Pkt(0x8B).u32(kBook).u16(5).u16(4).raw("Inn").u8(0).u16(0).text0("Rooms"));
-    dispatch(Pkt(0xB0).u32(0x50).u32(3).u32(10).u32(20).u16(8).raw("{page 0}").u16(2).u16(2).u16('h').u16('i').u16(0));
-    dispatch(Pkt(0xB0).u32(0x50).u32(3).u32(10).u32(20).u16(0).u16(0));
+    const Bytes serverGump = Pkt(0xB0).u32(0x50).u32(3).u32(10).u32(20).u16(8).raw("{page 0}").u16(1).u16(2).u16('h').u16('i');
+    dispatch(serverGump);
+    EXPECT_EQ(messageGumps.serverGumps, std::vector<Bytes>{serverGump}); // read whole by the gump manager
     EXPECT_EQ(windows.calls, (std::vector<std::string>{
                                  "paperdoll 1 'Lord Hero' flags 2 player 1 beside 1",
                                  "paperdoll 10 'Orc' flags 0 player 0 beside 0",
                                  "sign 40000200 art 5 'Inn' 'Rooms'",
-                                 "generic 50 id 3 at 10,20 '{page 0}' lines 2 |hi|",
-                                 "generic 50 id 3 at 10,20 '' lines 0 ",
                              }));
 }
 
@@ -163,7 +162,6 @@ TEST_F(WindowPackets, MalformedPacketsChangeNothing)
         boardHead(2, kMessage).u8(1).u8(0).u8(1).u8(0).u8(1).u8(0).u16(0).u16(0).u8(1).u16(1).u16(2).u8(1).u8(1).raw("x"),
         Pkt(0x88).u32(kPlayerSerial).field("T", 60).u8(0),
         Pkt(0x8B).u32(kBook).u16(5).u16(2).raw("I").u8(0).u16(0).text0("R"),
-        Pkt(0xB0).u32(1).u32(1).u32(0).u32(0).u16(2).raw("{}").u16(1).u16(1).u16('a'),
         Pkt(0x56).u32(kMap).u8(1).u8(0).u16(0).u16(0),
         Pkt(0x57).u16(0).field("Region", 40).u32(0).zeros(12).u32(0).field("Text", 40).zeros(7),
     };
@@ -172,10 +170,8 @@ TEST_F(WindowPackets, MalformedPacketsChangeNothing)
         dispatchEveryPrefix(sample);
     }
     EXPECT_EQ(windows.calls, std::vector<std::string>{});
-    // Counts and lengths past the packet: lines, layout length, units, pairs.
+    // Counts and lengths past the packet: page lines, board texts, the sign text.
     dispatch(Pkt(0x66).u32(kBook).u16(1).u16(1).u16(3).text0("a"));
-    dispatch(Pkt(0xB0).u32(1).u32(1).u32(0).u32(0).u16(50).raw("{}").u16(0));
-    dispatch(Pkt(0xB0).u32(1).u32(1).u32(0).u32(0).u16(2).raw("{}").u16(1).u16(9).u16('a'));
     dispatch(boardHead(1, kMessage).u32(0).u8(40).raw("B"));
     dispatch(Pkt(0x8B).u32(kBook).u16(5).u16(90).raw("I"));
     dispatch(Pkt(0x88).u32(kPlayerSerial).field("T", 60)); // fixed length short by one
