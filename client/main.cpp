@@ -33,6 +33,8 @@
 #include "client/net/client_sock.h"
 #include "client/net/login_lists.h"
 #include "client/net/world_handlers.h"
+#include "client/net/game_handlers.h"
+#include "client/net/game_services.h"
 #include "client/net/packet_buffer.h"
 #include "client/net/server_sessions.h"
 #include "client/world/world_services.h"
@@ -68,6 +70,16 @@
 #include <memory>
 
 namespace {
+
+/** The renderer's side of the game-phase packets: the death fade and server-sent art. */
+class RenderGameEffects final : public GameRenderServices {
+public:
+    void StartDeathFade() override { GraphicManager::SetDeathFadeStep(1); }
+    void UpdateArt(const uint8_t* image, int32_t id, int32_t length, int32_t extra) override
+    {
+        GraphicManager::UpdateArt(image, id, length, extra);
+    }
+};
 
 /** The named instance that tells a second client this one runs; held for the life of the process. */
 std::unique_ptr<platform::NamedInstance> g_instance;
@@ -203,6 +215,10 @@ int main()
     InstallNetServices();
     InstallLoginHandlers();
     InstallWorldHandlers();
+    InstallGameHandlers();
+    static RenderGameEffects renderEffects;
+    SetGameRenderServices(&renderEffects);
+    platform::atExit([] { SetGameRenderServices(nullptr); });
 
     KZReport::message("CWinApp::startup(): begin.\n");
     DisplaySwitchInProgress = 0;

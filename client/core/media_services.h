@@ -18,6 +18,8 @@ public:
     virtual bool IsEnabled() const { return false; }
     /** The music device finished a song. */
     virtual void PlayNextSong() {}
+    /** Plays a song by number (restart when it plays already and mayClose is set; force even in peace). */
+    virtual void PlaySong(int /*song*/, int /*mayClose*/, int /*force*/) {}
 };
 
 /** Sound as the main loop, the game tick and the menu commands see it. Main thread only. */
@@ -27,6 +29,10 @@ public:
     /** After every window message, in every idle pass and in every world pass. */
     virtual void Update() {}
     virtual void Enable(int /*on*/) {}
+    /** A sound at a place of the world, once, at full volume. */
+    virtual void PlaySoundAt(int /*sound*/, int /*x*/, int /*y*/, int /*z*/) {}
+    /** Switches the looping background sound (0 and 0xFFFF: none). */
+    virtual void SetLoopSound(int /*sound*/) {}
 };
 
 /** The movie player of the intro. */

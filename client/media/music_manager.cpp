@@ -55,6 +55,7 @@ public:
     void Enable(int on) override { MusicManager::Enable(on); }
     bool IsEnabled() const override { return MusicManager::IsEnabled(); }
     void PlayNextSong() override { MusicManager::SongEnded(); }
+    void PlaySong(int song, int mayClose, int force) override { MusicManager::PlaySong(song, mayClose, force); }
 };
 
 uint32_t now()

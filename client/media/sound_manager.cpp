@@ -39,6 +39,11 @@ class CoreSoundServices final : public SoundServices {
 public:
     void Update() override { SoundManager::Update(); }
     void Enable(int on) override { SoundManager::Enable(on); }
+    void PlaySoundAt(int sound, int x, int y, int /*z*/) override
+    {
+        SoundManager::PlaySoundAt(sound, MapPoint{x, y}, 1.0f, 0, 0, 0);
+    }
+    void SetLoopSound(int sound) override { SoundManager::SetLoopSound(sound); }
 };
 
 platform::AudioBuffer* bufferOf(int channel)

@@ -1,6 +1,7 @@
 /** @file Shard connections: the connection list, the login server choice, opening, switching and closing connections. */
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,7 +25,10 @@ public:
     uint8_t playerBlock[20] = {};
     int32_t switchId = -1;
     bool closeFlag = false;
-    /** Values later subsystems keep per connection (walk keys, map index). */
+    /** Walk keys and the map index the server sent for this connection while another was active. */
+    std::array<uint32_t, 5> walkKeys{};
+    uint16_t mapIndex = 0;
+    /** Values later subsystems keep per connection. */
     std::map<std::string, int32_t> savedData;
 };
 

@@ -31,6 +31,8 @@ CDynamicObj::~CDynamicObj()
 void CDynamicObj::retireDynamic()
 {
     text.clear();
+    price = 0;
+    priceText.clear();
     delete multiComponents;
     multiComponents = nullptr;
     gumps[0] = gumps[1] = nullptr;

@@ -216,6 +216,9 @@ public:
     uint8_t layer = 0;
     int32_t lightLevel = 0;
     std::string text;
+    /** A vendor's price for the item and its text (empty: none), from the buy list. */
+    uint32_t price = 0;
+    std::string priceText;
 
     /** Links the object at the head of the global object list and the look-up by serial (once). */
     void linkGlobal();
