@@ -230,7 +230,6 @@ std::string buildOptionFile(const std::string& old, bool dropPasswords)
     while (!kept.empty() && kept.back().empty()) kept.pop_back();
 
     std::string out;
-    out.reserve(old.size() + 4096); // the kept lines and a full option block: one allocation
     for (std::string_view line : kept) {
         out += line;
         out += "\r\n";
