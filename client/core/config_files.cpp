@@ -16,6 +16,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <iterator>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 const ConfigDirective ConfigDirectives[kNumConfigDirectives] = {
     {"CdRomDataPath", 0},
@@ -494,11 +498,29 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 
 int FindConfigDirective(std::string_view key)
 {
-    if (key.empty()) return -1;
-    for (const ConfigDirective& d : ConfigDirectives) {
-        if (EqualsNoCase(d.name, key)) return d.id;
-    }
-    return -1;
+    // Names in lower case to their ids, made once; the first of two equal names wins.
+    struct Table {
+        std::unordered_map<std::string_view, int> byName;
+        std::vector<std::string> names;
+        size_t longest = 0;
+    };
+    static const Table table = [] {
+        Table t;
+        t.names.reserve(std::size(ConfigDirectives));
+        for (const ConfigDirective& d : ConfigDirectives) {
+            std::string& name = t.names.emplace_back(d.name);
+            for (char& c : name) c = lowerAscii(c);
+            t.longest = std::max(t.longest, name.size());
+            t.byName.emplace(name, d.id);
+        }
+        return t;
+    }();
+    if (key.empty() || key.size() > table.longest) return -1;
+    char lower[128];
+    if (key.size() > sizeof lower) return -1;
+    for (size_t i = 0; i < key.size(); ++i) lower[i] = lowerAscii(key[i]);
+    const auto found = table.byName.find(std::string_view(lower, key.size()));
+    return found == table.byName.end() ? -1 : found->second;
 }
 
 const char* ConfigDirectiveName(int id)

@@ -61,25 +61,57 @@ uint32_t getU32(const std::string& in, size_t at)
     return v;
 }
 
+/**
+ * One line of shifted 16-bit units from `units`, which reads the next unit (next(unit), false at
+ * the end) and steps one unit back (back()). Shared by the file and the in-memory readers.
+ */
+template <typename Units>
+const WideChar* readShiftedLine(Units& units)
+{
+    static WideChar line[kShiftedLineCapacity];
+    int length = 0;
+    WideChar unit = 0;
+    while (units.next(unit)) {
+        if (unit == '\n' || unit == '\r') {
+            WideChar next = 0;
+            const WideChar partner = unit == '\n' ? u'\r' : u'\n';
+            if (units.next(next) && next != partner) units.back();
+            break;
+        }
+        // Units past the buffer are dropped: a long line is cut, never overflowed.
+        if (length < kShiftedLineCapacity - 1) line[length++] = unit;
+    }
+    line[length] = 0;
+    return line;
+}
+
+/** Shifted units of bytes in memory; a cut last unit ends them. */
+struct MemoryUnits {
+    std::string_view bytes;
+    size_t at = 0;
+    bool next(WideChar& unit)
+    {
+        if (bytes.size() - at < 2) {
+            at = bytes.size();
+            return false;
+        }
+        unit = static_cast<WideChar>((static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8) -
+                                     kWordShift);
+        at += 2;
+        return true;
+    }
+    void back() { at -= 2; }
+};
+
 void loadObsceneWords()
 {
     ObsceneWordCount = 0;
-    FILE* file = OpenConfigFile("kzbscene.lst", "rb");
-    if (file == nullptr) {
+    const auto bytes = ReadConfigFile("kzbscene.lst", "rb");
+    if (!bytes) {
         KZReport::message("LoadFilterLists: no 'kzbscene.lst'; the word list stays empty.\n");
         return;
     }
-    while (!std::feof(file) && !std::ferror(file)) {
-        const WideChar* line = ReadShiftedWideLine(file);
-        if (line[0] == 0) continue;
-        if (ObsceneWordCount >= kMaxObsceneWords) {
-            KZReport::warning("LoadFilterLists: more than %d words in 'kzbscene.lst'; the rest are ignored.\n",
-                              kMaxObsceneWords);
-            break;
-        }
-        WideStrCpyBounded(ObsceneWords[ObsceneWordCount++], kObsceneWordLength + 1, line);
-    }
-    CloseConfigFile(file);
+    ReadObsceneWords(*bytes);
 }
 
 void loadIgnoreList()
@@ -90,20 +122,7 @@ void loadIgnoreList()
         KZReport::message("LoadFilterLists: no 'ignore.lst'; the ignore list stays empty.\n");
         return;
     }
-    if (bytes->size() % kIgnoreRecordSize != 0)
-        KZReport::warning("LoadFilterLists: 'ignore.lst' ends in a cut record of %zu bytes; it is ignored.\n",
-                          bytes->size() % kIgnoreRecordSize);
-    for (size_t at = 0; at + kIgnoreRecordSize <= bytes->size(); at += kIgnoreRecordSize) {
-        if (IgnoreListCount >= kMaxIgnoreEntries) {
-            KZReport::warning("LoadFilterLists: more than %d names in 'ignore.lst'; the rest are ignored.\n",
-                              kMaxIgnoreEntries);
-            break;
-        }
-        IgnoreEntry& e = IgnoreList[IgnoreListCount++];
-        std::memcpy(e.name, bytes->data() + at, kIgnoreNameLength);
-        e.name[kIgnoreNameLength] = '\0';
-        e.serial = getU32(*bytes, at + kIgnoreNameLength);
-    }
+    ReadIgnoreList(*bytes);
 }
 
 bool isAsciiLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -163,6 +182,41 @@ void ResetPlayerFiles()
     SpeechKeywords.clear();
 }
 
+void ReadIgnoreList(const std::string& bytes)
+{
+    IgnoreListCount = 0;
+    if (bytes.size() % kIgnoreRecordSize != 0)
+        KZReport::warning("LoadFilterLists: 'ignore.lst' ends in a cut record of %zu bytes; it is ignored.\n",
+                          bytes.size() % kIgnoreRecordSize);
+    for (size_t at = 0; at + kIgnoreRecordSize <= bytes.size(); at += kIgnoreRecordSize) {
+        if (IgnoreListCount >= kMaxIgnoreEntries) {
+            KZReport::warning("LoadFilterLists: more than %d names in 'ignore.lst'; the rest are ignored.\n",
+                              kMaxIgnoreEntries);
+            break;
+        }
+        IgnoreEntry& e = IgnoreList[IgnoreListCount++];
+        std::memcpy(e.name, bytes.data() + at, kIgnoreNameLength);
+        e.name[kIgnoreNameLength] = '\0';
+        e.serial = getU32(bytes, at + kIgnoreNameLength);
+    }
+}
+
+void ReadObsceneWords(const std::string& bytes)
+{
+    ObsceneWordCount = 0;
+    MemoryUnits units{bytes};
+    while (units.at < bytes.size()) {
+        const WideChar* line = readShiftedLine(units);
+        if (line[0] == 0) continue;
+        if (ObsceneWordCount >= kMaxObsceneWords) {
+            KZReport::warning("LoadFilterLists: more than %d words in 'kzbscene.lst'; the rest are ignored.\n",
+                              kMaxObsceneWords);
+            break;
+        }
+        WideStrCpyBounded(ObsceneWords[ObsceneWordCount++], kObsceneWordLength + 1, line);
+    }
+}
+
 // --- chardata.mul ----------------------------------------------------------------------------
 
 void LoadCharData()
@@ -176,13 +230,19 @@ void LoadCharData()
         KZReport::print("CApp::LoadCharData: cannot open file '%s'.\n", "chardata.mul");
         return;
     }
+    ReadCharData(*bytes);
+}
+
+void ReadCharData(const std::string& bytes)
+{
+    setCharDataDefaults();
     // A short file gives what it holds; the slots it does not reach keep their defaults.
-    if (bytes->size() < 4 * kCharDataSlots)
+    if (bytes.size() < 4 * kCharDataSlots)
         KZReport::warning("CApp::LoadCharData: 'chardata.mul' holds %zu of %d bytes; the rest keep their defaults.\n",
-                          bytes->size(), 4 * kCharDataSlots);
-    for (int i = 0; i < 2 * kCharDataSlots && static_cast<size_t>(2 * i + 2) <= bytes->size(); ++i) {
+                          bytes.size(), 4 * kCharDataSlots);
+    for (int i = 0; i < 2 * kCharDataSlots && static_cast<size_t>(2 * i + 2) <= bytes.size(); ++i) {
         uint16_t& slot = i < kCharDataSlots ? CharDataSpeechHues[i] : CharDataEmoteHues[i - kCharDataSlots];
-        slot = getU16(*bytes, static_cast<size_t>(2 * i));
+        slot = getU16(bytes, static_cast<size_t>(2 * i));
     }
     const int slot = DefaultChar >= 0 && DefaultChar < kCharDataSlots ? DefaultChar : 0;
     CurrentSpeechHue = CharDataSpeechHues[slot];
@@ -205,29 +265,18 @@ void SaveCharData()
 
 const WideChar* ReadShiftedWideLine(FILE* file)
 {
-    static WideChar line[kShiftedLineCapacity];
-    int length = 0;
-    line[0] = 0;
-    if (file == nullptr) return line;
-    auto readUnit = [&](WideChar& unit) {
-        uint8_t raw[2];
-        if (FileManager::read(raw, 1, 2, file) != 2) return false;
-        unit = static_cast<WideChar>((raw[0] | raw[1] << 8) - kWordShift);
-        return true;
-    };
-    WideChar unit = 0;
-    while (readUnit(unit)) {
-        if (unit == '\n' || unit == '\r') {
-            WideChar next = 0;
-            const WideChar partner = unit == '\n' ? u'\r' : u'\n';
-            if (readUnit(next) && next != partner) std::fseek(file, -2, SEEK_CUR);
-            break;
+    struct FileUnits {
+        FILE* file;
+        bool next(WideChar& unit)
+        {
+            uint8_t raw[2];
+            if (file == nullptr || FileManager::read(raw, 1, 2, file) != 2) return false;
+            unit = static_cast<WideChar>((raw[0] | raw[1] << 8) - kWordShift);
+            return true;
         }
-        // Units past the buffer are dropped: a long line is cut, never overflowed.
-        if (length < kShiftedLineCapacity - 1) line[length++] = unit;
-    }
-    line[length] = 0;
-    return line;
+        void back() { std::fseek(file, -2, SEEK_CUR); }
+    } units{file};
+    return readShiftedLine(units);
 }
 
 void LoadFilterLists()
@@ -278,7 +327,12 @@ void LoadSpeechKeywords()
         KZReport::message("LoadSpeechKeywords: no 'speech.mul'; there are no speech keywords.\n");
         return;
     }
-    const std::string& b = *bytes;
+    ReadSpeechKeywords(*bytes);
+}
+
+void ReadSpeechKeywords(const std::string& b)
+{
+    SpeechKeywords.clear();
     size_t at = 0;
     while (at + 4 <= b.size()) {
         const uint16_t id = static_cast<uint16_t>(static_cast<uint8_t>(b[at]) << 8 | static_cast<uint8_t>(b[at + 1]));

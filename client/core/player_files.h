@@ -61,6 +61,15 @@ bool IsSerialIgnored(uint32_t serial);
 void LoadSpeechKeywords();
 
 /**
+ * The readers of those files over their bytes, read already (the loaders above read the files
+ * and call these); each resets what it fills first.
+ */
+void ReadCharData(const std::string& bytes);
+void ReadIgnoreList(const std::string& bytes);
+void ReadObsceneWords(const std::string& bytes);
+void ReadSpeechKeywords(const std::string& bytes);
+
+/**
  * Reads one line of shifted 16-bit units: 13 is subtracted from each; the line ends at LF, CR
  * or the end of the file, and a CR LF or LF CR pair counts as one end. Returns a buffer shared
  * by every call, valid until the next one, holding at most kShiftedLineCapacity - 1 units.

@@ -75,7 +75,7 @@ void CacheStore::format(uint8_t* image, int32_t units)
     setHead(kSpare, headers_ > 1 ? 1 : kNone);
     setTail(kSpare, headers_ > 1 ? headers_ - 1 : kNone);
 
-    bucketHeads_.assign(static_cast<size_t>(kDataFileCount) * kBuckets, kNone);
+    clearBuckets();
     lookupNext_.assign(static_cast<size_t>(headers_), kNone);
     lookupPrev_.assign(static_cast<size_t>(headers_), kNone);
 }
@@ -85,7 +85,7 @@ void CacheStore::detach()
     image_ = nullptr;
     headers_ = 0;
     dataAreaSize_ = 0;
-    bucketHeads_.clear();
+    clearBuckets();
     lookupNext_.clear();
     lookupPrev_.clear();
 }
@@ -93,6 +93,18 @@ void CacheStore::detach()
 size_t CacheStore::bucketOf(int32_t file, int32_t entry) const
 {
     return static_cast<size_t>(file) * kBuckets + (static_cast<uint32_t>(entry) & (kBuckets - 1));
+}
+
+void CacheStore::clearBuckets()
+{
+    // The table is made once; afterwards only the buckets that were filled are emptied.
+    const size_t buckets = static_cast<size_t>(kDataFileCount) * kBuckets;
+    if (bucketHeads_.size() != buckets || bucketsFilled_.size() >= buckets) {
+        bucketHeads_.assign(buckets, kNone);
+    } else {
+        for (uint32_t b : bucketsFilled_) bucketHeads_[b] = kNone;
+    }
+    bucketsFilled_.clear();
 }
 
 int32_t CacheStore::find(int32_t file, int32_t entry) const
@@ -110,7 +122,10 @@ void CacheStore::addLookup(int32_t block)
     const int32_t first = bucketHeads_[bucket];
     lookupNext_[static_cast<size_t>(block)] = first;
     lookupPrev_[static_cast<size_t>(block)] = kNone;
-    if (first != kNone) lookupPrev_[static_cast<size_t>(first)] = block;
+    if (first != kNone)
+        lookupPrev_[static_cast<size_t>(first)] = block;
+    else if (bucketsFilled_.size() < bucketHeads_.size())
+        bucketsFilled_.push_back(static_cast<uint32_t>(bucket)); // a full list means: clear them all
     bucketHeads_[bucket] = block;
 }
 

@@ -88,7 +88,10 @@ private:
     uint8_t* image_ = nullptr;
     int32_t headers_ = 0;
     uint32_t dataAreaSize_ = 0;
+    void clearBuckets();
+
     std::vector<int32_t> bucketHeads_;  // 17 x 4096
+    std::vector<uint32_t> bucketsFilled_; // buckets that became non-empty since the last clear
     std::vector<int32_t> lookupNext_;   // per block header
     std::vector<int32_t> lookupPrev_;
 };

@@ -415,18 +415,26 @@ void UnicodeCalcInfoWrap(const WideChar* text, int32_t wrapWidth, int32_t* wides
     if (third != nullptr) *third = 0;
 }
 
+namespace {
+
+/** Where the first n characters of a laid-out text end: the x after them on their line, and the line's y. */
+void wrapEnd(const std::vector<Line>& lines, const WideChar* text, int32_t n, int32_t& x, int32_t& y)
+{
+    size_t index = 0;
+    while (index + 1 < lines.size() && n >= lines[index + 1].start) ++index;
+    y = static_cast<int32_t>(index) * kUnicodeLineHeight;
+    x = 0;
+    const Line& line = lines[index];
+    for (int32_t j = line.start; j < std::min(n, line.end); ++j) x += advanceOf(text[j]);
+}
+
+} // namespace
+
 void UnicodeGetStringWrapEndXY(int32_t n, const WideChar* text, int32_t wrapWidth, int32_t* x, int32_t* y)
 {
     int32_t outX = 0;
     int32_t outY = 0;
-    if (text != nullptr) {
-        const std::vector<Line> lines = layout(text, wrapWidth);
-        size_t index = 0;
-        while (index + 1 < lines.size() && n >= lines[index + 1].start) ++index;
-        outY = static_cast<int32_t>(index) * kUnicodeLineHeight;
-        const Line& line = lines[index];
-        for (int32_t j = line.start; j < std::min(n, line.end); ++j) outX += advanceOf(text[j]);
-    }
+    if (text != nullptr) wrapEnd(layout(text, wrapWidth), text, n, outX, outY);
     if (x != nullptr) *x = outX;
     if (y != nullptr) *y = outY;
 }
@@ -434,10 +442,13 @@ void UnicodeGetStringWrapEndXY(int32_t n, const WideChar* text, int32_t wrapWidt
 int32_t UnicodeGetWrapIndexAtXY(const WideChar* text, int32_t wrapWidth, int32_t x, int32_t y)
 {
     int32_t n = WideStrLen(text);
+    if (n == 0) return 0;
+    // The text is laid out once; each shorter prefix only looks up where it ends.
+    const std::vector<Line> lines = layout(text, wrapWidth);
     for (; n > 0; --n) {
         int32_t endX = 0;
         int32_t endY = 0;
-        UnicodeGetStringWrapEndXY(n, text, wrapWidth, &endX, &endY);
+        wrapEnd(lines, text, n, endX, endY);
         if (x >= endX && y >= endY) break;
     }
     return n;

@@ -26,7 +26,14 @@ namespace kzdata {
 
 void VerdataTable::clear()
 {
-    for (auto& file : heads_) file.fill(-1);
+    // The whole table once; afterwards only the chains that were started.
+    if (!headsMade_) {
+        for (auto& file : heads_) file.fill(-1);
+        headsMade_ = true;
+    } else {
+        for (uint32_t chain : chainsStarted_) heads_[chain / 1024][chain % 1024] = -1;
+    }
+    chainsStarted_.clear();
     nodes_.clear();
 }
 
@@ -56,8 +63,10 @@ int32_t VerdataTable::load(const uint8_t* data, size_t size)
         }
         const uint8_t* payload = data + offset;
         if (fileId < static_cast<uint32_t>(kDataFileCount)) {
-            VerdataNode node{entry, offset, length, extra, heads_[fileId][static_cast<uint32_t>(entry) & 0x3FF]};
-            heads_[fileId][static_cast<uint32_t>(entry) & 0x3FF] = static_cast<int32_t>(nodes_.size());
+            const uint32_t chain = static_cast<uint32_t>(entry) & 0x3FF;
+            VerdataNode node{entry, offset, length, extra, heads_[fileId][chain]};
+            if (node.next < 0) chainsStarted_.push_back(fileId * 1024 + chain);
+            heads_[fileId][chain] = static_cast<int32_t>(nodes_.size());
             nodes_.push_back(node);
             ++kept;
         } else if (fileId == kVerdataAnimGroup) {

@@ -48,6 +48,8 @@ public:
 
 private:
     std::array<std::array<int32_t, 1024>, 17> heads_{};
+    std::vector<uint32_t> chainsStarted_; // file * 1024 + chain of every head set since the last clear
+    bool headsMade_ = false;
     std::vector<VerdataNode> nodes_;
 };
 

@@ -39,26 +39,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool quiet = (KZReport::setStateForTests(true, false), true);
     (void)quiet;
     // Search paths are a fixed table whose overflow ends the client; not this reader's business.
-    configHooks().addSearchPath = [](const char*) {};
+    static const bool noSearchPaths = (configHooks().addSearchPath = [](const char*) {}, true);
+    (void)noSearchPaths;
     ResetConfigStore();
     ResetAddressRotation();
     const std::string text(reinterpret_cast<const char*>(data), size);
     const bool copy = size > 0 && (data[0] & 2) != 0;
     ApplyConfigText(text, "kz.cfg", copy, size > 0 && (data[0] & 4) != 0);
-    // The account and character names came from the text; the shard name comes from a server.
-    // Whatever they hold, the character's folder stays inside the Desktop tree.
-    CopyConfigText(ShardName, text.c_str());
-    if (PlayerName[0] == '\0') CopyConfigText(PlayerName, text.c_str() + text.size() / 2);
-    std::string path;
-    if (BuildCharacterFilePath("kz.cfg", path)) checkInsideDesktop(path);
-
+    // Then one of the other readers of the same text, chosen by the length (which mutations
+    // change all the time), so that each input pays for the applier and one more pass.
     const int id = size > 0 ? data[0] % 142 : 0;
-    char buffer[64];
-    FindConfigTextDirective(text, id, buffer, sizeof buffer);
-    // A rewrite holds the directive's line whole, however the text around it looks.
-    if (const auto rewritten = RewriteConfigText(text, CFG_PlayerName, "Fuzz", false))
-        if (rewritten->find("PlayerName=Fuzz\r\n") == std::string::npos) std::abort();
-    RewriteConfigText(text, id, "x", copy);
-    BuildConfigOptionsText(text, copy);
+    switch (size % 3) {
+    case 0: {
+        // The account and character names came from the text; the shard name comes from a
+        // server. Whatever they hold, the character's folder stays inside the Desktop tree.
+        CopyConfigText(ShardName, text.c_str());
+        if (PlayerName[0] == '\0') CopyConfigText(PlayerName, text.c_str() + text.size() / 2);
+        std::string path;
+        if (BuildCharacterFilePath("kz.cfg", path)) checkInsideDesktop(path);
+        char buffer[64];
+        FindConfigTextDirective(text, id, buffer, sizeof buffer);
+        break;
+    }
+    case 1:
+        // A rewrite holds the directive's line whole, however the text around it looks.
+        if (const auto rewritten = RewriteConfigText(text, CFG_PlayerName, "Fuzz", false))
+            if (rewritten->find("PlayerName=Fuzz\r\n") == std::string::npos) std::abort();
+        RewriteConfigText(text, id, "x", copy);
+        break;
+    default:
+        BuildConfigOptionsText(text, copy);
+        break;
+    }
     return 0;
 }

@@ -106,6 +106,34 @@ TEST_F(ConfigTest, ShiftedLinesPairLineEnds)
     std::fclose(f);
 }
 
+TEST_F(ConfigTest, TheWordListReadsTheSameFromTheFileAndFromMemory)
+{
+    struct Case {
+        const char* label;
+        std::vector<unsigned char> bytes;
+    };
+    std::vector<Case> cases = {
+        {"CR LF", testsupport::obsceneListBytes({u"one", u"two"}, u"\r\n")},
+        {"LF CR", testsupport::obsceneListBytes({u"one", u"", u"two"}, u"\n\r")},
+        {"long", testsupport::obsceneListBytes({std::u16string(1000, u'x'), u"next"})},
+        {"cut unit", testsupport::obsceneListBytes({u"one"})},
+        {"empty", {}},
+    };
+    cases[3].bytes.push_back('a' + 13); // half a unit at the end
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        dir_.write("kzbscene.lst", c.bytes);
+        LoadFilterLists();
+        std::vector<std::u16string> fromFile;
+        for (int32_t i = 0; i < ObsceneWordCount; ++i) fromFile.emplace_back(ObsceneWords[i]);
+        ReadObsceneWords(std::string(c.bytes.begin(), c.bytes.end()));
+        std::vector<std::u16string> fromMemory;
+        for (int32_t i = 0; i < ObsceneWordCount; ++i) fromMemory.emplace_back(ObsceneWords[i]);
+        EXPECT_EQ(fromMemory, fromFile);
+        EXPECT_EQ(fromMemory.empty(), c.bytes.size() < 2);
+    }
+}
+
 TEST_F(ConfigTest, SpeechKeywordsStopAtACutEntry)
 {
     auto bytes = testsupport::speechMulBytes({{3, "*bank*"}, {1, "hail"}, {7, "*bank*"}, {2, "cut short"}});

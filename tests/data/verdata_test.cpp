@@ -83,6 +83,22 @@ TEST(VerdataTable, CountBeyondTheFileReadsOnlyWholeEntries)
     EXPECT_EQ(table.load(negative.data(), negative.size()), 0);
 }
 
+TEST(VerdataTable, ClearForgetsEveryChainOfTheEarlierFile)
+{
+    // Entries 1 and 1025 share a chain; 7 has one of its own.
+    const Bytes first = formats::encodeVerdata({{4, 1, {9}}, {4, 1025, {8}}, {16, 7, {7}}});
+    const Bytes second = formats::encodeVerdata({{4, 2, {6}}});
+    VerdataTable table;
+    ASSERT_EQ(table.load(first.data(), first.size()), 3);
+    table.clear();
+    ASSERT_EQ(table.load(second.data(), second.size()), 1);
+    EXPECT_EQ(table.find(4, 1), nullptr);
+    EXPECT_EQ(table.find(4, 1025), nullptr);
+    EXPECT_EQ(table.find(16, 7), nullptr);
+    ASSERT_NE(table.find(4, 2), nullptr);
+    EXPECT_EQ(table.find(4, 2)->next, -1);
+}
+
 TEST(VerdataTable, AnimAndHueGroupsAreAppliedOnlyWhenWhole)
 {
     animCrap::LoadAnimDataFrom(nullptr, 0);
