@@ -12,6 +12,7 @@ protected:
     void SetUp() override
     {
         LoginScreensTest::SetUp();
+        connect();
         harness.sandbox().dir().write("hd/prof.txt", sampleinstall::sampleProfessionFile());
     }
     CProfessionGump* profession() { return loginState().profession; }
@@ -81,7 +82,7 @@ TEST_F(Creation, AWholeCharacterIsMadeAndTheCreateRequestCarriesEveryChoice)
         255,                           // no city list came: start location 255
         0,                             // the first free slot
         0x00, 0xCA, 0x00, 0xCA,        // shirt and pants hue 202
-        0, 0, 0, 0,                    // no connection: no host address
+        0x0A, 0x00, 0x00, 0x07,        // the connection's local host address
         0x02, 0x25, 0x00, 0x5A,        // the value pair 90, 549, second first
     };
     expected.insert(expected.end(), rest.begin(), rest.end());
