@@ -106,6 +106,12 @@ TEST_F(Creation, TheStartLocationIsTheIndexTheCityListGave)
     const std::vector<Bytes> creates = sentWithId(0x00);
     ASSERT_EQ(creates.size(), 1u);
     EXPECT_EQ(creates[0][90], 12); // Dizivud, city 2
+
+    // A list shorter than the chosen city gives no index: 255, as without a list.
+    screenLists().cityIndexes = {10};
+    city()->CreateStep();
+    ASSERT_EQ(sentWithId(0x00).size(), 2u);
+    EXPECT_EQ(sentWithId(0x00)[1][90], 255);
 }
 
 TEST_F(Creation, ShortNamesAndRepeatedSkillsAreRefused)
