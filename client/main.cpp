@@ -328,7 +328,8 @@ int main()
     window.setWaitCursor(false);
     g_pInputWindow = new CInputWindow();
     SetInputLineServices(g_pInputWindow);
-    // The first screen: the main menu with the account login.
+    // The first screen: the main menu with the account login; the login lists open the later ones.
+    InstallLoginScreens();
     CreateStartupGumps();
 
     CheckMenuItem(IDM_OBSCENITY_FILTER, ObscenityFilter != 0);

@@ -14,7 +14,7 @@ cmake --build "$build" -j "$(nproc)"
 # The sample install: data files drawn by our own writer, and a key store of its own that
 # points the client at them, so nothing under the user's home is touched.
 sample="$root/build/sample"
-if [ ! -f "$sample/.written" ]; then
+if [ ! -f "$sample/.written" ] || [ "$build/tools/sample_install" -nt "$sample/.written" ]; then
   rm -rf "$sample"
   "$build/tools/sample_install" "$sample"
   touch "$sample/.written"
@@ -30,7 +30,8 @@ else
   port_file="$sample/run/shard.port"
   rm -f "$port_file"
   "$build/tools/kzshard" --install "$sample/install" --port-file "$port_file" \
-    --account "${KZ_ACCOUNT:-guest}" --password "${KZ_PASSWORD:-guest}" &
+    --account "${KZ_ACCOUNT:-guest}" --password "${KZ_PASSWORD:-guest}" \
+    ${KZ_CHARACTERS+--characters "$KZ_CHARACTERS"} &
   shard_pid=$!
   trap 'kill "$shard_pid" 2>/dev/null || true; wait "$shard_pid" 2>/dev/null || true' EXIT
   for _ in $(seq 100); do

@@ -12,6 +12,7 @@ protected:
     void SetUp() override
     {
         LoginScreensTest::SetUp();
+        connect();
         harness.sandbox().dir().write("hd/prof.txt", sampleinstall::sampleProfessionFile());
     }
     CProfessionGump* profession() { return loginState().profession; }
@@ -81,7 +82,7 @@ TEST_F(Creation, AWholeCharacterIsMadeAndTheCreateRequestCarriesEveryChoice)
         255,                           // no city list came: start location 255
         0,                             // the first free slot
         0x00, 0xCA, 0x00, 0xCA,        // shirt and pants hue 202
-        0, 0, 0, 0,                    // no connection: no host address
+        0x0A, 0x00, 0x00, 0x07,        // the connection's local host address
         0x02, 0x25, 0x00, 0x5A,        // the value pair 90, 549, second first
     };
     expected.insert(expected.end(), rest.begin(), rest.end());
@@ -105,6 +106,12 @@ TEST_F(Creation, TheStartLocationIsTheIndexTheCityListGave)
     const std::vector<Bytes> creates = sentWithId(0x00);
     ASSERT_EQ(creates.size(), 1u);
     EXPECT_EQ(creates[0][90], 12); // Dizivud, city 2
+
+    // A list shorter than the chosen city gives no index: 255, as without a list.
+    screenLists().cityIndexes = {10};
+    city()->CreateStep();
+    ASSERT_EQ(sentWithId(0x00).size(), 2u);
+    EXPECT_EQ(sentWithId(0x00)[1][90], 255);
 }
 
 TEST_F(Creation, ShortNamesAndRepeatedSkillsAreRefused)

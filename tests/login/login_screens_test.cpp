@@ -138,6 +138,7 @@ protected:
     void SetUp() override
     {
         LoginScreensTest::SetUp();
+        connect();
         auto shard = [](int id, const char* shardName, char status, uint8_t key1, uint8_t key2) {
             ScreenShard s;
             s.id = id;
@@ -208,6 +209,11 @@ TEST_F(ShardScreen, BackClosesTheConnectionAndReturnsToTheMainMenu)
 
 class CharacterScreen : public LoginScreensTest {
 protected:
+    void SetUp() override
+    {
+        LoginScreensTest::SetUp();
+        connect();
+    }
     void fill(std::vector<std::pair<std::string, std::string>> characters)
     {
         for (size_t i = 0; i < characters.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "client/gumps/login/login_flow.h"
 #include "client/gumps/login/login_state.h"
 #include "client/net/client_sock.h"
+#include "client/net/login_lists.h"
 #include "client/net/net_facilities.h"
 #include "client/net/server_sessions.h"
 #include "platform/net/host_resolver.h"
@@ -88,6 +89,7 @@ protected:
         LoginServers.current = 0;
         LoginServers.entries[0].address = 0x7F000001;
         LoginServers.entries[0].port = 2593;
+        InstallLoginScreens();
         CGumpManager::SetMessageGumpFactory([this](const char* text, CGump* owner, int ok, int flag, int) {
             messages.emplace_back(text);
             auto* gump = new TestMessageGump(text, owner, ok, flag);
@@ -99,9 +101,19 @@ protected:
     void TearDown() override
     {
         CGumpManager::SetMessageGumpFactory(nullptr);
+        SetLoginScreenServices(nullptr);
         ResetConnectionState();
         ResetNetFacilities();
         ResetLoginState();
+    }
+
+    /** A login connection already made (the shard and character screens come after the login). */
+    void connect()
+    {
+        CClientSock* connection = CreateConnection();
+        ASSERT_EQ(connection->Connect(0x7F000001, 2593), 1);
+        SetActiveConnection(connection);
+        AddServerSession(connection, nullptr);
     }
 
     /** Every packet sent so far: the harness's sink, then what the fake sockets carried after their seeds. */

@@ -287,6 +287,27 @@ std::vector<ScriptedShard::Step> ScriptedShard::DefaultScript()
     return steps;
 }
 
+ScriptedShard::Step ScriptedShard::CreateCharacterStep()
+{
+    return {"create-character", Role::Game, 0x00, [](ScriptedShard& shard, const Bytes& p) {
+                if (p.size() != 104 || be32(p, 1) != kOpening)
+                    shard.fail("create character: not 104 bytes opened with 0xEDEDEDED");
+                const std::string name = field(p, 10, 30);
+                if (name.size() < 2)
+                    shard.fail("create character: the name '" + name + "' is too short");
+                const uint8_t slot = p[91];
+                if (slot > 4 || slot != shard.settings_.characters.size())
+                    shard.fail("create character: slot " + std::to_string(slot) + " is not the first free one");
+                shard.created_.push_back(name);
+                shard.settings_.characters.push_back(name);
+                std::vector<Bytes> out{shard.LoginConfirmPacket()};
+                for (Bytes& packet : shard.WorldPackets())
+                    out.push_back(std::move(packet));
+                out.push_back(LoginCompletePacket());
+                return out;
+            }};
+}
+
 ScriptedShard::ScriptedShard(ShardSettings settings)
     : settings_(std::move(settings)), login_(settings_.loginPort), game_(settings_.gamePort)
 {
@@ -299,6 +320,11 @@ ScriptedShard::~ScriptedShard() = default;
 void ScriptedShard::restart()
 {
     std::vector<Step> script = DefaultScript();
+    // An account without characters makes one: the create request takes the play request's place.
+    if (settings_.characters.empty())
+        for (Step& step : script)
+            if (step.name == "play-character")
+                step = CreateCharacterStep();
     steps_.assign(script.begin(), script.end());
     stepsRun_.clear();
     gameOnLogin_ = false;

@@ -129,6 +129,13 @@ public:
 
     /** The default script: account login to the end of the enter-world packets. */
     static std::vector<Step> DefaultScript();
+    /**
+     * The step that takes a new character (0x00, 104 bytes) in place of the play request, for an
+     * account without characters: the character joins the account and enters the world.
+     */
+    static Step CreateCharacterStep();
+    /** The new characters the shard accepted, by name, in order. */
+    const std::vector<std::string>& created() const { return created_; }
     /** Adds steps at the end of the script. */
     void append(std::vector<Step> steps);
     /** Adds steps right after the named one (at the end when no step has that name). */
@@ -197,6 +204,7 @@ private:
     void loadMap();
 
     ShardSettings settings_;
+    std::vector<std::string> created_;
     LoopbackServer login_;
     LoopbackServer game_;
     bool gameOnLogin_ = false;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
+#include <algorithm>
 
 namespace {
 
@@ -24,10 +26,12 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: kzshard [--login-port N] [--game-port N] [--account NAME] [--password TEXT]\n"
-                 "               [--install FOLDER] [--port-file FILE]\n"
+                 "               [--install FOLDER] [--port-file FILE] [--characters NAMES]\n"
                  "Serves one account on 127.0.0.1 (ports 0: free ones); the install's map0.mul and\n"
                  "tiledata.mul give the heights and the land the player may walk on. The login port is\n"
-                 "printed, and written to the port file when one is given.\n");
+                 "printed, and written to the port file when one is given. NAMES: the account's\n"
+                 "characters separated by commas; an empty text serves an account without characters,\n"
+                 "whose player makes one.\n");
     return 2;
 }
 
@@ -39,6 +43,20 @@ bool parsePort(const char* text, uint16_t& port)
         return false;
     port = static_cast<uint16_t>(value);
     return true;
+}
+
+/** "A,B" as names; an empty text gives none. */
+std::vector<std::string> splitNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        if (end > start)
+            names.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
 }
 
 } // namespace
@@ -67,6 +85,8 @@ int main(int argc, char** argv)
             settings.installFolder = value;
         else if (flag == "--port-file")
             portFile = value;
+        else if (flag == "--characters")
+            settings.characters = splitNames(value);
         else
             return usage();
     }

@@ -13,6 +13,7 @@
 #include "client/gumps/login/creation_screens.h"
 #include "client/gumps/login/login_screens.h"
 #include "client/net/client_sock.h"
+#include "client/net/login_lists.h"
 #include "client/net/packet_builders.h"
 #include "client/net/packet_table.h"
 #include "client/net/server_sessions.h"
@@ -40,15 +41,6 @@ void freshMainMenu(CGump* caller)
     loginState().mainMenu = nullptr;
     loginState().acctLogin = nullptr;
     (new CMainMenuGump())->AttachToParent(nullptr);
-}
-
-/** Counts the play and create requests of this install: the counter goes out with them. */
-void stepLoginCounter()
-{
-    ++ClientLogin;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", ClientLogin);
-    saveConfigDirectiveMainFile(CFG_ClientLogin, text);
 }
 
 } // namespace
@@ -206,25 +198,11 @@ void CreateStartupGumps()
 void SendAccountLoginWithProgress(const char* account, const char* password)
 {
     ShowLoginMessage("Verifying Account...", nullptr, 0);
-    uint8_t packet[64];
-    BuildAccountLoginPacket(packet, account, password, NextLoginKey);
-    sendOnMain(packet);
-}
-
-void RequestPlayCharacter(const char* name, const char* /*password*/, int slot)
-{
-    ShowLoginMessage("Entering Thalmere...", nullptr, 0);
-    stepLoginCounter();
-    uint8_t packet[80];
-    BuildPlayCharacterPacket(packet, name, static_cast<uint32_t>(slot),
-                             static_cast<uint16_t>(GetInstalledMapsMask()), static_cast<uint32_t>(ClientLogin));
-    sendOnMain(packet);
+    SendAccountLogin(account, password, NextLoginKey);
 }
 
 void RequestCreateCharacter()
 {
-    ShowLoginMessage("Creating character... ", nullptr, 0);
-    stepLoginCounter();
     const NewCharacter& c = newCharacter();
     CreateCharacterFields fields;
     fields.name = loginState().characterName;
@@ -248,9 +226,7 @@ void RequestCreateCharacter()
     fields.pantsHue = c.pantsHue;
     fields.pair[0] = loginState().valuePair[0];
     fields.pair[1] = loginState().valuePair[1];
-    uint8_t packet[128];
-    BuildCreateCharacterPacket(packet, fields);
-    sendOnMain(packet);
+    SendCreateCharacter(fields);
 }
 
 void OpenShardScreen()

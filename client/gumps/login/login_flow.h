@@ -31,12 +31,14 @@ void LogoutToMainMenu();
 void ReplayIntro(CGump* caller);
 /** Makes the first main menu at start-up, attached at the top level. */
 void CreateStartupGumps();
+/** Makes the login screens what the login list handlers open and close. */
+void InstallLoginScreens();
+/** The world was entered: every login screen and the pending progress gump close. */
+void CloseLoginScreens();
 
 /** Sends the account login (0x80) with "Verifying Account..." shown. */
 void SendAccountLoginWithProgress(const char* account, const char* password);
-/** Sends the play request (0x5D) for a slot with "Entering Thalmere..." shown. */
-void RequestPlayCharacter(const char* name, const char* password, int slot);
-/** Sends the new character (0x00) with "Creating character... " shown. */
+/** Sends the new character (0x00) gathered by the creation screens. */
 void RequestCreateCharacter();
 
 /** Opens the shard choice screen for the shard list (the shard-list handler calls this). */

@@ -16,6 +16,7 @@
 #include "client/gumps/framework/toggle_control_gump.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/net/client_sock.h"
+#include "client/net/login_lists.h"
 #include "client/net/packet_builders.h"
 #include "client/net/packet_table.h"
 #include "client/net/server_sessions.h"
@@ -502,11 +503,7 @@ void SelectShard(int id)
     std::snprintf(text, sizeof text, "%d", id);
     LastServerID = id;
     saveConfigDirective(CFG_LastServerID, text);
-    if (CServerSession* session = FirstServerSession())
-        session->shardName = ShardName;
-    uint8_t packet[8];
-    BuildSelectServerPacket(packet, static_cast<uint16_t>(id));
-    sendOnMain(packet);
+    SendSelectServer(static_cast<uint16_t>(id));
     loginState().chosenShard = id;
     ShowLoginMessage("Connecting... ", nullptr, 0);
     // The map gump goes with its list.
@@ -704,7 +701,7 @@ void playCharacter(CLoginGump* screen, const char* password)
         state.valuePair[1] = screenLists().characters[key].values[1];
     }
     screen->visible = 0;
-    RequestPlayCharacter(characterName.c_str(), password, key);
+    SendPlayCharacter(characterName.c_str(), password, static_cast<uint32_t>(key));
 }
 
 } // namespace
