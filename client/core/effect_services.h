@@ -57,7 +57,7 @@ public:
     virtual void CreateEffectBasic(const EffectRequest& /*request*/) {}
     /**
      * 0x23: a moving item from the source (serial or location) to the target (serial or
-     * location); the packet asks for speed 5, fixed direction 1, no explosion.
+     * location); the speed, direction and explode fields are set here (5, fixed, none).
      */
     virtual void CreateMovingItemEffect(const EffectRequest& /*request*/) {}
     /** The weather's lightning strike at a map position. */

@@ -638,8 +638,13 @@ class RendererEffectServices final : public EffectServices {
 public:
     void CreateEffect(const EffectRequest& request) override { ::CreateEffect(request); }
     void CreateEffectBasic(const EffectRequest& request) override { ::CreateEffectBasic(request); }
-    void CreateMovingItemEffect(const EffectRequest& request) override
+    void CreateMovingItemEffect(const EffectRequest& moving) override
     {
+        // The item flies at speed 5, never turned, and does not explode.
+        EffectRequest request = moving;
+        request.speed = 5;
+        request.fixedDirection = 1;
+        request.explode = 0;
         const bool from = request.sourceSerial != 0;
         const bool to = request.targetSerial != 0;
         if (from && to) CreateMovingItemEffectObjects(request);

@@ -341,4 +341,24 @@ TEST_F(EffectsTest, RecordingTakesRequestsInsteadOfShowingThemAndAMapChangeStart
     EXPECT_EQ(Sequences::LiveCount(), 0u);
 }
 
+
+TEST_F(EffectsTest, TheMovingItemOfAnItemMovePacketFliesAtSpeedFiveShowingOneGraphic)
+{
+    TileData::MutableItem(0x0EED).quality = 3;
+    CObjectManager::HandleMove(mobile(0x61, 17, 104, 100));
+    EffectRequest r = moving(100, 100, 0, 0, 0);
+    r.graphic = 0x0EED;
+    r.targetSerial = 0x61;
+    r.explode = 1;
+    effectServicesOfRenderer().CreateMovingItemEffect(r);
+    MissileEffect* e = onlyEffect();
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->screenSpeed, 16);
+    EXPECT_FALSE(e->explode);
+    EXPECT_FALSE(e->rotate);
+    EXPECT_EQ(e->angle, 0);
+    EXPECT_EQ(e->firstGraphic, e->lastGraphic);
+    EXPECT_EQ(e->targetSerial, 0x61u);
+}
+
 } // namespace
