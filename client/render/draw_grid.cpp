@@ -2,8 +2,10 @@
 #include "client/render/draw_grid.h"
 
 #include "client/render/draw_manager.h"
+#include "client/render/world_drawing.h"
 #include "client/world/world_objects.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -53,6 +55,13 @@ CDrawItem* walkFrontToBack(Visit visit)
 
 void DrawGrid::DrawRect(const BlitRect& rect)
 {
+    if (WorldView::zCutMode) {
+        uint16_t* base = GetBlitTarget();
+        const BlitRect surface = GetBlitTargetRect();
+        for (int32_t y = std::max(rect.top, surface.top); base != nullptr && y < std::min(rect.bottom, surface.bottom); ++y)
+            for (int32_t x = std::max(rect.left, surface.left); x < std::min(rect.right, surface.right); ++x)
+                base[static_cast<ptrdiff_t>(y) * GetBlitPitch() + x] = 0;
+    }
     const WorldRect dirty{rect.left + scrollX, rect.top + scrollY, rect.right + scrollX, rect.bottom + scrollY};
     for (int32_t i = 0; i < DrawMapThingie::visibleCount; ++i) {
         const int32_t cell = DrawMapThingie::CellOfOffset(DrawMapThingie::visibleOrder[static_cast<size_t>(i)]);
@@ -78,9 +87,17 @@ bool DrawGrid::DrawingTranslucent()
     return g_translucent;
 }
 
+DrawGrid::PickHooks DrawGrid::worldPickHooks()
+{
+    PickHooks hooks;
+    hooks.objectHit = [](const CDrawItem& item, int32_t x, int32_t y) { return WorldDrawing::ObjectHit(item, x, y); };
+    hooks.landPickable = [](const CDrawItem& land) { return !WorldView::zCutMode || land.z <= WorldView::zCutLevel; };
+    return hooks;
+}
+
 DrawGrid::PickHooks& DrawGrid::pickHooks()
 {
-    static PickHooks instance;
+    static PickHooks instance = worldPickHooks();
     return instance;
 }
 
@@ -182,6 +199,36 @@ void DrawGrid::InvalidateWorldRect(const WorldRect& rect)
 {
     const BlitRect r{rect.left - scrollX, rect.top - scrollY, rect.right - scrollX, rect.bottom - scrollY};
     DrawManager::DirtyRect(&r);
+}
+
+void RenderWorldServices::CalcScreenRect(CDrawItem& item)
+{
+    WorldDrawing::CalcScreenRect(item);
+}
+
+void RenderWorldServices::DrawClip(CDrawItem& item, const WorldRect& clip)
+{
+    WorldDrawing::DrawClip(item, clip);
+}
+
+int32_t RenderWorldServices::OrderKey(const CDrawItem& item)
+{
+    return WorldDrawing::OrderKey(item);
+}
+
+int RenderWorldServices::IsHidden(const CDrawItem& item)
+{
+    return WorldDrawing::IsHidden(item);
+}
+
+void RenderWorldServices::AddToDrawList(CDrawItem& item)
+{
+    WorldDrawing::AddToDrawList(item);
+}
+
+void RenderWorldServices::RemoveFromDrawList(CDrawItem& item)
+{
+    WorldDrawing::RemoveFromDrawList(item);
 }
 
 void RenderWorldServices::RedrawAll()

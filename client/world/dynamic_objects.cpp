@@ -381,13 +381,12 @@ void CMobile::PlayDeathAnimation(uint32_t corpseSerial, uint32_t flag)
     dying = 1;
 }
 
-void CMobile::PlayFootstep()
+void CMobile::StateAction(int32_t& act, int32_t& frame) const
 {
     const int32_t body = graphic;
-    if (body >= 1000 || IsGhost() != 0 || idle != 0 || (statusFlags & 0x80) != 0) return;
     const int32_t kind = GetBodyKind(body);
     const bool run = running != 0;
-    int32_t act = 0;
+    act = 0;
     int32_t frames = 10;
     if (kind == 0 || kind == 1 || (kind == 2 && BodyUsesCreatureLayout(body))) {
         if (BodyUsesAltLayout(body)) {
@@ -406,13 +405,21 @@ void CMobile::PlayFootstep()
         const bool light = layers[1] != nullptr && IsLightSourceGraphic(layers[1]->graphic, layers[1]->GetTileFlags());
         act = run ? (light ? 6 : 4) : (light ? 2 : 0);
     }
-    int32_t frame = 0;
     if (playingAction != 0) {
         act = action;
         frame = frameCounter;
     } else {
         frame = frames > 1 ? walkFrame % (frames - 1) : 0;
     }
+}
+
+void CMobile::PlayFootstep()
+{
+    const int32_t body = graphic;
+    if (body >= 1000 || IsGhost() != 0 || idle != 0 || (statusFlags & 0x80) != 0) return;
+    int32_t act = 0;
+    int32_t frame = 0;
+    StateAction(act, frame);
     if (body < 400 || !worldSound().FootstepsOn()) return;
     int32_t sound = -1;
     if ((act >= 0 && act <= 7) || act == 23) {
