@@ -1,7 +1,9 @@
 /** @file The draw grid's drawing and picking: one dirty rectangle painted back to front, the front-most item under a point, and the world's dirty marks made play-area rectangles. */
 #include "client/render/draw_grid.h"
 
+#include "client/render/animated_list.h"
 #include "client/render/draw_manager.h"
+#include "client/render/lights.h"
 #include "client/render/world_drawing.h"
 #include "client/world/world_objects.h"
 
@@ -229,6 +231,31 @@ void RenderWorldServices::AddToDrawList(CDrawItem& item)
 void RenderWorldServices::RemoveFromDrawList(CDrawItem& item)
 {
     WorldDrawing::RemoveFromDrawList(item);
+}
+
+void RenderWorldServices::InvalidateLightArea(const CDrawItem& item)
+{
+    if (item.IsObject() != 0) Lights::InvalidateLightArea(static_cast<const CObj&>(item));
+}
+
+void RenderWorldServices::AddSceneLight(int32_t delta)
+{
+    Lights::personalLevel += delta;
+}
+
+void RenderWorldServices::InvalidateMobileLights(CMobile& mobile)
+{
+    Lights::InvalidateMobileLights(mobile);
+}
+
+void RenderWorldServices::AnimatedListAdd(CMobile& mobile)
+{
+    AnimatedList::Add(mobile);
+}
+
+void RenderWorldServices::AnimatedListRemove(CMobile& mobile)
+{
+    AnimatedList::Remove(mobile, true);
 }
 
 void RenderWorldServices::RedrawAll()

@@ -91,6 +91,12 @@ public:
     void InvalidateWorldRect(const WorldRect& rect) override { DrawGrid::InvalidateWorldRect(rect); }
     void RedrawAll() override;
     CDrawItem* PickAt(int32_t x, int32_t y, int excludeLand) override { return DrawGrid::PickAt(x, y, excludeLand != 0); }
+    void InvalidateLightArea(const CDrawItem& item) override;
+    void AddSceneLight(int32_t delta) override;
+    void InvalidateMobileLights(CMobile& mobile) override;
+    void AnimatedListAdd(CMobile& mobile) override;
+    /** The world stops an animation when the mobile walks or goes away: a pending death keeps the mobile. */
+    void AnimatedListRemove(CMobile& mobile) override;
 };
 /** The instance the start-up installs (SetWorldDrawServices). */
 RenderWorldServices& renderWorldServices();

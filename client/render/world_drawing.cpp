@@ -851,6 +851,8 @@ void RemoveFromDrawList(CDrawItem& item)
 
 bool ObjectHit(const CDrawItem& item, int32_t worldX, int32_t worldY)
 {
+    // Picking walks every listed item, not only the world's classes: others pass without a pixel test.
+    if (dynamic_cast<const CObj*>(&item) == nullptr) return true;
     if (isBody(item)) {
         const Sprite sprite = SpriteOf(static_cast<const CContainerObj&>(item));
         for (const SpritePiece& p : sprite.pieces)
@@ -885,7 +887,6 @@ void WorldView::Reset()
 
 void WorldView::startup()
 {
-    KZReport::message("DrawManager::startup: begin.\n");
     zCutMode = false;
 }
 

@@ -39,7 +39,7 @@ public:
 
     /** Clears everything above to its start (cut-off 127, no z cut, no hovered object). */
     static void Reset();
-    /** Logs the start and clears the z-cut mode. */
+    /** Clears the z-cut mode (the start-up sequence, beside DrawManager::startup). */
     static void startup();
     /** Turns the z-cut mode on at a level, or off; redraws the view when it changes. */
     static void SetZCut(bool on, int32_t level);

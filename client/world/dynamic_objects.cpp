@@ -319,6 +319,13 @@ void CMobile::SetAnimation(int32_t act, int32_t frames, int32_t value3, int32_t 
     animValues = {static_cast<uint16_t>(act), static_cast<uint16_t>(frames), static_cast<uint16_t>(value3),
                   static_cast<uint16_t>(reverse != 0 ? value4 - 1 : 0), static_cast<uint16_t>(reverse),
                   static_cast<uint16_t>(value6)};
+    anim.frames = static_cast<uint16_t>(std::max(frames, 0));
+    anim.delay = static_cast<uint16_t>(value3);
+    anim.passCount = static_cast<uint16_t>(value4);
+    anim.passIndex = static_cast<uint16_t>(reverse != 0 && value4 > 0 ? value4 - 1 : 0);
+    anim.backwards = reverse != 0 ? 1 : 0;
+    anim.reverse = value6 != 0 ? 1 : 0;
+    anim.ticks = 0;
     worldDraw().AnimatedListAdd(*this);
     if (wasListed || offMap == 0) AddToDrawList();
 }
@@ -406,7 +413,7 @@ void CMobile::StateAction(int32_t& act, int32_t& frame) const
         act = run ? (light ? 6 : 4) : (light ? 2 : 0);
     }
     if (playingAction != 0) {
-        act = action;
+        act = action + anim.passIndex;
         frame = frameCounter;
     } else {
         frame = frames > 1 ? walkFrame % (frames - 1) : 0;

@@ -363,6 +363,17 @@ public:
     uint16_t action = 0;
     uint16_t frameCounter = 0;
     std::array<uint16_t, 6> animValues{};
+    /** The action animation as the animated list steps it (see SetAnimation). */
+    struct ActionAnimation {
+        int32_t listMark = -1;   // 1 while in the animated list
+        uint16_t frames = 0;     // frames of one pass
+        uint16_t ticks = 0;      // ticks since the last frame change
+        uint16_t delay = 0;      // a frame lasts delay + 2 ticks
+        uint16_t passCount = 1;  // each pass plays the next action number
+        uint16_t passIndex = 0;
+        uint8_t backwards = 0;
+        uint8_t reverse = 0;     // play backwards once forwards is done
+    } anim;
     int32_t walkFrame = 0;
     int32_t mark = 0;
     int32_t effectId = -1;

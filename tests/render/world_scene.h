@@ -7,6 +7,7 @@
 #include "client/data/data_files.h"
 #include "client/data/map_manager.h"
 #include "client/render/anim_frames.h"
+#include "client/render/animated_list.h"
 #include "client/render/draw_grid.h"
 #include "client/render/startup_tables.h"
 #include "client/render/textured_triangles.h"
@@ -112,6 +113,7 @@ protected:
         for (CDrawItem* land : lands_) land->Release();
         lands_.clear();
         CObjectManager::shutdown();
+        AnimatedList::Clear();
         DrawMapThingie::Clear();
         TileData::Clear();
         WorldView::Reset();
