@@ -898,6 +898,22 @@ void WorldView::SetZCut(bool on, int32_t level)
     DrawManager::RedrawAll();
 }
 
+void WorldView::FollowCell(int32_t x, int32_t y, int32_t offsetX, int32_t offsetY)
+{
+    const BlitRect area = DrawManager::PlayArea();
+    const int32_t sx = WorldDrawing::ColumnKey(x, y) * 22 + offsetX - area.right / 2;
+    const int32_t sy = WorldDrawing::RowKey(x, y) * 22 + offsetY - area.bottom / 2;
+    const int32_t dx = sx - DrawGrid::scrollX;
+    const int32_t dy = sy - DrawGrid::scrollY;
+    if (dx == 0 && dy == 0) return;
+    DrawGrid::scrollX = sx;
+    DrawGrid::scrollY = sy;
+    if (std::abs(dx) >= area.right || std::abs(dy) >= area.bottom)
+        DrawManager::RedrawAll();
+    else
+        DrawManager::ScrollView(-dx, -dy);
+}
+
 namespace {
 
 /** The roof flood: lowers z through the connected roof cells within 6 of each other. */

@@ -49,6 +49,13 @@ public:
      * redraws the whole view.
      */
     static void UpdateRoofCutoff();
+    /**
+     * Keeps the view on a cell and the walk's pixel offsets: the view scroll puts the cell's top
+     * corner, moved by the offsets, at the middle of the play area. The ring scrolls by the
+     * change and only the uncovered strips are redrawn; a jump of a whole play area or more
+     * redraws the view.
+     */
+    static void FollowCell(int32_t x, int32_t y, int32_t offsetX, int32_t offsetY);
 };
 
 /** A piece of a body sprite: one animation frame with the hue it is drawn in. */
