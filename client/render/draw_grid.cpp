@@ -8,6 +8,7 @@
 #include "client/world/world_objects.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -31,19 +32,46 @@ bool contains(const WorldRect& r, int32_t x, int32_t y)
     return r.left <= x && x < r.right && r.top <= y && y < r.bottom;
 }
 
+/** The union of the rectangles of each cell's items, worked out again when the cell's list changed. */
+std::array<WorldRect, DrawMapThingie::kCells> g_cellBounds;
+
+/** The cell's bounds; only for a cell whose list is not empty. */
+const WorldRect& cellBounds(int32_t cell)
+{
+    const auto c = static_cast<size_t>(cell);
+    if (DrawMapThingie::boundsStale[c] != 0) {
+        const CDrawItem* item = DrawMapThingie::table[c];
+        WorldRect u = item->rect;
+        for (item = item->nextDraw; item != nullptr; item = item->nextDraw) {
+            u.left = std::min(u.left, item->rect.left);
+            u.top = std::min(u.top, item->rect.top);
+            u.right = std::max(u.right, item->rect.right);
+            u.bottom = std::max(u.bottom, item->rect.bottom);
+        }
+        g_cellBounds[c] = u;
+        DrawMapThingie::boundsStale[c] = 0;
+    }
+    return g_cellBounds[c];
+}
+
 /** Items that picking never returns. */
 bool neverPicked(const CDrawItem& item)
 {
     return item.IsHidden() != 0 || item.IsBigMobComponent() != 0 || item.IsEffect() != 0;
 }
 
-/** Calls visit for every listed item front to back until it returns true; returns that item. */
-template <class Visit>
-CDrawItem* walkFrontToBack(Visit visit)
+/**
+ * Calls visit for every listed item front to back until it returns true; returns that item.
+ * Cells whose bounds accept refuses are passed over.
+ */
+template <class Accept, class Visit>
+CDrawItem* walkFrontToBack(Accept accept, Visit visit)
 {
     for (int32_t i = DrawMapThingie::visibleCount - 1; i >= 0; --i) {
         const int32_t cell = DrawMapThingie::CellOfOffset(DrawMapThingie::visibleOrder[static_cast<size_t>(i)]);
         CDrawItem* tail = DrawMapThingie::table[static_cast<size_t>(cell)];
+        if (tail == nullptr || !accept(cellBounds(cell)))
+            continue;
         while (tail != nullptr && tail->nextDraw != nullptr)
             tail = tail->nextDraw;
         for (CDrawItem* item = tail; item != nullptr; item = item->prevDraw)
@@ -67,6 +95,9 @@ void DrawGrid::DrawRect(const BlitRect& rect)
     const WorldRect dirty{rect.left + scrollX, rect.top + scrollY, rect.right + scrollX, rect.bottom + scrollY};
     for (int32_t i = 0; i < DrawMapThingie::visibleCount; ++i) {
         const int32_t cell = DrawMapThingie::CellOfOffset(DrawMapThingie::visibleOrder[static_cast<size_t>(i)]);
+        // A cell none of whose items touches the rectangle is passed over whole.
+        if (DrawMapThingie::table[static_cast<size_t>(cell)] == nullptr || !touches(cellBounds(cell), dirty))
+            continue;
         for (CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(cell)]; item != nullptr;) {
             // Read before drawing: nothing may unlink during the pass, but the walk never relies on it.
             CDrawItem* next = item->nextDraw;
@@ -108,7 +139,8 @@ CDrawItem* DrawGrid::PickAt(int32_t x, int32_t y, bool excludeLand)
     const int32_t wx = x + scrollX;
     const int32_t wy = y + scrollY;
     const PickHooks& h = pickHooks();
-    return walkFrontToBack([&](const CDrawItem& item) {
+    const auto holds = [&](const WorldRect& r) { return contains(r, wx, wy); };
+    return walkFrontToBack(holds, [&](const CDrawItem& item) {
         if (!contains(item.rect, wx, wy) || neverPicked(item))
             return false;
         if (item.IsLand() != 0) {
@@ -130,7 +162,7 @@ CDrawItem* DrawGrid::PickNearestLand(int32_t x, int32_t y)
     const int32_t wy = y + scrollY;
     CDrawItem* nearest = nullptr;
     int32_t best = 9999;
-    walkFrontToBack([&](CDrawItem& item) {
+    walkFrontToBack([&](const WorldRect& r) { return contains(r, wx, wy); }, [&](CDrawItem& item) {
         if (item.IsLand() != 0 && contains(item.rect, wx, wy)) {
             int32_t cx = 0;
             int32_t cy = 0;

@@ -78,6 +78,28 @@ TEST_F(WorldDrawingTest, BodiesAreSizedByTheirFramesMirroredAndWithTheirWornLaye
     EXPECT_EQ(WorldDrawing::GetNotorietyHue(left), 0);
 }
 
+TEST_F(WorldDrawingTest, ACorpseShowsTheLastFrameOfItsBodysDeathAndIsHitOnItsPixels)
+{
+    ObjectRecord r;
+    r.serial = 80 | kItemSerialBit;
+    r.graphic = 0x2006;
+    r.amount = B_HUMAN;
+    r.x = 101;
+    r.y = 100;
+    r.direction = 3;
+    CDynamicObj* corpse = CObjectManager::HandleMove(r);
+    ASSERT_NE(corpse, nullptr);
+    ASSERT_EQ(corpse->IsCorpse(), 1);
+    // Frame 5 of action 21, 6 x 3 from 2 left of the anchor (111, 86).
+    EXPECT_EQ(show(play(corpse->rect)), show({109, 83, 115, 86}));
+    EXPECT_EQ(corpse->orderKey, 1);
+    EXPECT_EQ(DrawGrid::PickAt(109, 83, false), corpse);
+    EXPECT_EQ(DrawGrid::PickAt(108, 83, false), nullptr);
+    redraw();
+    EXPECT_EQ(at(109, 83), 50);
+    EXPECT_EQ(at(114, 85), 50 + 17);
+}
+
 TEST_F(WorldDrawingTest, AWideBodyIsListedToTheRightAndItsFeetAreCarriedByBandsInFrontCells)
 {
     const int32_t before = DrawMapThingie::CountListed();

@@ -176,6 +176,11 @@ protected:
             anim.add(static_cast<uint32_t>(35000 + d), formats::encodeBodyAnimation(indexPalette(), {numberedFrame(1, 0, 4, 6, 1)}));
             anim.add(static_cast<uint32_t>(35175 + d), formats::encodeBodyAnimation(indexPalette(), {numberedFrame(0, -2, 2, 2, 100)}));
         }
+        // The human's death (action 21): the corpse shows frame 5, 6 x 3.
+        std::vector<formats::BodyFrame> death(5, numberedFrame(0, 0, 1, 1, 1));
+        death.push_back(numberedFrame(2, 0, 6, 3, 50));
+        for (int32_t d = 0; d < 5; ++d)
+            anim.add(static_cast<uint32_t>(35000 + d + 21 * 5), formats::encodeBodyAnimation(indexPalette(), death));
         // The beast: 100 wide (reaching two columns right) and 60 below its feet.
         anim.add(110 + 3, formats::encodeBodyAnimation(indexPalette(), {numberedFrame(20, -60, 100, 70, 1)}));
     }
