@@ -48,6 +48,8 @@
 #include "client/media/movie_intro.h"
 #include "client/media/sound_manager.h"
 #include "client/render/draw_grid.h"
+#include "client/render/lights.h"
+#include "client/render/world_drawing.h"
 #include "client/render/draw_manager.h"
 #include "client/render/effect_sequence.h"
 #include "client/render/effects.h"
@@ -167,12 +169,15 @@ int main()
     TickHooks().drawFrame = [] { GraphicManager::DrawFrame(); };
     DrawMapThingie::Clear();
     DrawManager::startup();
+    WorldView::startup();
     SetWorldDrawServices(&renderWorldServices());
     platform::atExit([] { SetWorldDrawServices(nullptr); });
     // The configuration, read later, moves and sizes the see-through circle through these.
     SeeThroughCircle::startup();
     configHooks().setCircleRadius = [](int radius) { SeeThroughCircle::SetRadius(radius); };
     configHooks().setCircleCenter = [](int x, int y) { SeeThroughCircle::SetCenter(x, y); };
+    thelightthingie::startup();
+    platform::atExit(thelightthingie::shutdown);
 
     MapManager::startup();
     MapManager::LoadDigestTable();

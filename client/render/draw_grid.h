@@ -41,6 +41,8 @@ public:
         std::function<bool(const CDrawItem& object)> insideSeeThroughCircle;
     };
     static PickHooks& pickHooks();
+    /** The hooks of the world's classes (pixel tests, the z-cut rule); what pickHooks starts with. */
+    static PickHooks worldPickHooks();
 
     /**
      * The front-most item under a play-area point: visible cells front to back, each list tail
@@ -74,11 +76,27 @@ public:
     static void InvalidateWorldRect(const WorldRect& rect);
 };
 
-/** The renderer's side of the world model's drawing services: dirty marks and whole-view redraws. */
+/**
+ * The renderer's side of the world model's drawing services: per-class placement, listing, hidden
+ * rules and drawing (see world_drawing.h), dirty marks, whole-view redraws and the pick.
+ */
 class RenderWorldServices : public WorldDrawServices {
 public:
+    void CalcScreenRect(CDrawItem& item) override;
+    void DrawClip(CDrawItem& item, const WorldRect& clip) override;
+    int32_t OrderKey(const CDrawItem& item) override;
+    int IsHidden(const CDrawItem& item) override;
+    void AddToDrawList(CDrawItem& item) override;
+    void RemoveFromDrawList(CDrawItem& item) override;
     void InvalidateWorldRect(const WorldRect& rect) override { DrawGrid::InvalidateWorldRect(rect); }
     void RedrawAll() override;
+    CDrawItem* PickAt(int32_t x, int32_t y, int excludeLand) override { return DrawGrid::PickAt(x, y, excludeLand != 0); }
+    void InvalidateLightArea(const CDrawItem& item) override;
+    void AddSceneLight(int32_t delta) override;
+    void InvalidateMobileLights(CMobile& mobile) override;
+    void AnimatedListAdd(CMobile& mobile) override;
+    /** The world stops an animation when the mobile walks or goes away: a pending death keeps the mobile. */
+    void AnimatedListRemove(CMobile& mobile) override;
 };
 /** The instance the start-up installs (SetWorldDrawServices). */
 RenderWorldServices& renderWorldServices();

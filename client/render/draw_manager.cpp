@@ -4,6 +4,7 @@
 #include "client/core/display_mode.h"
 #include "client/core/kz_report.h"
 #include "client/render/draw_grid.h"
+#include "client/render/lights.h"
 #include "client/render/graphic_manager.h"
 
 #include <algorithm>
@@ -323,6 +324,8 @@ void DrawManager::RedrawDirtyRects()
                 DrawGrid::DrawRect(pieces[p]);
             if (h.lights)
                 h.lights(pieces[p]);
+            else
+                Lights::DrawLights(pieces[p]);
         }
     }
     SetBlitTarget(BackBuffer.empty() ? nullptr : BackBuffer.data(), ScreenWidth, area.right, area.bottom);

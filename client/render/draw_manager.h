@@ -28,7 +28,7 @@ public:
     struct FlushHooks {
         /** Paints the world into one rectangle; the drawing target is set for it. */
         std::function<void(const BlitRect& rect)> drawWorld;
-        /** The light pass over the same rectangle. */
+        /** The light pass over the same rectangle (Lights::DrawLights unless another is installed). */
         std::function<void(const BlitRect& rect)> lights;
         /** True while a placement preview follows the pointer. */
         std::function<bool()> previewActive;

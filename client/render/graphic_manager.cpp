@@ -12,6 +12,7 @@
 #include "client/data/data_files.h"
 #include "client/data/map_manager.h"
 #include "client/render/draw_grid.h"
+#include "client/render/animated_list.h"
 #include "client/render/draw_manager.h"
 
 #include <algorithm>
@@ -235,6 +236,8 @@ int GraphicManager::DrawFrame()
     gumpManager().DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);
     if (h.redrawSpeechInputLine)
         h.redrawSpeechInputLine();
+    // Once per presented frame: the action animations step at the pace of the frames shown.
+    AnimatedList::Update();
     return 1;
 }
 

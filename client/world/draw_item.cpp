@@ -17,6 +17,11 @@ int32_t DrawMapThingie::wrappedCornerY = 0;
 std::array<uint8_t, DrawMapThingie::kCells> DrawMapThingie::visited{};
 std::array<int32_t, DrawMapThingie::kCells> DrawMapThingie::visibleOrder{};
 int32_t DrawMapThingie::visibleCount = 0;
+std::array<uint8_t, DrawMapThingie::kCells> DrawMapThingie::boundsStale = [] {
+    std::array<uint8_t, DrawMapThingie::kCells> all{};
+    all.fill(1);
+    return all;
+}();
 
 namespace {
 
@@ -97,6 +102,7 @@ void CDrawItem::LinkIntoCell(int32_t cellX, int32_t cellY)
     if (inList != 0) UnlinkFromDrawList();
     listCell = DrawMapThingie::CellIndex(cellX, cellY);
     CDrawItem*& head = DrawMapThingie::table[static_cast<size_t>(listCell)];
+    DrawMapThingie::boundsStale[static_cast<size_t>(listCell)] = 1;
     const bool land = IsLand() != 0;
     CDrawItem* before = nullptr; // the last item passed
     CDrawItem* r = head;
@@ -130,12 +136,14 @@ void CDrawItem::UnlinkQuietly()
 void CDrawItem::unlink(bool markDirty)
 {
     if (markDirty && inList != 0 && IsHidden() == 0) worldDraw().InvalidateWorldRect(rect);
+    if (listCell >= 0) DrawMapThingie::boundsStale[static_cast<size_t>(listCell)] = 1;
     if (nextDraw != nullptr) nextDraw->prevDraw = prevDraw;
     if (prevDraw != nullptr) {
         prevDraw->nextDraw = nextDraw;
     } else {
         const int32_t cell = listCell >= 0 ? listCell : DrawMapThingie::CellIndex(ListCellX(), ListCellY());
         CDrawItem*& head = DrawMapThingie::table[static_cast<size_t>(cell)];
+        DrawMapThingie::boundsStale[static_cast<size_t>(cell)] = 1;
         if (head == this) {
             head = nextDraw;
         } else if (inList != 0) {
@@ -169,6 +177,7 @@ void CDrawItem::GetRectCentre(int32_t& x, int32_t& y) const
 void DrawMapThingie::Clear()
 {
     table.fill(nullptr);
+    boundsStale.fill(1);
     visited.fill(0);
     wrappedCornerX = wrappedCornerY = 0;
     cornerX = cornerY = -128;

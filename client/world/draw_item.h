@@ -140,6 +140,11 @@ public:
     static std::array<CDrawItem*, kCells> table;
     static int32_t cornerX, cornerY;
     static int32_t wrappedCornerX, wrappedCornerY;
+    /**
+     * One byte a cell, set whenever an item joins or leaves the cell's list: the renderer keeps
+     * the union of each cell's item rectangles and works it out again when this is set.
+     */
+    static std::array<uint8_t, kCells> boundsStale;
     /** One byte a cell for the roof flood; same indexing as table. */
     static std::array<uint8_t, kCells> visited;
     /** Cell offsets dy * 64 + dx within the window, back to front (see BuildVisibleOrder). */

@@ -321,6 +321,13 @@ void CMobile::SetAnimation(int32_t act, int32_t frames, int32_t value3, int32_t 
     animValues = {static_cast<uint16_t>(act), static_cast<uint16_t>(frames), static_cast<uint16_t>(value3),
                   static_cast<uint16_t>(reverse != 0 ? value4 - 1 : 0), static_cast<uint16_t>(reverse),
                   static_cast<uint16_t>(value6)};
+    anim.frames = static_cast<uint16_t>(std::max(frames, 0));
+    anim.delay = static_cast<uint16_t>(value3);
+    anim.passCount = static_cast<uint16_t>(value4);
+    anim.passIndex = static_cast<uint16_t>(reverse != 0 && value4 > 0 ? value4 - 1 : 0);
+    anim.backwards = reverse != 0 ? 1 : 0;
+    anim.reverse = value6 != 0 ? 1 : 0;
+    anim.ticks = 0;
     worldDraw().AnimatedListAdd(*this);
     if (wasListed || offMap == 0) AddToDrawList();
 }
@@ -383,13 +390,12 @@ void CMobile::PlayDeathAnimation(uint32_t corpseSerial, uint32_t flag)
     dying = 1;
 }
 
-void CMobile::PlayFootstep()
+void CMobile::StateAction(int32_t& act, int32_t& frame) const
 {
     const int32_t body = graphic;
-    if (body >= 1000 || IsGhost() != 0 || idle != 0 || (statusFlags & 0x80) != 0) return;
     const int32_t kind = GetBodyKind(body);
     const bool run = running != 0;
-    int32_t act = 0;
+    act = 0;
     int32_t frames = 10;
     if (kind == 0 || kind == 1 || (kind == 2 && BodyUsesCreatureLayout(body))) {
         if (BodyUsesAltLayout(body)) {
@@ -408,13 +414,21 @@ void CMobile::PlayFootstep()
         const bool light = layers[1] != nullptr && IsLightSourceGraphic(layers[1]->graphic, layers[1]->GetTileFlags());
         act = run ? (light ? 6 : 4) : (light ? 2 : 0);
     }
-    int32_t frame = 0;
     if (playingAction != 0) {
-        act = action;
+        act = action + anim.passIndex;
         frame = frameCounter;
     } else {
         frame = frames > 1 ? walkFrame % (frames - 1) : 0;
     }
+}
+
+void CMobile::PlayFootstep()
+{
+    const int32_t body = graphic;
+    if (body >= 1000 || IsGhost() != 0 || idle != 0 || (statusFlags & 0x80) != 0) return;
+    int32_t act = 0;
+    int32_t frame = 0;
+    StateAction(act, frame);
     if (body < 400 || !worldSound().FootstepsOn()) return;
     int32_t sound = -1;
     if ((act >= 0 && act <= 7) || act == 23) {

@@ -62,6 +62,8 @@ public:
     int32_t GetZAt(int32_t point) const override;
 
     std::array<int8_t, 4> corners{};
+    /** The light level (0..15) of each corner, worked out by the renderer when the tile is listed. */
+    std::array<uint8_t, 4> cornerLights{};
 };
 
 CLandTile* NewLandTile(uint16_t graphic, int32_t x, int32_t y, int32_t z);
@@ -145,6 +147,8 @@ public:
     uint8_t inLightList = 0;
     uint8_t inFoliageList = 0;
     uint8_t inMultiCompList = 0;
+    /** Foliage: the hidden answer of the last roof update (the world pass then draws it translucent). */
+    uint8_t foliageHidden = 0;
     uint8_t direction = 0;
     uint8_t live = 1;
     uint32_t multiFlags = 0;
@@ -326,6 +330,8 @@ public:
     /** Frames a step of one cell takes (the pace table, the step-drop rule). */
     int32_t MovesPerTile() const;
     void PlayIdleAnimation();
+    /** The action drawn and its frame: the playing action's, else the walking or standing one of the body's kind. */
+    void StateAction(int32_t& act, int32_t& frame) const;
     void SetAnimation(int32_t action, int32_t frames, int32_t value3, int32_t value4, int32_t reverse, int32_t value6);
     void StopAction();
     void SetPersonalLight(int32_t level);
@@ -360,6 +366,17 @@ public:
     uint16_t action = 0;
     uint16_t frameCounter = 0;
     std::array<uint16_t, 6> animValues{};
+    /** The action animation as the animated list steps it (see SetAnimation). */
+    struct ActionAnimation {
+        int32_t listMark = -1;   // 1 while in the animated list
+        uint16_t frames = 0;     // frames of one pass
+        uint16_t ticks = 0;      // ticks since the last frame change
+        uint16_t delay = 0;      // a frame lasts delay + 2 ticks
+        uint16_t passCount = 1;  // each pass plays the next action number
+        uint16_t passIndex = 0;
+        uint8_t backwards = 0;
+        uint8_t reverse = 0;     // play backwards once forwards is done
+    } anim;
     int32_t walkFrame = 0;
     int32_t mark = 0;
     int32_t effectId = -1;

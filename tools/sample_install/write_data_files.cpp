@@ -1,6 +1,7 @@
 /** @file The sample install's game data files, drawn by code. */
 #include "tools/sample_install/write_data_files.h"
 
+#include "tools/sample_install/write_art_files.h"
 #include "tools/sample_install/write_world_files.h"
 #include "tools/sample_install/write_audio.h"
 #include "tools/sample_install/art_shapes.h"
@@ -164,6 +165,7 @@ std::vector<std::vector<uint16_t>> drawCursors()
 formats::IndexedFileWriter drawArt()
 {
     formats::IndexedFileWriter art;
+    drawWorldArt(art);
     const std::vector<std::vector<uint16_t>> cursors = drawCursors();
     for (size_t i = 0; i < cursors.size(); ++i)
         art.add(static_cast<uint32_t>(0x4000 + 24659 + i), formats::encodeArtImage(kCursorSize, kCursorSize, cursors[i]));
@@ -249,6 +251,9 @@ bool writeDataFiles(const Layout& layout, std::string& error)
     const formats::IndexedFileWriter gumps = drawGumpArt();
     const formats::IndexedFileWriter art = drawArt();
     const formats::IndexedFileWriter sounds = drawSounds();
+    const formats::IndexedFileWriter animations = drawAnimations();
+    const formats::IndexedFileWriter textures = drawTextures();
+    const formats::LightFiles lights = drawLights();
     // Files of later subsystems start as one absent record (an empty file cannot be mapped).
     formats::IndexedFileWriter placeholder;
     placeholder.reserve(1);
@@ -262,12 +267,14 @@ bool writeDataFiles(const Layout& layout, std::string& error)
         {"gumpart.mul", gumps.dataBytes()},
         {"artidx.mul", art.indexBytes()},
         {"art.mul", art.dataBytes()},
-        {"anim.idx", placeholder.indexBytes()},
-        {"anim.mul", oneByte},
+        {"anim.idx", animations.indexBytes()},
+        {"anim.mul", animations.dataBytes()},
         {"soundidx.mul", sounds.indexBytes()},
         {"sound.mul", sounds.dataBytes()},
-        {"texidx.mul", placeholder.indexBytes()},
-        {"texmaps.mul", oneByte},
+        {"texidx.mul", textures.indexBytes()},
+        {"texmaps.mul", textures.dataBytes()},
+        {"lightidx.mul", lights.index},
+        {"light.mul", lights.data},
         {"skills.idx", placeholder.indexBytes()},
         {"skills.mul", oneByte},
         {"hues.mul", drawHues()},

@@ -1,5 +1,6 @@
 /** @file The sample install's world data, drawn by code. */
 #include "tools/sample_install/write_world_files.h"
+#include "tools/sample_install/write_art_files.h"
 
 #include "tools/formats/data_formats.h"
 #include "tools/formats/world_formats.h"
@@ -39,6 +40,10 @@ Bytes drawTileData()
     t.item(kWall, {.flags = kImpassable | kArticleA, .weight = 255, .height = 20, .name = "stone wall"});
     t.item(kFloor, {.flags = kSurface, .weight = 255, .name = "cobblestones"});
     t.item(kDoor, {.flags = kImpassable | kArticleA, .weight = 255, .height = 20, .name = "door"});
+    // Clothes and hair with the body animations worn over the sample body.
+    t.item(kSampleShirt, {.flags = kWearable, .weight = 1, .quality = 5, .animation = kShirtAnimation, .name = "shirt"});
+    t.item(kSamplePants, {.flags = kWearable, .weight = 2, .quality = 4, .animation = kPantsAnimation, .name = "pants"});
+    t.item(kSampleHair, {.flags = kWearable, .quality = 11, .animation = kHairAnimation, .name = "hair"});
     // The player's backpack.
     t.item(kSampleBackpack, {.flags = kContainer | kWearable | kArticleA, .weight = 3, .quality = 21, .animation = 422,
                              .height = 3, .name = "backpack"});

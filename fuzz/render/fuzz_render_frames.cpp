@@ -1,0 +1,54 @@
+/** @file Fuzz target: any bytes as a body animation record drawn and hit-tested, as light files lighting a small view, and as a texture on triangles. */
+#include "client/render/anim_frames.h"
+#include "client/render/graphic_manager.h"
+#include "client/render/lights.h"
+#include "client/render/startup_tables.h"
+#include "client/render/textured_triangles.h"
+#include "client/render/world_drawing.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const bool tables = [] {
+        BuildStartupTables();
+        GraphicManager::BuildGreyTable();
+        return true;
+    }();
+    (void)tables;
+    std::vector<uint16_t> surface(48 * 40, 0x7FFF);
+    SetBlitTarget(surface.data(), 48, 48, 40);
+    const BlitRect all{0, 0, 48, 40};
+    if (const auto record = ParseAnimRecord(data, size)) {
+        const uint16_t hues[] = {0, 5, 0x4005, 0x8005, 0xC005};
+        int32_t i = 0;
+        for (const AnimFrame& frame : record->frames) {
+            if (!frame.present) continue;
+            const uint16_t hue = hues[i++ % 5];
+            WorldDrawing::DrawFrame(*record, frame, 20, 30, (i & 1) != 0, hue, (i & 2) != 0, BlitRect{-5, 3, 60, 37});
+            WorldDrawing::FrameHit(frame, 20, 30, (i & 1) != 0, 21, 25);
+        }
+    }
+    // The same bytes as light files: the first 1,200 as the index, the rest as the data.
+    const size_t indexSize = size < 1200 ? size : 1200;
+    thelightthingie::UseFiles(data, indexSize, data + indexSize, size - indexSize);
+    for (int32_t id = 0; id < 100; ++id) {
+        LightSprite sprite;
+        if (thelightthingie::GetLight(id, sprite) && sprite.width * sprite.height > 0)
+            (void)sprite.values[sprite.width * sprite.height - 1];
+    }
+    thelightthingie::UseFiles(nullptr, 0, nullptr, 0);
+    // A texture of 64 x 64 texels from the bytes (repeated), corners from the first bytes.
+    std::vector<uint16_t> texture(64 * 64, 0);
+    for (size_t t = 0; t < texture.size() && size > 0; ++t)
+        texture[t] = static_cast<uint16_t>(data[(2 * t) % size] | data[(2 * t + 1) % size] << 8);
+    auto at = [&](size_t k) { return size > 0 ? static_cast<int32_t>(data[k % size]) - 64 : 0; };
+    DrawTexturedTriangle(texture.data(), 0, {at(0), at(1), 1, at(2) & 31}, {at(3), at(4), 2, at(5) & 31},
+                         {at(6), at(7), 3, at(8) & 31}, all);
+    DrawTexturedTriangleGrey(texture.data(), 0, {at(9), at(10), 4, 40}, {at(11), at(12), 2, -3},
+                             {at(13), at(14), 1, 0}, BlitRect{4, 4, 30, 30});
+    SetBlitTarget(nullptr, 0, 0, 0);
+    return 0;
+}
