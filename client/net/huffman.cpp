@@ -54,12 +54,21 @@ std::vector<Node>& tree()
     return nodes;
 }
 
-// ---- The table: every 11-bit window names the one symbol whose code begins it. -------------
+// ---- The table: every 11-bit window names the one symbol whose code begins it, and the ------
+// ---- byte after it too when that one's whole code fits in the same window. -------------------
 
 constexpr int kWindowBits = 11; // the longest code
 struct Entry {
-    uint16_t symbol;
-    uint8_t bits;
+    uint16_t symbol; // the first symbol (a byte or the end symbol)
+    uint8_t bits;    // its code's length
+    // The fast loop's step: `count` bytes (0 for the end symbol, 1, or 2 when the next byte's
+    // whole code fits in the window too), the first of them, the last of them and where it goes
+    // (0 or 1 after the first, so a single byte is stored twice in one place), and the bits taken.
+    uint8_t count;
+    uint8_t first;
+    uint8_t last;
+    uint8_t lastAt;
+    uint8_t stepBits;
 };
 
 struct Table {
@@ -69,8 +78,24 @@ struct Table {
         for (int s = 0; s <= kHuffmanEndSymbol; ++s) {
             const uint32_t bits = kHuffmanCodes[s].bits;
             const uint32_t first = kHuffmanCodes[s].code << (kWindowBits - bits);
+            const bool end = s == kHuffmanEndSymbol;
             for (uint32_t fill = 0; fill < (1u << (kWindowBits - bits)); ++fill)
-                entries[first | fill] = Entry{static_cast<uint16_t>(s), static_cast<uint8_t>(bits)};
+                entries[first | fill] = Entry{static_cast<uint16_t>(s), static_cast<uint8_t>(bits),
+                                              static_cast<uint8_t>(end ? 0 : 1), static_cast<uint8_t>(s),
+                                              static_cast<uint8_t>(s), 0,
+                                              static_cast<uint8_t>(bits)};
+        }
+        for (uint32_t window = 0; window < (1u << kWindowBits); ++window) {
+            Entry& e = entries[window];
+            if (e.symbol == kHuffmanEndSymbol)
+                continue;
+            const Entry& next = entries[(window << e.bits) & ((1u << kWindowBits) - 1)];
+            if (next.symbol != kHuffmanEndSymbol && next.bits <= kWindowBits - e.bits) {
+                e.count = 2;
+                e.last = static_cast<uint8_t>(next.symbol);
+                e.lastAt = 1;
+                e.stepBits = static_cast<uint8_t>(e.bits + next.bits);
+            }
         }
     }
 };
@@ -159,16 +184,22 @@ size_t HuffmanDecode(const uint8_t* raw, size_t rawLength, size_t startBit, uint
 
     auto decodeThree = [&] {
         for (int k = 0; k < 3; ++k) {
+            // No branch on how many bytes a step gives; only the end symbol branches, and it is rare.
             const Entry e = entries[window >> (64 - kWindowBits)];
-            drop(e.bits);
-            if (e.symbol == kHuffmanEndSymbol)
+            window <<= e.stepBits;
+            count -= e.stepBits;
+            if (e.count == 0) {
                 drop(count & 7);
-            else
-                out[outLength++] = static_cast<uint8_t>(e.symbol);
+                continue;
+            }
+            out[outLength] = e.first;
+            out[outLength + e.lastAt] = e.last;
+            outLength += e.count;
         }
     };
-    // Three symbols per refill: each takes at most 11 bits and an end symbol 7 more to its byte's end.
-    while (end - p >= 8 && capacity - outLength >= 3) {
+    // Three look-ups per refill: each takes at most 11 bits (one symbol or a pair within the
+    // window) and an end symbol 7 more to its byte's end; each writes at most two bytes.
+    while (end - p >= 8 && capacity - outLength >= 6) {
         if (count >= 56) {
             decodeThree();
             continue;
