@@ -53,6 +53,13 @@ public:
         if (!sampleinstall::writeInstallFolders(layout, error) || !sampleinstall::writeDataFiles(layout, error))
             throw std::runtime_error(error);
         std::filesystem::current_path(layout.install);
+        // The scene lives until the program ends; only its folder is removed then (the files
+        // stay mapped until the process goes, which the file system allows).
+        static const std::filesystem::path folder = root_;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        });
         kzdata::DataSettings& s = kzdata::dataSettings();
         s.hdPath = layout.install.string();
         s.maxHd = true;
@@ -87,19 +94,6 @@ public:
         ColoredLighting = 1;
     }
 
-    ~Scene()
-    {
-        CObjectManager::shutdown();
-        DrawMapThingie::PurgeAll();
-        for (CObj* o : statics_) o->Release();
-        SetWorldDrawServices(nullptr);
-        thelightthingie::UseFiles(nullptr, 0, nullptr, 0);
-        CDHDCache::shutdown();
-        std::error_code ignored;
-        std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
-        std::filesystem::remove_all(root_, ignored);
-    }
-
     void build()
     {
         const int32_t x0 = kCentreX - 32;
@@ -123,14 +117,12 @@ public:
                         ++lamps;
                     }
                     o->PlaceAt(x, y, 0);
-                    statics_.push_back(o);
                 }
             }
         for (int32_t lamp = lamps; lamp < 30; ++lamp) { // the rest of the 30 lights in a row
             CObj* o = NewStaticObj(0x0B22);
             o->direction = static_cast<uint8_t>(lamp % 3);
             o->PlaceAt(kCentreX - 10 + lamp, kCentreY + 5, 0);
-            statics_.push_back(o);
         }
         player = CObjectManager::CreatePlayer(1, 400);
         player->PlaceAt(kCentreX, kCentreY, 0);
@@ -155,13 +147,12 @@ public:
 private:
     std::filesystem::path root_;
     formats::LightFiles lights_;
-    std::vector<CObj*> statics_;
 };
 
 Scene& scene()
 {
-    static Scene s;
-    return s;
+    static Scene* s = new Scene(); // never destroyed: the world's objects go with the process
+    return *s;
 }
 
 /** The headless presenter's work: the ring linearised into a frame. */

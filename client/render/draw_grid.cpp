@@ -3,6 +3,8 @@
 
 #include "client/render/animated_list.h"
 #include "client/render/draw_manager.h"
+#include "client/render/see_through_circle.h"
+#include "client/core/config_store.h"
 #include "client/render/lights.h"
 #include "client/render/world_drawing.h"
 #include "client/world/world_objects.h"
@@ -125,6 +127,9 @@ DrawGrid::PickHooks DrawGrid::worldPickHooks()
     PickHooks hooks;
     hooks.objectHit = [](const CDrawItem& item, int32_t x, int32_t y) { return WorldDrawing::ObjectHit(item, x, y); };
     hooks.landPickable = [](const CDrawItem& land) { return !WorldView::zCutMode || land.z <= WorldView::zCutLevel; };
+    hooks.insideSeeThroughCircle = [](const CDrawItem& object) {
+        return UseCircleTrans != 0 && SeeThroughCircle::Occludes(object) != 0;
+    };
     return hooks;
 }
 

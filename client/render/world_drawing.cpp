@@ -11,6 +11,7 @@
 #include "client/render/anim_frames.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
+#include "client/render/see_through_circle.h"
 #include "client/render/sprite_blits.h"
 #include "client/render/startup_tables.h"
 #include "client/render/textured_triangles.h"
@@ -666,12 +667,19 @@ void drawItem(CObj& item, const WorldRect& clip)
     }
     SpanRoutine span = itemSpan(m);
     if (CensorBlood != 0 && item.IsBloodItem() && index == 0) span = censoredBloodSpan;
+    const bool doubled = WorldDrawing::IsDrawnDoubled(item);
+    if (UseCircleTrans != 0 && span != threeQuarterDestinationSpan && SeeThroughCircle::Occludes(item) != 0) {
+        // Scenery between the viewer and the player fades inside the circle around the player.
+        SeeThroughCircle::BlitArt(span, image, c, x, y);
+        if (doubled) SeeThroughCircle::BlitArt(span, image, c, x + 5, y + 5);
+        return;
+    }
     const bool fits = c.left <= x && c.top <= y && x + image->width <= c.right && y + image->height <= c.bottom;
-    if (fits && !WorldDrawing::IsDrawnDoubled(item))
+    if (fits && !doubled)
         BlitArt(span, image, x, y);
     else
         BlitArtClipped(span, image, c, x, y);
-    if (WorldDrawing::IsDrawnDoubled(item)) BlitArtClipped(span, image, c, x + 5, y + 5);
+    if (doubled) BlitArtClipped(span, image, c, x + 5, y + 5);
 }
 
 /** Draws the sprite of a body within the rows [top, bottom) of world pixels. */

@@ -2,6 +2,8 @@
 
 #include "client/data/span_routines.h"
 #include "client/world/multi.h"
+#include "client/render/see_through_circle.h"
+#include "client/core/config_store.h"
 
 #include <gtest/gtest.h>
 
@@ -294,6 +296,27 @@ TEST_F(DamagedBodyTest, ADamagedBodyRecordDrawsNothingAndIsLoggedOnce)
     const std::string line = "animation record 35000 is damaged";
     ASSERT_NE(log.find(line), std::string::npos);
     EXPECT_EQ(log.find(line, log.find(line) + 1), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WorldDrawingTest, SceneryInFrontOfThePlayerFadesInsideTheSeeThroughCircleAndIsNotPicked)
+{
+    CLandTile* land = addLand(101, 101, 0);
+    CObj* post = addStatic(G_POST, 101, 101, 1); // its top 6 is more than 5 above the player: {87, 122, 90, 127}
+    SeeThroughCircle::startup();
+    SeeThroughCircle::SetRadius(16);
+    SeeThroughCircle::SetCenter(87, 124);
+    redraw();
+    EXPECT_EQ(at(87, 122), 0x100); // circle off: the post as it is
+    EXPECT_EQ(DrawGrid::PickAt(87, 124, false), post);
+    UseCircleTrans = 1;
+    redraw();
+    EXPECT_EQ(at(87, 124) & 0x7C00, 0x4000); // the centre shows the land behind it
+    EXPECT_EQ(DrawGrid::PickAt(87, 124, false), land);
+    UseCircleTrans = 0;
 }
 
 } // namespace
