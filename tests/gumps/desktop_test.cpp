@@ -304,6 +304,25 @@ TEST_F(DesktopTest, ASavedDesktopRestoresTheSameWindowsInTheSamePlaces)
     EXPECT_EQ(pouch->y, 30);
 }
 
+TEST_F(DesktopTest, OnlyScreenSizesTheClientShowsPlaceTheWindow)
+{
+    SetDesktopHost(nullptr);
+    // The default host knows no player: serial 0 is its own.
+    harness.window().setPosition(5, 5);
+    CGumpManager::LoadDesktop(DesktopFileBuilder(0).gameWindow(false, 0, 0, 30, 40, 4000, 3000, 0).bytes(), false);
+    EXPECT_EQ(harness.logCount("a game window of 4000 x 3000 is not a size the client shows"), 1u);
+    int left = 0, top = 0, w = 0, h = 0;
+    harness.window().position(left, top);
+    EXPECT_EQ(left, 5);
+    CGumpManager::LoadDesktop(DesktopFileBuilder(0).gameWindow(true, 0, 0, -30, 40, 800, 600, 0).bytes(), false);
+    harness.window().position(left, top);
+    harness.window().clientSize(w, h);
+    EXPECT_EQ(left, 0);
+    EXPECT_EQ(top, 40);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+}
+
 TEST_F(DesktopTest, SavingWritesTheCharactersFileOrTheSlotFileWhole)
 {
     testsupport::TempDir dir;
