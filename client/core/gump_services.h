@@ -50,7 +50,11 @@ public:
     /** The back buffer or the screen size changed. */
     virtual void ResetDC() {}
     virtual void SaveDesktop() {}
+    /** After login: the character's macros and desktop. */
+    virtual void RestoreDesktop() {}
     virtual void ProcessDesktopQueue() {}
+    /** A container or spellbook gump opened for an object: a restored one gets its saved place. */
+    virtual void ApplyDesktopPosition(uint32_t /*serial*/, CGump* /*container*/, CGump* /*spellbook*/) {}
     /** True while the restored desktop's open requests are held back. */
     virtual bool DesktopQueueStopped() { return false; }
     virtual CGump* OpenGump(CObj* /*object*/, int /*gumpId*/, CGump* /*parent*/, int /*flag*/) { return nullptr; }

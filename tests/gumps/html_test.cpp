@@ -13,6 +13,7 @@ namespace {
 using testsupport::GumpEventDriver;
 using testsupport::GumpHarness;
 using testsupport::ScopedUnicodeFonts;
+using testsupport::TestImage;
 namespace style = html_style;
 
 // The document.
@@ -370,6 +371,49 @@ TEST_F(HtmlBoxTest, ResizingKeepsThirtyPixels)
     driver.drag(110, 110, 120, 115);
     EXPECT_EQ(b->x, 110);
     EXPECT_EQ(b->y, 105);
+}
+
+class HtmlFramedBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 9; ++i)
+            harness.addGumpArt(3500 + i, TestImage::solid(2, 2, static_cast<uint16_t>(0x0600 + i)));
+        harness.addGumpArt(HTMLBox::kScrollBarArt, TestImage::solid(4, 8, 0x0700));
+        harness.start();
+        UnicodeSetSpaceWidth(2);
+    }
+    void TearDown() override { UnicodeSetSpaceWidth(8); }
+
+    ScopedUnicodeFonts fonts{1, 1, 1};
+    GumpHarness harness;
+};
+
+TEST_F(HtmlFramedBoxTest, TheFrameSurroundsTheTextAreaBesideTheScrollBar)
+{
+    auto* b = new HTMLBox(nullptr, 0, html_flags::ReadOnly, false, false);
+    b->AttachToParent(nullptr);
+    b->ResizeTo({10, 10, 30, 30});
+    b->SetText(u"ab<BR>c<BR>d", kInk);
+    EXPECT_EQ(b->TextArea().left, 2);
+    EXPECT_EQ(b->TextArea().top, 2);
+    EXPECT_EQ(b->TextArea().right, 20 - 2 - 4);
+    EXPECT_EQ(b->TextArea().bottom, 20 - 2);
+    GumpBitmap* bitmap = b->Frame(0);
+    // Corners, edges and the centre tiled between them; text over the centre.
+    const std::tuple<int, int, uint16_t> pixels[] = {{0, 0, 0x0600}, {2, 0, 0x0601}, {19, 0, 0x0602}, {0, 5, 0x0603},
+                                                     {5, 5, 0x0604}, {19, 5, 0x0605}, {0, 19, 0x0606}, {9, 19, 0x0607},
+                                                     {19, 19, 0x0608}, {2, 2, kInk}, {3, 2, 0x0604}, {4, 2, kInk}};
+    for (const auto& [px, py, colour] : pixels)
+        EXPECT_EQ(bitmap->pixel(px, py), colour) << px << "," << py;
+    // Three lines in a 16-pixel area: the scroll bar is told its range.
+    ASSERT_NE(b->ScrollBar(), nullptr);
+    EXPECT_EQ(b->ScrollBar()->x, 16);
+    EXPECT_EQ(b->ScrollBar()->range, 3 * 18 - 16);
+    b->ScrollBy(true);
+    EXPECT_EQ(b->ScrollBar()->position, 18);
+    EXPECT_EQ(b->Frame(0)->pixel(2, 2), kInk); // "c" at the top now
+    EXPECT_EQ(b->Frame(0)->pixel(4, 2), 0x0604);
 }
 
 } // namespace

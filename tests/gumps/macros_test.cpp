@@ -273,6 +273,24 @@ TEST_F(MacrosTest, ArmingSharesAPauseAndNamesItsFailures)
     EXPECT_EQ(host.calls, (std::vector<std::string>{"say 'You must select the right or left arm in the macro options.'"}));
 }
 
+TEST_F(MacrosTest, TheDefaultHostSpeaksAndSendsCommands)
+{
+    GumpHarness harness;
+    harness.start();
+    SetMacroHost(nullptr);
+    ResetGameTickState();
+    run({"Yell hey", "Salute", "WresStun", "AlwaysRun"}, 5);
+    EXPECT_EQ(QueuedSpeechLines(), 1u);
+    const auto& sent = harness.packets().packets;
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (std::vector<uint8_t>{0x12, 0, 11, 199, 's', 'a', 'l', 'u', 't', 'e', 0}));
+    EXPECT_EQ(sent[1], (std::vector<uint8_t>{0xBF, 0, 5, 0, 10}));
+    EXPECT_EQ(AlwaysRun, 1);
+    EXPECT_EQ(harness.logCount("Always Run is now on."), 1u);
+    AlwaysRun = 0;
+    ResetGameTickState();
+}
+
 TEST_F(MacrosTest, LoadAndSaveGoThroughTheCharactersFolder)
 {
     GumpHarness harness;

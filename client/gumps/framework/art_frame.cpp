@@ -3,30 +3,21 @@
 
 #include <algorithm>
 
-namespace {
-
-struct Size {
-    int w = 0;
-    int h = 0;
-};
-
-Size artSize(int id)
+ArtSize GumpArtExtent(int id)
 {
     int32_t w = 0, h = 0;
     GetGumpArtSize(id, &w, &h);
     return {std::max(w, 0), std::max(h, 0)};
 }
 
-} // namespace
-
 void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine)
 {
-    Size piece[9];
+    ArtSize piece[9];
     for (int i = 0; i < 9; ++i)
-        piece[i] = artSize(base + i);
+        piece[i] = GumpArtExtent(base + i);
     const int right = left + width, bottom = top + height;
     auto tile = [&](int index, int l, int t, int r, int b) {
-        const Size s = piece[index];
+        const ArtSize s = piece[index];
         if (s.w <= 0 || s.h <= 0 || r <= l || b <= t)
             return;
         const ClipRect clip{std::max(l, 0), std::max(t, 0), std::min<int>(r, bitmap.width), std::min<int>(b, bitmap.height)};

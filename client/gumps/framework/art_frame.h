@@ -4,6 +4,13 @@
 #include "client/data/gump_art.h"
 #include "client/gumps/framework/gump.h"
 
+/** The size of a gump art; 0 x 0 when it is missing. */
+struct ArtSize {
+    int w = 0;
+    int h = 0;
+};
+ArtSize GumpArtExtent(int id);
+
 /**
  * Draws the frame of the nine arts base .. base + 8 (top-left, top, top-right, left, centre,
  * right, bottom-left, bottom, bottom-right) over the rectangle (left, top, width x height) of the

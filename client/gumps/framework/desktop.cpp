@@ -173,6 +173,19 @@ void DesktopHost::SendOpenChat()
           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
 }
 
+void DesktopHost::PlaceGameWindow(int, int, int left, int top, int w, int h, bool)
+{
+    // The sizes come from a file: only the client's own screen sizes are taken.
+    if (!((w == 640 && h == 480) || (w == 800 && h == 600))) {
+        KZReport::warning("CGumpManager::LoadDesktop: a game window of %d x %d is not a size the client shows; the "
+                          "window stays as it is.\n",
+                          w, h);
+        return;
+    }
+    if (FullScreen == 0)
+        SetMainWindowPos(std::max(left, 0), std::max(top, 0), w, h);
+}
+
 bool DesktopHost::GameConnected()
 {
     return MainConnection() != nullptr;

@@ -64,8 +64,12 @@ public:
     virtual bool Describe(CGump* gump, DesktopRecord& record);
     /** The skill groups and the options, saved with the desktop. */
     virtual void SaveRelated() {}
-    /** The game window: area corner, main window rectangle, maximized (kinds 11 and 16). */
-    virtual void PlaceGameWindow(int, int, int, int, int, int, bool) {}
+    /**
+     * The game window: area corner, main window rectangle, maximized (kinds 11 and 16). The
+     * default places a window of a size the client shows (640 x 480 or 800 x 600) and keeps
+     * the window as it is for any other size.
+     */
+    virtual void PlaceGameWindow(int areaX, int areaY, int left, int top, int width, int height, bool maximized);
     virtual void GameWindowPlacement(int& areaX, int& areaY, int& left, int& top, int& width, int& height,
                                      bool& maximized);
     virtual bool InGame();

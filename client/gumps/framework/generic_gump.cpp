@@ -22,18 +22,6 @@
 
 namespace {
 
-struct Size {
-    int w = 0;
-    int h = 0;
-};
-
-Size artSize(int id)
-{
-    int32_t w = 0, h = 0;
-    GetGumpArtSize(id, &w, &h);
-    return {std::max(w, 0), std::max(h, 0)};
-}
-
 /** The decimal numbers at the start of a record's arguments, as many as there are. */
 std::vector<int64_t> numbers(std::string_view text)
 {
@@ -274,7 +262,7 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         auto e = make(keyword == "gumppic" ? GenericElement::Picture : GenericElement::ItemPicture, number(0), number(1));
         e->art = number(2);
         if (e->type == GenericElement::Picture) {
-            const Size s = artSize(e->art);
+            const ArtSize s = GumpArtExtent(e->art);
             e->width = s.w;
             e->height = s.h;
         } else {
@@ -327,7 +315,7 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
                       number(0), number(1));
         e->art = number(2);
         e->secondArt = number(3);
-        const Size s = artSize(e->art);
+        const ArtSize s = GumpArtExtent(e->art);
         e->width = s.w;
         e->height = s.h;
         if (e->type == GenericElement::Button) {

@@ -100,6 +100,11 @@ public:
     void ResetDC() override { CGumpManager::ResetDC(); }
     void SaveDesktop() override { CGumpManager::SaveDesktop(); }
     void ProcessDesktopQueue() override { CGumpManager::ProcessDesktopQueue(); }
+    void RestoreDesktop() override { CGumpManager::RestoreDesktop(); }
+    void ApplyDesktopPosition(uint32_t serial, CGump* container, CGump* spellbook) override
+    {
+        CGumpManager::ApplyDesktopPosition(serial, container, spellbook);
+    }
     bool DesktopQueueStopped() override { return CGumpManager::DesktopQueueStopped(); }
     CGump* OpenGump(CObj* object, int gumpId, CGump* parent, int flag) override
     {

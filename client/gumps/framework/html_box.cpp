@@ -18,20 +18,6 @@ namespace {
 constexpr size_t kVisitedRing = 500;
 constexpr uint16_t kDot = u'.';
 
-int artWidth(int id)
-{
-    int32_t w = 0, h = 0;
-    GetGumpArtSize(id, &w, &h);
-    return std::max(w, 0);
-}
-
-int artHeight(int id)
-{
-    int32_t w = 0, h = 0;
-    GetGumpArtSize(id, &w, &h);
-    return std::max(h, 0);
-}
-
 uint16_t invertedPixel(uint16_t p)
 {
     return p == 0 ? 1 : static_cast<uint16_t>(~p & 0x7FFF);
@@ -92,7 +78,7 @@ std::u16string& HtmlClipboard()
 HtmlScrollBar::HtmlScrollBar()
 {
     name = "HTMLBox scroll bar";
-    width = artWidth(HTMLBox::kScrollBarArt);
+    width = GumpArtExtent(HTMLBox::kScrollBarArt).w;
 }
 
 void HtmlScrollBar::SetPosition(int newPosition, int newRange)
@@ -168,10 +154,10 @@ void HTMLBox::ResizeTo(const GumpRect& rect)
     height = std::max(rect.height(), 1);
     area_ = {0, 0, width, height};
     if ((flags_ & html_flags::NoFrame) == 0) {
-        area_.left = artWidth(frameArt_);
-        area_.top = artHeight(frameArt_);
-        area_.right = width - artWidth(frameArt_ + 8);
-        area_.bottom = height - artHeight(frameArt_ + 8);
+        area_.left = GumpArtExtent(frameArt_).w;
+        area_.top = GumpArtExtent(frameArt_).h;
+        area_.right = width - GumpArtExtent(frameArt_ + 8).w;
+        area_.bottom = height - GumpArtExtent(frameArt_ + 8).h;
     }
     if (scrollBar_ != nullptr) {
         area_.right -= scrollBar_->width;

@@ -370,6 +370,11 @@ bool MacroHost::InGame()
     return g_bInGame;
 }
 
+void MacroHost::Speak(int mode, const std::string& text)
+{
+    QueueSpeech(text.c_str(), static_cast<int32_t>(text.size()), mode);
+}
+
 void MacroHost::ToggleWarMode()
 {
     RequestWarMode(-1);

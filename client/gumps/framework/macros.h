@@ -59,7 +59,8 @@ class MacroHost {
 public:
     virtual ~MacroHost() = default;
     virtual bool InGame();
-    virtual void Speak(int mode, const std::string& text) { (void)mode, (void)text; }
+    /** Speech of that mode through the rate limit of the game tick. */
+    virtual void Speak(int mode, const std::string& text);
     virtual void Walk(int direction) { (void)direction; }
     virtual void ToggleWarMode();
     virtual void Paste();
