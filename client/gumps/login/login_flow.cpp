@@ -21,14 +21,13 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-/** Sends a fixed-length packet on the main connection. */
-void sendOnMain(const uint8_t* packet)
+void SendOnMainConnection(const uint8_t* packet)
 {
     if (CPacketSink* main = MainConnection())
         main->SendPacket(packet, PacketTableLength(packet[0]));
 }
+
+namespace {
 
 /** Opens a fresh main menu at the top level, deleting the current one (and the caller with it). */
 void freshMainMenu(CGump* caller)
@@ -171,7 +170,7 @@ void ReplayIntro(CGump* caller)
     if (CClientSock* main = ActiveConnection()) {
         uint8_t packet[8];
         BuildDisconnectPacket(packet);
-        sendOnMain(packet);
+        SendOnMainConnection(packet);
         ReleaseConnection(main);
     }
     g_bInGame = false;

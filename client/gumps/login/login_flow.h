@@ -1,6 +1,8 @@
 /** @file The steps of the login flow that the screens and the login list handlers share. */
 #pragma once
 
+#include <cstdint>
+
 class CGump;
 class CAcctLoginGump;
 
@@ -36,6 +38,8 @@ void InstallLoginScreens();
 /** The world was entered: every login screen and the pending progress gump close. */
 void CloseLoginScreens();
 
+/** Sends a fixed-length packet on the main connection. */
+void SendOnMainConnection(const uint8_t* packet);
 /** Sends the account login (0x80) with "Verifying Account..." shown. */
 void SendAccountLoginWithProgress(const char* account, const char* password);
 /** Sends the new character (0x00) gathered by the creation screens. */

@@ -33,12 +33,6 @@ uint32_t tickNow()
     return platform::current().clock->tickCount();
 }
 
-/** Sends a fixed-length packet on the main connection. */
-void sendOnMain(const uint8_t* packet)
-{
-    if (CPacketSink* main = MainConnection())
-        main->SendPacket(packet, PacketTableLength(packet[0]));
-}
 
 } // namespace
 
@@ -623,7 +617,7 @@ void CLoginGump::OnChildEscape()
     if (CClientSock* main = ActiveConnection()) {
         uint8_t packet[8];
         BuildDisconnectPacket(packet);
-        sendOnMain(packet);
+        SendOnMainConnection(packet);
         main->SetBlocking();
         main->Flush();
         main->SetNonBlocking();
@@ -860,5 +854,5 @@ void CDeleteCharGump::HandleButtonPress(int id)
     // The question asks for no password: the character's own password text goes in its field.
     BuildDeleteCharacterPacket(packet, static_cast<uint32_t>(key),
                                key >= 0 && key < 5 ? screenLists().characters[key].password.c_str() : "");
-    sendOnMain(packet);
+    SendOnMainConnection(packet);
 }

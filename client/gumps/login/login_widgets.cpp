@@ -9,6 +9,7 @@
 #include "client/data/font_manager.h"
 #include "client/data/gump_art.h"
 #include "client/data/span_routines.h"
+#include "client/gumps/framework/art_frame.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/login/login_flow.h"
@@ -78,48 +79,7 @@ void FillInto(GumpBitmap& bitmap, int x, int y, int width, int height, uint16_t 
 
 void DrawFrameInto(GumpBitmap& bitmap, int base, int x, int y, int width, int height)
 {
-    int32_t w[9] = {}, h[9] = {};
-    for (int i = 0; i < 9; ++i)
-        GetGumpArtSize(base + i, &w[i], &h[i]);
-    if (w[0] <= 0 || h[0] <= 0 || w[8] <= 0 || h[8] <= 0) {
-        KZReport::warning("The frame of gump art %d is missing; not drawn.\n", base);
-        return;
-    }
-    const int left = w[0], right = w[2] > 0 ? w[2] : w[0];
-    const int top = h[0], bottom = h[6] > 0 ? h[6] : h[0];
-    const int innerRight = x + width - right, innerBottom = y + height - bottom;
-    // The centre and the edges are tiled, the pieces cut by the bitmap's copy clipped to the area.
-    GumpBitmap area(width, height);
-    auto tile = [&](int art, int x0, int y0, int x1, int y1) {
-        if (w[art - base] <= 0 || h[art - base] <= 0)
-            return;
-        for (int ty = y0; ty < y1; ty += h[art - base])
-            for (int tx = x0; tx < x1; tx += w[art - base]) {
-                const ClipRect clip{x0 - x, y0 - y, x1 - x, y1 - y};
-                DrawGumpArtClipped(CopySpanTransparent, art, clip, tx - x, ty - y, area.pixels.data(), area.stride(),
-                                   area.height);
-            }
-    };
-    tile(base + 4, x + left, y + top, innerRight, innerBottom);
-    tile(base + 1, x + left, y, innerRight, y + top);
-    tile(base + 7, x + left, innerBottom, innerRight, y + height);
-    tile(base + 3, x, y + top, x + left, innerBottom);
-    tile(base + 5, innerRight, y + top, x + width, innerBottom);
-    tile(base + 0, x, y, x + left, y + top);
-    tile(base + 2, innerRight, y, x + width, y + top);
-    tile(base + 6, x, innerBottom, x + left, y + height);
-    tile(base + 8, innerRight, innerBottom, x + width, y + height);
-    for (int row = 0; row < height; ++row) {
-        const int by = y + row;
-        if (by < 0 || by >= bitmap.height)
-            continue;
-        for (int col = 0; col < width; ++col) {
-            const int bx = x + col;
-            const uint16_t p = area.pixel(col, row);
-            if (bx >= 0 && bx < bitmap.width && p != 0)
-                bitmap.row(by)[bx] = p;
-        }
-    }
+    DrawArtFrame(bitmap, base, x, y, width, height, CopySpanTransparent);
 }
 
 void TileArtInto(GumpBitmap& bitmap, int art)
