@@ -285,6 +285,12 @@ void RenderWorldServices::InvalidateMobileLights(CMobile& mobile)
     Lights::InvalidateMobileLights(mobile);
 }
 
+void RenderWorldServices::ViewCentred(int32_t x, int32_t y)
+{
+    WorldView::FollowCell(x, y, 0, 0);
+    WorldView::UpdateRoofCutoff();
+}
+
 void RenderWorldServices::AnimatedListAdd(CMobile& mobile)
 {
     AnimatedList::Add(mobile);

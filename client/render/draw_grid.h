@@ -94,6 +94,7 @@ public:
     void InvalidateLightArea(const CDrawItem& item) override;
     void AddSceneLight(int32_t delta) override;
     void InvalidateMobileLights(CMobile& mobile) override;
+    void ViewCentred(int32_t x, int32_t y) override;
     void AnimatedListAdd(CMobile& mobile) override;
     /** The world stops an animation when the mobile walks or goes away: a pending death keeps the mobile. */
     void AnimatedListRemove(CMobile& mobile) override;

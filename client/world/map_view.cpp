@@ -196,6 +196,7 @@ void StepView(int32_t dx, int32_t dy, int32_t z)
     MapManager::CenterZ = z;
     const CPlayerMobile* player = World().player;
     if (player == nullptr || player->offMap == 0) Refresh();
+    worldDraw().ViewCentred(MapManager::CenterX, MapManager::CenterY);
 }
 
 void SetCenter(int32_t x, int32_t y, int32_t z)
@@ -208,6 +209,7 @@ void SetCenter(int32_t x, int32_t y, int32_t z)
     }
     const CPlayerMobile* player = World().player;
     if (x != -1 && (player == nullptr || player->offMap == 0)) Refresh();
+    if (x != -1) worldDraw().ViewCentred(MapManager::CenterX, MapManager::CenterY);
 }
 
 void ResetBlockWindow()

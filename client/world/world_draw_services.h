@@ -46,6 +46,12 @@ public:
     virtual void AnimatedListAdd(CMobile& /*mobile*/) {}
     virtual void AnimatedListRemove(CMobile& /*mobile*/) {}
 
+    /**
+     * The view centre moved to a cell (a step, a position reset, a map change): the view follows
+     * it and the roof over the player is looked at again.
+     */
+    virtual void ViewCentred(int32_t /*x*/, int32_t /*y*/) {}
+
     /** The front-most item under a point of the play area (the draw grid's pick), or null. */
     virtual CDrawItem* PickAt(int32_t /*x*/, int32_t /*y*/, int /*excludeLand*/) { return nullptr; }
 

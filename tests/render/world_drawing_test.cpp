@@ -1,6 +1,7 @@
 #include "world_scene.h"
 
 #include "client/data/span_routines.h"
+#include "client/world/map_view.h"
 #include "client/world/multi.h"
 #include "client/render/see_through_circle.h"
 #include "client/core/config_store.h"
@@ -317,6 +318,22 @@ TEST_F(WorldDrawingTest, SceneryInFrontOfThePlayerFadesInsideTheSeeThroughCircle
     EXPECT_EQ(at(87, 124) & 0x7C00, 0x4000); // the centre shows the land behind it
     EXPECT_EQ(DrawGrid::PickAt(87, 124, false), land);
     UseCircleTrans = 0;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WorldDrawingTest, TheViewFollowsTheCentreAndLooksAtTheRoofAgain)
+{
+    addStatic(G_ROOF, 103, 103, 20); // over the cell down-right of the new centre
+    MapView::SetCenter(102, 102, 0);
+    player->MoveTo(102, 102, 0);
+    MapView::StepView(0, 0, 0);
+    // Cell (102, 102)'s top corner at the middle of the play area (176 x 132).
+    EXPECT_EQ(DrawGrid::scrollX, (102 - 102 + MapManager::MapWidth()) * 22 - 88);
+    EXPECT_EQ(DrawGrid::scrollY, (102 + 102) * 22 - 66);
+    EXPECT_EQ(WorldView::roofCutoff, 20);
 }
 
 } // namespace
