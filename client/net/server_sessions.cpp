@@ -9,7 +9,6 @@
 #include "client/core/net_services.h"
 #include "client/core/shared_functions.h"
 #include "client/net/client_sock.h"
-#include "client/net/login_lists.h"
 #include "client/net/net_facilities.h"
 #include "client/net/packet_buffer.h"
 #include "client/net/packet_builders.h"
@@ -201,7 +200,6 @@ void SendAccountLogin(const char* account, const char* password, uint8_t flag)
     CClientSock* main = ActiveConnection();
     if (main == nullptr)
         return;
-    loginScreens().ShowWaiting("Verifying Account... ");
     uint8_t packet[64];
     BuildAccountLoginPacket(packet, account, password, flag);
     main->SendPacket(packet);
