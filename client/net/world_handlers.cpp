@@ -12,6 +12,7 @@
 #include "client/core/shared_functions.h"
 #include "client/data/language_manager.h"
 #include "client/data/map_manager.h"
+#include "client/data/seasonal_art.h"
 #include "client/net/client_sock.h"
 #include "client/net/login_lists.h"
 #include "client/net/packet_buffer.h"
@@ -34,7 +35,6 @@ uint32_t PlayerSerial = 0;
 uint16_t MapExtents[4] = {};
 uint8_t GlobalLightLevel = 0;
 bool GlobalLightOverride = false;
-uint8_t Season = 0;
 bool AllowSeasonFour = false;
 int32_t SharedReferenceFlag = 0;
 bool WorldEntered = false;
@@ -234,8 +234,8 @@ void ResetWorldHandlerState()
     std::fill(std::begin(MapExtents), std::end(MapExtents), uint16_t{0});
     GlobalLightLevel = 0;
     GlobalLightOverride = false;
-    Season = 0;
     SharedReferenceFlag = 0;
+    SeasonValue = 0;
     WorldEntered = false;
     LastSpeaker = LastSpeakerRecord{};
     g_featureFlag = 0;
@@ -906,6 +906,102 @@ void HandleIdC4(const uint8_t* packet, size_t length)
     object->Invalidate();
 }
 
+void HandlePickUpRejected(const uint8_t* packet, size_t length)
+{
+    ByteReader in = PacketPayload(packet, length);
+    in.u8();
+    WorldState& w = World();
+    if (in.failed() || !w.pickUpPending)
+        return;
+    w.pickUpPending = false;
+    const PickUpRecord r = w.pickUp;
+    if (r.serial == kNoSerial || isPlayerSerial(r.serial))
+        return;
+    // The item comes back as the kind its graphic makes (corpse, map, container or plain item).
+    CDynamicObj* item = CObjectManager::FindOrMakeObject(r.serial, r.graphic, r.hue);
+    if (item == nullptr || item->IsMobile() != 0)
+        return;
+    item->graphicOffset = r.graphicOffset;
+    item->displayGraphic = r.displayGraphic;
+    item->displayHue = r.displayHue;
+    item->amount = r.amount;
+    item->statusFlags = r.statusFlags;
+    CDynamicObj* wearer = r.wornOn != 0 ? CObjectManager::FindObject(r.wornOn) : nullptr;
+    CDynamicObj* container = r.container != 0 ? CObjectManager::FindObject(r.container) : nullptr;
+    if (wearer != nullptr && wearer->IsMobile() != 0 && r.layer > 0 && r.layer < kMobileLayers)
+        item->EquipOn(static_cast<CMobile*>(wearer), r.layer);
+    else if (container != nullptr && container->IsContainer() != 0 && container != item)
+        item->AddToContainer(static_cast<CContainerObj*>(container), r.x, r.y, r.z);
+    else
+        item->MoveTo(r.x, r.y, r.z);
+}
+
+void HandleGroup(const uint8_t* packet, size_t length)
+{
+    ByteReader in = PacketPayload(packet, length);
+    const uint32_t first = in.u32be(), second = in.u32be();
+    CPlayerMobile* p = player();
+    if (in.failed() || p == nullptr)
+        return;
+    if (first == 0 && (second == 0 || second == 1)) {
+        g_text->SpeakOver(*p, second == 0 ? u"Illegal group." : u"Removed from group.", 0, 3, SpeechKind::Say);
+        return;
+    }
+    if (first == p->serial)
+        if (CDynamicObj* other = CObjectManager::FindObject(second))
+            g_text->SpeakOver(*other, u"Now grouped.", 0, 3, SpeechKind::Say);
+}
+
+void HandleMapDetails(const uint8_t* packet, size_t length)
+{
+    ByteReader in = PacketPayload(packet, length);
+    const uint32_t serial = in.u32be();
+    uint16_t values[7];
+    for (uint16_t& value : values)
+        value = in.u16be();
+    if (in.failed())
+        return;
+    CDynamicObj* object = CObjectManager::FindObject(serial);
+    if (object != nullptr && object->IsMapItem() != 0 && values[0] >= 5021)
+        g_screen->OpenMapGump(serial, values);
+}
+
+void HandleSeason(const uint8_t* packet, size_t length)
+{
+    ByteReader in = PacketPayload(packet, length);
+    uint8_t season = in.u8();
+    const uint8_t sound = in.u8();
+    if (in.failed())
+        return;
+    if (season >= 5)
+        season = 0;
+    CServerSession* session = CurrentServerSession();
+    if (session != nullptr && session->connection != ActiveConnection()) {
+        // Another connection's season waits in its record.
+        const auto kept = session->savedData.find("season");
+        const int32_t current = kept != session->savedData.end() ? kept->second : 0;
+        if (current == 4 && sound == 0)
+            return;
+        if (season != 4 || AllowSeasonFour)
+            session->savedData["season"] = season;
+        return;
+    }
+    if (SeasonValue == 4 && sound == 0)
+        return;
+    if (season == 4 && !AllowSeasonFour)
+        return;
+    if (season != SeasonValue) {
+        SeasonValue = season;
+        // Land and statics are drawn again with the season's graphics around the player.
+        MapView::ResetBlockWindow();
+        if (CPlayerMobile* p = player())
+            MapView::SetCenter(p->locX, p->locY, p->z);
+    }
+    if (season == 4)
+        if (CPlayerMobile* p = player(); p != nullptr && WorldEntered)
+            worldSound().PlaySoundAt(581, p->locX, p->locY);
+}
+
 namespace {
 
 void clearSharedReference(const uint8_t*, size_t)
@@ -927,6 +1023,10 @@ void InstallWorldHandlers()
     SetPacketHandler(PKT_MoveReject, HandleMoveReject);
     SetPacketHandler(PKT_MoveAck, HandleMoveAck);
     SetPacketHandler(PKT_OpenContainer, HandleOpenContainer);
+    SetPacketHandler(PKT_PickUpRejected, HandlePickUpRejected);
+    SetPacketHandler(PKT_Group, HandleGroup);
+    SetPacketHandler(PKT_MapDetails, HandleMapDetails);
+    SetPacketHandler(PKT_Season, HandleSeason);
     SetPacketHandler(PKT_AddItemToContainer, HandleContainerItem);
     SetPacketHandler(PKT_Id28, clearSharedReference);
     SetPacketHandler(PKT_Id29, clearSharedReference);

@@ -17,9 +17,7 @@ extern uint16_t MapExtents[4];
 extern uint8_t GlobalLightLevel;
 /** While set, the stored global light level is 0. */
 extern bool GlobalLightOverride;
-/** The season (0 to 4) of the active connection. */
-extern uint8_t Season;
-/** Allows season 4 to be taken. */
+/** Allows season 4 to be taken (the season itself is the seasonal art's SeasonValue). */
 extern bool AllowSeasonFour;
 /** Cleared by 0x28, 0x29 and by 0x1D for the object the player's first equipment reference points to. */
 extern int32_t SharedReferenceFlag;
@@ -82,17 +80,21 @@ void HandleMoveReject(const uint8_t* packet, size_t length);      // 0x21
 void HandleMoveAck(const uint8_t* packet, size_t length);         // 0x22
 void HandleOpenContainer(const uint8_t* packet, size_t length);   // 0x24
 void HandleContainerItem(const uint8_t* packet, size_t length);   // 0x25
+void HandlePickUpRejected(const uint8_t* packet, size_t length);  // 0x27
+void HandleGroup(const uint8_t* packet, size_t length);           // 0x39
 void HandleContainerContents(const uint8_t* packet, size_t length); // 0x3C
 void HandleGlobalLight(const uint8_t* packet, size_t length);     // 0x4F
 void HandleId76(const uint8_t* packet, size_t length);            // 0x76
 void HandleMobileMoving(const uint8_t* packet, size_t length);    // 0x77
 void HandleMobileIncoming(const uint8_t* packet, size_t length);  // 0x78
 void HandleCorpseEquipment(const uint8_t* packet, size_t length); // 0x89
+void HandleMapDetails(const uint8_t* packet, size_t length);      // 0x90
 void HandleMovePlayer(const uint8_t* packet, size_t length);      // 0x97
 void HandleUnicodeSpeech(const uint8_t* packet, size_t length);   // 0xAE
 void HandleHelpText(const uint8_t* packet, size_t length);        // 0xB7
 void HandleFeatureFlags(const uint8_t* packet, size_t length);    // 0xB9
 void HandlePointerArrow(const uint8_t* packet, size_t length);    // 0xBA
+void HandleSeason(const uint8_t* packet, size_t length);          // 0xBC
 void HandleClientVersion(const uint8_t* packet, size_t length);   // 0xBD
 void HandleVersionQuery(const uint8_t* packet, size_t length);    // 0xBE
 void HandleLocalizedMessage(const uint8_t* packet, size_t length); // 0xC1
