@@ -39,6 +39,7 @@
 #include "client/net/server_sessions.h"
 #include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/game/container_gump.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -215,6 +216,11 @@ int main()
         Sequences::Reset();
         InstallMissileGumps(false);
     });
+    // Containers, the drag and the stack amount gump. Put back after the world's objects are
+    // released (registered before the application's shutdown), so an open container's gump
+    // is told its container goes.
+    InstallContainerServices(true);
+    platform::atExit([] { InstallContainerServices(false); });
 
     PacketManager::startup();
     InstallNetServices();

@@ -1,0 +1,125 @@
+/** @file What the world asks of the container windows: the drag gump at a pick-up, the stack gump, content changes and closing a container's gump. */
+#include "client/gumps/game/container_gump.h"
+#include "client/gumps/game/drag_gump.h"
+
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/login/login_flow.h"
+#include "client/net/packet_builders.h"
+#include "client/world/world_objects.h"
+#include "client/world/world_services.h"
+
+#include <cstdint>
+
+namespace {
+
+/**
+ * Takes the container and drag calls of the world's window services and passes every other
+ * call to the services installed before it, so the other game windows keep theirs.
+ */
+class ContainerWorldServices final : public WorldGumpServices {
+public:
+    WorldGumpServices* next = nullptr;
+
+    bool IsPartyMember(uint32_t serial) override { return next->IsPartyMember(serial); }
+    void TrimOverheadMessages(CObj& o) override { next->TrimOverheadMessages(o); }
+    void ClearOverheadMessages(CObj& o) override { next->ClearOverheadMessages(o); }
+    void DeleteAllOverheadMessages(CObj& o) override { next->DeleteAllOverheadMessages(o); }
+    void AddOverheadMessage(CObj& o, const char* text, int32_t hue, int32_t font) override
+    {
+        next->AddOverheadMessage(o, text, hue, font);
+    }
+    void RepositionOverheadMessages(CObj& o) override { next->RepositionOverheadMessages(o); }
+    void ForgetObject(CDynamicObj& o) override { next->ForgetObject(o); }
+    void DeleteGump(CGump* gump) override
+    {
+        if (gump != nullptr && IsLiveGump(gump) && gump->IsContainerGump() != 0) {
+            // The container is going: the gump must not touch it again, even if it is
+            // deleted later in the pass.
+            static_cast<CContainerGump*>(gump)->ForgetContainer();
+            CGumpManager::DestroyGump(gump);
+            return;
+        }
+        next->DeleteGump(gump);
+    }
+    void DeleteGumpsOfMobile(CMobile& m) override { next->DeleteGumpsOfMobile(m); }
+    void RefreshPaperdolls(CMobile& m) override { next->RefreshPaperdolls(m); }
+    void ContentsChanged(CContainerObj& container, CObj* item) override
+    {
+        CGump* gump = container.openGump;
+        if (gump != nullptr && IsLiveGump(gump) && gump->IsContainerGump() != 0 && !gump->closing) {
+            auto* open = static_cast<CContainerGump*>(gump);
+            // An item that left is no longer in the list: the whole gump is drawn again.
+            if (item != nullptr && item->parent == &container)
+                open->RedrawItem(item);
+            else
+                open->Redraw({0, 0, open->width, open->height});
+            return;
+        }
+        next->ContentsChanged(container, item);
+    }
+    void RenderRadar() override { next->RenderRadar(); }
+    void CreateDragGump() override
+    {
+        if (CDragGump* old = CDragGump::Current())
+            old->End();
+        new CDragGump();
+    }
+    bool OpenStackGump(CObj& object) override
+    {
+        return CGumpManager::OpenGump(&object, 49, nullptr, 0, 0) != nullptr;
+    }
+    CGump* FindCourseGump(CObj& o) override { return next->FindCourseGump(o); }
+    void BringToFront(CGump* gump) override { next->BringToFront(gump); }
+    void ClearPendingObject() override { next->ClearPendingObject(); }
+    void ShowSystemMessage(const char* text) override { next->ShowSystemMessage(text); }
+    void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
+};
+
+/** The use and pick-up requests of the world, on the main connection. */
+class ContainerNetServices final : public WorldNetServices {
+public:
+    WorldNetServices* next = nullptr;
+
+    void SendUseObject(uint32_t serial) override
+    {
+        uint8_t packet[5];
+        BuildUseObjectPacket(packet, serial);
+        SendOnMainConnection(packet);
+    }
+    void SendPickUp(uint32_t serial, uint16_t amount) override
+    {
+        uint8_t packet[7];
+        BuildPickUpItemPacket(packet, serial, amount);
+        SendOnMainConnection(packet);
+    }
+    void SendBoardMessageRequest(uint32_t board, uint32_t message) override
+    {
+        next->SendBoardMessageRequest(board, message);
+    }
+    void SendTradeClose(uint32_t partner) override { next->SendTradeClose(partner); }
+};
+
+ContainerWorldServices g_worldServices;
+ContainerNetServices g_netServices;
+bool g_installed = false;
+
+} // namespace
+
+void InstallContainerServices(bool on)
+{
+    if (on == g_installed)
+        return;
+    g_installed = on;
+    InstallContainerGumps(on);
+    if (on) {
+        g_worldServices.next = &worldGumps();
+        SetWorldGumpServices(&g_worldServices);
+        g_netServices.next = &worldNet();
+        SetWorldNetServices(&g_netServices);
+    } else {
+        SetWorldGumpServices(g_worldServices.next);
+        SetWorldNetServices(g_netServices.next);
+        g_worldServices.next = nullptr;
+        g_netServices.next = nullptr;
+    }
+}
