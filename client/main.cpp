@@ -40,6 +40,7 @@
 #include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_window.h"
+#include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/login/login_flow.h"
@@ -201,7 +202,9 @@ int main()
     CGumpManager::startup();
     SetGumpServices(&CGumpManager::services());
     SetMacroServices(&CApp::macroServices());
+    InstallMessageGumps(true);
     platform::atExit([] {
+        InstallMessageGumps(false);
         SetMacroServices(nullptr);
         SetGumpServices(nullptr);
         CGumpManager::shutdown();

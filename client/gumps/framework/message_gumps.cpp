@@ -93,6 +93,9 @@ CWaitingGump::CWaitingGump(int, int, const char* text, CGump* owner, int buttonK
             wideText_.push_back(static_cast<char16_t>(c));
 
     previousFocus_ = CGumpManager::Focus();
+    // A message that closes at the end of this pass hands on the focus it was keeping.
+    if (auto* closingMessage = dynamic_cast<CWaitingGump*>(previousFocus_); closingMessage && closingMessage->closing)
+        previousFocus_ = closingMessage->previousFocus_;
     CGumpManager::KillFocus();
     CGumpManager::SetFocus(this);
 
