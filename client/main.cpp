@@ -41,6 +41,7 @@
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/game/container_gump.h"
 #include "client/gumps/framework/input_window.h"
+#include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/login/login_flow.h"
@@ -202,7 +203,9 @@ int main()
     CGumpManager::startup();
     SetGumpServices(&CGumpManager::services());
     SetMacroServices(&CApp::macroServices());
+    InstallMessageGumps(true);
     platform::atExit([] {
+        InstallMessageGumps(false);
         SetMacroServices(nullptr);
         SetGumpServices(nullptr);
         CGumpManager::shutdown();

@@ -2,6 +2,8 @@
 #include "client/core/config_store.h"
 #include "client/core/player_files.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/message_gumps.h"
+#include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/framework/toggle_control_gump.h"
 #include "client/gumps/login/login_screens.h"
 #include "tests/login/login_test_fixture.h"
@@ -115,6 +117,31 @@ TEST_F(AccountLogin, AFailedConnectTellsThePlayerAndOkLetsHimTryAgain)
     refuseConnects = false;
     driver.typeChar(13);
     EXPECT_EQ(sentWithId(0x80).size(), 1u);
+}
+
+TEST_F(AccountLogin, TheProgramsMessageGumpShowsTheNoticeAndItsOkReturnsToTheFields)
+{
+    InstallMessageGumps(true);
+    refuseConnects = true;
+    CAcctLoginGump* login = openAndType(1, "player", "secret");
+    CGump* field = CGumpManager::Focus();
+    ASSERT_NE(field, nullptr);
+    driver.typeChar(13);
+    auto* message = dynamic_cast<CWaitingGump*>(loginState().pending);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->Text(), "Couldn't connect to Tavorn Vevovo.  Please try again in a few moments.");
+    EXPECT_EQ(message->Owner(), login);
+    EXPECT_EQ(CGumpManager::Modal(), message);
+    EXPECT_EQ(CGumpManager::Focus(), message);
+    EXPECT_EQ(topLevel("waiting gump"), message); // the progress gump went
+
+    EXPECT_EQ(message->Button()->artId, 1153);
+    driver.typeChar(13);
+    EXPECT_FALSE(IsLiveGump(message));
+    EXPECT_EQ(loginState().pending, nullptr);
+    EXPECT_EQ(login->visible, 1);
+    EXPECT_EQ(CGumpManager::Focus(), field);
+    EXPECT_EQ(MouseManager::WaitCount(), 0);
 }
 
 TEST_F(AccountLogin, EscapeOpensAFreshMainMenuThatKeepsTheAccountName)

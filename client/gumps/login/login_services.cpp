@@ -1,5 +1,6 @@
 /** @file The login screens as the login list handlers see them. */
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/login/creation_screens.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/gumps/login/login_screens.h"
@@ -146,4 +147,5 @@ void InstallLoginScreens()
 {
     static LoginScreens screens;
     SetLoginScreenServices(&screens);
+    CWaitingGump::SetOkHandler(&MessageGumpOkCallback);
 }
