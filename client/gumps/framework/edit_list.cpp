@@ -1,0 +1,309 @@
+/** @file The editable list of names. */
+#include "client/gumps/framework/edit_list.h"
+
+#include "client/data/span_routines.h"
+#include "client/gumps/framework/art_frame.h"
+#include "client/gumps/framework/button_gump.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_control.h"
+#include "client/gumps/framework/mouse_manager.h"
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kRowTop = 3;
+constexpr int kRowArt = 5031;
+
+void drawArtClipped(GumpBitmap& bitmap, int art, int bottom)
+{
+    if (bitmap.pixels.empty())
+        return;
+    const ClipRect clip{0, 0, bitmap.width, std::min<int>(bottom, bitmap.height)};
+    if (clip.bottom <= 0)
+        return;
+    DrawGumpArtClipped(CopySpanTransparent, art, clip, 0, 0, bitmap.pixels.data(), bitmap.stride(), bitmap.height);
+}
+
+} // namespace
+
+CEditListGump::CEditListGump(int x0, int y0, int, int, int backgroundArt, int rowLimit0)
+{
+    name = "edit list gump";
+    x = x0;
+    y = y0;
+    artId = backgroundArt;
+    rowLimit = std::max(rowLimit0, 0);
+    const ArtSize size = GumpArtExtent(backgroundArt);
+    width = std::max(size.w, 1);
+    height = std::max(size.h, 1);
+    SetFrameCount(1);
+    MakeFrame(0, width, height);
+    scrollUpButton = new CButtonGump(width - 14, 8, this, CButtonGump::Repeat, 0,
+                                     static_cast<ButtonCallback>(&CEditListGump::ScrollUp), 2435, 2435, 0);
+    scrollUpButton->hoverArt = 2436;
+    scrollUpButton->visible = 0;
+    scrollDownButton = new CButtonGump(width - 14, height - 20, this, CButtonGump::Repeat, 0,
+                                       static_cast<ButtonCallback>(&CEditListGump::ScrollDown), 2437, 2437, 0);
+    scrollDownButton->hoverArt = 2438;
+    scrollDownButton->visible = 0;
+    Redraw();
+}
+
+CEditListGump::~CEditListGump()
+{
+    // The row fields are children and go with the base; only the records are freed here.
+    for (EditListRow* row = firstRow; row != nullptr;) {
+        EditListRow* next = row->next;
+        if (row->control != nullptr && IsLiveGump(row->control))
+            row->control->row = nullptr;
+        delete row;
+        row = next;
+    }
+}
+
+int CEditListGump::rowHeight() const
+{
+    return GumpArtExtent(kRowArt).h + 1;
+}
+
+EditListRow* CEditListGump::RowOf(const CGump* control) const
+{
+    for (EditListRow* row = firstRow; row != nullptr; row = row->next)
+        if (row->control == control)
+            return row;
+    return nullptr;
+}
+
+void CEditListGump::Redraw()
+{
+    GumpBitmap* bitmap = Frame(0);
+    if (bitmap == nullptr)
+        return;
+    std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
+    drawArtClipped(*bitmap, artId, bitmap->height);
+    if (rowCount > 0)
+        drawArtClipped(*bitmap, artId + 1, (rowCount - topIndex) * kRowPitch + 9);
+    CGumpManager::AddDirty(ScreenRect());
+}
+
+bool CEditListGump::HitTest(int px, int py)
+{
+    return visible != 0 && px >= 0 && py >= 0 && px < width && py < height;
+}
+
+void CEditListGump::AddEntry(const std::string& text, int value)
+{
+    if (rowCount >= rowLimit)
+        return;
+    int rowY = kRowTop + kRowPitch * (rowCount - topIndex);
+    if (rowY == 37)
+        rowY = 38;
+    else if (rowY == 54)
+        rowY = 55;
+    else if (rowY == 71)
+        rowY = 73;
+    const int oldCount = rowCount++;
+    if (topIndex < oldCount)
+        scrollDownButton->visible = 1;
+    auto* control = new CInputControlGump(rowX, rowY, nullptr, kRowWidth, kRowPitch, CInputControlGump::ModeText,
+                                          rowTextLimit, kRowFont, kNormalColour, 1, 0, 0);
+    if (newRowMode != 0) {
+        control->editable = 0;
+        control->pickMobile = 1;
+    }
+    if (rowY < kRowTop || rowY + kRowPitch > height)
+        control->visible = 0;
+    control->AttachToParent(this);
+    control->SetText(text);
+    control->value = value;
+    control->Redraw();
+    auto* row = new EditListRow{control, nullptr, lastRow};
+    control->row = row;
+    if (lastRow != nullptr)
+        lastRow->next = row;
+    else
+        firstRow = firstVisibleRow = row;
+    lastRow = row;
+    Redraw();
+}
+
+void CEditListGump::shiftRows(EditListRow* from, int dy, bool scrolled)
+{
+    const int rh = rowHeight();
+    for (EditListRow* row = from; row != nullptr; row = row->next) {
+        CInputControlGump* c = row->control;
+        c->y += dy;
+        if (scrolled)
+            c->visible = c->y >= kRowTop && c->y + rh <= height ? 1 : 0;
+        else if (c->y + rh < height)
+            c->visible = 1;
+    }
+    CGumpManager::AddDirty(ScreenRect());
+}
+
+void CEditListGump::deleteRow(EditListRow* row)
+{
+    if (selectedRow == row)
+        selectedRow = nullptr;
+    if (firstVisibleRow == row)
+        firstVisibleRow = row->next;
+    EditListRow* following = row->next;
+    // The field may be the one whose report led here: it is deleted when the event is over.
+    row->control->row = nullptr;
+    CGumpManager::DestroyGump(row->control);
+    (row->prev != nullptr ? row->prev->next : firstRow) = row->next;
+    (row->next != nullptr ? row->next->prev : lastRow) = row->prev;
+    delete row;
+    shiftRows(following, -rowHeight(), false);
+    --rowCount;
+    if (topIndex + 1 >= rowCount)
+        scrollDownButton->visible = 0;
+    Redraw();
+    if (CGump* owner = Parent())
+        owner->OnChildChanged(this);
+}
+
+void CEditListGump::OnChildChanged(CGump* child)
+{
+    EditListRow* row = RowOf(child);
+    if (row != nullptr) {
+        CInputControlGump* control = row->control;
+        if (row == lastRow && control->Length() > 0) {
+            AddEntry(newRowMode != 0 ? "(new)" : "", 0);
+            control->colour = kNormalColour;
+            control->Redraw();
+        } else if (row != lastRow && control->Length() == 0) {
+            if (EditListRow* to = row->prev != nullptr ? row->prev : row->next) {
+                CGumpManager::SetFocus(to->control);
+                to->control->OnChar(kKeyEnd);
+                to->control->Redraw();
+                if (to->control->y < 8)
+                    ScrollUp();
+            }
+            deleteRow(row);
+        } else {
+            control->colour = kNormalColour;
+            control->Redraw();
+        }
+    }
+    if (CGump* owner = Parent())
+        owner->OnChildChanged(this);
+}
+
+void CEditListGump::OnChildPress(CGump* child)
+{
+    EditListRow* row = RowOf(child);
+    if (row == nullptr)
+        return;
+    if (selectedRow != nullptr) {
+        selectedRow->control->colour = savedColour;
+        selectedRow->control->Redraw();
+    }
+    selectedRow = row;
+    savedColour = row->control->colour;
+    row->control->colour = kSelectedColour;
+    row->control->Redraw();
+    CGumpManager::SetFocus(this);
+}
+
+void CEditListGump::OnChar(uint16_t character)
+{
+    if (newRowMode != 0 && character == kKeyDelete && selectedRow != nullptr && selectedRow != lastRow)
+        deleteRow(selectedRow);
+}
+
+void CEditListGump::OnChildTab()
+{
+    EditListRow* row = RowOf(CGumpManager::Focus());
+    if (row == nullptr || row->next == nullptr)
+        return;
+    CInputControlGump* next = row->next->control;
+    CGumpManager::SetFocus(next);
+    next->Redraw();
+    if (next->y + rowHeight() > height)
+        ScrollDown();
+}
+
+void CEditListGump::ScrollUp()
+{
+    if (topIndex <= 0)
+        return;
+    --topIndex;
+    if (firstVisibleRow != nullptr && firstVisibleRow->prev != nullptr)
+        firstVisibleRow = firstVisibleRow->prev;
+    shiftRows(firstRow, rowHeight(), true);
+    if (topIndex == 0)
+        scrollUpButton->visible = 0;
+    scrollDownButton->visible = 1;
+    Redraw();
+}
+
+void CEditListGump::ScrollDown()
+{
+    if (topIndex + 1 >= rowCount)
+        return;
+    ++topIndex;
+    if (firstVisibleRow != nullptr && firstVisibleRow->next != nullptr)
+        firstVisibleRow = firstVisibleRow->next;
+    shiftRows(firstRow, -rowHeight(), true);
+    if (topIndex >= rowCount - 1)
+        scrollDownButton->visible = 0;
+    scrollUpButton->visible = 1;
+    Redraw();
+}
+
+// ---- Dragging the window by the list ----------------------------------------------------------
+
+void CEditListGump::OnLButtonDown(int px, int py)
+{
+    grabX = px;
+    grabY = py;
+    pressed = 1;
+    BringToFront(false);
+    if (clickState == 1) {
+        clickState = 2;
+    } else {
+        clickState = 1;
+        clickTime = platform::current().clock->tickCount();
+    }
+}
+
+void CEditListGump::OnDrag(int px, int py)
+{
+    if (pressed == 0)
+        return;
+    if (clickState == 1 && (std::abs(px - grabX) > 4 || std::abs(py - grabY) > 4)) {
+        moved = 1;
+        clickState = 0;
+    }
+    if (CGump* owner = Parent(); owner != nullptr && (px != grabX || py != grabY))
+        owner->MoveBy(px - grabX, py - grabY, owner->Parent() == nullptr, nullptr, true);
+}
+
+void CEditListGump::OnMouseTick()
+{
+    if (clickState == 1 && platform::current().clock->tickCount() - clickTime > MouseManager::DoubleClickTime()) {
+        clickState = 0;
+        if (pressed != 0)
+            moved = 1;
+    }
+}
+
+void CEditListGump::OnLButtonUp(int, int)
+{
+    pressed = 0;
+    moved = 0;
+    if (clickState == 2)
+        clickState = 0;
+    if (MouseManager::Capture() == this)
+        MouseManager::SetCapture(nullptr);
+}
+
+void CEditListGump::OnRButtonUp(int, int)
+{
+    if (CGump* owner = Parent())
+        owner->OnRButtonUp(0, 0);
+}

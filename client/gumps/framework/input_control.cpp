@@ -1,0 +1,629 @@
+/** @file The 8-bit text field and picking a mobile into it. */
+#include "client/gumps/framework/input_control.h"
+
+#include "client/core/app.h"
+#include "client/core/config_store.h"
+#include "client/data/font_manager.h"
+#include "client/data/span_routines.h"
+#include "client/gumps/framework/gump_drawing.h"
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/mouse_manager.h"
+#include "client/net/game_handlers_common.h"
+#include "client/net/game_state.h"
+#include "client/net/packet_builders.h"
+#include "client/render/text_manager.h"
+#include "client/world/world_objects.h"
+#include "platform/platform.h"
+
+#include <algorithm>
+#include <cstring>
+
+WorldTargetCallback g_worldTargetCallback = nullptr;
+int g_worldTargetKind = 0;
+
+namespace {
+
+constexpr int kCaretColour = 902;
+constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+CInputControlGump* g_pendingPick = nullptr;
+
+PixelSurface surfaceOf(GumpBitmap& bitmap)
+{
+    return {bitmap.pixels.data(), bitmap.stride(), bitmap.width, bitmap.height};
+}
+
+BlitRect wholeOf(const GumpBitmap& bitmap)
+{
+    return {0, 0, bitmap.width, bitmap.height};
+}
+
+bool isAsciiLetterOrDigit(int c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+uint32_t now()
+{
+    return platform::current().clock->tickCount();
+}
+
+} // namespace
+
+int EightBitCodeOfTypedChar(uint16_t unit)
+{
+    if (UnicodeSpeech != 0)
+        return unit <= 0xFF ? unit : -1;
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return unit;
+    for (int i = 0; i < 32; ++i)
+        if (kWindows1252High[i] != 0 && kWindows1252High[i] == unit)
+            return 0x80 + i;
+    return -1;
+}
+
+// ---- Construction -----------------------------------------------------------------------------
+
+void CInputControlGump::init(int x0, int y0, int mode0, int limit0, int font0, int colour0, int editable0,
+                             int dropDownLook0)
+{
+    name = "InputControl gump";
+    x = x0;
+    y = y0;
+    mode = mode0;
+    font = font0;
+    colour = colour0;
+    editable = editable0;
+    dropDownLook = dropDownLook0;
+    SetLimit(limit0);
+    caret = numeric() ? 1 : 0;
+}
+
+CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, int w, int h, int mode0, int limit0, int font0,
+                                     int colour0, int editable0, int dropDownLook0, int barBackground0)
+{
+    init(x0, y0, mode0, limit0, font0, colour0, editable0, dropDownLook0);
+    width = std::max(w, 1);
+    height = std::max(h, 1);
+    barBackground = barBackground0;
+    noBackground = 1;
+    SetFrameCount(1);
+    MakeFrame(0, width, height);
+    Redraw();
+    if (owner != nullptr)
+        AttachToParent(owner);
+}
+
+CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, Art art, int mode0, int limit0, int font0,
+                                     int colour0, int editable0, int dropDownLook0, int w)
+{
+    init(x0, y0, mode0, limit0, font0, colour0, editable0, dropDownLook0);
+    artId = art.background;
+    readOnlyArt = art.readOnly;
+    int32_t artWidth = 0, artHeight = 0;
+    GetGumpArtSize(art.background, &artWidth, &artHeight);
+    width = std::max<int>(artWidth, 1);
+    height = std::max<int>(artHeight, 0) + 1;
+    if (w != 0) {
+        width = std::max(w, 1);
+        barBackground = 1;
+    }
+    SetFrameCount(1);
+    MakeFrame(0, width, height);
+    Redraw();
+    if (owner != nullptr)
+        AttachToParent(owner);
+}
+
+CInputControlGump::~CInputControlGump()
+{
+    if (g_pendingPick == this)
+        g_pendingPick = nullptr;
+    if (CGumpManager::Focus() == this)
+        CGumpManager::SetFocus(nullptr);
+}
+
+int CInputControlGump::Length() const
+{
+    return static_cast<int>(strnlen(text, kTextSize - 1));
+}
+
+void CInputControlGump::SetLimit(int newLimit)
+{
+    // The text never outgrows its buffer, whatever limit a caller (or a server) asks for.
+    limit_ = numeric() ? std::max(newLimit, 0) : std::clamp(newLimit, 0, kTextSize - 1);
+}
+
+void CInputControlGump::SetText(const std::string& value0)
+{
+    const size_t room = static_cast<size_t>(numeric() ? kTextSize - 1 : limit_);
+    const size_t n = std::min(value0.size(), room);
+    std::memcpy(text, value0.data(), n);
+    text[n] = 0;
+    caret = Length();
+    firstShown = 0;
+}
+
+bool CInputControlGump::Focused() const
+{
+    return CGumpManager::Focus() == this;
+}
+
+// ---- Drawing ----------------------------------------------------------------------------------
+
+std::string CInputControlGump::shown() const
+{
+    if (numeric())
+        return std::to_string(value);
+    if (password != 0)
+        return std::string(static_cast<size_t>(Length()), '*');
+    return std::string(text, static_cast<size_t>(Length()));
+}
+
+int CInputControlGump::shownWidth(int from, int count) const
+{
+    const std::string s = shown();
+    from = std::clamp(from, 0, static_cast<int>(s.size()));
+    count = std::clamp(count, 0, static_cast<int>(s.size()) - from);
+    return FontManager::GetStringWidthN(font, count, s.c_str() + from);
+}
+
+bool CInputControlGump::HitTest(int px, int py)
+{
+    GumpBitmap* bitmap = Frame(0);
+    return visible != 0 && bitmap != nullptr && px >= 0 && py >= 0 && px < bitmap->width && py < bitmap->height;
+}
+
+void CInputControlGump::PaintBackground(GumpBitmap& bitmap)
+{
+    std::fill(bitmap.pixels.begin(), bitmap.pixels.end(), 0);
+    if (noBackground != 0)
+        return;
+    int art = artId;
+    if (highlighted != 0 && highlightArt != 0)
+        art = highlightArt;
+    else if (hovered != 0 && hoverArt != 0)
+        art = hoverArt;
+    else if (Length() == 0 && emptyArt != 0)
+        art = emptyArt;
+    else if (readOnly != 0)
+        art = readOnlyArt;
+    if (barBackground != 0) {
+        DrawGumpArtBar(art, bitmap);
+    } else if (!bitmap.pixels.empty()) {
+        DrawGumpArt(CopySpanTransparent, art, 0, 0, bitmap.pixels.data(), bitmap.stride(), bitmap.height);
+    }
+}
+
+void CInputControlGump::PaintText(GumpBitmap& bitmap)
+{
+    const PixelSurface surface = surfaceOf(bitmap);
+    const BlitRect area{leftMargin, topMargin, width - leftMargin, height - topMargin};
+    const BlitRect whole = wholeOf(bitmap);
+    const int hue = TextColour();
+    const std::string s = shown();
+    const bool focused = Focused();
+    const int first = std::clamp(firstShown, 0, static_cast<int>(s.size()));
+    auto caretAt = [&](int cx, int cy) { FontManager::DrawString(cx, cy + 2, font, kCaretColour, "_", surface, whole); };
+    auto oneLine = [&]() { FontManager::DrawString(leftMargin, topMargin, font, hue, s.c_str() + first, surface, area); };
+
+    if (numeric()) {
+        if (focused) {
+            oneLine();
+            caretAt(leftMargin + shownWidth(first, caret - first), topMargin);
+            return;
+        }
+        int textX = leftMargin;
+        if (dropDownLook != 0)
+            textX = (width - FontManager::GetStringWidthN(font, static_cast<int32_t>(s.size()), s.c_str())) / 2;
+        FontManager::DrawString(textX, topMargin, font, hue, s.c_str(), surface, area);
+        return;
+    }
+    if (focused) {
+        if (multiLine != 0 && password == 0) {
+            FontManager::DrawstringBuf(leftMargin, topMargin, font, hue, s.c_str(), width - 2 * leftMargin, surface, area,
+                                       0, 0, 0);
+            int32_t cx = 0, cy = 0;
+            FontManager::GetStringWrapEndXY(font, caret, s.c_str(), width - 2 * leftMargin, &cx, &cy);
+            caretAt(leftMargin + cx, topMargin + cy);
+        } else {
+            oneLine();
+            caretAt(leftMargin + shownWidth(first, caret - first), topMargin);
+        }
+        return;
+    }
+    if (dropDownLook != 0) {
+        const int textWidth = FontManager::GetStringWidthN(font, static_cast<int32_t>(s.size()), s.c_str());
+        const bool fitsIn = readOnly != 0 ? textWidth < width - 2 * leftMargin : textWidth + 2 * leftMargin < width;
+        if (fitsIn)
+            FontManager::DrawString((width - textWidth) / 2, topMargin, font, hue, s.c_str(), surface, area);
+        else
+            FontManager::DrawStringBufEllips(leftMargin, topMargin, font, hue, s.c_str(), surface, area);
+        if (readOnly == 0) {
+            const ClipRect clip{0, 0, bitmap.width, bitmap.height};
+            auto arrow = [&](int art, int ax, int ay) {
+                DrawGumpArtClipped(CopySpanTransparent, art, clip, ax, ay, bitmap.pixels.data(), bitmap.stride(),
+                                   bitmap.height);
+            };
+            if (artId == 2445)
+                arrow(2437, width - leftMargin - 11, topMargin + 2);
+            else if (artId == 2446)
+                arrow(2437, width - leftMargin - 15, topMargin + 2);
+            else
+                arrow(5009, width - leftMargin - 9, 1);
+        }
+        return;
+    }
+    if (multiLine != 0)
+        FontManager::DrawstringBuf(leftMargin, topMargin, font, hue, s.c_str(), width - 2 * leftMargin, surface, area, 0,
+                                   0, 0);
+    else
+        oneLine();
+}
+
+void CInputControlGump::Redraw()
+{
+    GumpBitmap* bitmap = Frame(0);
+    if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
+        bitmap = MakeFrame(0, width, height);
+    if (bitmap == nullptr)
+        return;
+    PaintBackground(*bitmap);
+    PaintText(*bitmap);
+    CGumpManager::AddDirty(ScreenRect());
+}
+
+void CInputControlGump::EndEditOnFocusLoss()
+{
+    if (artId == 2444)
+        artId = 2443;
+    Redraw();
+}
+
+// ---- Keys -------------------------------------------------------------------------------------
+
+bool CInputControlGump::acceptsCharacter(int code) const
+{
+    if (FontManager::HasGlyph(font, code) == 0)
+        return false;
+    if (lettersAndDigitsOnly != 0 && !isAsciiLetterOrDigit(code))
+        return false;
+    if (nameCharactersOnly != 0 && !isAsciiLetterOrDigit(code) && code != ' ' && code != '\'' && code != '-' &&
+        code != '.')
+        return false;
+    return true;
+}
+
+bool CInputControlGump::backspace()
+{
+    if (numeric()) {
+        const int before = value;
+        value /= 10;
+        if (caret > 1)
+            --caret;
+        return value != before;
+    }
+    const int length = Length();
+    caret = std::clamp(caret, 0, length);
+    if (caret == 0)
+        return false;
+    std::memmove(text + caret - 1, text + caret, static_cast<size_t>(length - caret + 1));
+    --caret;
+    return true;
+}
+
+bool CInputControlGump::fits() const
+{
+    const std::string probe = shown() + "_";
+    if (multiLine == 0)
+        return FontManager::GetStringWidthN(font, static_cast<int32_t>(probe.size()), probe.c_str()) < width - 6;
+    int32_t widest = 0, total = 0, baseline = 0;
+    FontManager::CalcInfoWrap(font, probe.c_str(), width - 6, &widest, &total, &baseline, 0);
+    return total < height;
+}
+
+void CInputControlGump::keepCaretShown()
+{
+    while (firstShown < caret && shownWidth(firstShown, caret - firstShown) >= width - 12)
+        ++firstShown;
+}
+
+bool CInputControlGump::insert(int code)
+{
+    if (numeric()) {
+        if (mode != ModeNumber || code < '0' || code > '9')
+            return false;
+        const int64_t next = static_cast<int64_t>(value) * 10 + (code - '0');
+        if (next > limit_)
+            return false;
+        value = static_cast<int>(next);
+        caret = std::min(caret + 1, static_cast<int>(shown().size()));
+        return true;
+    }
+    const int length = Length();
+    if (length >= limit_ || !acceptsCharacter(code))
+        return false;
+    caret = std::clamp(caret, 0, length);
+    std::memmove(text + caret + 1, text + caret, static_cast<size_t>(length - caret + 1));
+    text[caret] = static_cast<char>(code);
+    ++caret;
+    if (stopWhenFull == 0)
+        keepCaretShown();
+    if ((stopWhenFull != 0 || multiLine != 0) && !fits()) {
+        backspace();
+        return false;
+    }
+    return true;
+}
+
+void CInputControlGump::changed()
+{
+    Redraw();
+    if (CGump* owner = Parent())
+        owner->OnChildChanged(this);
+}
+
+void CInputControlGump::OnChar(uint16_t character)
+{
+    if (readOnly != 0)
+        return;
+    CGump* owner = Parent();
+    bool edited = false;
+    bool moved0 = false;
+    const int length = Length();
+    switch (character) {
+    case 9:
+        if (owner != nullptr)
+            owner->OnChildTab();
+        return;
+    case 13:
+        if (owner != nullptr)
+            owner->OnChildEnter();
+        return;
+    case 27:
+        if (owner != nullptr)
+            owner->OnChildEscape();
+        return;
+    case 8:
+        edited = backspace();
+        break;
+    case kKeyDelete:
+        if (numeric()) {
+            edited = backspace();
+        } else if (caret < length) {
+            ++caret;
+            edited = backspace();
+        }
+        break;
+    case kKeyEnd:
+        if (!numeric())
+            caret = length;
+        else if (mode == ModeNumber)
+            caret = static_cast<int>(shown().size());
+        moved0 = true;
+        break;
+    case kKeyHome:
+        if (mode == ModeText) {
+            caret = 0;
+            firstShown = 0;
+            moved0 = true;
+        }
+        break;
+    case kKeyLeft:
+        if (mode == ModeText && caret > 0) {
+            --caret;
+            moved0 = true;
+        }
+        break;
+    case kKeyRight:
+        if (mode == ModeText && caret < length) {
+            ++caret;
+            moved0 = true;
+        }
+        break;
+    default:
+        if (character >= kSpecialKeyBase && character <= kSpecialKeyBase + 0xFF)
+            return; // other special keys (arrows up and down, pages, Insert) do nothing here
+        if (const int code = EightBitCodeOfTypedChar(character); code >= 0)
+            edited = insert(code);
+        break;
+    }
+    while (caret < firstShown)
+        firstShown = std::max(firstShown - 8, 0);
+    if (edited)
+        changed();
+    else if (moved0)
+        Redraw();
+}
+
+// ---- Mouse ------------------------------------------------------------------------------------
+
+void CInputControlGump::placeCaret(int px, int py)
+{
+    if (numeric()) {
+        caret = static_cast<int>(shown().size());
+        return;
+    }
+    if (multiLine != 0 && password == 0) {
+        caret = std::clamp(FontManager::GetWrapIndexAtXY(font, text, width - 6, px, py), 0, Length());
+        return;
+    }
+    const std::string s = shown();
+    int n = 0, reached = 0;
+    for (size_t i = static_cast<size_t>(std::clamp(firstShown, 0, static_cast<int>(s.size()))); i < s.size(); ++i) {
+        reached += FontManager::GetCharWidth(font, static_cast<unsigned char>(s[i]));
+        if (reached >= px - 1)
+            break;
+        ++n;
+    }
+    caret = std::min(firstShown + n, Length());
+}
+
+void CInputControlGump::OnLButtonDown(int px, int py)
+{
+    if (CGump* owner = Parent()) {
+        owner->BringToFront(false);
+        owner->OnChildPress(this);
+        if (!IsLiveGump(this))
+            return;
+    }
+    if (editable != 0 && readOnly == 0) {
+        CGumpManager::SetFocus(this);
+        placeCaret(px, py);
+        Redraw();
+    } else if (mode == ModeDropDown && readOnly == 0) {
+        if (CGump* owner = Parent())
+            owner->OnDropDown(this);
+        if (!IsLiveGump(this))
+            return;
+    }
+    if (clickState == 1) {
+        clickState = 2;
+    } else {
+        clickState = 1;
+        clickTime = now();
+    }
+    grabX = px;
+    grabY = py;
+    pressed = 1;
+}
+
+void CInputControlGump::OnLButtonUp(int, int)
+{
+    pressed = 0;
+    if (moved != 0) {
+        moved = 0;
+        clickState = 0;
+    } else if (clickState == 2) {
+        clickState = 0;
+        if (pickMobile != 0 && !g_bTargetMode) {
+            TextManager::AddSystemMessage(0, 3, "Select a player.");
+            g_pendingPick = this;
+            EnterTargetMode();
+            g_worldTargetKind = 2;
+            g_worldTargetCallback = &CInputControlGump::PickCallback;
+        }
+        if (MouseManager::Capture() == this)
+            MouseManager::SetCapture(nullptr);
+        if (CGump* owner = Parent())
+            owner->OnChildDoubleClick(this);
+        return;
+    }
+    if (MouseManager::Capture() == this)
+        MouseManager::SetCapture(nullptr);
+}
+
+void CInputControlGump::OnRButtonUp(int px, int py)
+{
+    if (MouseManager::Capture() == this)
+        MouseManager::SetCapture(nullptr);
+    if (CGump* owner = Parent())
+        owner->OnRButtonUp(px + x, py + y);
+}
+
+void CInputControlGump::OnMouseTick()
+{
+    if (clickState == 1 && now() - clickTime > MouseManager::DoubleClickTime()) {
+        clickState = 0;
+        if (pressed != 0)
+            moved = 1;
+    }
+}
+
+void CInputControlGump::OnMouseOver(int px, int py)
+{
+    CGump::OnMouseOver(px, py);
+    if (hovered == 0) {
+        hovered = 1;
+        if (ShowsHover())
+            Redraw();
+    }
+}
+
+void CInputControlGump::OnMouseLeave()
+{
+    hovered = 0;
+    if (ShowsHover())
+        Redraw();
+}
+
+// ---- Picking a mobile -------------------------------------------------------------------------
+
+CInputControlGump* CInputControlGump::PendingPickField()
+{
+    return g_pendingPick;
+}
+
+void CInputControlGump::PickCallback(CObj* object)
+{
+    const auto& isMobile = CGumpManager::WorldHooks().isMobile;
+    CInputControlGump* field = g_pendingPick != nullptr && IsLiveGump(g_pendingPick) ? g_pendingPick : nullptr;
+    if (object != nullptr && isMobile && isMobile(object)) {
+        if (field != nullptr) {
+            const uint32_t serial = object->GetSerial();
+            field->value = static_cast<int>(serial);
+            field->SetText("(mobile)");
+            Game().nameRequest = serial;
+            uint8_t packet[16];
+            BuildNameRequestPacket(packet, serial);
+            gamepackets::sendBuilt(packet);
+            field->changed();
+        }
+    } else {
+        TextManager::AddSystemMessage(0, 3, "Not a mobile.");
+    }
+    if (g_worldTargetCallback == &CInputControlGump::PickCallback)
+        g_worldTargetCallback = nullptr;
+    CancelTargetMode();
+}
+
+void CInputControlGump::TakePickedName(const std::string& name0)
+{
+    CInputControlGump* field = g_pendingPick;
+    g_pendingPick = nullptr;
+    if (field == nullptr || !IsLiveGump(field))
+        return;
+    field->SetText(name0);
+    field->Redraw();
+}
+
+// ---- The login look ---------------------------------------------------------------------------
+
+CLoginInputControlGump::CLoginInputControlGump(int x0, int y0, CGump* owner, int w, int h, int mode0, int limit0,
+                                               int font0, int colour0, int editable0, int dropDownLook0,
+                                               int barBackground0)
+    : CInputControlGump(x0, y0, owner, w, h, mode0, limit0, font0, colour0, editable0, dropDownLook0, barBackground0)
+{
+    Redraw();
+}
+
+int CLoginInputControlGump::TextColour() const
+{
+    if (highlighted != 0 && highlightColour != 0)
+        return highlightColour;
+    if (hovered != 0 && hoverColour != 0)
+        return hoverColour;
+    return colour;
+}
+
+void CLoginInputControlGump::PaintBackground(GumpBitmap& bitmap)
+{
+    std::fill(bitmap.pixels.begin(), bitmap.pixels.end(), 0);
+    DrawGumpArtFrame(3000, bitmap, 0);
+}
+
+void CLoginInputControlGump::Redraw()
+{
+    CInputControlGump::Redraw();
+    GumpBitmap* bitmap = Frame(0);
+    if (bitmap == nullptr || iconArt < 0 || bitmap->pixels.empty())
+        return;
+    int32_t w = 0, h = 0;
+    GetGumpArtSize(iconArt, &w, &h);
+    const ClipRect clip{0, 0, bitmap->width, bitmap->height};
+    DrawGumpArtClipped(CopySpanTransparent, iconArt, clip, width - w - 3, 2, bitmap->pixels.data(), bitmap->stride(),
+                       bitmap->height);
+}

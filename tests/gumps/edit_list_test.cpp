@@ -1,0 +1,162 @@
+/** @file Tests of the edit list: rows, the "(new)" row filled by picking, deleting rows, scrolling, dragging its window. */
+#include "client/gumps/framework/button_gump.h"
+#include "client/gumps/framework/edit_list.h"
+#include "client/world/world_objects.h"
+#include "platform/window/virtual_keys.h"
+#include "tests/gumps/text_entry_fixture.h"
+
+namespace {
+
+using testsupport::TestImage;
+using Events = std::vector<std::string>;
+namespace vk = platform::vk;
+
+constexpr int kListArt = 400;
+
+class PickedMobile : public CObj {
+public:
+    uint32_t GetSerial() const override { return 0x0BADF00D; }
+};
+
+class EditListTest : public testsupport::TextEntryTest {
+protected:
+    void addArt() override
+    {
+        harness.addGumpArt(kListArt, TestImage::solid(160, 88, 0x0011));
+        harness.addGumpArt(kListArt + 1, TestImage::solid(160, 88, 0x0022));
+        harness.addGumpArt(5031, TestImage::solid(136, 16, 0x0033));
+        for (int i = 2435; i <= 2438; ++i)
+            harness.addGumpArt(i, TestImage::solid(10, 10, static_cast<uint16_t>(i)));
+    }
+
+    /** An edit list at (20, 30) of the window with rows "a" .. for the texts given. */
+    CEditListGump* list(std::vector<std::string> rows, int newRowMode, int limit = 10)
+    {
+        auto* l = new CEditListGump(20, 30, 0, 0, kListArt, limit);
+        l->newRowMode = newRowMode;
+        l->AttachToParent(window);
+        for (const std::string& r : rows)
+            l->AddEntry(r, 0);
+        return l;
+    }
+    static std::vector<std::string> texts(const CEditListGump* l)
+    {
+        std::vector<std::string> out;
+        for (EditListRow* r = l->FirstRow(); r != nullptr; r = r->next)
+            out.emplace_back(r->control->Text());
+        return out;
+    }
+    static CInputControlGump* rowField(const CEditListGump* l, int index)
+    {
+        EditListRow* r = l->FirstRow();
+        for (int i = 0; i < index && r != nullptr; ++i)
+            r = r->next;
+        return r != nullptr ? r->control : nullptr;
+    }
+};
+
+TEST_F(EditListTest, RowsArePlacedDownTheListUpToItsLimit)
+{
+    CEditListGump* l = list({"a", "b", "c", "d", "e", "f"}, 0, 5);
+    EXPECT_EQ(l->RowCount(), 5);
+    std::vector<int> ys, shown;
+    for (EditListRow* r = l->FirstRow(); r != nullptr; r = r->next) {
+        ys.push_back(r->control->y);
+        shown.push_back(r->control->visible);
+        EXPECT_EQ(r->control->Limit(), CEditListGump::kRowTextLimit);
+    }
+    EXPECT_EQ(ys, (std::vector<int>{3, 20, 38, 55, 73}));
+    EXPECT_EQ(shown, (std::vector<int>{1, 1, 1, 1, 0})); // 73 + 17 is past the 88-pixel list
+    EXPECT_EQ(l->scrollDownButton->visible, 1);
+    EXPECT_EQ(l->scrollUpButton->visible, 0);
+}
+
+TEST_F(EditListTest, PickingAPlayerIntoTheNewRowAddsAFreshNewRow)
+{
+    CEditListGump* l = list({"(new)"}, 1);
+    CGumpManager::WorldHooks().isMobile = [](CObj* o) { return dynamic_cast<PickedMobile*>(o) != nullptr; };
+    CInputControlGump* row = rowField(l, 0);
+    EXPECT_EQ(row->editable, 0);
+    clickField(row);
+    clickField(row);
+    ASSERT_EQ(CInputControlGump::PendingPickField(), row);
+    take();
+    PickedMobile mobile;
+    CInputControlGump::PickCallback(&mobile);
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"(mobile)", "(new)"}));
+    EXPECT_EQ(take(), Events{"changed"});
+    CInputControlGump::TakePickedName("Mira");
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"Mira", "(new)"}));
+}
+
+TEST_F(EditListTest, TypingFillsTheLastRowAndEmptyingAMiddleRowDeletesIt)
+{
+    CEditListGump* l = list({"ab", "x", ""}, 0);
+    clickField(rowField(l, 2));
+    type("q");
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"ab", "x", "q", ""}));
+
+    // Tab moves to the next row; emptying that middle row deletes it and the focus goes up.
+    clickField(rowField(l, 0));
+    driver.typeChar(9);
+    EXPECT_EQ(CGumpManager::Focus(), rowField(l, 1));
+    take();
+    driver.keyDown(vk::End);
+    driver.typeChar(8);
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"ab", "q", ""}));
+    EXPECT_EQ(CGumpManager::Focus(), rowField(l, 0));
+    EXPECT_EQ(rowField(l, 0)->caret, 2);
+    EXPECT_EQ(rowField(l, 1)->y, 38 - 17); // the rows below moved up by the row pitch
+    EXPECT_EQ(take(), (Events{"changed", "changed"}));
+    harness.drawFrame(); // the deleted field is gone from the tree
+    EXPECT_EQ(l->RowCount(), 3);
+}
+
+TEST_F(EditListTest, DeleteRemovesTheSelectedRowButNeverTheLastOne)
+{
+    CEditListGump* l = list({"a", "b", "(new)"}, 1);
+    clickField(rowField(l, 2));
+    EXPECT_EQ(CGumpManager::Focus(), l);
+    EXPECT_EQ(rowField(l, 2)->colour, CEditListGump::kSelectedColour);
+    driver.keyDown(vk::Delete);
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"a", "b", "(new)"}));
+
+    clickField(rowField(l, 0));
+    EXPECT_EQ(rowField(l, 2)->colour, CEditListGump::kNormalColour);
+    driver.keyDown(vk::Delete);
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"b", "(new)"}));
+    EXPECT_EQ(rowField(l, 0)->y, 3);
+}
+
+TEST_F(EditListTest, ScrollingMovesEveryRowAndShowsOnlyWholeOnes)
+{
+    CEditListGump* l = list({"a", "b", "c", "d", "e", "f"}, 0);
+    l->ScrollDown();
+    EXPECT_EQ(l->topIndex, 1);
+    EXPECT_EQ(rowField(l, 0)->visible, 0);
+    EXPECT_EQ(rowField(l, 1)->y, 3);
+    EXPECT_EQ(rowField(l, 5)->visible, 1);
+    EXPECT_EQ(l->scrollUpButton->visible, 1);
+    for (int i = 0; i < 10; ++i)
+        l->ScrollDown();
+    EXPECT_EQ(l->topIndex, 5);
+    EXPECT_EQ(l->scrollDownButton->visible, 0);
+    for (int i = 0; i < 10; ++i)
+        l->ScrollUp();
+    EXPECT_EQ(l->topIndex, 0);
+    EXPECT_EQ(rowField(l, 0)->y, 3);
+    EXPECT_EQ(rowField(l, 0)->visible, 1);
+    EXPECT_EQ(l->scrollUpButton->visible, 0);
+}
+
+TEST_F(EditListTest, DraggingTheEmptyPartOfTheListMovesItsWindow)
+{
+    CEditListGump* l = list({"a"}, 0);
+    // The list lies at (120, 130) on the screen; its empty part is below the rows.
+    driver.drag(150, 200, 160, 215);
+    EXPECT_EQ(window->x, kWindowX + 10);
+    EXPECT_EQ(window->y, kWindowY + 15);
+    EXPECT_EQ(l->pressed, 0);
+}
+
+} // namespace

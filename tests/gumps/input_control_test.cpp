@@ -1,0 +1,318 @@
+/** @file Tests of the text field: typing, caret and scroll, limits and paste, number mode, password, filters, mouse, picking a mobile. */
+#include "client/core/main_window.h"
+#include "client/gumps/framework/mouse_manager.h"
+#include "client/world/world_objects.h"
+#include "platform/window/virtual_keys.h"
+#include "tests/gumps/text_entry_fixture.h"
+
+#include <climits>
+
+namespace {
+
+using testsupport::TestImage;
+using testsupport::TextEntryTest;
+using Events = std::vector<std::string>;
+namespace vk = platform::vk;
+
+std::string textOf(const CInputControlGump* f)
+{
+    return f->Text();
+}
+
+TEST_F(TextEntryTest, TypingEditsAtTheCaretAndReportsEachKeptChange)
+{
+    CInputControlGump* f = field();
+    clickField(f);
+    EXPECT_EQ(CGumpManager::Focus(), f);
+    EXPECT_EQ(take(), Events{"press"});
+
+    type("abc");
+    driver.keyDown(vk::Left);
+    driver.keyDown(vk::Left);
+    type("X");
+    EXPECT_EQ(textOf(f), "aXbc");
+    EXPECT_EQ(f->caret, 2);
+    driver.keyDown(vk::Home);
+    driver.typeChar(8); // Backspace at the start changes nothing
+    type("Y");
+    driver.keyDown(vk::End);
+    driver.keyDown(vk::Delete); // Delete at the end changes nothing
+    driver.keyDown(vk::Right);
+    EXPECT_EQ(f->caret, 5);
+    driver.typeChar(8);
+    EXPECT_EQ(textOf(f), "YaXb");
+    driver.keyDown(vk::Home);
+    driver.keyDown(vk::Delete);
+    EXPECT_EQ(textOf(f), "aXb");
+    EXPECT_EQ(f->caret, 0);
+    // Seven kept edits: a, b, c, X, Y, Backspace, Delete; caret moves are no changes.
+    EXPECT_EQ(take(), Events(7, "changed"));
+
+    // Control characters other than the editing ones, and keys without a glyph, are refused.
+    driver.typeChar(1);
+    driver.typeChar(31);
+    driver.keyDown(vk::Prior);
+    EXPECT_EQ(textOf(f), "aXb");
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(TextEntryTest, TabEnterAndEscapeGoToTheParentOnly)
+{
+    CInputControlGump* f = field();
+    clickField(f);
+    take();
+    type("ab");
+    take();
+    driver.typeChar(9);
+    driver.typeChar(13);
+    f->OnTypedChar(27); // the window procedure turns Escape into Tab; the field passes both on
+    EXPECT_EQ(take(), (Events{"tab", "enter", "escape"}));
+    EXPECT_EQ(textOf(f), "ab");
+
+    // A read-only field ignores every key, these too.
+    f->readOnly = 1;
+    driver.typeChar(9);
+    type("z");
+    EXPECT_TRUE(take().empty());
+    EXPECT_EQ(textOf(f), "ab");
+}
+
+TEST_F(TextEntryTest, TheTextNeverOutgrowsItsLimitOrItsBuffer)
+{
+    CInputControlGump* f = field(120, CInputControlGump::ModeText, 5);
+    clickField(f);
+    type("abcdefgh");
+    EXPECT_EQ(textOf(f), "abcde");
+
+    // A limit beyond the 188-byte buffer (a server's edit limit) is held to the buffer.
+    f->SetLimit(100000);
+    EXPECT_EQ(f->Limit(), CInputControlGump::kTextSize - 1);
+    for (int i = 0; i < 400; ++i)
+        driver.typeChar('x');
+    EXPECT_EQ(f->Length(), CInputControlGump::kTextSize - 1);
+    f->SetText(std::string(500, 'y'));
+    EXPECT_EQ(f->Length(), CInputControlGump::kTextSize - 1);
+}
+
+TEST_F(TextEntryTest, PasteIsCutToTheFieldsRoom)
+{
+    struct Case {
+        int limit;
+        int multiLine;
+        std::string clipboard;
+        std::string expected;
+    } cases[] = {
+        {10, 0, "hello\rworld", "hello"},                 // one line stops at the first CR
+        {6, 0, "abcdefghij", "abcdef"},                   // cut at the limit
+        {187, 0, std::string(120, 'p'), std::string(80, 'p')}, // a single-line paste takes at most 80
+    };
+    for (const Case& c : cases) {
+        CInputControlGump* f = field(2000, CInputControlGump::ModeText, c.limit);
+        f->multiLine = c.multiLine;
+        clickField(f);
+        harness.window().setClipboard(c.clipboard);
+        PasteClipboardText();
+        EXPECT_EQ(textOf(f), c.expected) << c.clipboard;
+        CGumpManager::DestroyGump(f);
+    }
+}
+
+TEST_F(TextEntryTest, NumberModeTakesDigitsUpToTheLimit)
+{
+    CInputControlGump* f = field(120, CInputControlGump::ModeNumber, 250);
+    EXPECT_EQ(f->caret, 1);
+    clickField(f);
+    type("2a5-9");
+    EXPECT_EQ(f->value, 25); // 259 is above the limit, letters are not digits
+    driver.typeChar(8);
+    EXPECT_EQ(f->value, 2);
+    EXPECT_EQ(f->caret, 1);
+
+    // The product is taken in 64 bits: a digit past the largest limit is refused, not wrapped.
+    f->SetLimit(INT_MAX);
+    f->value = 214748364;
+    type("8");
+    EXPECT_EQ(f->value, 214748364);
+    type("7");
+    EXPECT_EQ(f->value, INT_MAX);
+
+    // Another mode number shows the value but takes no digits.
+    CInputControlGump* other = field(120, 5, 100);
+    clickField(other);
+    type("12");
+    EXPECT_EQ(other->value, 0);
+}
+
+TEST_F(TextEntryTest, APasswordFieldShowsAStarPerCharacterAndPlacesTheCaretOnThem)
+{
+    CInputControlGump* secret = field();
+    secret->password = 1;
+    CInputControlGump* plain = field();
+    plain->y = 40;
+    plain->SetText("****");
+    plain->Redraw();
+    secret->SetText("abcd");
+    secret->Redraw();
+    EXPECT_EQ(secret->Frame(0)->pixels, plain->Frame(0)->pixels);
+
+    // A click 2.5 stars in places the caret after the second character.
+    clickField(secret, 2 * kGlyphWidth + 3);
+    EXPECT_EQ(secret->caret, 2);
+    EXPECT_EQ(textOf(secret), "abcd");
+}
+
+TEST_F(TextEntryTest, AStopWhenFullFieldRefusesTheCharacterThatWouldNotFit)
+{
+    // Text and "_" must stay narrower than width - 6: 40 - 6 = 34 holds "_" and four characters.
+    CInputControlGump* f = field(40);
+    f->stopWhenFull = 1;
+    clickField(f);
+    type("abcdef");
+    EXPECT_EQ(textOf(f), "abcd");
+    EXPECT_EQ(f->firstShown, 0);
+    EXPECT_EQ(take(), (Events{"press", "changed", "changed", "changed", "changed"}));
+}
+
+TEST_F(TextEntryTest, ALongTextScrollsToKeepTheCaretShown)
+{
+    CInputControlGump* f = field(40);
+    clickField(f);
+    type("abcdefghij");
+    // The caret stays within width - 12 = 28 pixels of the first shown character.
+    EXPECT_EQ(f->firstShown, 6);
+    for (int i = 0; i < 4; ++i)
+        driver.keyDown(vk::Left);
+    EXPECT_EQ(f->firstShown, 6);
+    driver.keyDown(vk::Left); // the caret falls before the first shown one: back by 8, not below 0
+    EXPECT_EQ(f->caret, 5);
+    EXPECT_EQ(f->firstShown, 0);
+    driver.keyDown(vk::End);
+    type("k");
+    driver.keyDown(vk::Home);
+    EXPECT_EQ(f->firstShown, 0);
+    EXPECT_EQ(f->caret, 0);
+}
+
+TEST_F(TextEntryTest, TypedUnitsBecomeTheFontsCodesInBothModes)
+{
+    struct Case {
+        uint8_t unicodeSpeech;
+        uint16_t unit;
+        int expected; // -1: refused
+    } cases[] = {
+        {0, u'a', 'a'},  {0, 0x00E9, 0xE9}, {0, 0x20AC, 0x80}, {0, 0x2019, 0x92}, {0, 0x0416, -1}, {0, 0x0081, -1},
+        {1, u'a', 'a'},  {1, 0x00E9, 0xE9}, {1, 0x20AC, -1},   {1, 0x0416, -1},
+    };
+    for (const Case& c : cases) {
+        UnicodeSpeech = c.unicodeSpeech;
+        CInputControlGump* f = field();
+        clickField(f);
+        driver.typeChar(c.unit);
+        const std::string expected = c.expected < 0 ? "" : std::string(1, static_cast<char>(c.expected));
+        EXPECT_EQ(textOf(f), expected) << int(c.unicodeSpeech) << " " << c.unit;
+        CGumpManager::DestroyGump(f);
+    }
+}
+
+TEST_F(TextEntryTest, FiltersRefuseCharactersOutsideTheirSet)
+{
+    CInputControlGump* alnum = field();
+    alnum->lettersAndDigitsOnly = 1;
+    clickField(alnum);
+    type("a1 -.'B_");
+    EXPECT_EQ(textOf(alnum), "a1B");
+
+    CInputControlGump* names = field();
+    names->y = 40;
+    names->nameCharactersOnly = 1;
+    clickField(names);
+    type("Jo O'Neil-Sr.!?");
+    EXPECT_EQ(textOf(names), "Jo O'Neil-Sr.");
+}
+
+TEST_F(TextEntryTest, ClicksMoveTheFocusAndADropDownFieldAsksItsParent)
+{
+    CInputControlGump* first = field();
+    CInputControlGump* second = field();
+    second->y = 40;
+    second->artId = 2444;
+    clickField(second);
+    EXPECT_EQ(CGumpManager::Focus(), second);
+    clickField(first, 3 * kGlyphWidth);
+    EXPECT_EQ(CGumpManager::Focus(), first);
+    EXPECT_EQ(second->artId, 2443); // the unfocused look
+
+    CInputControlGump* choice = field(120, CInputControlGump::ModeDropDown);
+    choice->y = 70;
+    choice->editable = 0;
+    take();
+    clickField(choice);
+    EXPECT_EQ(take(), (Events{"press", "drop-down"}));
+    EXPECT_EQ(CGumpManager::Focus(), first);
+}
+
+class FakeMobile : public CObj {
+public:
+    uint32_t GetSerial() const override { return 0x00012345; }
+};
+
+TEST_F(TextEntryTest, ADoubleClickOnAPickFieldTargetsAMobileAndAsksItsName)
+{
+    CInputControlGump* f = field();
+    f->pickMobile = 1;
+    f->editable = 0;
+    CGumpManager::WorldHooks().isMobile = [](CObj* o) { return dynamic_cast<FakeMobile*>(o) != nullptr; };
+    clickField(f);
+    driver.pass(50);
+    clickField(f);
+    EXPECT_EQ(take(), (Events{"press", "press", "double-click"}));
+    EXPECT_EQ(systemMessages, std::vector<std::string>{"Select a player."});
+    EXPECT_TRUE(g_bTargetMode);
+    EXPECT_EQ(g_worldTargetKind, 2);
+    ASSERT_EQ(g_worldTargetCallback, &CInputControlGump::PickCallback);
+    EXPECT_EQ(CInputControlGump::PendingPickField(), f);
+
+    // The ground (no object) is no mobile: the field is left alone and the cursor goes.
+    g_worldTargetCallback(nullptr);
+    EXPECT_EQ(systemMessages.back(), "Not a mobile.");
+    EXPECT_FALSE(g_bTargetMode);
+    EXPECT_EQ(textOf(f), "");
+
+    FakeMobile mobile;
+    harness.packets().packets.clear();
+    CInputControlGump::PickCallback(&mobile);
+    EXPECT_EQ(textOf(f), "(mobile)");
+    EXPECT_EQ(f->value, 0x12345);
+    EXPECT_EQ(take(), Events{"changed"});
+    ASSERT_EQ(harness.packets().packets.size(), 1u);
+    EXPECT_EQ(harness.packets().packets[0], (std::vector<uint8_t>{0x98, 0x00, 0x07, 0x00, 0x01, 0x23, 0x45}));
+    CInputControlGump::TakePickedName("Aldous");
+    EXPECT_EQ(textOf(f), "Aldous");
+    EXPECT_EQ(CInputControlGump::PendingPickField(), nullptr);
+}
+
+TEST_F(TextEntryTest, ADoubleClickWhileATargetIsUpLeavesTheTargetAlone)
+{
+    CInputControlGump* f = field();
+    f->pickMobile = 1;
+    g_bTargetMode = true;
+    clickField(f);
+    clickField(f);
+    EXPECT_TRUE(systemMessages.empty());
+    EXPECT_EQ(g_worldTargetCallback, nullptr);
+    EXPECT_EQ(CInputControlGump::PendingPickField(), nullptr);
+    g_bTargetMode = false;
+}
+
+TEST_F(TextEntryTest, ASlowSecondClickIsNoDoubleClick)
+{
+    CInputControlGump* f = field();
+    f->pickMobile = 1;
+    clickField(f);
+    driver.pass(MouseManager::DoubleClickTime() + 100);
+    clickField(f);
+    EXPECT_EQ(take(), (Events{"press", "press"}));
+    EXPECT_FALSE(g_bTargetMode);
+}
+
+} // namespace
