@@ -26,7 +26,9 @@
 #include "client/data/map_manager.h"
 #include "client/data/translation_link.h"
 #include "client/data/translation_settings.h"
+#include "client/world/object_manager.h"
 #include "client/world/path_manager.h"
+#include "client/world/walk.h"
 #include "client/world/region_manager.h"
 #include "client/world/weather_manager.h"
 #include "client/world/world_cell_source.h"
@@ -45,6 +47,7 @@
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/login/login_flow.h"
+#include "client/gumps/game/world_view_services.h"
 #include "client/media/media_managers.h"
 #include "client/media/music_manager.h"
 #include "client/media/movie_intro.h"
@@ -342,7 +345,12 @@ int main()
     window.setWaitCursor(false);
     g_pInputWindow = new CInputWindow();
     SetInputLineServices(g_pInputWindow);
-    // The first screen: the main menu with the account login; the login lists open the later ones.
+    // The world view lives at the back of the gump list for the whole run; the first screen, the
+    // main menu with the account login, goes over it and the login lists open the later ones.
+    InstallWorldView();
+    platform::atExit(UninstallWorldView);
+    TickHooks().updatePlayerWalk = UpdatePlayerWalk;
+    TickHooks().updateMovement = CObjectManager::UpdateMovement;
     InstallLoginScreens();
     CreateStartupGumps();
 

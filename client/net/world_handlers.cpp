@@ -24,6 +24,7 @@
 #include "client/world/map_view.h"
 #include "client/world/object_manager.h"
 #include "client/world/walk.h"
+#include "client/world/world_draw_services.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
 
@@ -179,9 +180,48 @@ public:
     }
     void StepView(int32_t dx, int32_t dy, int32_t z) override { MapView::StepView(dx, dy, z); }
     void SetCenter(int32_t x, int32_t y, int32_t z) override { MapView::SetCenter(x, y, z); }
+    void SayOverPlayer(const char* text) override
+    {
+        if (CPlayerMobile* p = player())
+            p->AddOverheadMessage(text, 946, 3);
+    }
+    void BeginStepFrame() override
+    {
+        if (CPlayerMobile* p = player())
+            p->RemoveFromDrawList();
+    }
+    void EndStepFrame(int32_t drawZ, int32_t scrollX, int32_t scrollY, bool moved) override
+    {
+        CPlayerMobile* p = player();
+        if (p == nullptr || p->offMap != 0)
+            return;
+        p->drawZ = drawZ;
+        worldDraw().FollowPlayerStep(p->locX, p->locY, scrollX, scrollY, moved);
+        worldGumps().RepositionOverheadMessages(*p);
+        p->AddToDrawList();
+    }
 };
 
 NetWalkServices g_walk;
+
+/** The world's requests to the game server, on the main connection. */
+class NetWorldRequests final : public WorldNetServices {
+public:
+    void SendUseObject(uint32_t serial) override
+    {
+        uint8_t packet[16];
+        BuildUseObjectPacket(packet, serial);
+        sendOn(ActiveConnection(), packet);
+    }
+    void SendPickUp(uint32_t serial, uint16_t amount) override
+    {
+        uint8_t packet[16];
+        BuildPickUpItemPacket(packet, serial, amount);
+        sendOn(ActiveConnection(), packet);
+    }
+};
+
+NetWorldRequests g_worldRequests;
 
 } // namespace
 
@@ -1051,6 +1091,7 @@ void InstallWorldHandlers()
     SetPacketHandler(PKT_IdCA, readNothing);
     SetPacketHandler(PKT_LocalizedMessageAffix, HandleLocalizedMessageAffix);
     Walk::SetServices(&g_walk);
+    SetWorldNetServices(&g_worldRequests);
     sharedFunctionHooks().sendUnicodeSpeech = [](const WideChar* text, int32_t length, int mode) {
         SendUnicodeSpeechText(std::u16string(text, static_cast<size_t>(std::max(length, 0))), static_cast<uint8_t>(mode));
     };

@@ -8,6 +8,8 @@
 #include "client/render/lights.h"
 #include "client/render/world_drawing.h"
 #include "client/world/world_objects.h"
+#include "client/world/object_manager.h"
+#include "client/world/walk.h"
 
 #include <algorithm>
 #include <array>
@@ -287,8 +289,20 @@ void RenderWorldServices::InvalidateMobileLights(CMobile& mobile)
 
 void RenderWorldServices::ViewCentred(int32_t x, int32_t y)
 {
-    WorldView::FollowCell(x, y, 0, 0);
+    const WalkState& walk = Walk::State();
+    const CPlayerMobile* p = World().player;
+    if (p != nullptr && p->offMap == 0 && walk.count > 0)
+        WorldView::FollowCell(p->locX, p->locY, walk.scrollX, walk.scrollY);
+    else
+        WorldView::FollowCell(x, y, 0, 0);
     WorldView::UpdateRoofCutoff();
+}
+
+void RenderWorldServices::FollowPlayerStep(int32_t x, int32_t y, int32_t offsetX, int32_t offsetY, bool moved)
+{
+    WorldView::FollowCell(x, y, offsetX, offsetY);
+    if (moved)
+        WorldView::UpdateRoofCutoff();
 }
 
 void RenderWorldServices::AnimatedListAdd(CMobile& mobile)

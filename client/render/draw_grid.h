@@ -94,7 +94,9 @@ public:
     void InvalidateLightArea(const CDrawItem& item) override;
     void AddSceneLight(int32_t delta) override;
     void InvalidateMobileLights(CMobile& mobile) override;
+    /** While the player's steps are being shown the view stays on the player, not on the acknowledged centre. */
     void ViewCentred(int32_t x, int32_t y) override;
+    void FollowPlayerStep(int32_t x, int32_t y, int32_t offsetX, int32_t offsetY, bool moved) override;
     void AnimatedListAdd(CMobile& mobile) override;
     /** The world stops an animation when the mobile walks or goes away: a pending death keeps the mobile. */
     void AnimatedListRemove(CMobile& mobile) override;

@@ -51,6 +51,11 @@ public:
      * it and the roof over the player is looked at again.
      */
     virtual void ViewCentred(int32_t /*x*/, int32_t /*y*/) {}
+    /**
+     * A step frame of the player was shown: the view follows its cell moved by the step's pixel
+     * offsets; a changed cell looks at the roof over it again.
+     */
+    virtual void FollowPlayerStep(int32_t /*x*/, int32_t /*y*/, int32_t /*offsetX*/, int32_t /*offsetY*/, bool /*moved*/) {}
 
     /** The front-most item under a point of the play area (the draw grid's pick), or null. */
     virtual CDrawItem* PickAt(int32_t /*x*/, int32_t /*y*/, int /*excludeLand*/) { return nullptr; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class CGump;
 class CAcctLoginGump;
@@ -37,6 +38,8 @@ void CreateStartupGumps();
 void InstallLoginScreens();
 /** The world was entered: every login screen and the pending progress gump close. */
 void CloseLoginScreens();
+/** What runs once the login screens closed at world entry (the in-game windows take over); null: nothing. */
+void SetWorldEntryHandler(std::function<void()> handler);
 
 /** Sends a fixed-length packet on the main connection. */
 void SendOnMainConnection(const uint8_t* packet);

@@ -10,6 +10,12 @@
 
 namespace {
 
+std::function<void()>& worldEntryHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
 CGump* ownerOf(LoginGump gump)
 {
     switch (gump) {
@@ -120,7 +126,12 @@ public:
     }
     void CloseLoginFlowGumps(bool) override { ClosePendingLoginGump(); }
     void CloseLoginProgress() override { ClosePendingLoginGump(); }
-    void EnteredWorld() override { CloseLoginScreens(); }
+    void EnteredWorld() override
+    {
+        CloseLoginScreens();
+        if (worldEntryHandler())
+            worldEntryHandler()();
+    }
 };
 
 } // namespace
@@ -141,6 +152,11 @@ void CloseLoginScreens()
     state.profession = nullptr;
     state.creation = nullptr;
     state.city = nullptr;
+}
+
+void SetWorldEntryHandler(std::function<void()> handler)
+{
+    worldEntryHandler() = std::move(handler);
 }
 
 void InstallLoginScreens()
