@@ -21,12 +21,6 @@ constexpr uint16_t G_THRONE = 2896;    // a seat for facing 0 only whose back is
 constexpr uint16_t kSparkleBase = 0x700;
 constexpr uint16_t kThroneBase = 0x600;
 
-std::string show(const WorldRect& r)
-{
-    return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "}";
-}
-
 /** Drops made by the weather, kept by handle. */
 class RainServices : public WeatherServices {
 public:
@@ -67,17 +61,6 @@ protected:
         WorldScene::TearDown();
     }
 
-    static CMobile* addMobileAt(uint32_t serial, int32_t x, int32_t y, int32_t z, uint8_t direction)
-    {
-        ObjectRecord r;
-        r.serial = serial;
-        r.graphic = B_HUMAN;
-        r.x = static_cast<uint16_t>(x);
-        r.y = static_cast<uint16_t>(y);
-        r.z = static_cast<int8_t>(z);
-        r.direction = direction;
-        return static_cast<CMobile*>(CObjectManager::HandleMove(r));
-    }
     /** The world point of a play-area pixel. */
     static int32_t worldX(int32_t x) { return x + DrawGrid::scrollX; }
     static int32_t worldY(int32_t y) { return y + DrawGrid::scrollY; }
@@ -112,7 +95,7 @@ TEST_F(WorldEffectsTest, AnEffectOnAMobileWidensItsRectangleAndIsDrawnOverIt)
 TEST_F(WorldEffectsTest, AMobileOnASeatIsSizedDrawnAndHitAsTheSeatedFigure)
 {
     addStatic(G_CHAIR, 101, 100, 0);
-    CMobile* m = addMobileAt(50, 101, 100, 0, 1); // facing 1 sits facing 4
+    CMobile* m = addMobile(50, B_HUMAN, 101, 100, 1); // facing 1 sits facing 4
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(IsSeated(*m), 1);
     // Anchor (111, 86); the frame's box 110..113 x 42..46, widened by 16 and 32 below.
@@ -126,7 +109,7 @@ TEST_F(WorldEffectsTest, AMobileOnASeatIsSizedDrawnAndHitAsTheSeatedFigure)
 
     // Facing 0 on a seat with a back: the seat is painted again left of its middle + 1.
     addStatic(G_THRONE, 102, 100, 0); // 8 x 40 at 128..136 x 91..131
-    CMobile* king = addMobileAt(51, 102, 100, 0, 0);
+    CMobile* king = addMobile(51, B_HUMAN, 102, 100, 0);
     ASSERT_NE(king, nullptr);
     ASSERT_EQ(IsSeated(*king), 1);
     redraw();
@@ -146,7 +129,7 @@ TEST_F(WorldEffectsTest, AMobileOnASeatIsSizedDrawnAndHitAsTheSeatedFigure)
 
 TEST_F(WorldEffectsTest, MobilesAreDrawnAtTheirHeight)
 {
-    const CMobile* high = addMobileAt(70, 100, 101, 5, 3);
+    const CMobile* high = addMobile(70, B_HUMAN, 100, 101, 3, 5);
     ASSERT_NE(high, nullptr);
     EXPECT_EQ(play(high->rect).bottom, 86 - 5 * 4);
     player->PlaceAt(100, 100, 3);
