@@ -1,6 +1,7 @@
 /** @file The mobiles playing an action animation, stepped frame by frame; and the angle conversion of the moving effects. */
 #include "client/render/animated_list.h"
 
+#include "client/core/effect_services.h"
 #include "client/world/object_manager.h"
 #include "client/world/world_objects.h"
 
@@ -12,6 +13,23 @@ std::vector<CMobile*>& entries()
 {
     static std::vector<CMobile*> list;
     return list;
+}
+
+/**
+ * Mobiles whose animation ended since the last step. A replayed sequence moves on from the
+ * step, never from inside the removal, which may run while the mobile is being destroyed.
+ */
+std::vector<uint32_t>& ended()
+{
+    static std::vector<uint32_t> serials;
+    return serials;
+}
+
+void moveSequencesOn()
+{
+    std::vector<uint32_t> serials;
+    serials.swap(ended());
+    for (const uint32_t serial : serials) effectServices().SequenceAnimationEnded(serial);
 }
 
 /** A frame change: out of the grid, the change, the tick counter cleared, back into the grid. */
@@ -50,6 +68,7 @@ int Remove(CMobile& mobile, bool keep)
         auto& list = entries();
         list.erase(std::remove(list.begin(), list.end(), &mobile), list.end());
         mobile.anim.listMark = -1;
+        ended().push_back(mobile.serial);
     }
     mobile.dying = 0;
     if (deathPending && mobile.IsPlayer() == 0) {
@@ -71,6 +90,7 @@ void Update()
         const uint16_t before = m->anim.ticks++;
         if (m->anim.delay < before) Step(*m);
     }
+    moveSequencesOn();
 }
 
 void Step(CMobile& m)
@@ -124,6 +144,7 @@ void Clear()
 {
     for (CMobile* m : entries()) m->anim.listMark = -1;
     entries().clear();
+    ended().clear();
 }
 
 } // namespace AnimatedList

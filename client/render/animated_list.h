@@ -22,7 +22,11 @@ void Add(CMobile& mobile);
  * Returns 1 when it handed a death on.
  */
 int Remove(CMobile& mobile, bool keep);
-/** One step of every entry in list order; an entry may leave the list during its own step. */
+/**
+ * One step of every entry in list order; an entry may leave the list during its own step.
+ * Then every animation that ended since the last step (here or by Remove) moves on the
+ * replayed sequence that started it.
+ */
 void Update();
 /** Advances one mobile by one frame change. */
 void Step(CMobile& mobile);

@@ -632,6 +632,24 @@ std::vector<MissileEffect*> AttachedEffects(uint32_t serial)
     return out;
 }
 
+void WidenForAttachedEffects(uint32_t serial, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom)
+{
+    for (const MissileEffect* effect : AttachedEffects(serial)) {
+        const ArtImage* art = GetArtImage(effect->currentGraphic + 0x4000);
+        if (art == nullptr) continue;
+        const int32_t extraX = art->width - (right - left);
+        const int32_t extraY = art->height - (bottom - top);
+        if (extraX > 0) {
+            left -= extraX / 2;
+            right += extraX / 2;
+        }
+        if (extraY > 0) {
+            top -= extraY / 2;
+            bottom += extraY / 2;
+        }
+    }
+}
+
 namespace {
 
 class RendererEffectServices final : public EffectServices {

@@ -146,6 +146,8 @@ const std::vector<MissileEffect*>& LiveEffects();
 void TickEffects();
 /** The effects drawn on an object. */
 std::vector<MissileEffect*> AttachedEffects(uint32_t serial);
+/** Widens a rectangle by half the excess, on each side, of every frame on the object that is wider or taller. */
+void WidenForAttachedEffects(uint32_t serial, int32_t& left, int32_t& top, int32_t& right, int32_t& bottom);
 
 /** The screen point of a map point: + 43 below for effects, none for lightning. */
 void EffectScreenPoint(int32_t x, int32_t y, int32_t z, bool lightning, int32_t& sx, int32_t& sy);

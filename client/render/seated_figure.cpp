@@ -2,10 +2,10 @@
 #include "client/render/seated_figure.h"
 
 #include "client/render/effects.h"
+#include "client/render/world_drawing.h"
 
 #include "client/core/byte_reader.h"
 #include "client/core/kz_report.h"
-#include "client/data/art_image.h"
 #include "client/data/cdhd_cache.h"
 #include "client/data/data_files.h"
 #include "client/data/def_tables.h"
@@ -254,12 +254,12 @@ bool ReadSeatedFrame(std::span<const uint8_t> record, SeatedFrame& frame)
     return true;
 }
 
-int IsSeated(const CMobile& mobile, bool walkPending)
+CObj* SeatOf(const CMobile& mobile, bool walkPending)
 {
     const int32_t body = mobile.graphic;
-    if (mobile.inList == 0 || body < 400 || body > 999 || mobile.IsGhost() != 0) return 0;
-    if (mobile.framesLeft != 0 || walkPending || mobile.layers[25] != nullptr || mobile.IsMounted()) return 0;
-    for (const CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(DrawMapThingie::CellIndex(mobile.locX, mobile.locY))];
+    if (mobile.inList == 0 || body < 400 || body > 999 || mobile.IsGhost() != 0) return nullptr;
+    if (mobile.framesLeft != 0 || walkPending || mobile.layers[25] != nullptr || mobile.IsMounted()) return nullptr;
+    for (CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(DrawMapThingie::CellIndex(mobile.locX, mobile.locY))];
          item != nullptr; item = item->nextDraw) {
         if (item->IsObject() == 0 || item->IsMobile() != 0) continue;
         if (item->locX != mobile.locX || item->locY != mobile.locY || std::abs(item->z - mobile.z) > 1) continue;
@@ -268,9 +268,14 @@ int IsSeated(const CMobile& mobile, bool walkPending)
         SkipDrawHandler::RememberRow(row);
         const int32_t mask = SkipDrawHandler::SeatTable()[static_cast<size_t>(row)].facingMask;
         if ((mask & 0x10) != 0 && mobile.idle == 0) continue;
-        return 1;
+        return static_cast<CObj*>(item);
     }
-    return 0;
+    return nullptr;
+}
+
+int IsSeated(const CMobile& mobile, bool walkPending)
+{
+    return SeatOf(mobile, walkPending) != nullptr ? 1 : 0;
 }
 
 const std::array<uint8_t, 24>& SeatedLayerOrder(int32_t facing, bool alternative)
@@ -316,7 +321,8 @@ std::span<const uint8_t> animationRecord(int32_t record)
 
 bool layerHidden(const CMobile& mobile, int32_t layer)
 {
-    return seatedDrawHooks().isLayerHidden && seatedDrawHooks().isLayerHidden(mobile, layer);
+    if (seatedDrawHooks().isLayerHidden) return seatedDrawHooks().isLayerHidden(mobile, layer);
+    return WorldDrawing::IsLayerHidden(layer, mobile.layers.data()) != 0;
 }
 
 /** The animation id a worn item is drawn with on the body, or -1 when it has none in 400-999. */
@@ -395,12 +401,13 @@ int32_t ComposeSeatedFigure(const CMobile& mobile, uint16_t forcedHue, bool ghos
     return facing;
 }
 
-void DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
-                      bool ghostDiffers)
+int32_t DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
+                         bool ghostDiffers)
 {
     const int32_t facing = ComposeSeatedFigure(mobile, forcedHue, ghostDiffers);
     const int32_t offset = SkipDrawHandler::SeatOffset(SkipDrawHandler::RememberedRow(), facing);
     SkipDrawHandler::BlitComposite(facing, anchorX, footY, offset, clip);
+    return facing;
 }
 
 uint16_t HitTestSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, int32_t x, int32_t y)
@@ -442,19 +449,6 @@ BlitRect CalcSeatedRect(const CMobile& mobile, int32_t anchorX, int32_t footY)
     r.right += 16;
     r.top -= 16;
     r.bottom += 32;
-    for (const MissileEffect* effect : AttachedEffects(mobile.GetSerial())) {
-        const ArtImage* art = GetArtImage(effect->currentGraphic + 0x4000);
-        if (art == nullptr) continue;
-        const int32_t extraX = art->width - (r.right - r.left);
-        const int32_t extraY = art->height - (r.bottom - r.top);
-        if (extraX > 0) {
-            r.left -= extraX / 2;
-            r.right += extraX / 2;
-        }
-        if (extraY > 0) {
-            r.top -= extraY / 2;
-            r.bottom += extraY / 2;
-        }
-    }
+    WidenForAttachedEffects(mobile.GetSerial(), r.left, r.top, r.right, r.bottom);
     return r;
 }

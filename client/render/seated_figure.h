@@ -10,6 +10,7 @@
 #include <span>
 
 class CMobile;
+class CObj;
 
 /** One seat: the graphic, the facings it allows, the vertical offsets, the back overlay. */
 struct SeatRow {
@@ -94,6 +95,8 @@ bool ReadSeatedFrame(std::span<const uint8_t> record, SeatedFrame& frame);
  * in its own cell; an idle-only seat needs the idle flag. Remembers the seat row.
  */
 int IsSeated(const CMobile& mobile, bool walkPending = false);
+/** The seat IsSeated finds (its row remembered), or null when the mobile does not sit. */
+CObj* SeatOf(const CMobile& mobile, bool walkPending = false);
 
 /** The worn-layer order of a seated facing: 24 layers, the alternative order or the normal one. */
 const std::array<uint8_t, 24>& SeatedLayerOrder(int32_t facing, bool alternative);
@@ -102,7 +105,7 @@ const std::array<uint8_t, 24>& SeatedLayerOrder(int32_t facing, bool alternative
 struct SeatedDrawHooks {
     /** The bytes of an animation record; empty when absent. Default: the animation files through the data cache. */
     std::function<std::span<const uint8_t>(int32_t record)> animationRecord;
-    /** A worn layer another worn item hides. Default: none. */
+    /** A worn layer another worn item hides. Default: the worn items' own rule (WorldDrawing::IsLayerHidden). */
     std::function<bool(const CMobile& mobile, int32_t layer)> isLayerHidden;
 };
 SeatedDrawHooks& seatedDrawHooks();
@@ -117,9 +120,12 @@ int32_t SeatedRecordIndex(int32_t body, int32_t seatedFacing);
  * Returns the seated facing.
  */
 int32_t ComposeSeatedFigure(const CMobile& mobile, uint16_t forcedHue, bool ghostDiffers);
-/** Composes and copies the figure with its column 32 at anchorX and row 80 at footY (moved down by the seat's offset). */
-void DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
-                      bool ghostDiffers);
+/**
+ * Composes and copies the figure with its column 32 at anchorX and row 80 at footY (moved down
+ * by the seat's offset). Returns the seated facing.
+ */
+int32_t DrawSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, const BlitRect& clip, uint16_t forcedHue,
+                         bool ghostDiffers);
 /** Composes the figure as for drawing and answers the pixel at (x, y): 0 outside it. Nothing is drawn. */
 uint16_t HitTestSeatedFigure(const CMobile& mobile, int32_t anchorX, int32_t footY, int32_t x, int32_t y);
 /**

@@ -11,6 +11,8 @@
 #include "client/render/anim_frames.h"
 #include "client/render/draw_grid.h"
 #include "client/render/draw_manager.h"
+#include "client/render/effects.h"
+#include "client/render/seated_figure.h"
 #include "client/render/see_through_circle.h"
 #include "client/render/sprite_blits.h"
 #include "client/render/startup_tables.h"
@@ -19,6 +21,7 @@
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
 #include "client/world/walk.h"
+#include "client/world/weather_manager.h"
 #include "client/world/world_objects.h"
 
 #include <algorithm>
@@ -258,14 +261,17 @@ void GetSpriteAnchor(const CMobile& mobile, int32_t& x, int32_t& foot)
 {
     const int32_t k = ColumnKey(mobile.locX, mobile.locY);
     const int32_t r = RowKey(mobile.locX, mobile.locY);
+    // The draw height differs from z only while a step is shown; it is kept up to date only then.
     if (mobile.IsPlayer() != 0) {
         const WalkState& walk = Walk::State();
+        const int32_t z = walk.count > 0 ? mobile.drawZ : mobile.z;
         x = k * 22 + 1 + walk.scrollX;
-        foot = r * 22 - mobile.drawZ * 4 + 20 + walk.scrollY;
+        foot = r * 22 - z * 4 + 20 + walk.scrollY;
         return;
     }
+    const int32_t z = mobile.framesLeft > 0 ? mobile.drawZ : mobile.z;
     x = k * 22 - mobile.stepOffsetX + 1;
-    foot = r * 22 - mobile.drawZ * 4 - mobile.stepOffsetY + 20;
+    foot = r * 22 - z * 4 - mobile.stepOffsetY + 20;
 }
 
 Sprite SpriteOf(const CContainerObj& owner)
@@ -682,32 +688,88 @@ void drawItem(CObj& item, const WorldRect& clip)
     if (doubled) BlitArtClipped(span, image, c, x + 5, y + 5);
 }
 
-/** Draws the sprite of a body within the rows [top, bottom) of world pixels. */
-void drawSprite(const Sprite& sprite, const WorldRect& clip, int32_t top, int32_t bottom)
+/**
+ * Draws the sprite of a body within the rows [top, bottom) of world pixels, then the effects
+ * on a mobile, centred on its rectangle.
+ */
+void drawSprite(const CContainerObj& owner, const Sprite& sprite, const WorldRect& clip, int32_t top, int32_t bottom)
 {
-    BlitRect c = toTarget(clip);
-    c.top = std::max(c.top, top - DrawGrid::scrollY);
-    c.bottom = std::min(c.bottom, bottom - DrawGrid::scrollY);
-    if (c.top >= c.bottom) return;
+    const WorldRect rows{clip.left, std::max(clip.top, top), clip.right, std::min(clip.bottom, bottom)};
+    if (rows.top >= rows.bottom) return;
+    const BlitRect c = toTarget(rows);
     const int32_t x = sprite.x - DrawGrid::scrollX;
     const int32_t foot = sprite.foot - DrawGrid::scrollY;
     for (const SpritePiece& p : sprite.pieces)
         WorldDrawing::DrawFrame(*p.record, *p.frame, x, foot, p.mirrored, p.hue, p.shadow, c);
+    if (owner.IsMobile() == 0) return;
+    for (const MissileEffect* effect : AttachedEffects(owner.GetSerial())) effect->Draw(owner.rect, rows);
+}
+
+/** The player's walk keeps it off a seat while requests are pending. */
+bool walkPending(const CMobile& mobile)
+{
+    return mobile.IsPlayer() != 0 && Walk::State().count > 0;
+}
+
+/** The seat a mobile sits on, or null (a corpse, or a mobile that does not sit). */
+CObj* seatOf(const CContainerObj& owner)
+{
+    if (owner.IsMobile() == 0) return nullptr;
+    const auto& mobile = static_cast<const CMobile&>(owner);
+    return SeatOf(mobile, walkPending(mobile));
+}
+
+/**
+ * A seated mobile: the composed figure, then the seat's back painted again over the part of the
+ * figure behind it, then the mobile's effects.
+ */
+void drawSeated(CMobile& mobile, CObj& seat, const WorldRect& clip)
+{
+    uint16_t forcedHue = 0;
+    if ((mobile.statusFlags & 0x80) != 0) {
+        // Hidden: shown only to a player of body 987.
+        if (player() == nullptr || player()->graphic != 987) return;
+        forcedHue = kGreyHue;
+    } else if (WorldView::hoveredObject == &mobile) {
+        forcedHue = WorldDrawing::GetNotorietyHue(&mobile);
+    }
+    const bool ghostDiffers = playerIsGhost() != (mobile.IsGhost() != 0);
+    int32_t x = 0;
+    int32_t foot = 0;
+    WorldDrawing::GetSpriteAnchor(mobile, x, foot);
+    const int32_t facing = DrawSeatedFigure(mobile, x - DrawGrid::scrollX, foot - DrawGrid::scrollY, toTarget(clip),
+                                            forcedHue, ghostDiffers);
+    const int32_t row = SkipDrawHandler::RememberedRow();
+    const int32_t overlay = row >= 0 ? SkipDrawHandler::SeatTable()[static_cast<size_t>(row)].backOverlay : 0;
+    if (overlay != 0 && (facing == 0 || facing == 6)) {
+        WorldRect back = clip;
+        const int32_t middle = seat.rect.left + (seat.rect.right - seat.rect.left) / 2;
+        if (facing == 6)
+            back.left = std::max(back.left, middle - overlay);
+        else
+            back.right = std::min(back.right, middle + overlay);
+        if (back.left < back.right) WorldDrawing::DrawClip(seat, back);
+    }
+    for (const MissileEffect* effect : AttachedEffects(mobile.GetSerial())) effect->Draw(mobile.rect, clip);
 }
 
 void drawBody(CContainerObj& owner, const WorldRect& clip)
 {
     if (owner.IsMobile() != 0 && owner.graphic >= 1000) return;
+    if (CObj* seat = seatOf(owner)) {
+        drawSeated(static_cast<CMobile&>(owner), *seat, clip);
+        return;
+    }
     const Sprite sprite = WorldDrawing::SpriteOf(owner);
     // Below the foot line the bands draw, each in its own cell's turn.
     const int32_t bottom = owner.bigMobComponents != nullptr ? sprite.foot : owner.rect.bottom;
-    drawSprite(sprite, clip, owner.rect.top, bottom);
+    drawSprite(owner, sprite, clip, owner.rect.top, bottom);
 }
 
 void drawBand(CBigMobComponent& band, const WorldRect& clip)
 {
     if (band.owner == nullptr) return;
-    drawSprite(WorldDrawing::SpriteOf(*band.owner), clip, band.bandTop, band.bandBottom);
+    drawSprite(*band.owner, WorldDrawing::SpriteOf(*band.owner), clip, band.bandTop, band.bandBottom);
 }
 
 void releaseBands(CContainerObj& owner)
@@ -793,9 +855,17 @@ void CalcScreenRect(CDrawItem& item)
     if (isBody(item)) {
         auto& owner = static_cast<CContainerObj&>(item);
         const Sprite sprite = SpriteOf(owner);
+        if (seatOf(owner) != nullptr) {
+            // The cell it is listed in stays the one its standing frame gave (the seat's).
+            const BlitRect seated = CalcSeatedRect(static_cast<const CMobile&>(owner), sprite.x, sprite.foot);
+            item.rect = {seated.left, seated.top, seated.right, seated.bottom};
+            return;
+        }
         item.rect = SpriteRect(sprite);
         const int32_t reach = item.rect.right + 22 - sprite.x;
         item.cellShift = reach > 44 ? reach / 44 : 0;
+        if (owner.IsMobile() != 0)
+            WidenForAttachedEffects(owner.GetSerial(), item.rect.left, item.rect.top, item.rect.right, item.rect.bottom);
         return;
     }
     const CObj* object = asObject(item);
@@ -862,7 +932,10 @@ bool ObjectHit(const CDrawItem& item, int32_t worldX, int32_t worldY)
     // Picking walks every listed item, not only the world's classes: others pass without a pixel test.
     if (dynamic_cast<const CObj*>(&item) == nullptr) return true;
     if (isBody(item)) {
-        const Sprite sprite = SpriteOf(static_cast<const CContainerObj&>(item));
+        const auto& owner = static_cast<const CContainerObj&>(item);
+        const Sprite sprite = SpriteOf(owner);
+        if (seatOf(owner) != nullptr)
+            return HitTestSeatedFigure(static_cast<const CMobile&>(owner), sprite.x, sprite.foot, worldX, worldY) != 0;
         for (const SpritePiece& p : sprite.pieces)
             if (FrameHit(*p.frame, sprite.x, sprite.foot, p.mirrored, worldX, worldY)) return true;
         return false;
@@ -916,6 +989,9 @@ void WorldView::FollowCell(int32_t x, int32_t y, int32_t offsetX, int32_t offset
     if (dx == 0 && dy == 0) return;
     DrawGrid::scrollX = sx;
     DrawGrid::scrollY = sy;
+    // What stands in view coordinates moves with the picture: flying effects and falling weather.
+    ShiftMissileGumps(-dx, -dy);
+    WeatherManager::Shift(-dx, -dy);
     if (std::abs(dx) >= area.right || std::abs(dy) >= area.bottom)
         DrawManager::RedrawAll();
     else

@@ -6,9 +6,11 @@
 #include "client/world/object_manager.h"
 #include "client/world/pace_table.h"
 #include "client/world/tile_data.h"
+#include "client/world/walk.h"
 #include "client/world/world_draw_services.h"
 #include "client/world/world_services.h"
 
+#include "client/core/effect_services.h"
 #include "client/data/def_tables.h"
 
 #include <algorithm>
@@ -309,8 +311,51 @@ int32_t CMobile::MovesPerTile() const
     return PaceTable::GetWalkPace(body) + (dropAmount / 11) * 2;
 }
 
+void CMobile::UpdateDrawZ()
+{
+    const int32_t perTile = std::max(MovesPerTile(), 1);
+    const int32_t left = std::clamp(framesLeft, 0, perTile);
+    const int32_t done = perTile - left;
+    // The first half of a step is seen on the cell it leaves, the rest on the one it reaches,
+    // walked backwards.
+    int32_t x = locX, y = locY, zz = z;
+    int32_t f = direction & 7;
+    int32_t phase = 0;
+    if (left * 2 > perTile) {
+        x = prevX;
+        y = prevY;
+        zz = prevZ;
+        phase = done;
+    } else if (left > 0) {
+        f = (f + 4) & 7;
+        phase = left;
+    }
+    const CDrawItem* under = nullptr;
+    for (const CDrawItem* i = DrawMapThingie::table[static_cast<size_t>(DrawMapThingie::CellIndex(x, y))]; i != nullptr;
+         i = i->nextDraw) {
+        if (i == this || i->IsObject() == 0 || i->locX != x || i->locY != y) continue;
+        if (i->GetTopZ() == zz) {
+            under = i;
+            break;
+        }
+    }
+    const uint32_t flags = under != nullptr ? under->GetTileFlags() : 0;
+    if ((flags & TILE_BRIDGE) != 0) {
+        drawZ = BridgeDrawZ(under->z, static_cast<const CObj*>(under)->GetHeight(), flags, f, phase);
+    } else if (stepDrop != 0) {
+        drawZ = FallDrawZ(z, z + dropAmount, done, perTile);
+    } else {
+        drawZ = under != nullptr ? under->GetTopZ() : zz;
+    }
+}
+
 void CMobile::SetAnimation(int32_t act, int32_t frames, int32_t value3, int32_t value4, int32_t reverse, int32_t value6)
 {
+    EffectServices& effects = effectServices();
+    if (effects.IsRecordingSequence()) {
+        effects.RecordAnimation({serial, act, frames, value3, value4, reverse, value6});
+        return;
+    }
     lastMoveTime = WorldNow();
     const bool wasListed = inList != 0;
     if (wasListed) RemoveFromDrawList();

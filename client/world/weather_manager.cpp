@@ -2,6 +2,7 @@
 #include "client/world/weather_manager.h"
 
 #include "client/core/config_store.h"
+#include "client/core/effect_services.h"
 #include "client/core/kz_report.h"
 #include "client/world/world_random.h"
 
@@ -39,11 +40,12 @@ void thunder()
     g_services->PlaySoundAt(kThunderSound, x, y, 1.0f);
 }
 
+/** The flash is an effect at that point taken as a map position (z 0), where its sound plays too. */
 void lightning()
 {
     int32_t x, y;
     effectPosition(x, y);
-    g_services->LightningStrike(x, y);
+    effectServices().InitWeatherParticle(x, y, 0);
     g_services->PlaySoundAt(kLightningSound, x, y, 1.0f);
 }
 

@@ -36,8 +36,6 @@ public:
     /** A reborn flake's picture drawn again from gump art 6000. */
     virtual void RedrawSnowPicture(int32_t /*handle*/) {}
     virtual void DeleteParticle(int32_t /*handle*/) {}
-    /** The lightning: a weather effect gump of kind 4 at (x, y). */
-    virtual void LightningStrike(int32_t /*x*/, int32_t /*y*/) {}
 };
 
 /** One rain drop or snow flake; a slot of the table is free while its handle is -1. */

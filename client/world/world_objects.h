@@ -315,7 +315,12 @@ public:
     int32_t GetArtImage() const override;
     void GetAnchor(int32_t& x, int32_t& y) const override;
     virtual int32_t GetActionFrame() const { return playingAction != 0 ? frameCount : -1; }
-    virtual void UpdateDrawZ() { drawZ = z; }
+    /**
+     * The height the mobile is drawn at while a step is shown: a bridge on the cell it is seen on
+     * bends it up or down by the phase of the step, a long fall brings it down frame by frame;
+     * otherwise the top of what it stands on. Equal to z once no step frames are left.
+     */
+    virtual void UpdateDrawZ();
     virtual int IsGhost() const { return graphic == 402 || graphic == 403 ? 1 : 0; }
     virtual void PlayFootstep();
     virtual void SetHighlightClass(int32_t value);

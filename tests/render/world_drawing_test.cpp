@@ -13,12 +13,6 @@ namespace {
 using rendertest::WorldScene;
 using namespace rendertest;
 
-std::string show(const WorldRect& r)
-{
-    return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + "}";
-}
-
 class WorldDrawingTest : public WorldScene {};
 
 TEST_F(WorldDrawingTest, EachKindIsPlacedOnItsCellAndSortedByItsKey)

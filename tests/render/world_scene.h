@@ -25,6 +25,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace rendertest {
@@ -44,6 +45,13 @@ enum SceneId : uint16_t {
     B_HUMAN = 400,   // 175-record layout
     B_BEAST = 1,     // 110-record layout, a wide frame that reaches below its feet
 };
+
+/** A rectangle as text, for comparisons that show both sides. */
+inline std::string show(const WorldRect& r)
+{
+    return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+           std::to_string(r.bottom) + "}";
+}
 
 /** The palette of every body record: index i is the 5-5-5 colour i (so a pixel tells its index). */
 inline std::array<uint16_t, 256> indexPalette()
@@ -218,13 +226,14 @@ protected:
         r.hue = hue;
         return CObjectManager::HandleMove(r);
     }
-    static CMobile* addMobile(uint32_t serial, uint16_t body, int32_t x, int32_t y, uint8_t direction)
+    static CMobile* addMobile(uint32_t serial, uint16_t body, int32_t x, int32_t y, uint8_t direction, int32_t z = 0)
     {
         ObjectRecord r;
         r.serial = serial;
         r.graphic = body;
         r.x = static_cast<uint16_t>(x);
         r.y = static_cast<uint16_t>(y);
+        r.z = static_cast<int8_t>(z);
         r.direction = direction;
         return static_cast<CMobile*>(CObjectManager::HandleMove(r));
     }

@@ -115,6 +115,49 @@ TEST_F(ObjectManagerTest, MobileStepsQueueAndPlay)
     PaceTable::Reset();
 }
 
+TEST_F(ObjectManagerTest, AStepIsDrawnAtTheHeightOfTheBridgeItCrossesOrOfItsFall)
+{
+    const formats::Bytes pace = formats::encodePaceTable(std::vector<std::pair<int8_t, int8_t>>(20, {4, 2}));
+    PaceTable::LoadFrom(pace.data(), pace.size());
+    // A bridge of height 8 sloping down toward direction 2: its top (half its height) is 4.
+    constexpr uint16_t kBridge = 0x0F00;
+    TileData::MutableItem(kBridge).flags = 0x400 | 0x40000000;
+    TileData::MutableItem(kBridge).height = 8;
+    CObjectManager::HandleMove(item(0x300, kBridge, 102, 101));
+    auto* m = static_cast<CMobile*>(CObjectManager::HandleMove(mobile(0x30, 17, 101, 101, 2)));
+    ASSERT_NE(m, nullptr);
+    CObjectManager::HandleMove([] {
+        ObjectRecord r = mobile(0x30, 17, 102, 101, 2);
+        r.z = 4;
+        return r;
+    }());
+    // Frames left 3 (seen on the cell it leaves), then 2, 1 and 0 on the bridge, walked backwards.
+    std::vector<int32_t> heights;
+    for (int i = 0; i < 4; ++i) {
+        CObjectManager::UpdateMovement();
+        heights.push_back(m->drawZ);
+    }
+    EXPECT_EQ(heights, (std::vector<int32_t>{0, 0, 2, 4}));
+
+    // A fall of 30: 4 + (30 / 11) x 2 = 8 frames a tile, held for two frames, then down evenly.
+    const auto at = [](int32_t x, int32_t z) {
+        ObjectRecord r = mobile(0x30, 17, x, 101, 2);
+        r.z = static_cast<int8_t>(z);
+        return r;
+    };
+    CObjectManager::HandleMove(at(105, 30));
+    CObjectManager::UpdateMovement(); // a jump: no step frames
+    EXPECT_EQ(m->drawZ, 30);
+    CObjectManager::HandleMove(at(106, 0));
+    heights.clear();
+    for (int i = 0; i < 8; ++i) {
+        CObjectManager::UpdateMovement();
+        heights.push_back(m->drawZ);
+    }
+    EXPECT_EQ(heights, (std::vector<int32_t>{30, 30, 25, 20, 15, 10, 5, 0}));
+    PaceTable::Reset();
+}
+
 TEST_F(ObjectManagerTest, MobilesFallIdleAndLeaveTheRange)
 {
     auto* m = static_cast<CMobile*>(CObjectManager::HandleMove(mobile(0x21, 17, 101, 101)));

@@ -2,6 +2,7 @@
 #include "client/world/weather_manager.h"
 
 #include "client/core/config_store.h"
+#include "client/core/effect_services.h"
 #include "platform/random/random.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,8 @@ struct Sound {
     int32_t frame;
 };
 
-/** Records what the weather shows and plays; particles are kept by handle. */
-class FakeWeatherServices : public WeatherServices {
+/** Records what the weather shows and plays, and the lightning it asks of the effects; particles are kept by handle. */
+class FakeWeatherServices : public WeatherServices, public EffectServices {
 public:
     struct Particle {
         bool snow;
@@ -49,7 +50,11 @@ public:
     }
     void RedrawSnowPicture(int32_t h) override { ++particles.at(h).redraws; }
     void DeleteParticle(int32_t h) override { ASSERT_EQ(particles.erase(h), 1u) << "deleted twice"; }
-    void LightningStrike(int32_t x, int32_t y) override { strikes.push_back({0, x, y, frame}); }
+    void InitWeatherParticle(int32_t x, int32_t y, int32_t z) override
+    {
+        EXPECT_EQ(z, 0);
+        strikes.push_back({0, x, y, frame});
+    }
 
     int32_t count(bool snow) const
     {
@@ -72,6 +77,7 @@ protected:
     void SetUp() override
     {
         WeatherManager::SetServices(&fake);
+        SetEffectServices(&fake);
         WeatherManager::SetRandom(&random);
         WeatherManager::startup();
     }
@@ -79,6 +85,7 @@ protected:
     {
         WeatherManager::Stop();
         WeatherManager::SetServices(nullptr);
+        SetEffectServices(nullptr);
         WeatherManager::SetRandom(nullptr);
         FilterWeather = 0;
     }
@@ -164,6 +171,8 @@ TEST_F(Weather, StormsStrikeAndThunderOnlyOnTheirFrames)
     ASSERT_FALSE(fake.strikes.empty());
     for (const Sound& s : fake.strikes) {
         EXPECT_EQ(s.frame % WeatherManager::kStormPeriod, 0);
+        EXPECT_GE(s.x, 22);
+        EXPECT_LT(s.x, 52);
         EXPECT_EQ(s.y, 103);
     }
     // Type 3 while weather runs strikes at once.
