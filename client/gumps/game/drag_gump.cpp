@@ -376,7 +376,7 @@ bool CDragGump::dropOnPaperdoll(CGump* doll, int sx, int sy)
         return false;
     int gx = sx, gy = sy;
     doll->ScreenToGumpCoords(gx, gy);
-    const int layer = PaperdollLayerAt(*mobile, gx, gy, false);
+    const int layer = PaperdollLayerAt(*mobile, gx, gy, true);
     if (layer > 0) {
         const CObj* worn = mobile->layers[static_cast<size_t>(layer)];
         if (worn != nullptr && worn->IsContainer() != 0) {
