@@ -5,6 +5,7 @@
 
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/net/world_handlers.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
@@ -420,6 +421,15 @@ TEST_F(ContainerTest, AnItemTheServerPlacedAgainLeavesThePointerQuietly)
     EXPECT_TRUE(drops().empty());
     EXPECT_TRUE(sounds.played.empty());
     EXPECT_EQ(CDragGump::Current(), nullptr);
+
+    // A refused pick-up puts the item back and ends the drag.
+    ASSERT_NE(lift(CObjectManager::FindObject(0x40000060), 300, 300), nullptr);
+    const uint8_t refused[] = {0x27, 0};
+    HandlePickUpRejected(refused, sizeof refused);
+    drive.pass(1);
+    h.drawFrame();
+    EXPECT_EQ(CDragGump::Current(), nullptr);
+    EXPECT_NE(CObjectManager::FindObject(0x40000060), nullptr);
 }
 
 TEST_F(ContainerTest, TheStackGumpTakesDigitsWithinTheStack)
