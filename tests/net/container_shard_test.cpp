@@ -34,16 +34,7 @@ TEST_F(ContainerShard, UseOpensTheBackpackAndPickUpAndDropMoveItems)
     ShardSettings settings;
     settings.objects = testsupport::DefaultShardObjects(settings);
     ScriptedShard shard(settings);
-    pointAtLoginServer(shard.loginPort());
-    ASSERT_EQ(ConnectToLoginServer(), 1);
-    SendAccountLogin(AcctID, AcctPassword, 0);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.shardsShown == 1; })) << shard.nextStep();
-    const LoginLists& lists = TheLoginLists();
-    SendSelectServer(lists.shards[lists.shardOrder[0]].index);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.charactersShown == 1; })) << shard.nextStep();
-    SendPlayCharacter(lists.characters[0].name.c_str(), "", 0);
-    ASSERT_TRUE(exchange(shard, [&] { return shard.scriptDone() && CObjectManager::FindObject(kGem) != nullptr; }))
-        << shard.nextStep();
+    ASSERT_TRUE(enterWorld(shard, [] { return CObjectManager::FindObject(kGem) != nullptr; }));
     CDynamicObj* pack = CObjectManager::FindObject(kPack);
     ASSERT_NE(pack, nullptr);
     EXPECT_EQ(CObjectManager::FindObject(kCoins)->amount, 120);

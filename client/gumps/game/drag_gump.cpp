@@ -247,26 +247,29 @@ void CDragGump::OnMouseOver(int gx, int gy)
     updateHighlight(sx, sy);
 }
 
-void CDragGump::OnRButtonDown(int /*gx*/, int /*gy*/)
+void CDragGump::forwardRightButton(bool down)
 {
-    rightHeld = 1;
+    rightHeld = down ? 1 : 0;
     int vx = 0, vy = 0;
     if (CGump* view = worldViewUnderPointer(vx, vy)) {
         view->OnMouseOver(vx, vy);
-        if (IsLiveGump(view))
+        if (!IsLiveGump(view))
+            return;
+        if (down)
             view->OnRButtonDown(vx, vy);
+        else
+            view->OnRButtonUp(vx, vy);
     }
+}
+
+void CDragGump::OnRButtonDown(int /*gx*/, int /*gy*/)
+{
+    forwardRightButton(true);
 }
 
 void CDragGump::OnRButtonUp(int /*gx*/, int /*gy*/)
 {
-    rightHeld = 0;
-    int vx = 0, vy = 0;
-    if (CGump* view = worldViewUnderPointer(vx, vy)) {
-        view->OnMouseOver(vx, vy);
-        if (IsLiveGump(view))
-            view->OnRButtonUp(vx, vy);
-    }
+    forwardRightButton(false);
 }
 
 void CDragGump::OnMouseTick()
