@@ -5,6 +5,8 @@
 
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/login/login_flow.h"
+#include "client/net/packet_builders.h"
 #include "client/net/world_handlers.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
@@ -41,6 +43,23 @@ class RecordingSounds final : public WorldSoundServices {
 public:
     void PlaySound(int32_t sound) override { played.push_back(sound); }
     std::vector<int32_t> played;
+};
+
+/** The world's use and pick-up requests on the main connection (the program's come with the net handlers). */
+class WireRequests final : public WorldNetServices {
+public:
+    void SendUseObject(uint32_t serial) override
+    {
+        uint8_t packet[5];
+        BuildUseObjectPacket(packet, serial);
+        SendOnMainConnection(packet);
+    }
+    void SendPickUp(uint32_t serial, uint16_t amount) override
+    {
+        uint8_t packet[7];
+        BuildPickUpItemPacket(packet, serial, amount);
+        SendOnMainConnection(packet);
+    }
 };
 
 /** A stand-in for the world view: a drop target whose objects come from the draw services' pick. */
@@ -120,6 +139,7 @@ protected:
         player->PlaceAt(100, 100, 0);
         SetWorldSoundServices(&sounds);
         SetWorldDrawServices(&draw);
+        SetWorldNetServices(&requests);
         InstallContainerServices(true);
         pack = static_cast<CContainerObj*>(CObjectManager::HandleMove(worldItem(kPack, kBackpack, 101, 100)));
     }
@@ -132,6 +152,7 @@ protected:
         TileData::Clear();
         SetWorldSoundServices(nullptr);
         SetWorldDrawServices(nullptr);
+        SetWorldNetServices(nullptr);
     }
 
     static ObjectRecord worldItem(uint32_t serial, uint16_t graphic, int x, int y, uint16_t amount = 1)
@@ -191,6 +212,7 @@ protected:
     GumpEventDriver drive{h};
     RecordingSounds sounds;
     PickDraw draw;
+    WireRequests requests;
     CPlayerMobile* player = nullptr;
     CContainerObj* pack = nullptr;
 };

@@ -85,8 +85,8 @@ int32_t ItemArtFor(uint16_t graphic, uint16_t amount, bool flesh);
 /** Registers (or removes) the container gump factory (CGumpManager::kContainerFactory) and the stack gump (id 49). */
 void InstallContainerGumps(bool on);
 /**
- * The start-up installation: the factories above, the world's window services for the drag and
- * stack gumps and container changes (passing the rest to the services installed before), and the
- * world's use and pick-up requests on the main connection. Off puts the previous ones back.
+ * The start-up installation, after the world view's: the factories above, the world's window
+ * services for the drag and stack gumps and container changes (passing the rest to the services
+ * installed before), and the world view's question whether a drag is on. Off puts them back.
  */
 void InstallContainerServices(bool on);

@@ -54,6 +54,8 @@ void SendDropPacket(uint32_t serial, uint16_t x, uint16_t y, int8_t z, uint32_t 
     uint8_t packet[14];
     BuildDropItemPacket(packet, serial, x, y, static_cast<uint8_t>(z), target);
     SendOnMainConnection(packet);
+    // The item is the server's to place now: the next pick-up may start.
+    World().pickUpPending = false;
 }
 
 void PlayGumpSound(int sound)
@@ -396,6 +398,7 @@ bool CDragGump::dropOnPaperdoll(CGump* doll, int sx, int sy)
     BuildEquipItemPacket(packet, serial_, static_cast<uint8_t>(highlightedLayer), mobile->serial);
     highlightedLayer = -1;
     SendOnMainConnection(packet);
+    World().pickUpPending = false;
     End();
     return true;
 }
