@@ -97,9 +97,10 @@ std::vector<ShardObject> DefaultShardObjects(const ShardSettings& s)
     backpack.graphic = 0x0E75;
     backpack.x = static_cast<uint16_t>(s.startX + 1);
     backpack.y = s.startY;
-    backpack.contents.push_back({0x40000002, 0x0EED, 0, 60, 80, 120, 0}); // a stack of coins
+    // Sent in this order, the coins arrive last and head the backpack's list.
     backpack.contents.push_back({0x40000005, 0x0F0E, 0, 100, 90, 1, 0});  // a bottle
     backpack.contents.push_back({0x40000006, 0x0F10, 0, 130, 110, 1, 0}); // a gem
+    backpack.contents.push_back({0x40000002, 0x0EED, 0, 60, 80, 120, 0}); // a stack of coins
     objects.push_back(backpack);
     ShardObject lamp;
     lamp.serial = 0x40000003;
