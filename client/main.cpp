@@ -222,11 +222,6 @@ int main()
         Sequences::Reset();
         InstallMissileGumps(false);
     });
-    // Containers, the drag and the stack amount gump. Put back after the world's objects are
-    // released (registered before the application's shutdown), so an open container's gump
-    // is told its container goes.
-    InstallContainerServices(true);
-    platform::atExit([] { InstallContainerServices(false); });
 
     PacketManager::startup();
     InstallNetServices();
@@ -349,6 +344,9 @@ int main()
     // main menu with the account login, goes over it and the login lists open the later ones.
     InstallWorldView();
     platform::atExit(UninstallWorldView);
+    // Containers, the drag and the stack amount gump: over the world view's services.
+    InstallContainerServices(true);
+    platform::atExit([] { InstallContainerServices(false); });
     TickHooks().updatePlayerWalk = UpdatePlayerWalk;
     TickHooks().updateMovement = CObjectManager::UpdateMovement;
     InstallLoginScreens();

@@ -5,6 +5,9 @@
 
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/login/login_flow.h"
+#include "client/net/packet_builders.h"
+#include "client/net/world_handlers.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
@@ -31,6 +34,7 @@ constexpr uint16_t kGem = 0x0F10;
 constexpr uint16_t kSmallChest = 2711;   // gump 77: content 64 x 56
 constexpr uint16_t kTable = 0x0B3F;
 constexpr uint16_t kBigItem = 0x0C00;
+constexpr uint16_t kShirt = 0x1517;
 constexpr uint32_t kPack = 0x40000010;
 constexpr uint16_t kRed = 0x7C00;
 constexpr uint16_t kGreen = 0x03E0;
@@ -41,11 +45,38 @@ public:
     std::vector<int32_t> played;
 };
 
+/** The world's use and pick-up requests on the main connection (the program's come with the net handlers). */
+class WireRequests final : public WorldNetServices {
+public:
+    void SendUseObject(uint32_t serial) override
+    {
+        uint8_t packet[5];
+        BuildUseObjectPacket(packet, serial);
+        SendOnMainConnection(packet);
+    }
+    void SendPickUp(uint32_t serial, uint16_t amount) override
+    {
+        uint8_t packet[7];
+        BuildPickUpItemPacket(packet, serial, amount);
+        SendOnMainConnection(packet);
+    }
+};
+
 /** A stand-in for the world view: a drop target whose objects come from the draw services' pick. */
 class FakeWorldView final : public CGump {
 public:
     FakeWorldView() : CGump(0, 0, 0, nullptr, 1, 640, 480) { AttachToParent(nullptr); }
     int IsMapGump() override { return 1; }
+    int AcceptsDrop() override { return 1; }
+    bool HitTest(int px, int py) override { return px >= 0 && py >= 0 && px < width && py < height; }
+    void Draw(const GumpCanvas&) override {}
+};
+
+/** A stand-in for the paperdoll: shows a mobile, takes drops. */
+class FakePaperdoll final : public CGump {
+public:
+    explicit FakePaperdoll(CMobile* mobile) : CGump(20, 200, 0, mobile, 1, 200, 250) { AttachToParent(nullptr); }
+    int IsPaperdollGump() override { return 1; }
     int AcceptsDrop() override { return 1; }
     bool HitTest(int px, int py) override { return px >= 0 && py >= 0 && px < width && py < height; }
     void Draw(const GumpCanvas&) override {}
@@ -89,6 +120,9 @@ protected:
         h.addStaticArt(kGem, TestImage::solid(20, 20, kGreen));
         h.addStaticArt(kBigItem, TestImage::solid(70, 70, kGreen));
         h.addStaticArt(0, TestImage::solid(4, 4, kGreen));
+        h.addStaticArt(kShirt, TestImage::solid(20, 20, kGreen));
+        h.addGumpArt(50000 + 430, TestImage::solid(40, 40, kGreen)); // the shirt worn: 8..47, 19..58
+        h.addGumpArt(50000 + 422, TestImage::solid(30, 30, kGreen).hole(0, 0, 30, 10)); // the backpack worn
         h.useFixedWidthFonts(6, 12);
         h.start();
         CObjectManager::startup();
@@ -97,12 +131,15 @@ protected:
         TileData::MutableItem(kCoins).flags = TILE_STACKABLE;
         TileData::MutableItem(kTable).flags = TILE_SURFACE;
         TileData::MutableItem(kTable).height = 6;
+        TileData::MutableItem(kShirt) = {TILE_WEARABLE, 1, 5, 0, 430, 0, 0, 0, {}};
+        TileData::MutableItem(kBackpack).animationId = 422;
         MapManager::CenterX = 100;
         MapManager::CenterY = 100;
         player = CObjectManager::CreatePlayer(1, 400);
         player->PlaceAt(100, 100, 0);
         SetWorldSoundServices(&sounds);
         SetWorldDrawServices(&draw);
+        SetWorldNetServices(&requests);
         InstallContainerServices(true);
         pack = static_cast<CContainerObj*>(CObjectManager::HandleMove(worldItem(kPack, kBackpack, 101, 100)));
     }
@@ -115,6 +152,7 @@ protected:
         TileData::Clear();
         SetWorldSoundServices(nullptr);
         SetWorldDrawServices(nullptr);
+        SetWorldNetServices(nullptr);
     }
 
     static ObjectRecord worldItem(uint32_t serial, uint16_t graphic, int x, int y, uint16_t amount = 1)
@@ -174,6 +212,7 @@ protected:
     GumpEventDriver drive{h};
     RecordingSounds sounds;
     PickDraw draw;
+    WireRequests requests;
     CPlayerMobile* player = nullptr;
     CContainerObj* pack = nullptr;
 };
@@ -340,6 +379,58 @@ TEST_F(ContainerTest, DropsOnTheWorldFollowReachSizeAndSurface)
     far->Release();
 }
 
+TEST_F(ContainerTest, APaperdollTakesAWearableOnAFreeLayerOrAnItemIntoAWornContainer)
+{
+    auto* doll = new FakePaperdoll(player);
+    const int shirtX = doll->x + 20, shirtY = doll->y + 30;  // over the shirt's art
+    const int packX = doll->x + 100, packY = doll->y + 100; // nothing worn there
+
+    // A free layer: the drag previews the shirt there, the drop equips it.
+    CDynamicObj* shirt = CObjectManager::HandleMove(worldItem(0x40000090, kShirt, 100, 101));
+    CDragGump* drag = lift(shirt, shirtX, shirtY);
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(drag->highlightedPaperdoll, doll);
+    EXPECT_EQ(drag->highlightedLayer, 5);
+    drive.leftDown(shirtX, shirtY);
+    drive.leftUp(shirtX, shirtY);
+    ASSERT_EQ(sent(0x13).size(), 1u);
+    const std::vector<uint8_t> equip = sent(0x13)[0];
+    EXPECT_EQ(be32(equip, 1), 0x40000090u);
+    EXPECT_EQ(equip[5], 5);
+    EXPECT_EQ(be32(equip, 6), 1u);
+    h.drawFrame();
+
+    // The layer taken: no preview, and the drop there is refused.
+    CDynamicObj* worn = CObjectManager::FindOrMakeObject(0x40000091, kShirt, 0);
+    worn->EquipOn(player, 5);
+    CDynamicObj* second = CObjectManager::HandleMove(worldItem(0x40000092, kShirt, 100, 101));
+    drag = lift(second, shirtX, shirtY);
+    EXPECT_EQ(drag->highlightedPaperdoll, nullptr);
+    drive.leftDown(shirtX, shirtY);
+    drive.leftUp(shirtX, shirtY);
+    EXPECT_EQ(sent(0x13).size(), 1u);
+    EXPECT_EQ(sounds.played.back(), kDropRefusedSound);
+    drag->End();
+    h.drawFrame();
+
+    // A worn backpack takes the item as a container does; outside its art nothing is hit.
+    CDynamicObj* wornPack = CObjectManager::FindOrMakeObject(0x40000093, kBackpack, 0);
+    wornPack->EquipOn(player, 21);
+    const int inPackX = doll->x + 8 + 15, inPackY = doll->y + 19 + 20;
+    CDynamicObj* gem = CObjectManager::HandleMove(worldItem(0x40000094, kGem, 100, 101));
+    drag = lift(gem, packX, packY);
+    drive.leftDown(packX, packY);
+    drive.leftUp(packX, packY);
+    EXPECT_TRUE(drops().empty());
+    drive.move(inPackX, inPackY);
+    drive.pass(1);
+    drive.leftDown(inPackX, inPackY);
+    drive.leftUp(inPackX, inPackY);
+    ASSERT_EQ(drops().size(), 1u);
+    EXPECT_EQ(drops()[0].target, 0x40000093u);
+    EXPECT_EQ(drops()[0].x, 0xFFFF);
+}
+
 TEST_F(ContainerTest, AnItemTheServerPlacedAgainLeavesThePointerQuietly)
 {
     new FakeWorldView();
@@ -352,6 +443,15 @@ TEST_F(ContainerTest, AnItemTheServerPlacedAgainLeavesThePointerQuietly)
     EXPECT_TRUE(drops().empty());
     EXPECT_TRUE(sounds.played.empty());
     EXPECT_EQ(CDragGump::Current(), nullptr);
+
+    // A refused pick-up puts the item back and ends the drag.
+    ASSERT_NE(lift(CObjectManager::FindObject(0x40000060), 300, 300), nullptr);
+    const uint8_t refused[] = {0x27, 0};
+    HandlePickUpRejected(refused, sizeof refused);
+    drive.pass(1);
+    h.drawFrame();
+    EXPECT_EQ(CDragGump::Current(), nullptr);
+    EXPECT_NE(CObjectManager::FindObject(0x40000060), nullptr);
 }
 
 TEST_F(ContainerTest, TheStackGumpTakesDigitsWithinTheStack)

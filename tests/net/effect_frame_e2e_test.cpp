@@ -70,15 +70,7 @@ TEST_F(EffectFrameEndToEnd, AnEffectPacketFromTheShardIsDrawnIntoTheFrame)
     ShardSettings settings;
     settings.objects = testsupport::DefaultShardObjects(settings);
     ScriptedShard shard(settings);
-    pointAtLoginServer(shard.loginPort());
-    ASSERT_EQ(ConnectToLoginServer(), 1);
-    SendAccountLogin(AcctID, AcctPassword, 0);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.shardsShown == 1; })) << shard.nextStep();
-    const LoginLists& lists = TheLoginLists();
-    SendSelectServer(lists.shards[lists.shardOrder[0]].index);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.charactersShown == 1; })) << shard.nextStep();
-    SendPlayCharacter(lists.characters[0].name.c_str(), "", 0);
-    ASSERT_TRUE(exchange(shard, [&] { return shard.scriptDone() && World().player != nullptr; })) << shard.nextStep();
+    ASSERT_TRUE(enterWorld(shard, [] { return World().player != nullptr; }));
 
     // The view scrolled so that the player's cell (30, 24, 0) stands at (80, 60) of the play area.
     int32_t sx = 0;

@@ -161,6 +161,28 @@ protected:
         LoginServers.entries[0].port = port;
     }
 
+    /**
+     * Logs in to the shard with the first shard and character it lists and waits until the
+     * script is done and `entered` holds. False (with the step it stopped at) when it did not get there.
+     */
+    ::testing::AssertionResult enterWorld(testsupport::ScriptedShard& shard, const std::function<bool()>& entered)
+    {
+        pointAtLoginServer(shard.loginPort());
+        if (ConnectToLoginServer() != 1)
+            return ::testing::AssertionFailure() << "no login connection";
+        SendAccountLogin(AcctID, AcctPassword, 0);
+        if (!exchange(shard, [&] { return screens.shardsShown == 1; }))
+            return ::testing::AssertionFailure() << shard.nextStep();
+        const LoginLists& lists = TheLoginLists();
+        SendSelectServer(lists.shards[lists.shardOrder[0]].index);
+        if (!exchange(shard, [&] { return screens.charactersShown == 1; }))
+            return ::testing::AssertionFailure() << shard.nextStep();
+        SendPlayCharacter(lists.characters[0].name.c_str(), "", 0);
+        if (!exchange(shard, [&] { return shard.scriptDone() && entered(); }))
+            return ::testing::AssertionFailure() << shard.nextStep();
+        return ::testing::AssertionSuccess();
+    }
+
     /** Polls the client and pumps the shard until `done` holds (a bounded number of rounds). */
     static bool exchange(testsupport::ScriptedShard& shard, const std::function<bool()>& done)
     {

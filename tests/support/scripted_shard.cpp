@@ -97,7 +97,10 @@ std::vector<ShardObject> DefaultShardObjects(const ShardSettings& s)
     backpack.graphic = 0x0E75;
     backpack.x = static_cast<uint16_t>(s.startX + 1);
     backpack.y = s.startY;
-    backpack.contents.push_back({0x40000002, 0x0EED, 0, 40, 50}); // coins inside
+    // Sent in this order, the coins arrive last and head the backpack's list.
+    backpack.contents.push_back({0x40000005, 0x0F0E, 0, 100, 90, 1, 0});  // a bottle
+    backpack.contents.push_back({0x40000006, 0x0F10, 0, 130, 110, 1, 0}); // a gem
+    backpack.contents.push_back({0x40000002, 0x0EED, 0, 60, 80, 120, 0}); // a stack of coins
     objects.push_back(backpack);
     ShardObject lamp;
     lamp.serial = 0x40000003;
@@ -189,10 +192,8 @@ std::vector<Bytes> ScriptedShard::WorldPackets() const
             p.u16(object.hue);
         out.push_back(p.done());
         for (const ShardObject::Content& item : object.contents)
-            out.push_back(ServerPacket(0x25)
-                              .u32(item.serial).u16(item.graphic).u8(0).u16(1).u16(item.x).u16(item.y)
-                              .u32(object.serial).u16(0)
-                              .done());
+            out.push_back(ContainerItemPacket({item.serial, item.graphic, item.amount, item.hue, item.x, item.y, 0,
+                                               object.serial}));
     }
     out.push_back(ServerPacket(0x4F).u8(0).done());
     return out;
@@ -336,6 +337,7 @@ void ScriptedShard::restart()
     facing_ = settings_.startDirection;
     expectedSequence_ = 0;
     walkKeys_.clear();
+    resetItems();
 }
 
 void ScriptedShard::append(std::vector<Step> steps)
@@ -545,6 +547,23 @@ void ScriptedShard::standingAnswer(Role role, const Bytes& packet)
         else
             fail("speech before the player is in the world");
         return;
+    case 0x06:
+    case 0x07:
+    case 0x08:
+    case 0x13:
+        if (role != Role::Game || !inWorld_) {
+            fail("an item request before the player is in the world: " + hex(packet[0]));
+            return;
+        }
+        if (packet[0] == 0x06)
+            handleUse(packet);
+        else if (packet[0] == 0x07)
+            handlePickUp(packet);
+        else if (packet[0] == 0x08)
+            handleDrop(packet);
+        else
+            handleEquip(packet);
+        return;
     case 0x73: // keep-alive: the same byte comes back
         send(role, {ServerPacket(0x73).u8(packet[1]).done()});
         return;
@@ -636,6 +655,186 @@ void ScriptedShard::handleSpeech(const Bytes& packet)
     const std::string name = settings_.characters.empty() ? std::string() : settings_.characters.front();
     ++echoed_;
     send(Role::Game, {UnicodeSpeechPacket(settings_.playerSerial, settings_.body, mode, hue, font, language, name, text)});
+}
+
+// ---- Items: opening containers, lifting, dropping --------------------------------------------
+
+uint16_t ScriptedShard::ContainerGump(uint16_t graphic)
+{
+    switch (graphic) {
+    case 0x0E75: return 60; // backpack
+    case 0x0E76: return 61; // bag
+    default: return 0;
+    }
+}
+
+Bytes ScriptedShard::ContainerItemPacket(const Item& item)
+{
+    return ServerPacket(0x25)
+        .u32(item.serial).u16(item.graphic).u8(0).u16(item.amount).u16(item.x).u16(item.y)
+        .u32(item.container).u16(item.hue)
+        .done();
+}
+
+void ScriptedShard::resetItems()
+{
+    items_.clear();
+    lifted_ = 0;
+    for (const ShardObject& object : settings_.objects) {
+        if (object.mobile)
+            continue;
+        items_.push_back({object.serial, object.graphic, object.amount, object.hue, object.x, object.y,
+                          LandZ(object.x, object.y), 0});
+        for (const ShardObject::Content& c : object.contents)
+            items_.push_back({c.serial, c.graphic, c.amount, c.hue, c.x, c.y, 0, object.serial});
+    }
+}
+
+const ScriptedShard::Item* ScriptedShard::item(uint32_t serial) const
+{
+    for (const Item& i : items_)
+        if (i.serial == serial)
+            return &i;
+    return nullptr;
+}
+
+std::vector<ScriptedShard::Item> ScriptedShard::contentsOf(uint32_t container) const
+{
+    std::vector<Item> out;
+    for (const Item& i : items_)
+        if (i.container == container && i.serial != lifted_)
+            out.push_back(i);
+    return out;
+}
+
+void ScriptedShard::handleUse(const Bytes& packet)
+{
+    const uint32_t serial = be32(packet, 1) & 0x7FFFFFFF;
+    const Item* used = item(serial);
+    if (used == nullptr || serial == lifted_)
+        return; // mobiles and unknown objects: nothing to open
+    const uint16_t gump = ContainerGump(used->graphic);
+    if (gump == 0)
+        return;
+    std::vector<Bytes> out{ServerPacket(0x24).u32(serial).u16(gump).done()};
+    const std::vector<Item> inside = contentsOf(serial);
+    ServerPacket contents(0x3C);
+    contents.u16(static_cast<uint32_t>(inside.size()));
+    for (const Item& i : inside)
+        contents.u32(i.serial).u16(i.graphic).u8(0).u16(i.amount).u16(i.x).u16(i.y).u32(i.container).u16(i.hue);
+    out.push_back(contents.done());
+    send(Role::Game, out);
+}
+
+void ScriptedShard::handlePickUp(const Bytes& packet)
+{
+    const uint32_t serial = be32(packet, 1);
+    const uint16_t amount = be16(packet, 5);
+    auto it = std::find_if(items_.begin(), items_.end(), [&](const Item& i) { return i.serial == serial; });
+    // Reason 0: the item cannot be lifted (unknown, or something is on the pointer already).
+    if (it == items_.end() || lifted_ != 0 || amount > it->amount) {
+        send(Role::Game, {ServerPacket(0x27).u8(0).done()});
+        return;
+    }
+    lifted_ = serial;
+    if (amount == 0 || amount == it->amount)
+        return;
+    // A split: the rest stays where it was as a new item.
+    Item rest = *it;
+    rest.serial = nextSerial_++;
+    rest.amount = static_cast<uint16_t>(it->amount - amount);
+    it->amount = amount;
+    items_.push_back(rest);
+    if (rest.container != 0)
+        send(Role::Game, {ContainerItemPacket(rest)});
+    else
+        send(Role::Game, {ServerPacket(0x1A)
+                              .u32(rest.serial | 0x80000000u).u16(rest.graphic).u16(rest.amount).u16(rest.x)
+                              .u16(rest.y).u8(static_cast<uint8_t>(rest.z)).done()});
+}
+
+void ScriptedShard::handleDrop(const Bytes& packet)
+{
+    const uint32_t serial = be32(packet, 1);
+    const uint16_t x = be16(packet, 5), y = be16(packet, 7);
+    const int8_t z = static_cast<int8_t>(packet[9]);
+    const uint32_t target = be32(packet, 10);
+    if (serial != lifted_ || lifted_ == 0) {
+        fail("a drop of an item that was not lifted: " + hex(serial));
+        return;
+    }
+    lifted_ = 0;
+    auto find = [&](uint32_t s) {
+        return std::find_if(items_.begin(), items_.end(), [&](const Item& i) { return i.serial == s; });
+    };
+    auto dropped = find(serial);
+    if (dropped == items_.end())
+        return;
+    if (target == 0xFFFFFFFF) {
+        dropped->container = 0;
+        dropped->x = x;
+        dropped->y = y;
+        dropped->z = z;
+        ServerPacket p(0x1A);
+        p.u32(dropped->serial | (dropped->amount != 1 ? 0x80000000u : 0)).u16(dropped->graphic);
+        if (dropped->amount != 1)
+            p.u16(dropped->amount);
+        p.u16(x).u16(y).u8(static_cast<uint8_t>(z));
+        send(Role::Game, {p.done()});
+        return;
+    }
+    auto onto = find(target);
+    if (onto == items_.end() || onto == dropped) {
+        // A mobile or nothing the shard knows: the item is given away.
+        const uint32_t gone = dropped->serial;
+        items_.erase(dropped);
+        send(Role::Game, {ServerPacket(0x1D).u32(gone).done()});
+        return;
+    }
+    if (ContainerGump(onto->graphic) != 0) {
+        dropped->container = onto->serial;
+        dropped->x = x == 0xFFFF ? 50 : x;
+        dropped->y = y == 0xFFFF ? 70 : y;
+        dropped->z = 0;
+        send(Role::Game, {ContainerItemPacket(*dropped)});
+        return;
+    }
+    if (onto->graphic == dropped->graphic && onto->hue == dropped->hue) {
+        // Joined to the stack: the dropped item is gone and the stack shows its new amount.
+        onto->amount = static_cast<uint16_t>(onto->amount + dropped->amount);
+        const Item joined = *onto;
+        const uint32_t gone = dropped->serial;
+        items_.erase(dropped);
+        send(Role::Game, {ServerPacket(0x1D).u32(gone).done()});
+        if (joined.container != 0)
+            send(Role::Game, {ContainerItemPacket(joined)});
+        return;
+    }
+    // Not a container nor a stack: it lands beside the target, in the same place.
+    dropped->container = onto->container;
+    dropped->x = onto->x;
+    dropped->y = onto->y;
+    dropped->z = onto->z;
+    if (dropped->container != 0)
+        send(Role::Game, {ContainerItemPacket(*dropped)});
+}
+
+void ScriptedShard::handleEquip(const Bytes& packet)
+{
+    const uint32_t serial = be32(packet, 1);
+    if (serial != lifted_ || lifted_ == 0) {
+        fail("an equip of an item that was not lifted: " + hex(serial));
+        return;
+    }
+    lifted_ = 0;
+    auto it = std::find_if(items_.begin(), items_.end(), [&](const Item& i) { return i.serial == serial; });
+    if (it == items_.end())
+        return;
+    const Item worn = *it;
+    items_.erase(it);
+    // The item is worn: the wearer's equipment update.
+    send(Role::Game, {ServerPacket(0x2E).u32(worn.serial).u16(worn.graphic).u8(0).u8(packet[5]).u32(be32(packet, 6))
+                          .u16(worn.hue).done()});
 }
 
 } // namespace testsupport

@@ -54,6 +54,8 @@ struct ShardObject {
         uint16_t graphic = 0;
         uint8_t layer = 0;
         uint16_t x = 0, y = 0;
+        uint16_t amount = 1;
+        uint16_t hue = 0;
     };
     std::vector<Content> contents;
 };
@@ -95,7 +97,7 @@ struct ShardSettings {
     uint16_t gamePort = 0;
 };
 
-/** The objects a fresh shard places: a backpack with an item in it, a lamp, a mobile wearing a shirt. */
+/** The objects a fresh shard places: a backpack with a few items and a stack of coins, a lamp, a mobile wearing a shirt. */
 std::vector<ShardObject> DefaultShardObjects(const ShardSettings& settings);
 
 class ScriptedShard {
@@ -171,6 +173,30 @@ public:
     int loginConnections() const { return loginAccepts_; }
     int gameConnections() const { return gameAccepts_; }
 
+    /**
+     * An item as the shard keeps it: in the world (container 0), in a container, or on the
+     * pointer (lifted). Use (0x06) opens a container, pick-up (0x07) lifts (splitting a stack),
+     * drop (0x08) and equip (0x13) place the lifted item, each answered as a server would.
+     */
+    struct Item {
+        uint32_t serial = 0;
+        uint16_t graphic = 0;
+        uint16_t amount = 1;
+        uint16_t hue = 0;
+        uint16_t x = 0, y = 0;
+        int8_t z = 0;
+        uint32_t container = 0;
+    };
+    /** The item of a serial, or null. */
+    const Item* item(uint32_t serial) const;
+    /** The lifted item's serial, or 0. */
+    uint32_t lifted() const { return lifted_; }
+    /** The items of a container, in the order the shard sends them. */
+    std::vector<Item> contentsOf(uint32_t container) const;
+    /** The gump art a container opens with (0: the graphic is no container). */
+    static uint16_t ContainerGump(uint16_t graphic);
+    static Bytes ContainerItemPacket(const Item& item);
+
     /** The land height of a cell (0 on a flat map or off the map). */
     int8_t LandZ(uint16_t x, uint16_t y) const;
     /** Whether the shard lets the player stand on a cell. */
@@ -200,6 +226,11 @@ private:
     void checkPacket(Role role, const Bytes& packet);
     void handleMoveRequest(const Bytes& packet);
     void handleSpeech(const Bytes& packet);
+    void handleUse(const Bytes& packet);
+    void handlePickUp(const Bytes& packet);
+    void handleDrop(const Bytes& packet);
+    void handleEquip(const Bytes& packet);
+    void resetItems();
     void restart();
     void loadMap();
 
@@ -224,6 +255,9 @@ private:
     int expectedSequence_ = 0;
     std::deque<uint32_t> walkKeys_;
     int accepted_ = 0, rejected_ = 0, echoed_ = 0;
+    std::vector<Item> items_;
+    uint32_t lifted_ = 0;
+    uint32_t nextSerial_ = 0x40001000;
 
     Bytes map_;
     Bytes landFlags_;

@@ -97,6 +97,20 @@ void drawWorldArt(formats::IndexedFileWriter& art)
     art.add(0x4000 + 0x0E75, image(18, 18, [](int32_t x, int32_t y) -> uint16_t {
                 return inEllipse(x, y, 8.5, 9, 9, 9) ? rgb(15, 9, 4) : 0;
             }));
+    // What the backpack holds: coins (one, a few and a pile), a bottle and a gem.
+    for (uint32_t k = 0; k < 3; ++k)
+        art.add(0x4000 + 0x0EED + k, image(static_cast<uint16_t>(12 + 4 * k), static_cast<uint16_t>(8 + 2 * k),
+                                           [k](int32_t x, int32_t y) -> uint16_t {
+                                               const bool coin = (x + y * 3) % (6 - static_cast<int32_t>(k)) != 0;
+                                               return coin ? rgb(29, 24 - (x + y) % 3, 4) : 0;
+                                           }));
+    art.add(0x4000 + 0x0F0E, image(10, 22, [](int32_t x, int32_t y) -> uint16_t {
+                if (y < 6) return x >= 3 && x < 7 ? rgb(14, 10, 6) : 0;
+                return inEllipse(x, y, 4.5, 14, 5, 8) ? rgb(6, 16 + noise(x, y, 14) / 2, 10) : 0;
+            }));
+    art.add(0x4000 + 0x0F10, image(14, 12, [](int32_t x, int32_t y) -> uint16_t {
+                return std::abs(x - 7) + std::abs(y - 6) <= 6 ? rgb(4, 12 + (x + y) % 4, 28) : 0;
+            }));
 }
 
 formats::IndexedFileWriter drawAnimations()

@@ -69,6 +69,27 @@ formats::IndexedFileWriter drawStatics()
     return statics;
 }
 
+/** The open backpack: a leather bag with a flap over the top; the items lie on the darker inside. */
+std::vector<uint16_t> backpackGump(uint32_t w, uint32_t h)
+{
+    std::vector<uint16_t> px(static_cast<size_t>(w) * h, 0);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            const bool border = x < 4 || y < 4 || x >= w - 4 || y >= h - 4;
+            const bool flap = y < 60 && x >= 30 && x < w - 30;
+            const bool inside = x >= 40 && x < 190 && y >= 62 && y < 162;
+            uint16_t c = rgb(15, 9, 4);
+            if (border)
+                c = rgb(6, 3, 1);
+            else if (inside)
+                c = rgb(9, 5, 2);
+            else if (flap)
+                c = rgb(18, 11, 5);
+            px[static_cast<size_t>(y) * w + x] = c;
+        }
+    return px;
+}
+
 formats::IndexedFileWriter drawGumpArt()
 {
     formats::IndexedFileWriter gumps;
@@ -82,6 +103,11 @@ formats::IndexedFileWriter drawGumpArt()
     add(2313, 24, 24, button(24, rgb(10, 26, 10)));
     add(2117, 186, 8, panel(186, 8, rgb(8, 8, 8), rgb(16, 16, 16)));       // slider bar and thumb
     add(2118, 10, 14, panel(10, 14, rgb(20, 20, 4), rgb(28, 28, 6)));
+    add(60, 230, 180, backpackGump(230, 180));                              // the backpack's gump and its minimized picture
+    add(80, 60, 40, panel(60, 40, rgb(10, 6, 2), rgb(17, 11, 5)));
+    add(2140, 232, 60, panel(232, 60, rgb(10, 7, 3), rgb(24, 20, 14)));   // the stack amount gump and its OK button
+    add(2141, 24, 24, button(24, rgb(6, 18, 6)));
+    add(2142, 24, 24, button(24, rgb(3, 10, 3)));
     add(210, 16, 16, panel(16, 16, rgb(6, 6, 6), rgb(26, 26, 24)));         // check box off and on
     add(211, 16, 16, tick(16, rgb(6, 6, 6), rgb(26, 26, 24), rgb(4, 16, 4)));
     drawLoginScreenArt(add);

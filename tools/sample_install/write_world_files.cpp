@@ -47,6 +47,12 @@ Bytes drawTileData()
     // The player's backpack.
     t.item(kSampleBackpack, {.flags = kContainer | kWearable | kArticleA, .weight = 3, .quality = 21, .animation = 422,
                              .height = 3, .name = "backpack"});
+    // What it holds.
+    constexpr uint32_t kStackable = 0x800;
+    for (uint16_t g = 0x0EED; g <= 0x0EEF; ++g)
+        t.item(g, {.flags = kStackable, .weight = 0, .name = "gold coin"});
+    t.item(0x0F0E, {.flags = kArticleA, .weight = 1, .name = "bottle"});
+    t.item(0x0F10, {.flags = kArticleA, .weight = 1, .name = "gem"});
     return t.bytes();
 }
 

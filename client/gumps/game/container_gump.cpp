@@ -163,6 +163,7 @@ CContainerGump::CContainerGump(int x0, int y0, int /*ignored*/, CContainerObj* s
     x = x0;
     y = y0;
     object = shown;
+    containerSerial_ = shown != nullptr ? shown->serial : 0;
     gumpArt = art;
     topMargin = art == 2330 ? 20 : 0;
     if (shown != nullptr)
@@ -200,9 +201,10 @@ CContainerGump::~CContainerGump()
             object = nullptr;
             c->DeleteContents();
         }
-        if (bankGump_) {
-            // The bank box itself is forgotten until the bank is opened again; the player's
-            // layer slot is emptied by the release.
+        const CPlayerMobile* p = World().player;
+        if (bankGump_ && p != nullptr && p->layers[29] == c) {
+            // The bank box itself is forgotten until the bank is opened again; the release
+            // empties the player's layer slot. A box already leaving the player is left alone.
             CObjectManager::DeleteObject(c->serial);
         }
     }
@@ -213,6 +215,9 @@ CContainerGump::~CContainerGump()
 
 CContainerObj* CContainerGump::container() const
 {
+    // Asked by serial: a container the world has released is never touched.
+    if (object == nullptr || CObjectManager::FindObject(containerSerial_) != object)
+        return nullptr;
     return static_cast<CContainerObj*>(object);
 }
 

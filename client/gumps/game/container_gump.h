@@ -9,8 +9,8 @@ class CContainerObj;
 
 /**
  * An open container (backpack, chest, corpse, bank box, board). The container points back to
- * the gump while it is open; the world asks the gump to go (WorldGumpServices::DeleteGump) before
- * the container does, and the gump then forgets it. Closing the gump forgets the contents
+ * the gump while it is open; the gump finds its container again by serial before each use, so a
+ * container the world released meanwhile is never touched. Closing the gump forgets the contents
  * (except a corpse's), and closing the bank box gump forgets the bank box itself. Main thread only.
  */
 class CContainerGump : public CGump {
@@ -65,6 +65,7 @@ private:
     void lift();
     void singleClick();
     bool bankGump_ = false;
+    uint32_t containerSerial_ = 0;
 };
 
 /** The opening and closing sounds of a container's gump art (0: none). */
@@ -84,8 +85,8 @@ int32_t ItemArtFor(uint16_t graphic, uint16_t amount, bool flesh);
 /** Registers (or removes) the container gump factory (CGumpManager::kContainerFactory) and the stack gump (id 49). */
 void InstallContainerGumps(bool on);
 /**
- * The start-up installation: the factories above, the world's window services for the drag and
- * stack gumps and container changes (passing the rest to the services installed before), and the
- * world's use and pick-up requests on the main connection. Off puts the previous ones back.
+ * The start-up installation, after the world view's: the factories above, the world's window
+ * services for the drag and stack gumps and container changes (passing the rest to the services
+ * installed before), and the world view's question whether a drag is on. Off puts them back.
  */
 void InstallContainerServices(bool on);

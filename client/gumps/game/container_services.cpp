@@ -3,8 +3,7 @@
 #include "client/gumps/game/drag_gump.h"
 
 #include "client/gumps/framework/gump_manager.h"
-#include "client/gumps/login/login_flow.h"
-#include "client/net/packet_builders.h"
+#include "client/gumps/game/world_view.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
 
@@ -75,32 +74,7 @@ public:
     void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
 };
 
-/** The use and pick-up requests of the world, on the main connection. */
-class ContainerNetServices final : public WorldNetServices {
-public:
-    WorldNetServices* next = nullptr;
-
-    void SendUseObject(uint32_t serial) override
-    {
-        uint8_t packet[5];
-        BuildUseObjectPacket(packet, serial);
-        SendOnMainConnection(packet);
-    }
-    void SendPickUp(uint32_t serial, uint16_t amount) override
-    {
-        uint8_t packet[7];
-        BuildPickUpItemPacket(packet, serial, amount);
-        SendOnMainConnection(packet);
-    }
-    void SendBoardMessageRequest(uint32_t board, uint32_t message) override
-    {
-        next->SendBoardMessageRequest(board, message);
-    }
-    void SendTradeClose(uint32_t partner) override { next->SendTradeClose(partner); }
-};
-
 ContainerWorldServices g_worldServices;
-ContainerNetServices g_netServices;
 bool g_installed = false;
 
 } // namespace
@@ -114,12 +88,10 @@ void InstallContainerServices(bool on)
     if (on) {
         g_worldServices.next = &worldGumps();
         SetWorldGumpServices(&g_worldServices);
-        g_netServices.next = &worldNet();
-        SetWorldNetServices(&g_netServices);
+        worldViewHooks().dragging = [] { return CDragGump::Lifting(); };
     } else {
         SetWorldGumpServices(g_worldServices.next);
-        SetWorldNetServices(g_netServices.next);
+        worldViewHooks().dragging = nullptr;
         g_worldServices.next = nullptr;
-        g_netServices.next = nullptr;
     }
 }

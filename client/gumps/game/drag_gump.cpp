@@ -54,6 +54,8 @@ void SendDropPacket(uint32_t serial, uint16_t x, uint16_t y, int8_t z, uint32_t 
     uint8_t packet[14];
     BuildDropItemPacket(packet, serial, x, y, static_cast<uint8_t>(z), target);
     SendOnMainConnection(packet);
+    // The item is the server's to place now: the next pick-up may start.
+    World().pickUpPending = false;
 }
 
 void PlayGumpSound(int sound)
@@ -247,26 +249,29 @@ void CDragGump::OnMouseOver(int gx, int gy)
     updateHighlight(sx, sy);
 }
 
-void CDragGump::OnRButtonDown(int /*gx*/, int /*gy*/)
+void CDragGump::forwardRightButton(bool down)
 {
-    rightHeld = 1;
+    rightHeld = down ? 1 : 0;
     int vx = 0, vy = 0;
     if (CGump* view = worldViewUnderPointer(vx, vy)) {
         view->OnMouseOver(vx, vy);
-        if (IsLiveGump(view))
+        if (!IsLiveGump(view))
+            return;
+        if (down)
             view->OnRButtonDown(vx, vy);
+        else
+            view->OnRButtonUp(vx, vy);
     }
+}
+
+void CDragGump::OnRButtonDown(int /*gx*/, int /*gy*/)
+{
+    forwardRightButton(true);
 }
 
 void CDragGump::OnRButtonUp(int /*gx*/, int /*gy*/)
 {
-    rightHeld = 0;
-    int vx = 0, vy = 0;
-    if (CGump* view = worldViewUnderPointer(vx, vy)) {
-        view->OnMouseOver(vx, vy);
-        if (IsLiveGump(view))
-            view->OnRButtonUp(vx, vy);
-    }
+    forwardRightButton(false);
 }
 
 void CDragGump::OnMouseTick()
@@ -376,7 +381,7 @@ bool CDragGump::dropOnPaperdoll(CGump* doll, int sx, int sy)
         return false;
     int gx = sx, gy = sy;
     doll->ScreenToGumpCoords(gx, gy);
-    const int layer = PaperdollLayerAt(*mobile, gx, gy, false);
+    const int layer = PaperdollLayerAt(*mobile, gx, gy, true);
     if (layer > 0) {
         const CObj* worn = mobile->layers[static_cast<size_t>(layer)];
         if (worn != nullptr && worn->IsContainer() != 0) {
@@ -393,6 +398,7 @@ bool CDragGump::dropOnPaperdoll(CGump* doll, int sx, int sy)
     BuildEquipItemPacket(packet, serial_, static_cast<uint8_t>(highlightedLayer), mobile->serial);
     highlightedLayer = -1;
     SendOnMainConnection(packet);
+    World().pickUpPending = false;
     End();
     return true;
 }

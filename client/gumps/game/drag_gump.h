@@ -50,6 +50,8 @@ private:
     void centreOnPointer();
     /** Sends the world view a pointer event when it lies under the pointer (walking while dragging). */
     CGump* worldViewUnderPointer(int& gx, int& gy) const;
+    /** The right button while dragging: the world view under the pointer gets it (walking while dragging). */
+    void forwardRightButton(bool down);
     void updateHighlight(int screenX, int screenY);
     bool dropOnWorld(CGump* view, int screenX, int screenY);
     bool dropOnPaperdoll(CGump* doll, int screenX, int screenY);
