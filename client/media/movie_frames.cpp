@@ -200,7 +200,8 @@ bool DecodeDeltaFrame(PaletteFrameState& s, const uint8_t* p, size_t length)
         return false;
 
     s.blocks.resize(16 * (k + n));
-    std::memcpy(s.blocks.data(), p + blocksAt, 16 * k);
+    if (k > 0) // an empty list may have no storage at all
+        std::memcpy(s.blocks.data(), p + blocksAt, 16 * k);
     for (size_t b = 0; b < n; ++b) {
         const uint8_t* src = p + patternsAt + 8 * b;
         const uint32_t pattern = static_cast<uint32_t>(src[4]) | (static_cast<uint32_t>(src[5]) << 8) |

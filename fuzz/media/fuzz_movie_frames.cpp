@@ -1,6 +1,7 @@
 /** @file Fuzz target: one video frame of each kind (the first byte picks the kind and the pixel format). */
 #include "client/media/movie_codec.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,6 +21,18 @@ movie::PaletteFrameState keyFrameOf32()
     if (movie::ReadKeyFrameHeader(payload.data(), payload.size(), h))
         movie::DecodeKeyFrame(s, payload.data(), payload.size(), h);
     return s;
+}
+
+/** The colour tables of the eight display formats the selector picks, built once for the whole run. */
+const movie::ColourTables& colourTablesOf(int formatBits, const movie::DisplayFormat& format)
+{
+    static std::array<movie::ColourTables, 8> tables;
+    static std::array<bool, 8> built{};
+    if (!built[static_cast<size_t>(formatBits)]) {
+        movie::BuildMovieColourTables(tables[static_cast<size_t>(formatBits)], format);
+        built[static_cast<size_t>(formatBits)] = true;
+    }
+    return tables[static_cast<size_t>(formatBits)];
 }
 
 } // namespace
@@ -50,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     case 1: {
-        movie::PaletteFrameState s = keyFrameOf32();
+        static const movie::PaletteFrameState keyFrame = keyFrameOf32();
+        movie::PaletteFrameState s = keyFrame;
         if (movie::DecodeDeltaFrame(s, payload, length)) {
             movie::BuildColourTable(s, format);
             std::vector<uint16_t> pixels(static_cast<size_t>(32 * 32 * unit));
@@ -64,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             h.height > kMaxSide)
             return 0;
         static movie::MovieCodecWorkArea work{};
-        movie::BuildMovieColourTables(work.colour, format);
+        work.colour = colourTablesOf((selector >> 4) & 7, format);
         const size_t count = static_cast<size_t>(h.width * h.height * unit);
         std::vector<uint16_t> current(count), previous(count, 0x4321);
         const movie::FrameTarget target{current.data(), h.width * unit, h.width, h.height};

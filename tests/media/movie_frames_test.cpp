@@ -173,6 +173,17 @@ TEST(MovieDeltaFrame, RefusesDamagedFramesAndMapsOutsideTheList)
     EXPECT_FALSE(DecodeDeltaFrame(empty, payload.data(), payload.size())); // no key frame yet
 }
 
+TEST(MovieDeltaFrame, FrameWithoutBlocks)
+{
+    const PaletteFrameState key = keyFrame(16, 8, picture(16, 8, 2));
+    PaletteFrameState s = key; // a copy holds no spare storage for blocks
+    formats::DeltaFrameParts parts; // no vectors and no blocks: every map entry lies past the list
+    parts.mapBits = 0;
+    const formats::Bytes payload = formats::encodeDeltaFrame(parts);
+    ASSERT_TRUE(DecodeDeltaFrame(s, payload.data(), payload.size()));
+    EXPECT_EQ(s.pictures[s.current ^ 1], key.pictures[key.current]); // the reference stays as it was
+}
+
 TEST(MovieDeltaFrame, EncoderRoundTripOverSeveralFrames)
 {
     const int w = 64, h = 32;
