@@ -129,108 +129,6 @@ void CSliderGump::OnThumbRelease(int, int, CGump*)
     PlaceThumb();
 }
 
-// ---- Colour grid ----------------------------------------------------------------------------
-
-CCreationHueControl::CCreationHueControl(int x0, int y0, int w, int h, int controlKind, CGump* owner)
-{
-    name = "hue control";
-    x = x0;
-    y = y0;
-    width = w;
-    height = h;
-    kind = controlKind >= 0 && controlKind <= 5 ? controlKind : 0;
-    int first = 1, last = 1001;
-    if (kind == 0) {
-        rows = 8, columns = 8, first = 1001, last = 1057;
-    } else if (kind <= 2) {
-        rows = 8, columns = 6, first = 1101, last = 1148;
-    } else {
-        rows = 50, columns = 20;
-    }
-    values.assign(static_cast<size_t>(rows * columns), last);
-    if (kind <= 2) {
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < columns; ++c)
-                values[static_cast<size_t>(r * columns + c)] = std::min(first + r + c * rows, last);
-    } else {
-        int f = 1, g = 100;
-        for (int r = 0; r < rows; ++r) {
-            g *= 2;
-            int start = f + g;
-            if (start > 1001) {
-                start = f + 101;
-                ++f;
-                g = 100;
-            }
-            for (int c = 0; c < columns; ++c)
-                values[static_cast<size_t>(r * columns + c)] = std::min(start + 5 * c, 1001);
-        }
-    }
-    selectedValue = values.front();
-    SetFrameCount(1);
-    MakeFrame(0, w, h);
-    DrawSwatches();
-    if (owner != nullptr)
-        AttachToParent(owner);
-}
-
-void CCreationHueControl::DrawSwatches()
-{
-    GumpBitmap* bitmap = Frame(0);
-    if (bitmap == nullptr || rows == 0 || columns == 0)
-        return;
-    const int cw = width / columns, ch = height / rows;
-    const int left = (width % columns) / 2, top = (height % rows) / 2;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c) {
-            const HueEntry* hue = HueManager::GetHue(values[static_cast<size_t>(r * columns + c)] + 1);
-            const uint16_t colour = hue != nullptr ? hue->colors[16] : 1;
-            FillInto(*bitmap, left + c * cw, top + r * ch, cw, ch, colour != 0 ? colour : 1);
-        }
-    FillInto(*bitmap, left + selectedColumn * cw + cw / 2, top + selectedRow * ch + ch / 2, 1, 1, 0x7FFF);
-    CGumpManager::AddDirty(ScreenRect());
-}
-
-bool CCreationHueControl::HitTest(int px, int py)
-{
-    return visible != 0 && px >= 0 && py >= 0 && px < width && py < height;
-}
-
-void CCreationHueControl::SelectAt(int px, int py)
-{
-    const int cw = std::max(width / columns, 1), ch = std::max(height / rows, 1);
-    const int left = (width % columns) / 2, top = (height % rows) / 2;
-    selectedColumn = std::clamp((px - left) / cw, 0, columns - 1);
-    selectedRow = std::clamp((py - top) / ch, 0, rows - 1);
-    selectedValue = values[static_cast<size_t>(selectedRow * columns + selectedColumn)];
-}
-
-void CCreationHueControl::OnLButtonDown(int px, int py)
-{
-    dragging = 1;
-    SelectAt(px, py);
-    if (CGump* owner = Parent())
-        owner->OnChildChanged(this);
-    DrawSwatches();
-}
-
-void CCreationHueControl::OnDrag(int px, int py)
-{
-    if (dragging == 0)
-        return;
-    SelectAt(px, py);
-    DrawSwatches();
-    if (CGump* owner = Parent())
-        owner->OnChildChanged(this);
-}
-
-void CCreationHueControl::OnLButtonUp(int, int)
-{
-    dragging = 0;
-    if (MouseManager::Capture() == this)
-        MouseManager::SetCapture(nullptr);
-}
-
 // ---- Panels ---------------------------------------------------------------------------------
 
 CPanelChoiceGump::CPanelChoiceGump(CGump* owner, int frame, int x0, int y0, int w, int h, const char* label,
@@ -676,7 +574,7 @@ CCharCreationGump::CCharCreationGump() : CLoginScreenGump("CharCreation gump", 1
     static constexpr int kKinds[5] = {1, 2, 0, 3, 4};
     static constexpr int kTips[5] = {100035, 100037, 100039, 100040, 100041};
     for (int i = 0; i < 5; ++i) {
-        pickers[i] = new CCreationHueControl(489, 138, 125, 280, kKinds[i], this);
+        pickers[i] = new CHueControl(489, 138, 125, 280, kKinds[i], this, 0, 0);
         pickers[i]->visible = 0;
         pickers[i]->toolTipOverride = kTips[i];
     }
@@ -793,7 +691,7 @@ void CCharCreationGump::OnChildChanged(CGump* child)
         DrawPreview();
         return;
     }
-    CCreationHueControl* show = nullptr;
+    CHueControl* show = nullptr;
     if (child == hairPanel)
         show = pickers[0];
     else if (child == facialPanel && sex == 0)
@@ -805,7 +703,7 @@ void CCharCreationGump::OnChildChanged(CGump* child)
     else if (child == pantsPanel || child == skirtPanel)
         show = pickers[4];
     if (show != nullptr) {
-        for (CCreationHueControl* picker : pickers)
+        for (CHueControl* picker : pickers)
             picker->visible = picker == show ? 1 : 0;
         show->DrawSwatches();
         show->BringToFront(true);
