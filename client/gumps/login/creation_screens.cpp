@@ -31,7 +31,7 @@ uint32_t tickNow()
 }
 
 /** Entry n of a language section as 8-bit text (characters above 255 become '?'); empty when missing. */
-std::string sectionText(const char* section, int n)
+std::u16string sectionWideText(const char* section, int n)
 {
     LanguageSection* s = LanguageManager::loadSection(section, LanguageManager::getUserLanguageCode(), section);
     if (s == nullptr)
@@ -39,12 +39,24 @@ std::string sectionText(const char* section, int n)
     const CUnicodeString* text = s->getStr(n, true);
     if (text == nullptr || text->GetStringBuffer() == nullptr)
         return {};
+    return std::u16string(text->GetStringBuffer(), static_cast<size_t>(std::max(text->GetLength(), 0)));
+}
+
+std::string sectionText(const char* section, int n)
+{
     std::string out;
-    for (int32_t i = 0; i < text->GetLength(); ++i) {
-        const WideChar c = text->GetStringBuffer()[i];
+    for (const char16_t c : sectionWideText(section, n))
         out.push_back(c < 256 ? static_cast<char>(c) : '?');
-    }
     return out;
+}
+
+/** A description beside the choices: a read-only text box in a light frame, in the screens' text hue. */
+HTMLBox* makeDescriptionBox(CGump* owner, int x, int y, int w, int h, const std::u16string& text)
+{
+    auto* box = new HTMLBox(owner, 0, html_flags::ReadOnly | html_flags::LightFrame, false, true);
+    box->SetText(text, HueTextColour(902));
+    box->ResizeTo({x, y, x + w, y + h});
+    return box;
 }
 
 std::string readProfessionFile()
@@ -371,8 +383,8 @@ void CProfessionGump::ShowPage(int p)
         CGumpManager::DestroyGump(description);
     description = nullptr;
     if (p >= 0)
-        description = new CDescriptionBox(120, 137, 219, 214, this,
-                                          sectionText("professn", professions[static_cast<size_t>(p)].descriptionId + 1));
+        description = makeDescriptionBox(this, 120, 137, 219, 214,
+                                         sectionWideText("professn", professions[static_cast<size_t>(p)].descriptionId + 1));
     StoreValues();
     Render();
 }
@@ -441,7 +453,7 @@ void CProfessionGump::ChooseNoProfession()
     }
     if (description != nullptr)
         CGumpManager::DestroyGump(description);
-    description = new CDescriptionBox(120, 137, 219, 214, this, sectionText("professn", 0));
+    description = makeDescriptionBox(this, 120, 137, 219, 214, sectionWideText("professn", 0));
     StoreValues();
     Render();
 }
@@ -805,16 +817,16 @@ const CityPlace kStartCities[9] = {
     {"Mavizeda", 335, 252}, {"Zoruvad", 161, 396}, {"Vavuz Odor", 99, 247}, {"Vedozi", 277, 133},
 };
 
-std::string CityDescription(int city)
+std::u16string CityDescription(int city)
 {
-    std::string out;
+    std::u16string out;
     int text = 0;
     bool first = true;
     LanguageSection* s = LanguageManager::loadSection("citytext", LanguageManager::getUserLanguageCode(), "citytext");
     const int count = s != nullptr ? s->getCount() : 0;
     for (int i = 0; i < count && text <= city; ++i) {
-        const std::string entry = sectionText("citytext", i);
-        if (entry == ".END") {
+        const std::u16string entry = sectionWideText("citytext", i);
+        if (entry == u".END") {
             ++text;
             first = true;
             continue;
@@ -822,7 +834,7 @@ std::string CityDescription(int city)
         if (text != city)
             continue;
         if (!first)
-            out += "\n\n";
+            out += u"\n\n";
         out += entry;
         first = false;
     }
@@ -889,7 +901,7 @@ void CCityChoiceGump::ShowDescription()
 {
     if (description != nullptr)
         CGumpManager::DestroyGump(description);
-    description = new CDescriptionBox(452, 60, 173, 367, this, CityDescription(selected));
+    description = makeDescriptionBox(this, 452, 60, 173, 367, CityDescription(selected));
 }
 
 void CCityChoiceGump::OnMouseOver(int px, int py)

@@ -1,6 +1,7 @@
 /** @file The character creation screens: professions with stat and skill sliders, appearance, start city and the create step. */
 #pragma once
 
+#include "client/gumps/framework/html_box.h"
 #include "client/gumps/framework/hue_gumps.h"
 #include "client/gumps/login/login_screens.h"
 #include "client/gumps/login/profession_data.h"
@@ -74,7 +75,7 @@ public:
     std::vector<CGump*> pageButtons;
     std::vector<int> pageRecords;
     int statPage = 0;
-    CDescriptionBox* description = nullptr;
+    HTMLBox* description = nullptr;
     CSliderGump* stats[3] = {};
     CSliderGump* skillSliders[3] = {};
     CLoginTextField* skillFields[3] = {};
@@ -175,7 +176,7 @@ public:
     int hover = 2;
     int lastPressed = 2;
     char cityName[64] = {};
-    CDescriptionBox* description = nullptr;
+    HTMLBox* description = nullptr;
     int pressed = 0;
     int clickCount = 0;
     uint32_t clickTime = 0;
@@ -184,4 +185,4 @@ public:
 };
 
 /** City n's description from the "citytext" texts (entries up to ".END", joined by blank lines). */
-std::string CityDescription(int city);
+std::u16string CityDescription(int city);
