@@ -41,6 +41,8 @@ TEST_F(Creation, AWholeCharacterIsMadeAndTheCreateRequestCarriesEveryChoice)
     ASSERT_EQ(profession()->pageButtons.size(), 2u); // Warrior, Archer
     pressPageButton(0);
     EXPECT_EQ(profession()->statPage, 1);
+    ASSERT_NE(profession()->description, nullptr);
+    EXPECT_EQ(profession()->description->Text(), u"Warrior.");
     EXPECT_EQ(profession()->stats[0]->range.value, 35);
     EXPECT_EQ((std::vector<int>{profession()->chosenSkills[0], profession()->chosenSkills[1],
                                 profession()->chosenSkills[2]}),
@@ -62,7 +64,7 @@ TEST_F(Creation, AWholeCharacterIsMadeAndTheCreateRequestCarriesEveryChoice)
     EXPECT_EQ(city()->selected, 2);
     driver.click(335 + 2, 160 + 2); // Roverozi
     EXPECT_EQ(city()->selected, 3);
-    EXPECT_EQ(city()->description->Text(), "Roverozi text.");
+    EXPECT_EQ(city()->description->Text(), u"Roverozi text.");
     arrow();
 
     const std::vector<Bytes> creates = sentWithId(0x00);

@@ -11,6 +11,7 @@
 #include "client/net/server_sessions.h"
 #include "platform/net/host_resolver.h"
 #include "platform/net/tcp_socket.h"
+#include "tests/support/gump_fixtures.h"
 #include "tests/support/gump_harness.h"
 #include "tests/support/loopback_server.h"
 #include "tools/sample_install/write_login_art.h"
@@ -156,6 +157,7 @@ protected:
 
     testsupport::GumpHarness harness;
     testsupport::GumpEventDriver driver{harness};
+    testsupport::ScopedUnicodeFonts unicodeFonts{6, 10, 6};
     platform::FakeHostResolver resolver;
     bool refuseConnects = false;
     std::vector<std::string> messages;

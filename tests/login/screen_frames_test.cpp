@@ -28,12 +28,12 @@ TEST_F(ScreenFrames, EveryScreenShowsItsFirstFrame)
         {"login_shards", [] { OpenShardScreen(); }, 0x5cf2e667d826b03bull},
         {"login_characters", [] { OpenCharacterScreen(); }, 0x19f0957a1701e913ull},
         {"login_professions", [] { NewCharacterCallback(nullptr); }, 0x640d529967830cb3ull},
-        {"login_warrior", [] { loginState().profession->ChooseButton(1); }, 0x83206d8147baad4full},
+        {"login_warrior", [] { loginState().profession->ChooseButton(1); }, 0xe0e33408de0a3f8full},
         {"login_appearance", [] { loginState().profession->HandleButtonPress(CProfessionGump::kArrow); }, 0xc22ad2167a2b5e63ull},
         {"login_city", [] {
              loginState().creation->nameField->SetText("Rowan");
              loginState().creation->NameCheck();
-         }, 0xeceaad06499cd1a5ull},
+         }, 0xa54f861204e6d2c4ull},
     };
     for (const Screen& screen : screens) {
         screen.open();

@@ -13,6 +13,7 @@
 #include "client/gumps/framework/art_frame.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/html_box.h"
+#include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/framework/server_gump_packet.h"
 
@@ -52,13 +53,6 @@ void be32(std::vector<uint8_t>& out, uint32_t v)
 {
     be16(out, v >> 16);
     be16(out, v);
-}
-
-uint16_t textColour(int hue)
-{
-    const HueEntry* entry = HueManager::GetHue(hue);
-    const uint16_t colour = entry != nullptr ? entry->colors[30] : 0x7FFF;
-    return colour != 0 ? colour : 1;
 }
 
 /** Every blank pixel beside a drawn one becomes the key colour 1: the outline of overhead texts. */
@@ -443,7 +437,7 @@ void GenericGump::drawElement(const GenericElement& e)
             text += u"_";
         std::vector<uint16_t> scratch(static_cast<size_t>(w) * h, 0);
         const PixelSurface surface{scratch.data(), w, w, h};
-        UnicodeDrawString(surface, text.c_str(), 1, 1, textColour(e.art), BlitRect{0, 0, w, h});
+        UnicodeDrawString(surface, text.c_str(), 1, 1, HueTextColour(e.art), BlitRect{0, 0, w, h});
         outline(scratch, w, h);
         copyNonZero(*bitmap, scratch, w, h, e.x, e.y);
         break;

@@ -29,15 +29,14 @@ CWaitingGump::OkHandler& okHandler()
     return handler;
 }
 
-/** The colour 16-bit text takes for a hue: its word 30, white when the table lacks it. */
-uint16_t wideTextColour(int hue)
+} // namespace
+
+uint16_t HueTextColour(int hue)
 {
     const HueEntry* entry = HueManager::GetHue(hue);
     const uint16_t colour = entry != nullptr ? entry->colors[30] : 0x7FFF;
     return colour != 0 ? colour : 1;
 }
-
-} // namespace
 
 // ---- Shared handlers ------------------------------------------------------------------------
 
@@ -140,7 +139,7 @@ void CWaitingGump::drawText(GumpBitmap& bitmap)
     if (unicode != 0) {
         const int32_t space = UnicodeGetSpaceWidth();
         UnicodeSetSpaceWidth(6);
-        UnicodeDrawStringWrapped(surfaceOf(bitmap), wrap, wideText_.c_str(), 44, 44, wideTextColour(kTextHue), clip,
+        UnicodeDrawStringWrapped(surfaceOf(bitmap), wrap, wideText_.c_str(), 44, 44, HueTextColour(kTextHue), clip,
                                  false);
         UnicodeSetSpaceWidth(space);
         return;

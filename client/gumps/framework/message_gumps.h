@@ -9,6 +9,9 @@
 
 class CButtonGump;
 
+/** The colour 16-bit text takes for a hue: its word 30, white when the table lacks the hue. */
+uint16_t HueTextColour(int hue);
+
 /**
  * The press-to-drag, drag-move, drag-end and close-on-right-click handlers that small windows
  * share. Press: the gump comes to the front (unless it is the modal gump), starts dragging and

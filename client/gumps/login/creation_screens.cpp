@@ -31,7 +31,7 @@ uint32_t tickNow()
 }
 
 /** Entry n of a language section as 8-bit text (characters above 255 become '?'); empty when missing. */
-std::string sectionText(const char* section, int n)
+std::u16string sectionWideText(const char* section, int n)
 {
     LanguageSection* s = LanguageManager::loadSection(section, LanguageManager::getUserLanguageCode(), section);
     if (s == nullptr)
@@ -39,12 +39,24 @@ std::string sectionText(const char* section, int n)
     const CUnicodeString* text = s->getStr(n, true);
     if (text == nullptr || text->GetStringBuffer() == nullptr)
         return {};
+    return std::u16string(text->GetStringBuffer(), static_cast<size_t>(std::max(text->GetLength(), 0)));
+}
+
+std::string sectionText(const char* section, int n)
+{
     std::string out;
-    for (int32_t i = 0; i < text->GetLength(); ++i) {
-        const WideChar c = text->GetStringBuffer()[i];
+    for (const char16_t c : sectionWideText(section, n))
         out.push_back(c < 256 ? static_cast<char>(c) : '?');
-    }
     return out;
+}
+
+/** A description beside the choices: a read-only text box in a light frame, in the screens' text hue. */
+HTMLBox* makeDescriptionBox(CGump* owner, int x, int y, int w, int h, const std::u16string& text)
+{
+    auto* box = new HTMLBox(owner, 0, html_flags::ReadOnly | html_flags::LightFrame, false, true);
+    box->SetText(text, HueTextColour(902));
+    box->ResizeTo({x, y, x + w, y + h});
+    return box;
 }
 
 std::string readProfessionFile()
@@ -127,108 +139,6 @@ void CSliderGump::OnThumbMove(int position, int, CGump*)
 void CSliderGump::OnThumbRelease(int, int, CGump*)
 {
     PlaceThumb();
-}
-
-// ---- Colour grid ----------------------------------------------------------------------------
-
-CCreationHueControl::CCreationHueControl(int x0, int y0, int w, int h, int controlKind, CGump* owner)
-{
-    name = "hue control";
-    x = x0;
-    y = y0;
-    width = w;
-    height = h;
-    kind = controlKind >= 0 && controlKind <= 5 ? controlKind : 0;
-    int first = 1, last = 1001;
-    if (kind == 0) {
-        rows = 8, columns = 8, first = 1001, last = 1057;
-    } else if (kind <= 2) {
-        rows = 8, columns = 6, first = 1101, last = 1148;
-    } else {
-        rows = 50, columns = 20;
-    }
-    values.assign(static_cast<size_t>(rows * columns), last);
-    if (kind <= 2) {
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < columns; ++c)
-                values[static_cast<size_t>(r * columns + c)] = std::min(first + r + c * rows, last);
-    } else {
-        int f = 1, g = 100;
-        for (int r = 0; r < rows; ++r) {
-            g *= 2;
-            int start = f + g;
-            if (start > 1001) {
-                start = f + 101;
-                ++f;
-                g = 100;
-            }
-            for (int c = 0; c < columns; ++c)
-                values[static_cast<size_t>(r * columns + c)] = std::min(start + 5 * c, 1001);
-        }
-    }
-    selectedValue = values.front();
-    SetFrameCount(1);
-    MakeFrame(0, w, h);
-    DrawSwatches();
-    if (owner != nullptr)
-        AttachToParent(owner);
-}
-
-void CCreationHueControl::DrawSwatches()
-{
-    GumpBitmap* bitmap = Frame(0);
-    if (bitmap == nullptr || rows == 0 || columns == 0)
-        return;
-    const int cw = width / columns, ch = height / rows;
-    const int left = (width % columns) / 2, top = (height % rows) / 2;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c) {
-            const HueEntry* hue = HueManager::GetHue(values[static_cast<size_t>(r * columns + c)] + 1);
-            const uint16_t colour = hue != nullptr ? hue->colors[16] : 1;
-            FillInto(*bitmap, left + c * cw, top + r * ch, cw, ch, colour != 0 ? colour : 1);
-        }
-    FillInto(*bitmap, left + selectedColumn * cw + cw / 2, top + selectedRow * ch + ch / 2, 1, 1, 0x7FFF);
-    CGumpManager::AddDirty(ScreenRect());
-}
-
-bool CCreationHueControl::HitTest(int px, int py)
-{
-    return visible != 0 && px >= 0 && py >= 0 && px < width && py < height;
-}
-
-void CCreationHueControl::SelectAt(int px, int py)
-{
-    const int cw = std::max(width / columns, 1), ch = std::max(height / rows, 1);
-    const int left = (width % columns) / 2, top = (height % rows) / 2;
-    selectedColumn = std::clamp((px - left) / cw, 0, columns - 1);
-    selectedRow = std::clamp((py - top) / ch, 0, rows - 1);
-    selectedValue = values[static_cast<size_t>(selectedRow * columns + selectedColumn)];
-}
-
-void CCreationHueControl::OnLButtonDown(int px, int py)
-{
-    dragging = 1;
-    SelectAt(px, py);
-    if (CGump* owner = Parent())
-        owner->OnChildChanged(this);
-    DrawSwatches();
-}
-
-void CCreationHueControl::OnDrag(int px, int py)
-{
-    if (dragging == 0)
-        return;
-    SelectAt(px, py);
-    DrawSwatches();
-    if (CGump* owner = Parent())
-        owner->OnChildChanged(this);
-}
-
-void CCreationHueControl::OnLButtonUp(int, int)
-{
-    dragging = 0;
-    if (MouseManager::Capture() == this)
-        MouseManager::SetCapture(nullptr);
 }
 
 // ---- Panels ---------------------------------------------------------------------------------
@@ -473,8 +383,8 @@ void CProfessionGump::ShowPage(int p)
         CGumpManager::DestroyGump(description);
     description = nullptr;
     if (p >= 0)
-        description = new CDescriptionBox(120, 137, 219, 214, this,
-                                          sectionText("professn", professions[static_cast<size_t>(p)].descriptionId + 1));
+        description = makeDescriptionBox(this, 120, 137, 219, 214,
+                                         sectionWideText("professn", professions[static_cast<size_t>(p)].descriptionId + 1));
     StoreValues();
     Render();
 }
@@ -543,7 +453,7 @@ void CProfessionGump::ChooseNoProfession()
     }
     if (description != nullptr)
         CGumpManager::DestroyGump(description);
-    description = new CDescriptionBox(120, 137, 219, 214, this, sectionText("professn", 0));
+    description = makeDescriptionBox(this, 120, 137, 219, 214, sectionWideText("professn", 0));
     StoreValues();
     Render();
 }
@@ -676,7 +586,7 @@ CCharCreationGump::CCharCreationGump() : CLoginScreenGump("CharCreation gump", 1
     static constexpr int kKinds[5] = {1, 2, 0, 3, 4};
     static constexpr int kTips[5] = {100035, 100037, 100039, 100040, 100041};
     for (int i = 0; i < 5; ++i) {
-        pickers[i] = new CCreationHueControl(489, 138, 125, 280, kKinds[i], this);
+        pickers[i] = new CHueControl(489, 138, 125, 280, kKinds[i], this, 0, 0);
         pickers[i]->visible = 0;
         pickers[i]->toolTipOverride = kTips[i];
     }
@@ -793,7 +703,7 @@ void CCharCreationGump::OnChildChanged(CGump* child)
         DrawPreview();
         return;
     }
-    CCreationHueControl* show = nullptr;
+    CHueControl* show = nullptr;
     if (child == hairPanel)
         show = pickers[0];
     else if (child == facialPanel && sex == 0)
@@ -805,7 +715,7 @@ void CCharCreationGump::OnChildChanged(CGump* child)
     else if (child == pantsPanel || child == skirtPanel)
         show = pickers[4];
     if (show != nullptr) {
-        for (CCreationHueControl* picker : pickers)
+        for (CHueControl* picker : pickers)
             picker->visible = picker == show ? 1 : 0;
         show->DrawSwatches();
         show->BringToFront(true);
@@ -907,16 +817,16 @@ const CityPlace kStartCities[9] = {
     {"Mavizeda", 335, 252}, {"Zoruvad", 161, 396}, {"Vavuz Odor", 99, 247}, {"Vedozi", 277, 133},
 };
 
-std::string CityDescription(int city)
+std::u16string CityDescription(int city)
 {
-    std::string out;
+    std::u16string out;
     int text = 0;
     bool first = true;
     LanguageSection* s = LanguageManager::loadSection("citytext", LanguageManager::getUserLanguageCode(), "citytext");
     const int count = s != nullptr ? s->getCount() : 0;
     for (int i = 0; i < count && text <= city; ++i) {
-        const std::string entry = sectionText("citytext", i);
-        if (entry == ".END") {
+        const std::u16string entry = sectionWideText("citytext", i);
+        if (entry == u".END") {
             ++text;
             first = true;
             continue;
@@ -924,7 +834,7 @@ std::string CityDescription(int city)
         if (text != city)
             continue;
         if (!first)
-            out += "\n\n";
+            out += u"\n\n";
         out += entry;
         first = false;
     }
@@ -991,7 +901,7 @@ void CCityChoiceGump::ShowDescription()
 {
     if (description != nullptr)
         CGumpManager::DestroyGump(description);
-    description = new CDescriptionBox(452, 60, 173, 367, this, CityDescription(selected));
+    description = makeDescriptionBox(this, 452, 60, 173, 367, CityDescription(selected));
 }
 
 void CCityChoiceGump::OnMouseOver(int px, int py)

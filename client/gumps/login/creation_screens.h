@@ -1,6 +1,8 @@
 /** @file The character creation screens: professions with stat and skill sliders, appearance, start city and the create step. */
 #pragma once
 
+#include "client/gumps/framework/html_box.h"
+#include "client/gumps/framework/hue_gumps.h"
 #include "client/gumps/login/login_screens.h"
 #include "client/gumps/login/profession_data.h"
 
@@ -25,26 +27,6 @@ public:
     CProfessionGump* group = nullptr;
     int groupIndex = 0;
     int indexInGroup = 0;
-};
-
-/** The colour grid of the creation screen: cells of hues by kind, a selected value, the owner told of a change. */
-class CCreationHueControl : public CGump {
-public:
-    CCreationHueControl(int x, int y, int width, int height, int kind, CGump* owner);
-    void DrawSwatches();
-    bool HitTest(int x, int y) override;
-    void OnLButtonDown(int x, int y) override;
-    void OnDrag(int x, int y) override;
-    void OnLButtonUp(int x, int y) override;
-    int IsHueGump() override { return 1; }
-    /** Selects the cell under a point (clamped to the grid). */
-    void SelectAt(int x, int y);
-
-    int kind = 0;
-    int rows = 0, columns = 0;
-    std::vector<int> values;
-    int selectedRow = 0, selectedColumn = 0, selectedValue = 0;
-    int dragging = 0;
 };
 
 /** A small list used as a labelled button: a press tells the owner (child changed). */
@@ -93,7 +75,7 @@ public:
     std::vector<CGump*> pageButtons;
     std::vector<int> pageRecords;
     int statPage = 0;
-    CDescriptionBox* description = nullptr;
+    HTMLBox* description = nullptr;
     CSliderGump* stats[3] = {};
     CSliderGump* skillSliders[3] = {};
     CLoginTextField* skillFields[3] = {};
@@ -138,7 +120,7 @@ public:
     CLoginTextField* nameField = nullptr;
     CLoginTextField* hairField = nullptr;
     CLoginTextField* facialField = nullptr;
-    CCreationHueControl* pickers[5] = {};  // hair, facial hair, skin, shirt, pants
+    CHueControl* pickers[5] = {};  // hair, facial hair, skin, shirt, pants
     CPanelChoiceGump* skinPanel = nullptr;
     CPanelChoiceGump* shirtPanel = nullptr;
     CPanelChoiceGump* pantsPanel = nullptr;
@@ -194,7 +176,7 @@ public:
     int hover = 2;
     int lastPressed = 2;
     char cityName[64] = {};
-    CDescriptionBox* description = nullptr;
+    HTMLBox* description = nullptr;
     int pressed = 0;
     int clickCount = 0;
     uint32_t clickTime = 0;
@@ -203,4 +185,4 @@ public:
 };
 
 /** City n's description from the "citytext" texts (entries up to ".END", joined by blank lines). */
-std::string CityDescription(int city);
+std::u16string CityDescription(int city);

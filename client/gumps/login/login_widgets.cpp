@@ -261,34 +261,6 @@ void CLoginTextField::OnChar(uint16_t character)
     Redraw();
 }
 
-// ---- The description box --------------------------------------------------------------------
-
-CDescriptionBox::CDescriptionBox(int x0, int y0, int w, int h, CGump* owner, const std::string& text) : text_(text)
-{
-    name = "HTML gump";
-    x = x0;
-    y = y0;
-    width = w;
-    height = h;
-    SetFrameCount(1);
-    GumpBitmap* bitmap = MakeFrame(0, w, h);
-    int top = 0;
-    size_t start = 0;
-    while (bitmap != nullptr && start <= text_.size() && top < h) {
-        size_t end = text_.find('\n', start);
-        if (end == std::string::npos)
-            end = text_.size();
-        const std::string line = text_.substr(start, end - start);
-        if (line.empty())
-            top += 8;
-        else
-            top += std::max(DrawWrappedTextInto(*bitmap, 1, 902, 0, top, w, line.c_str()), 1);
-        start = end + 1;
-    }
-    if (owner != nullptr)
-        AttachToParent(owner);
-}
-
 // ---- The standard buttons -------------------------------------------------------------------
 
 namespace {

@@ -100,20 +100,6 @@ private:
     uint32_t lastPress_ = 0;
 };
 
-/**
- * A box of text wrapped to its width (the descriptions of professions and cities); paragraphs
- * are kept apart by a blank line.
- */
-class CDescriptionBox : public CGump {
-public:
-    CDescriptionBox(int x, int y, int width, int height, CGump* owner, const std::string& text);
-    bool HitTest(int, int) override { return false; }
-    const std::string& Text() const { return text_; }
-
-private:
-    std::string text_;
-};
-
 /** The seven standard buttons of the login screens; the replay-intro button only on an account login gump. */
 void AddLoginScreenButtons(CGump* gump);
 
