@@ -379,9 +379,8 @@ void CMapGump::StartDragAt(int px, int py)
 
 void CMapGump::SingleClickAt(int px, int py)
 {
-    if (targetCursorUp()) {
-        if (CGumpManager::Modal() == nullptr)
-            answerTarget(px, py);
+    if (targetCursorUp() && CGumpManager::Modal() == nullptr) {
+        answerTarget(px, py);
         return;
     }
     CObj* thing = CObjectManager::GetObjAtScreenLoc(px, py);
