@@ -388,6 +388,12 @@ TEST_F(WorldViewTest, WarModeDoubleClickAttacksOrAsksFirstForAnInnocent)
     yes();
     EXPECT_EQ(takeIds(), std::vector<uint8_t>{0x05});
     EXPECT_EQ(u32At(last[0], 1), kOther);
+    // Once a mobile shows a highlight value of 100 or more, the question is worded for the new rules.
+    other->highlightClass = 101;
+    driver.click(410, 120);
+    driver.click(410, 120);
+    EXPECT_EQ(questions.back(), "This will lower notoriety !");
+    OldNotorietyMode = true;
     NotorietyQuery = 0;
     worldViewHooks().askYesNo = nullptr;
 }
