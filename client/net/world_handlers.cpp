@@ -204,6 +204,25 @@ public:
 
 NetWalkServices g_walk;
 
+/** The world's use and pick-up requests, on the main connection. */
+class NetWorldRequests final : public WorldNetServices {
+public:
+    void SendUseObject(uint32_t serial) override
+    {
+        uint8_t packet[16];
+        BuildUseObjectPacket(packet, serial);
+        sendOn(ActiveConnection(), packet);
+    }
+    void SendPickUp(uint32_t serial, uint16_t amount) override
+    {
+        uint8_t packet[16];
+        BuildPickUpItemPacket(packet, serial, amount);
+        sendOn(ActiveConnection(), packet);
+    }
+};
+
+NetWorldRequests g_worldRequests;
+
 } // namespace
 
 // ---- Services -------------------------------------------------------------------------------
@@ -1072,6 +1091,7 @@ void InstallWorldHandlers()
     SetPacketHandler(PKT_IdCA, readNothing);
     SetPacketHandler(PKT_LocalizedMessageAffix, HandleLocalizedMessageAffix);
     Walk::SetServices(&g_walk);
+    SetWorldNetServices(&g_worldRequests);
     sharedFunctionHooks().sendUnicodeSpeech = [](const WideChar* text, int32_t length, int mode) {
         SendUnicodeSpeechText(std::u16string(text, static_cast<size_t>(std::max(length, 0))), static_cast<uint8_t>(mode));
     };

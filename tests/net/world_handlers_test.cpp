@@ -1,4 +1,4 @@
-/** @file The world handlers on their own: object records, speech of both widths, the emote sent, equipment layers, a login confirm on another connection, the view during a step. */
+/** @file The world handlers on their own: object records, speech of both widths, the emote sent, equipment layers, a login confirm on another connection, the view during a step, the world's requests. */
 #include "client/core/player_files.h"
 #include "client/data/seasonal_art.h"
 #include "client/net/packet_table.h"
@@ -234,6 +234,19 @@ TEST_F(WorldHandlers, StepFramesMoveTheViewWithThePlayer)
     UpdatePlayerWalk();
     UpdatePlayerWalk();
     EXPECT_EQ(draw.follows.back(), (F{31, 30, 0, 0, true}));
+}
+
+TEST_F(WorldHandlers, UsesAndPickUpsFromTheWorldGoOutOnTheConnection)
+{
+    dispatch(ServerPacket(PKT_ObjectInfo).u32(0x40000020).u16(0x0E75).u16(101).u16(101).u8(0).done());
+    dispatch(ServerPacket(PKT_ObjectInfo).u32(0x40000021).u16(0x0EC4).u16(102).u16(101).u8(0).done());
+    CObjectManager::DoubleClick(CObjectManager::FindObject(0x40000020));
+    CObjectManager::GetObject(CObjectManager::FindObject(0x40000021), 0);
+    std::vector<Bytes> out;
+    for (const Bytes& p : sent())
+        if (p[0] == PKT_UseObject || p[0] == PKT_PickUpItem)
+            out.push_back(p);
+    EXPECT_EQ(out, (std::vector<Bytes>{{PKT_UseObject, 0x40, 0, 0, 0x20}, {PKT_PickUpItem, 0x40, 0, 0, 0x21, 0, 1}}));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/list_box.h"
 #include "client/gumps/framework/mouse_manager.h"
-#include "client/gumps/game/drag_gump.h"
 #include "client/gumps/game/world_view.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/net/game_state.h"
@@ -127,7 +126,6 @@ void InstallWorldView()
     }
     installManagerHooks();
     worldViewHooks().askYesNo = askYesNo;
-    worldViewHooks().dragging = [] { return CDragGump::Lifting(); };
     TickHooks().stepAlongPath = StepAlongPath;
     SetWorldEntryHandler(EnterWorldView);
     if (MapGump() == nullptr)
