@@ -204,7 +204,7 @@ public:
 
 NetWalkServices g_walk;
 
-/** The world's requests to the game server, on the main connection. */
+/** The world's use and pick-up requests, on the main connection. */
 class NetWorldRequests final : public WorldNetServices {
 public:
     void SendUseObject(uint32_t serial) override

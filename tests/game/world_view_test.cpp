@@ -8,6 +8,7 @@
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/net/game_state.h"
 #include "client/net/packet_builders.h"
+#include "client/render/graphic_manager.h"
 #include "client/render/world_drawing.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
@@ -387,6 +388,12 @@ TEST_F(WorldViewTest, WarModeDoubleClickAttacksOrAsksFirstForAnInnocent)
     yes();
     EXPECT_EQ(takeIds(), std::vector<uint8_t>{0x05});
     EXPECT_EQ(u32At(last[0], 1), kOther);
+    // Once a mobile shows a highlight value of 100 or more, the question is worded for the new rules.
+    other->highlightClass = 101;
+    driver.click(410, 120);
+    driver.click(410, 120);
+    EXPECT_EQ(questions.back(), "This will lower notoriety !");
+    OldNotorietyMode = true;
     NotorietyQuery = 0;
     worldViewHooks().askYesNo = nullptr;
 }
@@ -471,6 +478,83 @@ TEST_F(WorldViewTest, APathNodeThatIsNotOneStepAwayEndsThePath)
     StepAlongPath();
     EXPECT_FALSE(PathManager::State().active);
     EXPECT_TRUE(walk.steps.empty());
+}
+
+} // namespace
+
+namespace {
+
+/** A screen larger than the game area, with window resizing allowed: the edges are made with the view. */
+class GameAreaEdges : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::TestImage across = testsupport::TestImage::solid(10, 4, 0x1111);
+        testsupport::TestImage down = testsupport::TestImage::solid(6, 10, 0x2222);
+        harness.addGumpArt(2700, across);
+        harness.addGumpArt(2701, down);
+        harness.start(800, 600);
+        AllowWindowResize = 1;
+        GraphicManager::SetGameAreaCorner(80, 60);
+        InstallWorldView();
+        MapGump()->Update();
+    }
+    void TearDown() override
+    {
+        UninstallWorldView();
+        GraphicManager::SetGameAreaCorner(0, 0);
+        AllowWindowResize = 0;
+    }
+    testsupport::GumpHarness harness;
+    testsupport::GumpEventDriver driver{harness};
+};
+
+TEST_F(GameAreaEdges, TheFourStripsFrameTheGameArea)
+{
+    const GumpRect expected[4] = {{74, 56, 726, 60}, {74, 540, 726, 544}, {74, 60, 80, 540}, {720, 60, 726, 540}};
+    for (int which = 0; which < 4; ++which) {
+        SCOPED_TRACE(which);
+        GameAreaEdgeGump* edge = GameAreaEdge(which);
+        ASSERT_NE(edge, nullptr);
+        const GumpRect r = edge->ScreenRect();
+        EXPECT_EQ(std::vector<int>({r.left, r.top, r.right, r.bottom}),
+                  std::vector<int>({expected[which].left, expected[which].top, expected[which].right,
+                                    expected[which].bottom}));
+        EXPECT_EQ(edge->Frame(0)->pixel(0, 0), which < 2 ? 0x1111 : 0x2222);
+    }
+}
+
+TEST_F(GameAreaEdges, DraggingAStripMovesTheGameAreaButNeverOffTheScreen)
+{
+    struct Case {
+        bool topStrip; // else the left strip
+        int toX, toY;
+        GumpRect area;
+    };
+    const Case cases[] = {
+        {true, 200, 58, {100, 60, 740, 540}},   // right by 20
+        {true, 5, 58, {0, 60, 640, 540}},       // past the left side
+        {true, 799, 58, {160, 60, 800, 540}},   // past the right side
+        {false, 158, 5, {160, 0, 800, 480}},    // past the top
+        {false, 158, 599, {160, 120, 800, 600}}, // past the bottom
+    };
+    for (const Case& c : cases) {
+        const GumpRect area = CGumpManager::GameArea();
+        const int fromX = c.topStrip ? area.left + 100 : area.left - 2;
+        const int fromY = c.topStrip ? area.top - 2 : area.top + 100;
+        driver.move(fromX, fromY);
+        driver.leftDown(fromX, fromY);
+        driver.move(c.toX, c.toY);
+        driver.pass(1);
+        driver.leftUp(c.toX, c.toY);
+        const GumpRect now = CGumpManager::GameArea();
+        EXPECT_EQ(std::vector<int>({now.left, now.top, now.right, now.bottom}),
+                  std::vector<int>({c.area.left, c.area.top, c.area.right, c.area.bottom}));
+        int32_t left = 0, top = 0;
+        GraphicManager::GetGameAreaCorner(left, top);
+        EXPECT_EQ(left, now.left);
+        EXPECT_EQ(top, now.top);
+    }
 }
 
 } // namespace

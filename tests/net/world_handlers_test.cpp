@@ -1,4 +1,4 @@
-/** @file The world handlers on their own: object records, speech of both widths, the emote sent, equipment layers, a login confirm on another connection. */
+/** @file The world handlers on their own: object records, speech of both widths, the emote sent, equipment layers, a login confirm on another connection, the view during a step, the world's requests. */
 #include "client/core/player_files.h"
 #include "client/data/seasonal_art.h"
 #include "client/net/packet_table.h"
@@ -217,6 +217,36 @@ TEST_F(WorldHandlers, ARefusedPickUpPutsTheItemBackAndSeasonsFollowTheirConnecti
     SetCurrentServerSession(nullptr);
     EXPECT_EQ(second.savedData["season"], 3);
     EXPECT_EQ(SeasonValue, 0);
+}
+
+TEST_F(WorldHandlers, StepFramesMoveTheViewWithThePlayer)
+{
+    player->MoveTo(30, 30, 0);
+    player->direction = 2; // already facing east: the step moves
+    MapManager::CenterX = 30;
+    MapManager::CenterY = 30;
+    ASSERT_TRUE(RequestWalk(3, 0, true)); // east, walking: four frames a cell
+    UpdatePlayerWalk();
+    UpdatePlayerWalk();
+    using F = testsupport::CountingDraw::Follow;
+    EXPECT_EQ(draw.follows, (std::vector<F>{{30, 30, 5, 5, false}, {30, 30, 11, 11, false}}));
+    EXPECT_EQ(player->inList, 1) << "listed again after each frame";
+    UpdatePlayerWalk();
+    UpdatePlayerWalk();
+    EXPECT_EQ(draw.follows.back(), (F{31, 30, 0, 0, true}));
+}
+
+TEST_F(WorldHandlers, UsesAndPickUpsFromTheWorldGoOutOnTheConnection)
+{
+    dispatch(ServerPacket(PKT_ObjectInfo).u32(0x40000020).u16(0x0E75).u16(101).u16(101).u8(0).done());
+    dispatch(ServerPacket(PKT_ObjectInfo).u32(0x40000021).u16(0x0EC4).u16(102).u16(101).u8(0).done());
+    CObjectManager::DoubleClick(CObjectManager::FindObject(0x40000020));
+    CObjectManager::GetObject(CObjectManager::FindObject(0x40000021), 0);
+    std::vector<Bytes> out;
+    for (const Bytes& p : sent())
+        if (p[0] == PKT_UseObject || p[0] == PKT_PickUpItem)
+            out.push_back(p);
+    EXPECT_EQ(out, (std::vector<Bytes>{{PKT_UseObject, 0x40, 0, 0, 0x20}, {PKT_PickUpItem, 0x40, 0, 0, 0x21, 0, 1}}));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "client/world/map_view.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
+#include "client/world/walk.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
 #include "tests/support/data_fixtures.h"
@@ -202,6 +203,23 @@ TEST_F(SampleSceneTest, AnIncrementalRedrawAfterScrollsAndDirtyRectanglesEqualsA
         testsupport::writeFramePng(picture("full_redraw.png"), full, SW, SH, false);
     }
     EXPECT_TRUE(incremental == full) << "see incremental_redraw.png and full_redraw.png in the test folder";
+}
+
+TEST_F(SampleSceneTest, WhileTheWalkShowsStepsTheViewStaysOnThePlayerNotOnTheAcknowledgedCentre)
+{
+    WorldView::FollowCell(28, 31, 11, 5);
+    const int32_t x = DrawGrid::scrollX, y = DrawGrid::scrollY;
+    WalkState& walk = Walk::State();
+    walk.count = 1;
+    walk.scrollX = 11;
+    walk.scrollY = 5;
+    renderWorldServices().ViewCentred(29, 31); // the step was acknowledged before it was shown
+    EXPECT_EQ(DrawGrid::scrollX, x);
+    EXPECT_EQ(DrawGrid::scrollY, y);
+    walk = WalkState{};
+    renderWorldServices().ViewCentred(29, 31);
+    EXPECT_EQ(DrawGrid::scrollX, x + 22 - 11);
+    EXPECT_EQ(DrawGrid::scrollY, y + 22 - 5);
 }
 
 } // namespace

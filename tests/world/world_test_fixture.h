@@ -101,7 +101,17 @@ public:
     }
     void InvalidateLightArea(const CDrawItem&) override { ++lightAreas; }
     CDrawItem* PickAt(int32_t, int32_t, int) override { return picked; }
+    void FollowPlayerStep(int32_t x, int32_t y, int32_t offsetX, int32_t offsetY, bool moved) override
+    {
+        follows.push_back({x, y, offsetX, offsetY, moved});
+    }
+    struct Follow {
+        int32_t x, y, offsetX, offsetY;
+        bool moved;
+        bool operator==(const Follow&) const = default;
+    };
     CDrawItem* picked = nullptr;
+    std::vector<Follow> follows;
     int adds = 0;
     int lightAreas = 0;
 };

@@ -68,6 +68,12 @@ uint32_t serialOf(const CObj* thing)
     return thing != nullptr ? thing->GetSerial() : 0;
 }
 
+/** A step toward the pointer runs when the pointer is away from the centre of the game area. */
+int pointerRun()
+{
+    return MouseManager::IsNearCenter() ? 0 : 1;
+}
+
 /** A target cursor is up and a click answers it. */
 bool targetCursorUp()
 {
@@ -161,6 +167,8 @@ CMapGump::CMapGump()
     AttachToParent(nullptr);
     g_mapGump = this;
     GraphicManager::pMapGump = this;
+    if (AllowWindowResize != 0)
+        CreateGameAreaEdgeGumps();
 }
 
 CMapGump::~CMapGump()
@@ -310,7 +318,7 @@ void CMapGump::OnMouseTick()
     }
     if (rightHeld_ || walkPending_) {
         walkPending_ = false;
-        RequestMouseWalkStep(MouseManager::GetDirection(true), -1);
+        RequestMouseWalkStep(MouseManager::GetDirection(true), pointerRun());
     }
     if (rightState_ == 1 && t - rightPressTime_ > d)
         rightState_ = 0;
@@ -371,9 +379,8 @@ void CMapGump::StartDragAt(int px, int py)
 
 void CMapGump::SingleClickAt(int px, int py)
 {
-    if (targetCursorUp()) {
-        if (CGumpManager::Modal() == nullptr)
-            answerTarget(px, py);
+    if (targetCursorUp() && CGumpManager::Modal() == nullptr) {
+        answerTarget(px, py);
         return;
     }
     CObj* thing = CObjectManager::GetObjAtScreenLoc(px, py);
@@ -492,7 +499,7 @@ void CMapGump::OnRButtonUp(int px, int py)
         PathfindTo(px, py);
     } else if (walkPending_ && rightState_ == 0 && !Walk::State().resyncSent && Walk::State().unacknowledged == 0) {
         walkPending_ = false;
-        RequestMouseWalkStep(MouseManager::GetDirection(false), -1);
+        RequestMouseWalkStep(MouseManager::GetDirection(false), pointerRun());
     }
     CGump* capture = MouseManager::Capture();
     if (capture != nullptr && capture->IsDragGump() == 0)

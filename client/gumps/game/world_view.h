@@ -11,9 +11,9 @@ class CMobile;
 class CDynamicObj;
 
 /**
- * What the world view asks of windows that live elsewhere. Each is empty until its window's code
- * installs it; the world view then goes without (no status bar is dragged off a mobile, no
- * question is asked and the questioned action is not taken).
+ * What the world view asks of windows that live elsewhere (InstallWorldView installs the ones it
+ * knows). An empty one is gone without: no status bar is dragged off a mobile, no question is
+ * asked and the questioned action is not taken, nothing counts as being dragged.
  */
 struct WorldViewHooks {
     /**
@@ -110,7 +110,7 @@ void StepAlongPath();
 /**
  * One step toward a screen direction code (0 = up, clockwise): following stops first ("Stopped
  * following." over the player when it was on); the step is requested only when no earlier one
- * waits to be shown. run -1 runs when the pointer is away from the centre.
+ * waits to be shown. run 1 runs, 0 walks, -1 asks the walk's services where the pointer is.
  */
 bool RequestMouseWalkStep(int directionCode, int run);
 
@@ -119,3 +119,34 @@ void ShowTargetCriminalWarning(uint32_t serial);
 void ShowAttackWarning(uint32_t serial);
 /** The attack warning's wording: set until any mobile shows a highlight value of 100 or more. */
 extern bool OldNotorietyMode;
+
+/**
+ * One of the four strips around the game area (0 top, 1 bottom, 2 left, 3 right) while window
+ * resizing is allowed: gump art 2700 tiled across, 2701 tiled down. Dragging a strip moves the
+ * game area with the pointer, never past an edge of the screen. Positions are relative to the
+ * game area.
+ */
+class GameAreaEdgeGump : public CGump {
+public:
+    explicit GameAreaEdgeGump(int which);
+    ~GameAreaEdgeGump() override;
+    void OnLButtonDown(int x, int y) override;
+    void OnLButtonUp(int x, int y) override;
+    void OnDrag(int x, int y) override;
+    int IsGameAreaRelative() override { return 1; }
+    int IsGameAreaEdge() override { return 1; }
+    int IsTransparent() override { return 0; }
+    int IsClosable() override { return 0; }
+
+    const int which;
+    int dragging = 0;
+    /** The pointer's offset from the game area's corner at the press. */
+    int grabOffsetX = 0;
+    int grabOffsetY = 0;
+};
+
+/** The four edges (top, bottom, left, right), or nulls when none are made. */
+GameAreaEdgeGump* GameAreaEdge(int which);
+void CreateGameAreaEdgeGumps();
+/** The game area changed size: the edges are made again for it. */
+void RebuildGameAreaEdgeGumps();

@@ -4,6 +4,7 @@
 #include "client/core/app.h"
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/list_box.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/game/world_view.h"
 #include "client/gumps/login/login_flow.h"
@@ -12,6 +13,8 @@
 #include "client/render/graphic_manager.h"
 #include "client/world/object_manager.h"
 #include "client/world/world_objects.h"
+
+#include <functional>
 
 namespace {
 
@@ -73,37 +76,56 @@ void installManagerHooks()
 
 bool GameWorldGumps::IsPartyMember(uint32_t serial)
 {
-    return Game().party.find(serial) != nullptr;
+    return Game().party.find(serial) != nullptr || next->IsPartyMember(serial);
 }
 
 void GameWorldGumps::ForgetObject(CDynamicObj& object)
 {
     if (CMapGump* view = MapGump())
         view->ForgetObject(object.serial);
-}
-
-void GameWorldGumps::DeleteGump(CGump* gump)
-{
-    if (gump != nullptr && IsLiveGump(gump))
-        CGumpManager::DestroyGump(gump);
+    next->ForgetObject(object);
 }
 
 void GameWorldGumps::BringToFront(CGump* gump)
 {
     if (gump != nullptr && IsLiveGump(gump))
         gump->BringToFront(false);
+    else
+        next->BringToFront(gump);
 }
 
 void GameWorldGumps::ClearPendingObject()
 {
     if (CMapGump* view = MapGump())
         view->ClearPendingObject();
+    next->ClearPendingObject();
 }
+
+namespace {
+
+/** The questions of the world view are the framework's yes/no gump; an answer closes it. */
+void askYesNo(const char* question, std::function<void()> yes, std::function<void()> no)
+{
+    auto answer = [](std::function<void()> action) {
+        return [action = std::move(action)](CYesNoGump& gump) {
+            if (action)
+                action();
+            CGumpManager::DestroyGump(&gump);
+        };
+    };
+    new CYesNoGump(question, answer(std::move(yes)), answer(std::move(no)), 0);
+}
+
+} // namespace
 
 void InstallWorldView()
 {
-    SetWorldGumpServices(&g_worldGumps);
+    if (g_worldGumps.next == nullptr) {
+        g_worldGumps.next = &worldGumps();
+        SetWorldGumpServices(&g_worldGumps);
+    }
     installManagerHooks();
+    worldViewHooks().askYesNo = askYesNo;
     TickHooks().stepAlongPath = StepAlongPath;
     SetWorldEntryHandler(EnterWorldView);
     if (MapGump() == nullptr)
@@ -116,7 +138,13 @@ void UninstallWorldView()
     TickHooks().stepAlongPath = nullptr;
     CGumpManager::WorldHooks() = GumpWorldHooks{};
     MouseManager::WorldHooks() = MouseWorldHooks{};
-    SetWorldGumpServices(nullptr);
+    worldViewHooks() = WorldViewHooks{};
+    if (g_worldGumps.next != nullptr) {
+        // Put back what was installed before, unless a later installer still stands on this one.
+        if (&worldGumps() == &g_worldGumps)
+            SetWorldGumpServices(g_worldGumps.next);
+        g_worldGumps.next = nullptr;
+    }
 }
 
 void EnterWorldView()
