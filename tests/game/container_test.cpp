@@ -249,6 +249,18 @@ TEST_F(ContainerTest, OpeningDrawsTheFirstItemOnTopAndPicksItThere)
     EXPECT_EQ(g->GetItemAt(5, 5), nullptr);
 }
 
+TEST_F(ContainerTest, TheOpenContainerPacketOpensTheGumpOnce)
+{
+    const uint8_t openPack[] = {0x24, 0x40, 0x00, 0x00, 0x10, 0x00, 60};
+    HandleOpenContainer(openPack, sizeof openPack);
+    auto* g = dynamic_cast<CContainerGump*>(CGumpManager::First());
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->object, pack);
+    EXPECT_EQ(g->gumpArt, 60);
+    HandleOpenContainer(openPack, sizeof openPack);
+    EXPECT_EQ(g->NextSibling(), nullptr) << "the open one is raised, not opened twice";
+}
+
 TEST_F(ContainerTest, AnItemOutsideTheContentAreaIsPutBackInside)
 {
     open();
