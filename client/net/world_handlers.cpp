@@ -636,8 +636,12 @@ void HandleOpenContainer(const uint8_t* packet, size_t length)
     if (object == nullptr)
         return;
     const bool byId = gumpId == 10 || gumpId == 48 || gumpId == 0xFFFF || gumpId == 500 || gumpId == 501;
-    if (byId || object->IsContainer() != 0)
-        gumpManager().OpenGump(object, gumpId, nullptr, gumpId == 500 || gumpId == 501 ? 0 : 1);
+    if (!byId && object->IsContainer() == 0)
+        return;
+    CGump* gump = gumpManager().OpenGump(object, gumpId, nullptr, gumpId == 500 || gumpId == 501 ? 0 : 1);
+    // A container the restored desktop asked for goes back where it was.
+    const bool book = object->IsSpellbook() != 0;
+    gumpManager().ApplyDesktopPosition(serial, book ? nullptr : gump, book ? gump : nullptr);
 }
 
 void HandleGlobalLight(const uint8_t* packet, size_t length)

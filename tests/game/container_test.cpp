@@ -5,6 +5,8 @@
 
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/game/world_view.h"
+#include "client/gumps/game/world_view_services.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/net/packet_builders.h"
 #include "client/net/world_handlers.h"
@@ -82,10 +84,22 @@ public:
     void Draw(const GumpCanvas&) override {}
 };
 
+/** Every point picks one item; an object with a serial only while the world still has it. */
 class PickDraw final : public WorldDrawServices {
 public:
-    CDrawItem* PickAt(int32_t, int32_t, int) override { return picked; }
+    CDrawItem* PickAt(int32_t, int32_t, int) override
+    {
+        if (serial != 0 && CObjectManager::FindObject(serial) != picked)
+            return nullptr;
+        return picked;
+    }
+    void pick(CDrawItem* item, uint32_t itemSerial = 0)
+    {
+        picked = item;
+        serial = itemSerial;
+    }
     CDrawItem* picked = nullptr;
+    uint32_t serial = 0;
 };
 
 struct Drop {
@@ -233,6 +247,18 @@ TEST_F(ContainerTest, OpeningDrawsTheFirstItemOnTopAndPicksItThere)
     EXPECT_EQ(g->GetItemAt(70, 88)->GetSerial(), 0x40000022u);
     EXPECT_EQ(g->GetItemAt(61, 81)->GetSerial(), 0x40000021u);
     EXPECT_EQ(g->GetItemAt(5, 5), nullptr);
+}
+
+TEST_F(ContainerTest, TheOpenContainerPacketOpensTheGumpOnce)
+{
+    const uint8_t openPack[] = {0x24, 0x40, 0x00, 0x00, 0x10, 0x00, 60};
+    HandleOpenContainer(openPack, sizeof openPack);
+    auto* g = dynamic_cast<CContainerGump*>(CGumpManager::First());
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->object, pack);
+    EXPECT_EQ(g->gumpArt, 60);
+    HandleOpenContainer(openPack, sizeof openPack);
+    EXPECT_EQ(g->NextSibling(), nullptr) << "the open one is raised, not opened twice";
 }
 
 TEST_F(ContainerTest, AnItemOutsideTheContentAreaIsPutBackInside)
@@ -429,6 +455,48 @@ TEST_F(ContainerTest, APaperdollTakesAWearableOnAFreeLayerOrAnItemIntoAWornConta
     ASSERT_EQ(drops().size(), 1u);
     EXPECT_EQ(drops()[0].target, 0x40000093u);
     EXPECT_EQ(drops()[0].x, 0xFFFF);
+}
+
+TEST_F(ContainerTest, AnItemGoesFromTheWorldViewIntoTheBackpackAndBackOntoTheGround)
+{
+    // The real world view under the container gump, the services in the program's order.
+    InstallContainerServices(false);
+    InstallWorldView();
+    InstallContainerServices(true);
+    CContainerGump* g = open();
+    ASSERT_NE(MapGump(), nullptr);
+    CDynamicObj* gem = CObjectManager::HandleMove(worldItem(0x40000060, kGem, 101, 101));
+    draw.pick(gem, gem->serial);
+
+    // Out of the world: pressed on the world view, dragged and released over the backpack.
+    const auto [cx, cy] = at(g, 100, 100);
+    drive.drag(20, 300, cx, cy);
+    ASSERT_EQ(sent(0x07).size(), 1u);
+    ASSERT_EQ(drops().size(), 1u);
+    EXPECT_EQ(drops()[0].target, kPack);
+    h.drawFrame();
+    EXPECT_EQ(CDragGump::Current(), nullptr);
+
+    // The server puts it in the backpack; it goes back out onto a table beside the player.
+    putIn(0x40000060, kGem, 90, 90);
+    auto* table = NewStaticObj(kTable);
+    table->locX = 102;
+    table->locY = 101;
+    table->z = 1;
+    draw.pick(table);
+    const auto [gx, gy] = at(g, 95, 95);
+    drive.drag(gx, gy, 20, 300);
+    ASSERT_EQ(sent(0x07).size(), 2u);
+    ASSERT_EQ(drops().size(), 2u);
+    EXPECT_EQ(drops()[1].target, 0xFFFFFFFFu);
+    EXPECT_EQ(drops()[1].x, 102);
+    EXPECT_EQ(drops()[1].z, 7);
+    h.drawFrame();
+    draw.picked = nullptr;
+    table->Release();
+    InstallContainerServices(false);
+    UninstallWorldView();
+    InstallContainerServices(true);
 }
 
 TEST_F(ContainerTest, AnItemTheServerPlacedAgainLeavesThePointerQuietly)
