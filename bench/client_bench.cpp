@@ -21,12 +21,13 @@ double threadCpuMs()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-double median(std::vector<double> values)
+/** The value below which the given share of the values lie (0.5: the median). */
+double quantile(std::vector<double> values, double share)
 {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return values[static_cast<size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
 /**
@@ -83,8 +84,10 @@ void BM_ClientWalkingInTheWorld(benchmark::State& state)
             state.SkipWithError(("the run stopped at " + client.stoppedAt()).c_str());
             return;
         }
-        state.counters["world_pass_ms"] = median(world);
-        state.counters["interface_pass_ms"] = median(interfaceOnly);
+        state.counters["world_pass_ms"] = quantile(world, 0.5);
+        state.counters["world_pass_p90_ms"] = quantile(world, 0.9);
+        state.counters["interface_pass_ms"] = quantile(interfaceOnly, 0.5);
+        state.counters["interface_pass_p90_ms"] = quantile(interfaceOnly, 0.9);
         state.counters["world_passes"] = static_cast<double>(world.size());
         state.counters["interface_passes"] = static_cast<double>(interfaceOnly.size());
         state.counters["steps_acknowledged"] = client.shard().stepsAccepted();
