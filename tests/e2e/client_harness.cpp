@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/process/process.h"
 #include "platform/system/system_info.h"
+#include "tests/platform/platform_test_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
@@ -41,29 +42,7 @@ bool DrivenWindow::pollMessage(platform::WindowMessage& out)
 
 namespace {
 
-/** Sets an environment variable for its lifetime. */
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            previous_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (previous_)
-            ::setenv(name_, previous_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
+using platformtest::ScopedEnv;
 
 /** The shard screen, once it is up. */
 bool shardScreenShown()
