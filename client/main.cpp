@@ -190,6 +190,10 @@ void RunClient(platform::Window& window)
     FontManager::startup();
     platform::atExit(FontManager::shutdown);
 
+    // The object lists and the tile data (item flags: containers, maps, lights, heights).
+    CObjectManager::startup();
+    platform::atExit(CObjectManager::shutdown);
+
     TextManager::startup();
     SetTextServices(&TextManager::services());
     platform::atExit([] {

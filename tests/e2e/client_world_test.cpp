@@ -1,6 +1,9 @@
-/** @file The whole client against the scripted shard: logged in through the login screens with typed keys and mouse clicks, in the world with its frame pinned, walking with the right button held. */
+/** @file The whole client against the scripted shard: logged in through the login screens with typed keys and mouse clicks, in the world with its frame pinned, opening the backpack with a double click, walking with the right button held. */
 #include "tests/e2e/client_harness.h"
 
+#include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/game/container_gump.h"
+#include "client/render/draw_grid.h"
 #include "client/world/object_manager.h"
 #include "client/world/walk.h"
 #include "tests/support/movie_fixtures.h"
@@ -8,6 +11,16 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+constexpr uint32_t kBackpack = 0x40000001;
+
+bool containerGumpOpen()
+{
+    for (CGump* g = CGumpManager::First(); g != nullptr; g = g->NextSibling())
+        if (dynamic_cast<CContainerGump*>(g) != nullptr && !g->closing)
+            return true;
+    return false;
+}
 
 TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
 {
@@ -19,6 +32,15 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
 
     client.enterWorld(u"tester", u"secret");
     client.then("settled", [&] { return ++settled > 30; }, [&] { firstFrame = client.window().lastFrame(); });
+    // A double click on the backpack lying beside the player opens it.
+    client.then("open the backpack", [] { return true; }, [&] {
+        const CDynamicObj* pack = CObjectManager::FindObject(kBackpack);
+        const int x = pack->rect.left + 2 - DrawGrid::scrollX; // its left edge: the other mobile stands in front
+        const int y = (pack->rect.top + pack->rect.bottom) / 2 - DrawGrid::scrollY;
+        client.click(x, y);
+        client.click(x, y);
+    });
+    client.then("backpack open", [&] { return containerGumpOpen(); });
     // The right button held to the right of the player walks; every step is acknowledged.
     client.then("walk", [] { return true; }, [&] { client.rightDown(540, 240); });
     client.then("walked", [&] { return client.shard().stepsAccepted() >= 4; }, [&] { client.rightUp(540, 240); });
@@ -45,7 +67,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     EXPECT_EQ(testsupport::checkGoldenFrame("client_in_world", firstFrame, window.surfaceWidth(),
                                             window.surfaceHeight(),
                                             window.surfaceLayout() == platform::PixelLayout::Rgb565,
-                                            0x6a0bf3d8fb294f4cull),
+                                            0x59aa80eb50cc9da2ull),
               "");
 }
 
