@@ -1,4 +1,5 @@
 /** @file The client's entry point: guards, start-up in its fixed order, the main loop and the exit sequence. */
+#include "client/client_main.h"
 #include "client/core/app.h"
 #include "client/core/config_files.h"
 #include "client/core/config_store.h"
@@ -126,14 +127,8 @@ void OpenMidiPlayer(platform::AudioDevice* device, platform::Window& window)
 
 // Each manager is started and its shutdown registered at once, so the exit list stops them in
 // exactly the reverse order. The client reads no arguments.
-int main()
+void RunClient(platform::Window& window)
 {
-    // Before anything else: a SIGTERM during start-up still ends the client through its exit list.
-    platform::catchTerminationSignals();
-    static platform::SdlMessageBoxSink boxes;
-    platform::setMessageBoxSink(&boxes);
-    static platform::SdlWindow window;
-
     KZReport::start();
     platform::atExit(KZReport::stop);
     KZReport::message("reached winmain!\n");
@@ -194,6 +189,10 @@ int main()
 
     FontManager::startup();
     platform::atExit(FontManager::shutdown);
+
+    // The object lists and the tile data (item flags: containers, maps, lights, heights).
+    CObjectManager::startup();
+    platform::atExit(CObjectManager::shutdown);
 
     TextManager::startup();
     SetTextServices(&TextManager::services());
@@ -379,3 +378,15 @@ int main()
     KZReport::message("WinMain: main program loop ended with code %d.\n", code);
     platform::exit(code);
 }
+
+#ifndef KZ_CLIENT_NO_ENTRY
+int main()
+{
+    // Before anything else: a SIGTERM during start-up still ends the client through its exit list.
+    platform::catchTerminationSignals();
+    static platform::SdlMessageBoxSink boxes;
+    platform::setMessageBoxSink(&boxes);
+    static platform::SdlWindow window;
+    RunClient(window);
+}
+#endif

@@ -4,6 +4,7 @@
 #include "platform/instance/named_instance.h"
 #include "platform/process/process.h"
 #include "tests/support/mpeg/mpeg_clip.h"
+#include "tests/platform/platform_test_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -21,27 +22,7 @@
 
 namespace {
 
-/** Sets an environment variable for the test's lifetime; the started client inherits it. */
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            previous_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (previous_)
-            ::setenv(name_, previous_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> previous_;
-};
+using platformtest::ScopedEnv;
 
 struct ClientRun {
     int exitCode = -1;

@@ -343,14 +343,10 @@ public:
     bool pastLogin = true;
 };
 
-/** The test world with its player (serial 1) and the handlers installed over recording services. */
-class GameHandlerTest : public testsupport::WorldTest {
-protected:
-    GameHandlerTest()
+/** The recording windows, effects, texts, sound, music and message gumps, installed while it lives. */
+struct RecordingGameServices {
+    RecordingGameServices()
     {
-        ResetGameState();
-        ResetPacketHandlers();
-        InstallGameHandlers();
         SetGameWindowServices(&windows);
         SetEffectServices(&effects);
         SetGameRenderServices(&effects);
@@ -358,13 +354,9 @@ protected:
         SetSoundServices(&sound);
         SetMusicServices(&music);
         SetGumpServices(&messageGumps);
-        SetMainConnection(&connection);
-        ClearServerSessions();
-        SetCurrentServerSession(nullptr);
     }
-    ~GameHandlerTest() override
+    ~RecordingGameServices()
     {
-        SetMainConnection(nullptr);
         SetGumpServices(nullptr);
         SetMusicServices(nullptr);
         SetSoundServices(nullptr);
@@ -372,6 +364,33 @@ protected:
         SetGameRenderServices(nullptr);
         SetEffectServices(nullptr);
         SetGameWindowServices(nullptr);
+    }
+    RecordingGameServices(const RecordingGameServices&) = delete;
+    RecordingGameServices& operator=(const RecordingGameServices&) = delete;
+
+    RecordingWindows windows;
+    RecordingEffects effects;
+    RecordingText textLog{windows.calls};
+    RecordingSound sound;
+    RecordingMusic music;
+    RecordingMessageGumps messageGumps;
+};
+
+/** The test world with its player (serial 1) and the handlers installed over recording services. */
+class GameHandlerTest : public testsupport::WorldTest, protected RecordingGameServices {
+protected:
+    GameHandlerTest()
+    {
+        ResetGameState();
+        ResetPacketHandlers();
+        InstallGameHandlers();
+        SetMainConnection(&connection);
+        ClearServerSessions();
+        SetCurrentServerSession(nullptr);
+    }
+    ~GameHandlerTest() override
+    {
+        SetMainConnection(nullptr);
         DefTables::Unload();
         ResetPacketHandlers();
         ResetGameState();
@@ -423,12 +442,6 @@ protected:
         return CObjectManager::HandleMove(r);
     }
 
-    RecordingWindows windows;
-    RecordingEffects effects;
-    RecordingText textLog{windows.calls};
-    RecordingSound sound;
-    RecordingMusic music;
-    RecordingMessageGumps messageGumps;
     RecordingConnection connection;
     std::unique_ptr<testsupport::TempDir> defDir;
 };

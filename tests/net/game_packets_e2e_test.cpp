@@ -14,29 +14,15 @@ using testsupport::ShardSettings;
 
 constexpr uint32_t kPlayer = 0x101, kOther = 0x202, kBackpack = 0x40000001, kCoins = 0x40000002;
 
-class GamePacketsEndToEnd : public nettest::LoginWorld {
+class GamePacketsEndToEnd : public nettest::LoginWorld, protected gametest::RecordingGameServices {
 protected:
     GamePacketsEndToEnd()
     {
         ResetGameState();
         InstallGameHandlers();
-        SetGameWindowServices(&windows);
-        SetEffectServices(&effects);
-        SetGameRenderServices(&effects);
-        SetTextServices(&textLog);
-        SetSoundServices(&sound);
-        SetMusicServices(&music);
-        SetGumpServices(&gumps);
     }
     ~GamePacketsEndToEnd() override
     {
-        SetGumpServices(nullptr);
-        SetMusicServices(nullptr);
-        SetSoundServices(nullptr);
-        SetTextServices(nullptr);
-        SetGameRenderServices(nullptr);
-        SetEffectServices(nullptr);
-        SetGameWindowServices(nullptr);
         ResetGameState();
         g_bTargetMode = false;
     }
@@ -87,12 +73,6 @@ protected:
     }
 
     size_t inWorldMark = 0;
-    gametest::RecordingWindows windows;
-    gametest::RecordingEffects effects;
-    gametest::RecordingText textLog{windows.calls};
-    gametest::RecordingSound sound;
-    gametest::RecordingMusic music;
-    gametest::RecordingMessageGumps gumps;
 };
 
 TEST_F(GamePacketsEndToEnd, StatusTargetPromptAndParty)
@@ -176,9 +156,9 @@ TEST_F(GamePacketsEndToEnd, EffectsWindowsTradeShopAndSkills)
     const Bytes book = Pkt(0x93).u32(kBackpack).u8(1).u8(0).u16(4).field("Notes", 60).field("Tessa", 30);
     const Bytes serverGump = Pkt(0xB0).u32(kOther).u32(9).u32(10).u32(20).u16(8).raw("{page 0}").u16(1).u16(2)
                                  .u16('h').u16('i');
-    ASSERT_TRUE(serve(shard, {book, serverGump}, [&] { return !gumps.serverGumps.empty(); }));
+    ASSERT_TRUE(serve(shard, {book, serverGump}, [&] { return !messageGumps.serverGumps.empty(); }));
     EXPECT_EQ(windows.calls, std::vector<std::string>{"book 40000001 'Notes' 'Tessa' pages 4 writable 1 flag 0"});
-    EXPECT_EQ(gumps.serverGumps, std::vector<Bytes>{serverGump});
+    EXPECT_EQ(messageGumps.serverGumps, std::vector<Bytes>{serverGump});
 
     // A trade opened by the other mobile, then cancelled by the player.
     ASSERT_TRUE(serve(shard, {Pkt(0x6F).u8(0).u32(kOther).u32(0x40000010).u32(0x40000011).u8(1).text0("Rook")},
