@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     animCrap::LoadAnimDataFrom(data, size);
     std::vector<Obj> objects;
+    objects.reserve(16);
     for (uint16_t g = 0; g < 16; ++g) objects.emplace_back(g);
     for (Obj& o : objects) animCrap::AddObject(&o);
     for (int tick = 0; tick < 70; ++tick) animCrap::Update();

@@ -25,14 +25,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<char> utf8(static_cast<size_t>(EncodeUtf8(nullptr, text.c_str(), count)) + 1);
     EncodeUtf8(utf8.data(), text.c_str(), count);
 
-    ResetPlayerFiles();
+    // The keyword list is only read: it is set once. The obscene word is the input's pattern.
+    static const bool keywordsSet = [] {
+        ResetPlayerFiles();
+        SpeechKeywords = {{"*a*", 1}, {"b*", 2}, {"*c", 3}, {"d", 4}, {"*", 5}, {"**", 6}, {"*e*f*", 7}};
+        return true;
+    }();
+    (void)keywordsSet;
+    ObsceneWordCount = 0;
     if (!pattern.empty() && pattern.size() <= kObsceneWordLength) {
         WideStrCpyBounded(ObsceneWords[0], kObsceneWordLength + 1, pattern.c_str());
         ObsceneWordCount = 1;
     }
-    SpeechKeywords = {{"*a*", 1}, {"b*", 2}, {"*c", 3}, {"d", 4}, {"*", 5}, {"**", 6}, {"*e*f*", 7}};
     FindSpeechKeywords(text.c_str(), count, data[0]);
     CensorWideText(text.data());
-    ResetPlayerFiles();
+    ObsceneWordCount = 0;
     return 0;
 }

@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The first two bytes are the box's flags; the rest is the text in little-endian pairs.
     const uint32_t flags = static_cast<uint32_t>(data[0] | data[1] << 8);
     std::u16string text;
+    text.reserve((size - 2) / 2);
     for (size_t i = 2; i + 1 < size; i += 2)
         text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
     const HtmlDocument doc = ParseHtmlDocument(text, flags, 0);

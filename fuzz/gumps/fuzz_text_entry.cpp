@@ -67,8 +67,10 @@ void paste(const std::vector<uint16_t>& units)
     size_t room = 240;
     if (focused != nullptr)
         room = focused->IsSingleLine() ? 80 : focused->IsMultiLine() ? 1000 : 240;
+    // Asked once, before typing: a typed unit may close the control (a row of a list deleted).
+    const bool stopAtReturn = focused != nullptr && focused->IsSingleLine();
     for (size_t i = 0; i < units.size() && i < room; ++i) {
-        if (focused != nullptr && focused->IsSingleLine() && units[i] == 13)
+        if (stopAtReturn && units[i] == 13)
             break;
         typeUnit(units[i]);
     }

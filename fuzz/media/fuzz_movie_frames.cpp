@@ -8,7 +8,9 @@
 
 namespace {
 
-constexpr int kMaxSide = 512;
+// Frames up to 256 pixels a side: every block and row path of the decoders is reached well below
+// this, and larger frames would spend each run clearing their pictures.
+constexpr int kMaxSide = 256;
 
 movie::PaletteFrameState keyFrameOf32()
 {
