@@ -10,7 +10,9 @@
 #include "client/data/unicode_font.h"
 #include "client/gumps/framework/art_frame.h"
 #include "client/gumps/framework/button_gump.h"
+#include "client/gumps/framework/gump_drawing.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_control.h"
 #include "client/gumps/framework/mouse_manager.h"
 
 #include <algorithm>
@@ -112,7 +114,7 @@ CWaitingGump::CWaitingGump(int, int, const char* text, CGump* owner, int buttonK
 
     SetFrameCount(2);
     GumpBitmap* background = MakeFrame(1, width, height);
-    DrawArtFrame(*background, kFrameArt, 0, 0, width, height, CopySpanTransparent);
+    DrawGumpArtFrame(kFrameArt, *background, 0);
     GumpBitmap* shown = MakeFrame(0, width, height);
     shown->pixels = background->pixels;
     drawText(*shown);
@@ -162,6 +164,9 @@ CWaitingGump::~CWaitingGump()
         CGump* previous = previousFocus_;
         if (previous != nullptr && IsLiveGump(previous) && !previous->closing) {
             CGumpManager::SetFocus(previous);
+            // A text field shows its caret again.
+            if (auto* field = dynamic_cast<CInputControlGump*>(previous))
+                field->Redraw();
             CGumpManager::AddDirty(previous->ScreenRect());
         } else {
             CGumpManager::KillFocus();
