@@ -263,6 +263,12 @@ public:
         sounds.push_back(std::to_string(sound) + "@" + std::to_string(x) + "," + std::to_string(y) + "," +
                          std::to_string(z));
     }
+    void RecordAnimation(const AnimationStep& a) override
+    {
+        animations.push_back(std::to_string(a.serial) + " " + std::to_string(a.action) + "/" + std::to_string(a.frames) +
+                             "/" + std::to_string(a.value3) + "/" + std::to_string(a.value4) + "/" +
+                             std::to_string(a.reverse) + "/" + std::to_string(a.value6));
+    }
     void StartDeathFade() override { ++deathFades; }
     void UpdateArt(const uint8_t*, int32_t id, int32_t length, int32_t extra) override
     {
@@ -276,7 +282,7 @@ public:
                       e.targetX, e.targetY, e.targetZ, e.speed, e.hue, e.renderMode);
         return line;
     }
-    std::vector<std::string> effects, sequences, sounds, art;
+    std::vector<std::string> effects, sequences, sounds, animations, art;
     bool recording = false;
     int deathFades = 0;
 };

@@ -220,6 +220,14 @@ TEST_F(StatusPackets, AnimationsReachTheMobile)
     EXPECT_TRUE(IsDeathLinked(0x40000500, other->serial));
 }
 
+TEST_F(StatusPackets, AnAnimationArrivingWhileASequenceRecordsBecomesANode)
+{
+    dispatch(Pkt(0x7B).u8(0));
+    dispatch(Pkt(0x6E).u32(kOther).u16(5).u16(3).u16(1).u8(0).u8(0).u8(2));
+    EXPECT_EQ(other->playingAction, 0);
+    EXPECT_EQ(effects.animations, std::vector<std::string>{std::to_string(kOther) + " 5/3/2/1/0/0"});
+}
+
 TEST_F(StatusPackets, MalformedPacketsReadNothingOutside)
 {
     const Bytes samples[] = {

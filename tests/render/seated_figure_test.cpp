@@ -321,6 +321,20 @@ TEST_F(SeatedFigureTest, TheWholeFigureIsComposedBodyFirstThenTheWornLayers)
     seatedDrawHooks().isLayerHidden = [](const CMobile&, int32_t layer) { return layer == 20; };
     DrawSeatedFigure(*m, 100, 150, BlitRect{0, 0, 200, 200}, 0, false);
     EXPECT_EQ(px(68 + 26, 76 + 69), 0x102);
+    // Without a hook the worn items' own rule decides: something in layer 24 hides layer 3.
+    seatedDrawHooks().isLayerHidden = nullptr;
+    m->layers[20] = nullptr;
+    m->layers[3] = &cloak;
+    DrawSeatedFigure(*m, 100, 150, BlitRect{0, 0, 200, 200}, 0, false);
+    EXPECT_EQ(px(68 + 26, 76 + 69), 0x109);
+    CObj robe(0x1516);
+    m->layers[24] = &robe;
+    DrawSeatedFigure(*m, 100, 150, BlitRect{0, 0, 200, 200}, 0, false);
+    EXPECT_EQ(px(68 + 26, 76 + 69), 0x102);
+    m->layers[24] = nullptr;
+    m->layers[3] = nullptr;
+    m->layers[20] = &cloak;
+    seatedDrawHooks().isLayerHidden = [](const CMobile&, int32_t layer) { return layer == 20; };
 
     // The rectangle: the body (90..110 x 115..145) and the cloak (88..118 x 110..150), widened.
     const BlitRect r = CalcSeatedRect(*m, 100, 150);
