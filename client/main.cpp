@@ -43,6 +43,7 @@
 #include "client/world/world_services.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/game/container_gump.h"
+#include "client/gumps/game/game_windows.h"
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/missile_gump.h"
@@ -346,6 +347,9 @@ void RunClient(platform::Window& window)
     // Containers, the drag and the stack amount gump: over the world view's services.
     InstallContainerServices(true);
     platform::atExit([] { InstallContainerServices(false); });
+    // Signs and hue pickers the server opens.
+    InstallGameWindows(true);
+    platform::atExit([] { InstallGameWindows(false); });
     TickHooks().updatePlayerWalk = UpdatePlayerWalk;
     TickHooks().updateMovement = CObjectManager::UpdateMovement;
     InstallLoginScreens();
