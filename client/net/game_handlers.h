@@ -36,6 +36,8 @@ void HandleExtendedCommand(const uint8_t* packet, size_t length);
 // Effects, sound and environment.
 void HandleGraphicEffect(const uint8_t* packet, size_t length);
 void HandleHuedEffect(const uint8_t* packet, size_t length);
+/** 0x23: an item flying from a mobile or location to a mobile or location. */
+void HandleItemMove(const uint8_t* packet, size_t length);
 void HandleParticleEffect(const uint8_t* packet, size_t length);
 void HandlePlaySound(const uint8_t* packet, size_t length);
 void HandlePlayMusic(const uint8_t* packet, size_t length);

@@ -52,6 +52,30 @@ void HandleGraphicEffect(const uint8_t* packet, size_t length)
     effectServices().CreateEffectBasic(e);
 }
 
+void HandleItemMove(const uint8_t* packet, size_t length)
+{
+    ByteReader r = payload(packet, length);
+    EffectRequest e;
+    const uint16_t graphic = r.u16be();
+    const uint8_t offset = r.u8();
+    r.skip(4);
+    const uint32_t source = r.u32be();
+    e.sourceX = r.u16be();
+    e.sourceY = r.u16be();
+    e.sourceZ = r.s8();
+    const uint32_t target = r.u32be();
+    e.targetX = r.u16be();
+    e.targetY = r.u16be();
+    e.targetZ = r.s8();
+    if (!r.ok())
+        return drop(packet, length, "short");
+    e.graphic = static_cast<uint16_t>(graphic + offset);
+    // Only a serial that names a mobile makes the flight start or end on an object.
+    e.sourceSerial = source != 0 && findMobile(source) != nullptr ? source : 0;
+    e.targetSerial = target != 0 && findMobile(target) != nullptr ? target : 0;
+    effectServices().CreateMovingItemEffect(e);
+}
+
 namespace {
 
 /** 0xC0 and 0xC7: the record, the hue and the render mode, then bytes the client does not use. */

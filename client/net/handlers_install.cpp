@@ -26,6 +26,7 @@ void InstallGameHandlers()
         {PKT_MobileAnimation, HandleMobileAnimation},
         {PKT_Follow, HandleFollow},
         {PKT_ExtendedCommand, HandleExtendedCommand},
+        {PKT_Id23, HandleItemMove},
         {PKT_GraphicEffect, HandleGraphicEffect},
         {PKT_HuedEffect, HandleHuedEffect},
         {PKT_ExtendedEffect, HandleParticleEffect},

@@ -11,6 +11,8 @@
 #include "client/core/player_files.h"
 #include "client/core/shared_functions.h"
 #include "client/data/language_manager.h"
+#include "client/data/translation_link.h"
+#include "client/data/unicode_text.h"
 #include "client/data/map_manager.h"
 #include "client/data/seasonal_art.h"
 #include "client/net/client_sock.h"
@@ -31,6 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 uint32_t PlayerSerial = 0;
 uint16_t MapExtents[4] = {};
@@ -289,6 +292,49 @@ void AddSystemUnicodeText(uint16_t hue, uint16_t font, const std::u16string& tex
     g_text->SystemUnicodeLine(text, hue, font, language);
 }
 
+namespace {
+
+/** Speech waiting for its translation: shown over its speaker when the answer comes, if the speaker is still there. */
+struct PendingTranslation {
+    uint32_t serial = 0;
+    uint16_t hue = 0;
+    uint16_t font = 0;
+};
+
+constexpr size_t kMaxPendingTranslations = 256;
+std::map<int32_t, PendingTranslation> g_pendingTranslations;
+uint32_t g_nextTranslation = 0;
+
+void showTranslation(void*, int32_t value, const WideChar*, const WideChar* text)
+{
+    const auto it = g_pendingTranslations.find(value);
+    if (it == g_pendingTranslations.end())
+        return;
+    const PendingTranslation pending = it->second;
+    g_pendingTranslations.erase(it);
+    CDynamicObj* object = CObjectManager::FindObject(pending.serial);
+    if (object == nullptr || text == nullptr || g_text->IsSerialIgnored(pending.serial))
+        return;
+    g_text->SpeakOver(*object, std::u16string(text), pending.hue, pending.font, SpeechKind::Say);
+}
+
+/** True when the text went to the translation helper, whose answer shows it later. */
+bool queueTranslation(uint32_t serial, uint16_t hue, uint16_t font, const char* language, const std::u16string& text)
+{
+    if (!LanguageTranslationServer::isEnabled() || !LanguageTranslationServer::setSourceLanguage(language))
+        return false;
+    const int32_t value = static_cast<int32_t>(++g_nextTranslation & 0x7FFFFFFF);
+    if (LanguageTranslationServer::Packet::request(nullptr, text.c_str(), showTranslation, nullptr, value) < 0)
+        return false;
+    // The helper forgets its oldest requests past its own bound; so do we.
+    if (g_pendingTranslations.size() >= kMaxPendingTranslations)
+        g_pendingTranslations.erase(g_pendingTranslations.begin());
+    g_pendingTranslations[value] = PendingTranslation{serial, hue, font};
+    return true;
+}
+
+} // namespace
+
 void DisplayUnicodeSpeech(uint32_t serial, uint16_t graphic, uint8_t type, uint16_t hue, uint16_t font,
                           const char* language, const std::string& name, const std::u16string& source)
 {
@@ -309,6 +355,8 @@ void DisplayUnicodeSpeech(uint32_t serial, uint16_t graphic, uint8_t type, uint1
         return;
     LastSpeaker.name = name;
     LastSpeaker.kind = type == 6 ? 3 : 2;
+    if (type != 6 && type != 7 && queueTranslation(serial, hue, font, language, text))
+        return;
     g_text->SpeakOver(*object, text, hue, font, type == 7 ? SpeechKind::Bark : SpeechKind::Say);
 }
 
@@ -355,6 +403,8 @@ void SendUnicodeSpeechText(const std::u16string& source, uint8_t mode)
     if (mode == 2) {
         text = u"*" + text + u"*";
         hue = static_cast<uint16_t>(CurrentEmoteHue);
+    } else if (FindSpeechKeywords(text.c_str(), static_cast<int32_t>(text.size()), mode) > 0) {
+        return; // the keyword form of the packet has gone out
     }
     std::vector<uint8_t> packet(16 + 2 * text.size() + 2);
     if (packet.size() > kMaxPacketSize)
@@ -726,6 +776,7 @@ void HandleMobileIncoming(const uint8_t* packet, size_t length)
     MobileHeader h;
     if (!readMobileHeader(in, h, true))
         return;
+    const bool isNew = !isPlayerSerial(h.record.serial) && CObjectManager::FindObject(h.record.serial) == nullptr;
     CMobile* mobile = applyMobile(h);
     if (mobile == nullptr)
         return;
@@ -749,6 +800,12 @@ void HandleMobileIncoming(const uint8_t* packet, size_t length)
     if (g_screen->StatusGumpOpen(mobile->serial)) {
         uint8_t out[16];
         BuildStatusRequestPacket(out, 4, mobile->serial);
+        sendOn(ActiveConnection(), out);
+    }
+    // A newcomer in sight is asked for its name when the player wants incoming names shown.
+    if (ShowIncomingNames != 0 && isNew && (h.record.statusFlags & 0x80) == 0 && h.record.graphic != 0) {
+        uint8_t out[8];
+        BuildSingleClickPacket(out, mobile->serial);
         sendOn(ActiveConnection(), out);
     }
 }

@@ -50,6 +50,29 @@ TEST_F(EffectPackets, EffectsTurnAnythingButAMobileIntoALocation)
     }
 }
 
+TEST_F(EffectPackets, ItemMovesFlyBetweenMobilesOrLocations)
+{
+    const auto move = [](uint32_t source, uint32_t target) {
+        return Pkt(0x23).u16(0x0EED).u8(2).u16(0).u16(0).u32(source).u16(100).u16(200).u8(0xFB).u32(target).u16(300)
+            .u16(400).u8(5);
+    };
+    struct Case {
+        Bytes packet;
+        std::vector<std::string> effects;
+    };
+    const Case cases[] = {
+        {move(kOther, kPlayerSerial), {"moving type 0 src 10 dst 1 graphic 3823 at 100,200,-5 to 300,400,5 speed 0 hue 0 mode 0"}},
+        {move(knife, kAbsent), {"moving type 0 src 0 dst 0 graphic 3823 at 100,200,-5 to 300,400,5 speed 0 hue 0 mode 0"}},
+        {move(0, kOther), {"moving type 0 src 0 dst 10 graphic 3823 at 100,200,-5 to 300,400,5 speed 0 hue 0 mode 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(hex(c.packet));
+        effects.effects.clear();
+        dispatch(c.packet);
+        EXPECT_EQ(effects.effects, c.effects);
+    }
+}
+
 TEST_F(EffectPackets, SoundsLoopsRemapAndTheLastId)
 {
     loadDefTables({{"sound.def", "100 {1200} 0\n101 {500} 0\n"}});

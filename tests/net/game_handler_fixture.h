@@ -241,6 +241,7 @@ class RecordingEffects final : public EffectServices, public GameRenderServices 
 public:
     void CreateEffectBasic(const EffectRequest& e) override { effects.push_back(describe("basic", e)); }
     void CreateEffect(const EffectRequest& e) override { effects.push_back(describe("effect", e)); }
+    void CreateMovingItemEffect(const EffectRequest& e) override { effects.push_back(describe("moving", e)); }
     bool IsRecordingSequence() override { return recording; }
     bool StartSequenceRecording() override
     {

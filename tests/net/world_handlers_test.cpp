@@ -1,4 +1,4 @@
-/** @file The world handlers on their own: object records, speech of both widths, the emote sent, equipment layers, a login confirm on another connection, the view during a step, the world's requests. */
+/** @file The world handlers on their own: object records, speech of both widths, the emote and keyword speech sent, equipment layers, a login confirm on another connection, the view during a step, the world's requests. */
 #include "client/core/player_files.h"
 #include "client/data/seasonal_art.h"
 #include "client/net/packet_table.h"
@@ -140,6 +140,22 @@ TEST_F(WorldHandlers, AnEmoteIsWrappedInStarsWithTheEmoteHue)
     EXPECT_EQ(units, (Bytes{0, '*', 0, 'w', 0, 'a', 0, 'v', 0, 'e', 0, 's', 0, '*', 0, 0}));
 }
 
+TEST_F(WorldHandlers, SpeechWithAKeywordGoesOutInItsKeywordForm)
+{
+    SpeechKeywords = {{"*hello*", 0x10}, {"bank", 0x2}};
+    SendUnicodeSpeechText(u"Well HELLO there", 0);
+    SendUnicodeSpeechText(u"goodbye", 0);
+    SpeechKeywords.clear();
+    const std::vector<Bytes> out = sent();
+    ASSERT_EQ(out.size(), 2u);
+    // Mode with the keyword bit pair, then one id packed as 12-bit values (count 1, id 0x10) and UTF-8 text.
+    EXPECT_EQ(out[0][3], 0xC0);
+    EXPECT_EQ(Bytes(out[0].begin() + 12, out[0].begin() + 15), (Bytes{0x00, 0x10, 0x10}));
+    EXPECT_EQ(std::string(out[0].begin() + 15, out[0].end()), std::string("Well HELLO there") + '\0');
+    EXPECT_EQ(out[1][3], 0) << "no keyword: the plain UTF-16 form";
+    EXPECT_EQ(out[1].size(), 12u + 2 * 8);
+}
+
 TEST_F(WorldHandlers, EquipmentOutsideTheLayersIsIgnored)
 {
     dispatch(ServerPacket(PKT_MobileIncoming)
@@ -156,6 +172,26 @@ TEST_F(WorldHandlers, EquipmentOutsideTheLayersIsIgnored)
     EXPECT_EQ(mobile->layers[5]->GetSerial(), 0x40000010u);
     EXPECT_EQ(CObjectManager::FindObject(0x40000011), nullptr);
     EXPECT_EQ(CObjectManager::FindObject(0x40000012), nullptr);
+}
+
+TEST_F(WorldHandlers, ANewcomerInSightIsAskedForItsName)
+{
+    auto incoming = [](uint32_t serial, uint16_t graphic, uint8_t flags) {
+        return ServerPacket(PKT_MobileIncoming).u32(serial).u16(graphic).u16(101).u16(101).u8(0).u8(2).u16(0).u8(flags)
+            .u8(3).u32(0).done();
+    };
+    const uint8_t saved = ShowIncomingNames;
+    ShowIncomingNames = 1;
+    dispatch(incoming(0x301, 400, 0));
+    dispatch(incoming(0x301, 400, 0));    // known by now
+    dispatch(incoming(0x302, 400, 0x80)); // hidden
+    dispatch(incoming(0x101, 400, 0));    // the player
+    ShowIncomingNames = 0;
+    dispatch(incoming(0x303, 400, 0));
+    ShowIncomingNames = saved;
+    const std::vector<Bytes> out = sent();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], (Bytes{0x09, 0, 0, 0x03, 0x01}));
 }
 
 TEST_F(WorldHandlers, ALoginConfirmOnAnotherConnectionOnlyFillsItsRecord)

@@ -595,8 +595,12 @@ void ScriptedShard::checkPacket(Role role, const Bytes& packet)
             fail("a game login packet on the login connection: " + hex(packet[0]));
         break;
     case 0xAD:
-        // Mode, hue, font, language, then UTF-16 units ending in a zero unit.
-        if (packet.size() < 14 || (packet.size() - 12) % 2 != 0 || packet[packet.size() - 1] != 0 ||
+        // Mode, hue, font, language, then UTF-16 units ending in a zero unit; the keyword form
+        // (mode bits 0xC0) carries packed keyword ids and UTF-8 text ending in a zero byte.
+        if (packet.size() >= 4 && (packet[3] & 0xC0) == 0xC0) {
+            if (packet.size() < 16 || packet[packet.size() - 1] != 0)
+                fail("keyword speech without its ids and a terminated text");
+        } else if (packet.size() < 14 || (packet.size() - 12) % 2 != 0 || packet[packet.size() - 1] != 0 ||
             packet[packet.size() - 2] != 0)
             fail("speech without whole units and a zero unit");
         break;
@@ -642,15 +646,30 @@ void ScriptedShard::handleMoveRequest(const Bytes& packet)
 
 void ScriptedShard::handleSpeech(const Bytes& packet)
 {
-    const uint8_t mode = packet[3];
+    const uint8_t mode = packet[3] & 0x3F;
     const uint16_t hue = be16(packet, 4), font = be16(packet, 6);
     const std::string language = field(packet, 8, 4);
     std::u16string text;
-    for (size_t at = 12; at + 1 < packet.size(); at += 2) {
-        const char16_t unit = static_cast<char16_t>(be16(packet, at));
-        if (unit == 0)
-            break;
-        text.push_back(unit);
+    if ((packet[3] & 0xC0) == 0xC0 && packet.size() >= 14) {
+        // Keyword form: the count and ids as 12-bit values, two in three bytes, then the UTF-8 text.
+        const size_t values = (static_cast<size_t>(packet[12]) << 4 | packet[13] >> 4) + 1;
+        const size_t at = 12 + values / 2 * 3 + values % 2 * 2;
+        for (size_t i = at; i < packet.size() && packet[i] != 0;) {
+            const uint8_t b = packet[i];
+            const size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+            char16_t unit = n == 1 ? b : n == 2 ? (b & 0x1F) : (b & 0x0F);
+            for (size_t k = 1; k < n && i + k < packet.size(); ++k)
+                unit = static_cast<char16_t>(unit << 6 | (packet[i + k] & 0x3F));
+            text.push_back(unit);
+            i += n;
+        }
+    } else {
+        for (size_t at = 12; at + 1 < packet.size(); at += 2) {
+            const char16_t unit = static_cast<char16_t>(be16(packet, at));
+            if (unit == 0)
+                break;
+            text.push_back(unit);
+        }
     }
     const std::string name = settings_.characters.empty() ? std::string() : settings_.characters.front();
     ++echoed_;
