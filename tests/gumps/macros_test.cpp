@@ -134,6 +134,18 @@ TEST_F(MacrosTest, ActionsPastTheTenthAreDropped)
     EXPECT_EQ(Macros().macros.at(0).actions.size(), 10u);
 }
 
+TEST_F(MacrosTest, ASpeechCutAtItsSlotReadsBackAsItself)
+{
+    // The text is cut at 127 characters; here the cut falls just after a blank.
+    const std::string text = std::string(126, 'a') + " bcd";
+    ReadMacros(buildMacroFile({{"F12 0 0 0", {"Say " + text}}}));
+    ASSERT_EQ(Macros().macros.size(), 1u);
+    EXPECT_EQ(Macros().macros[0].actions.at(0).text, std::string(126, 'a'));
+    const std::string written = WriteMacros();
+    ReadMacros(written);
+    EXPECT_EQ(WriteMacros(), written);
+}
+
 TEST_F(MacrosTest, BuiltInKeyNamesRoundTrip)
 {
     // No keynames.txt: the built-in names are written and read back.

@@ -189,6 +189,9 @@ void ParseMacroAction(std::string_view line, MacroAction& action)
     case MA_Yell:
     case MA_Delay:
         action.text = rest.substr(0, kMaxText);
+        // A cut that ends in a blank would not read back as itself.
+        while (!action.text.empty() && action.text.back() == ' ')
+            action.text.pop_back();
         break;
     case MA_Walk:
         for (int d = 0; d < 8; ++d)
