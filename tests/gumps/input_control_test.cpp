@@ -150,9 +150,7 @@ TEST_F(TextEntryTest, APasswordFieldShowsAStarPerCharacterAndPlacesTheCaretOnThe
     CInputControlGump* plain = field();
     plain->y = 40;
     plain->SetText("****");
-    plain->Redraw();
     secret->SetText("abcd");
-    secret->Redraw();
     EXPECT_EQ(secret->Frame(0)->pixels, plain->Frame(0)->pixels);
 
     // A click 2.5 stars in places the caret after the second character.

@@ -117,9 +117,8 @@ void CEditListGump::AddEntry(const std::string& text, int value)
     if (rowY < kRowTop || rowY + kRowPitch > height)
         control->visible = 0;
     control->AttachToParent(this);
-    control->SetText(text);
     control->value = value;
-    control->Redraw();
+    control->SetText(text);
     auto* row = new EditListRow{control, nullptr, lastRow};
     control->row = row;
     if (lastRow != nullptr)

@@ -145,6 +145,13 @@ void CInputControlGump::SetText(const std::string& value0)
     text[n] = 0;
     caret = Length();
     firstShown = 0;
+    Redraw();
+}
+
+void CInputControlGump::SetHighlighted(int on)
+{
+    highlighted = on;
+    Redraw();
 }
 
 bool CInputControlGump::Focused() const
@@ -587,7 +594,6 @@ void CInputControlGump::TakePickedName(const std::string& name0)
     if (field == nullptr || !IsLiveGump(field))
         return;
     field->SetText(name0);
-    field->Redraw();
 }
 
 // ---- The login look ---------------------------------------------------------------------------

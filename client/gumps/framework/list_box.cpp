@@ -219,7 +219,6 @@ void CListBoxControlGump::choose()
         if (sized == 0 || id != target->value) {
             target->value = id;
             target->SetText(texts[static_cast<size_t>(hoveredItem)]);
-            target->Redraw();
             if (CGump* owner = target->Parent())
                 owner->OnChildChanged(target);
         }
