@@ -115,10 +115,9 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, Art art, int 
 
 CInputControlGump::~CInputControlGump()
 {
+    // The keyboard focus is dropped by the base destructor.
     if (g_pendingPick == this)
         g_pendingPick = nullptr;
-    if (CGumpManager::Focus() == this)
-        CGumpManager::SetFocus(nullptr);
 }
 
 int CInputControlGump::Length() const
