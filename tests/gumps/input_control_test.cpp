@@ -150,9 +150,7 @@ TEST_F(TextEntryTest, APasswordFieldShowsAStarPerCharacterAndPlacesTheCaretOnThe
     CInputControlGump* plain = field();
     plain->y = 40;
     plain->SetText("****");
-    plain->Redraw();
     secret->SetText("abcd");
-    secret->Redraw();
     EXPECT_EQ(secret->Frame(0)->pixels, plain->Frame(0)->pixels);
 
     // A click 2.5 stars in places the caret after the second character.
@@ -313,6 +311,39 @@ TEST_F(TextEntryTest, ASlowSecondClickIsNoDoubleClick)
     clickField(f);
     EXPECT_EQ(take(), (Events{"press", "press"}));
     EXPECT_FALSE(g_bTargetMode);
+}
+
+} // namespace
+
+namespace {
+
+class LoginFieldTest : public TextEntryTest {
+protected:
+    void addArt() override
+    {
+        for (int i = 0; i < 9; ++i)
+            harness.addGumpArt(3000 + i, TestImage::solid(4, 4, static_cast<uint16_t>(0x0300 + i)));
+        harness.addGumpArt(77, TestImage::solid(5, 6, 0x0777));
+    }
+};
+
+TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
+{
+    auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
+    f->iconArt = 77;
+    f->SetText("name");
+    const GumpBitmap& bitmap = *f->Frame(0);
+    EXPECT_EQ(bitmap.pixel(0, 0), 0x0300);
+    EXPECT_EQ(bitmap.pixel(99, 19), 0x0308);
+    EXPECT_EQ(bitmap.pixel(100 - 5 - 3, 2), 0x0777);
+
+    // The pointer over the field marks it hovered; leaving clears the mark.
+    driver.move(kWindowX + 15, kWindowY + 15);
+    driver.pass();
+    EXPECT_EQ(f->hovered, 1);
+    driver.move(kWindowX + 200, kWindowY + 150);
+    driver.pass();
+    EXPECT_EQ(f->hovered, 0);
 }
 
 } // namespace

@@ -179,7 +179,7 @@ TEST_F(MessageGumpsTest, TheFocusGoesBackToTheFieldThatHadItUnlessItDied)
     driver.typeChar(13);
     EXPECT_EQ(CGumpManager::Focus(), field);
     driver.typeChar('c');
-    EXPECT_STREQ(field->Text(), "ac");
+    EXPECT_EQ(field->Text(), "ac");
 
     // The field dies while the message is open: the focus is dropped, nothing dangles.
     auto* message2 = static_cast<CWaitingGump*>(CGumpManager::ShowMessageGump("Again", window, 1, 0, 0));

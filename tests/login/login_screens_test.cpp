@@ -48,7 +48,7 @@ TEST_F(AccountLogin, TheFirstFrameOfTheMainMenuIsPinned)
     CreateStartupGumps();
     harness.drawFrame();
     const std::string mismatch =
-        testsupport::checkGoldenFrame("login_main_menu", harness.window().lastFrame(), 640, 480, false, 0xbccfa3a9c9b1d8c7ull);
+        testsupport::checkGoldenFrame("login_main_menu", harness.window().lastFrame(), 640, 480, false, 0xc43497242b3faacfull);
     EXPECT_EQ(mismatch, "");
 }
 

@@ -29,7 +29,7 @@ TEST_F(ScreenFrames, EveryScreenShowsItsFirstFrame)
         {"login_characters", [] { OpenCharacterScreen(); }, 0x19f0957a1701e913ull},
         {"login_professions", [] { NewCharacterCallback(nullptr); }, 0x640d529967830cb3ull},
         {"login_warrior", [] { loginState().profession->ChooseButton(1); }, 0xe0e33408de0a3f8full},
-        {"login_appearance", [] { loginState().profession->HandleButtonPress(CProfessionGump::kArrow); }, 0xc22ad2167a2b5e63ull},
+        {"login_appearance", [] { loginState().profession->HandleButtonPress(CProfessionGump::kArrow); }, 0x905b51671ed92145ull},
         {"login_city", [] {
              loginState().creation->nameField->SetText("Rowan");
              loginState().creation->NameCheck();

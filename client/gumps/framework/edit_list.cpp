@@ -4,6 +4,7 @@
 #include "client/data/span_routines.h"
 #include "client/gumps/framework/art_frame.h"
 #include "client/gumps/framework/button_gump.h"
+#include "client/gumps/framework/gump_drawing.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_control.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -16,16 +17,6 @@ namespace {
 
 constexpr int kRowTop = 3;
 constexpr int kRowArt = 5031;
-
-void drawArtClipped(GumpBitmap& bitmap, int art, int bottom)
-{
-    if (bitmap.pixels.empty())
-        return;
-    const ClipRect clip{0, 0, bitmap.width, std::min<int>(bottom, bitmap.height)};
-    if (clip.bottom <= 0)
-        return;
-    DrawGumpArtClipped(CopySpanTransparent, art, clip, 0, 0, bitmap.pixels.data(), bitmap.stride(), bitmap.height);
-}
 
 } // namespace
 
@@ -83,9 +74,9 @@ void CEditListGump::Redraw()
     if (bitmap == nullptr)
         return;
     std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
-    drawArtClipped(*bitmap, artId, bitmap->height);
+    DrawGumpArtAt(artId, *bitmap, 0, 0);
     if (rowCount > 0)
-        drawArtClipped(*bitmap, artId + 1, (rowCount - topIndex) * kRowPitch + 9);
+        DrawGumpArtAt(artId + 1, *bitmap, 0, 0, std::max((rowCount - topIndex) * kRowPitch + 9, 0));
     CGumpManager::AddDirty(ScreenRect());
 }
 
@@ -117,9 +108,8 @@ void CEditListGump::AddEntry(const std::string& text, int value)
     if (rowY < kRowTop || rowY + kRowPitch > height)
         control->visible = 0;
     control->AttachToParent(this);
-    control->SetText(text);
     control->value = value;
-    control->Redraw();
+    control->SetText(text);
     auto* row = new EditListRow{control, nullptr, lastRow};
     control->row = row;
     if (lastRow != nullptr)

@@ -113,6 +113,17 @@ void blendShape(GumpBitmap& bitmap, int art, int x, int y)
 
 } // namespace
 
+PixelSurface BitmapSurface(GumpBitmap& bitmap)
+{
+    return {bitmap.pixels.data(), bitmap.stride(), bitmap.width, bitmap.height};
+}
+
+void DrawGumpArtAt(int art, GumpBitmap& bitmap, int x, int y, int clipBottom)
+{
+    const int bottom = clipBottom < 0 ? bitmap.height : std::min<int>(clipBottom, bitmap.height);
+    drawArt(bitmap, CopySpanTransparent, art, x, y, clipTo(bitmap, 0, 0, bitmap.width, bottom));
+}
+
 platform::Random& FrameOrnamentRandom()
 {
     static platform::Random random(1);

@@ -1,10 +1,17 @@
 /** @file Gump art painted into a frame bitmap: tiles, the nine-piece frame with its ornaments, bars, the highlight bar, the tiled column. */
 #pragma once
 
+#include "client/data/font_manager.h"
 #include "client/gumps/framework/gump.h"
 #include "platform/random/random.h"
 
 #include <cstdint>
+
+/** The bitmap as a surface the fonts draw into. */
+PixelSurface BitmapSurface(GumpBitmap& bitmap);
+
+/** One art with its top-left at (x, y), transparent, clipped to the bitmap and above row clipBottom (when given). */
+void DrawGumpArtAt(int art, GumpBitmap& bitmap, int x, int y, int clipBottom = -1);
 
 /** Repeats one art over the whole bitmap, the last column and row clipped. */
 void TileGumpArt(int art, GumpBitmap& bitmap);

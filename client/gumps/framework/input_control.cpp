@@ -31,11 +31,6 @@ constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201
 
 CInputControlGump* g_pendingPick = nullptr;
 
-PixelSurface surfaceOf(GumpBitmap& bitmap)
-{
-    return {bitmap.pixels.data(), bitmap.stride(), bitmap.width, bitmap.height};
-}
-
 BlitRect wholeOf(const GumpBitmap& bitmap)
 {
     return {0, 0, bitmap.width, bitmap.height};
@@ -120,10 +115,9 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, Art art, int 
 
 CInputControlGump::~CInputControlGump()
 {
+    // The keyboard focus is dropped by the base destructor.
     if (g_pendingPick == this)
         g_pendingPick = nullptr;
-    if (CGumpManager::Focus() == this)
-        CGumpManager::SetFocus(nullptr);
 }
 
 int CInputControlGump::Length() const
@@ -145,6 +139,13 @@ void CInputControlGump::SetText(const std::string& value0)
     text[n] = 0;
     caret = Length();
     firstShown = 0;
+    Redraw();
+}
+
+void CInputControlGump::SetHighlighted(int on)
+{
+    highlighted = on;
+    Redraw();
 }
 
 bool CInputControlGump::Focused() const
@@ -193,14 +194,14 @@ void CInputControlGump::PaintBackground(GumpBitmap& bitmap)
         art = readOnlyArt;
     if (barBackground != 0) {
         DrawGumpArtBar(art, bitmap);
-    } else if (!bitmap.pixels.empty()) {
-        DrawGumpArt(CopySpanTransparent, art, 0, 0, bitmap.pixels.data(), bitmap.stride(), bitmap.height);
+    } else {
+        DrawGumpArtAt(art, bitmap, 0, 0);
     }
 }
 
 void CInputControlGump::PaintText(GumpBitmap& bitmap)
 {
-    const PixelSurface surface = surfaceOf(bitmap);
+    const PixelSurface surface = BitmapSurface(bitmap);
     const BlitRect area{leftMargin, topMargin, width - leftMargin, height - topMargin};
     const BlitRect whole = wholeOf(bitmap);
     const int hue = TextColour();
@@ -243,17 +244,12 @@ void CInputControlGump::PaintText(GumpBitmap& bitmap)
         else
             FontManager::DrawStringBufEllips(leftMargin, topMargin, font, hue, s.c_str(), surface, area);
         if (readOnly == 0) {
-            const ClipRect clip{0, 0, bitmap.width, bitmap.height};
-            auto arrow = [&](int art, int ax, int ay) {
-                DrawGumpArtClipped(CopySpanTransparent, art, clip, ax, ay, bitmap.pixels.data(), bitmap.stride(),
-                                   bitmap.height);
-            };
             if (artId == 2445)
-                arrow(2437, width - leftMargin - 11, topMargin + 2);
+                DrawGumpArtAt(2437, bitmap, width - leftMargin - 11, topMargin + 2);
             else if (artId == 2446)
-                arrow(2437, width - leftMargin - 15, topMargin + 2);
+                DrawGumpArtAt(2437, bitmap, width - leftMargin - 15, topMargin + 2);
             else
-                arrow(5009, width - leftMargin - 9, 1);
+                DrawGumpArtAt(5009, bitmap, width - leftMargin - 9, 1);
         }
         return;
     }
@@ -587,7 +583,6 @@ void CInputControlGump::TakePickedName(const std::string& name0)
     if (field == nullptr || !IsLiveGump(field))
         return;
     field->SetText(name0);
-    field->Redraw();
 }
 
 // ---- The login look ---------------------------------------------------------------------------
@@ -619,11 +614,9 @@ void CLoginInputControlGump::Redraw()
 {
     CInputControlGump::Redraw();
     GumpBitmap* bitmap = Frame(0);
-    if (bitmap == nullptr || iconArt < 0 || bitmap->pixels.empty())
+    if (bitmap == nullptr || iconArt < 0)
         return;
     int32_t w = 0, h = 0;
     GetGumpArtSize(iconArt, &w, &h);
-    const ClipRect clip{0, 0, bitmap->width, bitmap->height};
-    DrawGumpArtClipped(CopySpanTransparent, iconArt, clip, width - w - 3, 2, bitmap->pixels.data(), bitmap->stride(),
-                       bitmap->height);
+    DrawGumpArtAt(iconArt, *bitmap, width - w - 3, 2);
 }

@@ -66,10 +66,12 @@ public:
     /** Paints the bitmap from the fields. */
     virtual void Redraw();
 
-    const char* Text() const { return text; }
+    std::string Text() const { return std::string(text, static_cast<size_t>(Length())); }
     int Length() const;
-    /** Replaces the text (cut to the room the field has) and puts the caret at its end; no redraw. */
+    /** Replaces the text (cut to the room the field has), puts the caret at its end and redraws. */
     void SetText(const std::string& value);
+    /** The owner's highlight flag (the active field of a pair), with a redraw. */
+    void SetHighlighted(int on);
     /** The limit after the cap: at most kTextSize - 1 characters in the text modes. */
     int Limit() const { return limit_; }
     void SetLimit(int newLimit);

@@ -20,19 +20,6 @@ constexpr int kMoreAboveArt = 2435;
 constexpr int kMoreBelowArt = 2437;
 constexpr int kHoverHue = 33;
 
-PixelSurface surfaceOf(GumpBitmap& bitmap)
-{
-    return {bitmap.pixels.data(), bitmap.stride(), bitmap.width, bitmap.height};
-}
-
-void drawArtAt(GumpBitmap& bitmap, int art, int x, int y)
-{
-    if (bitmap.pixels.empty())
-        return;
-    const ClipRect clip{0, 0, bitmap.width, bitmap.height};
-    DrawGumpArtClipped(CopySpanTransparent, art, clip, x, y, bitmap.pixels.data(), bitmap.stride(), bitmap.height);
-}
-
 } // namespace
 
 // ---- The list box -----------------------------------------------------------------------------
@@ -133,7 +120,7 @@ void CListBoxControlGump::Redraw()
     GumpBitmap* bitmap = MakeFrame(0, width, height);
     if (bitmap == nullptr)
         return;
-    const PixelSurface surface = surfaceOf(*bitmap);
+    const PixelSurface surface = BitmapSurface(*bitmap);
     const int top = itemTop();
     const int rows = shownRows();
     if (sized != 0) {
@@ -156,9 +143,9 @@ void CListBoxControlGump::Redraw()
                                              texts[static_cast<size_t>(firstShown + i)].c_str(), surface, clip);
         if (scrolling != 0) {
             if (firstShown > 0)
-                drawArtAt(*bitmap, kMoreAboveArt, width - 6 - GumpArtExtent(kMoreAboveArt).w, top);
+                DrawGumpArtAt(kMoreAboveArt, *bitmap, width - 6 - GumpArtExtent(kMoreAboveArt).w, top);
             if (firstShown + rows < count)
-                drawArtAt(*bitmap, kMoreBelowArt, width - 6 - GumpArtExtent(kMoreBelowArt).w,
+                DrawGumpArtAt(kMoreBelowArt, *bitmap, width - 6 - GumpArtExtent(kMoreBelowArt).w,
                           itemBottom() - GumpArtExtent(kMoreBelowArt).h);
         }
     }
@@ -219,7 +206,6 @@ void CListBoxControlGump::choose()
         if (sized == 0 || id != target->value) {
             target->value = id;
             target->SetText(texts[static_cast<size_t>(hoveredItem)]);
-            target->Redraw();
             if (CGump* owner = target->Parent())
                 owner->OnChildChanged(target);
         }
@@ -254,9 +240,9 @@ CYesNoGump::CYesNoGump(const char* question, Action first, Action second, int ca
     SetFrameCount(1);
     GumpBitmap* bitmap = MakeFrame(0, width, height);
     if (bitmap != nullptr) {
-        drawArtAt(*bitmap, artId, 0, 0);
+        DrawGumpArtAt(artId, *bitmap, 0, 0);
         const BlitRect clip{33, 30, 148, 63};
-        FontManager::DrawstringBuf(33, 30, 1, 902, question != nullptr ? question : "", 115, surfaceOf(*bitmap), clip,
+        FontManager::DrawstringBuf(33, 30, 1, 902, question != nullptr ? question : "", 115, BitmapSurface(*bitmap), clip,
                                    0, 0, 0);
     }
     auto* yes = new CButtonGump(100, 75, this, CButtonGump::Push, 0, static_cast<ButtonCallback>(&CYesNoGump::RunFirst),

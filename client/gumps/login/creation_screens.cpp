@@ -314,7 +314,7 @@ void CProfessionGump::build()
         skillSliders[i]->group = this;
         skillSliders[i]->groupIndex = 1;
         skillSliders[i]->indexInGroup = i;
-        skillFields[i] = new CLoginTextField(350, kSkillY[i], 105, 25, this, 0, 40, 1, 902);
+        skillFields[i] = new CInputControlGump(350, kSkillY[i], this, 105, 25, CInputControlGump::ModeText, 40, 1, 902, 0, 0, 0);
         skillFields[i]->SetText("Click here");
         skillFields[i]->visible = 0;
     }
@@ -331,7 +331,7 @@ CProfessionGump::~CProfessionGump()
 
 void CProfessionGump::ShowPage(int p)
 {
-    for (CLoginTextField* field : skillFields)
+    for (CInputControlGump* field : skillFields)
         field->visible = 0;
     statPage = 0;
     loginState().allCities = 0;
@@ -578,11 +578,11 @@ const HairStyle kFacialHairStyles[8] = {
 CCharCreationGump::CCharCreationGump() : CLoginScreenGump("CharCreation gump", 1260)
 {
     loginState().creation = this;
-    nameField = new CLoginTextField(250, 63, 210, 30, this, 1, 16, 5, 902);
-    nameField->insetX = 7;
-    nameField->insetY = 2;
+    nameField = new CInputControlGump(250, 63, this, 210, 30, CInputControlGump::ModeText, 16, 5, 902, 1, 0, 0);
+    nameField->leftMargin = 7;
+    nameField->topMargin = 2;
     nameField->toolTipOverride = 100043;
-    nameField->SetActive(1);
+    nameField->SetHighlighted(1);
     static constexpr int kKinds[5] = {1, 2, 0, 3, 4};
     static constexpr int kTips[5] = {100035, 100037, 100039, 100040, 100041};
     for (int i = 0; i < 5; ++i) {
@@ -595,9 +595,9 @@ CCharCreationGump::CCharCreationGump() : CLoginScreenGump("CharCreation gump", 1
     skinHue = pickers[2]->selectedValue;
     shirtHue = pickers[3]->selectedValue;
     pantsHue = pickers[4]->selectedValue;
-    hairField = new CLoginTextField(97, 154, 121, 24, this, 0, 40, 9, 902);
+    hairField = new CInputControlGump(97, 154, this, 121, 24, CInputControlGump::ModeText, 40, 9, 902, 0, 0, 0);
     hairField->toolTipOverride = 100036;
-    facialField = new CLoginTextField(97, 199, 121, 24, this, 0, 40, 1, 902);
+    facialField = new CInputControlGump(97, 199, this, 121, 24, CInputControlGump::ModeText, 40, 1, 902, 0, 0, 0);
     facialField->toolTipOverride = 100037;
     skinPanel = new CPanelChoiceGump(this, 3500, 490, 140, 130, 40, "Skin Tone", 1153);
     shirtPanel = new CPanelChoiceGump(this, 3500, 490, 185, 130, 40, "Shirt Color", 1153);
@@ -744,7 +744,7 @@ void CCharCreationGump::OnDropDown(CGump* child)
     if (styleList != nullptr && IsLiveGump(styleList))
         CGumpManager::DestroyGump(styleList);
     const bool hair = child == hairField;
-    auto* field = static_cast<CLoginTextField*>(child);
+    auto* field = static_cast<CInputControlGump*>(child);
     const int count = hair ? (sex == 0 ? 10 : 11) : 8;
     styleList = new CScrollChoiceGump(this, 3000, field->x + (hair ? 0 : 3), field->y, hair ? 130 : 170, 240, 0, 0, 0);
     styleList->font = 1;

@@ -78,7 +78,7 @@ public:
     HTMLBox* description = nullptr;
     CSliderGump* stats[3] = {};
     CSliderGump* skillSliders[3] = {};
-    CLoginTextField* skillFields[3] = {};
+    CInputControlGump* skillFields[3] = {};
     int chosenSkills[3] = {};
     int openField = -1;
     CScrollChoiceGump* skillList = nullptr;
@@ -117,9 +117,9 @@ public:
     int facialIndex = 0;
     int facialItem = 0;
     int skinHue = 0, hairHue = 0, facialHue = 0, shirtHue = 0, pantsHue = 0;
-    CLoginTextField* nameField = nullptr;
-    CLoginTextField* hairField = nullptr;
-    CLoginTextField* facialField = nullptr;
+    CInputControlGump* nameField = nullptr;
+    CInputControlGump* hairField = nullptr;
+    CInputControlGump* facialField = nullptr;
     CHueControl* pickers[5] = {};  // hair, facial hair, skin, shirt, pants
     CPanelChoiceGump* skinPanel = nullptr;
     CPanelChoiceGump* shirtPanel = nullptr;

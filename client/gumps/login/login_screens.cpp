@@ -84,13 +84,13 @@ CAcctLoginGump::CAcctLoginGump() : CLoginScreenGump("AcctLogin gump", 1040)
     std::snprintf(version, sizeof version, "KZ Version %s.", CVersionManager::GetVersionString());
     DrawTextInto(bitmap, 9, 846, 283, 453, version);
     DrawTextInto(bitmap, 2, 847, 180, 343, "Account Name");
-    account = new CLoginTextField(328, 343, 210, 30, this, 1, 16, 5, 847);
+    account = new CInputControlGump(328, 343, this, 210, 30, CInputControlGump::ModeText, 16, 5, 847, 1, 0, 0);
     account->toolTipOverride = 100009;
     DrawTextInto(bitmap, 2, 847, 180, 383, "Password");
-    password = new CLoginTextField(328, 383, 210, 30, this, 1, 16, 5, 847);
-    password->masked = 1;
+    password = new CInputControlGump(328, 383, this, 210, 30, CInputControlGump::ModeText, 16, 5, 847, 1, 0, 0);
+    password->password = 1;
     password->toolTipOverride = 100010;
-    password->SetActive(1);
+    password->SetHighlighted(1);
 
     const bool remember = RememberAcctPW != 0;
     if (remember) {
@@ -128,11 +128,11 @@ bool CAcctLoginGump::HitTest(int px, int py)
 
 void CAcctLoginGump::OnChildTab()
 {
-    CLoginTextField* next = CGumpManager::Focus() == account ? password : account;
-    CLoginTextField* other = next == account ? password : account;
+    CInputControlGump* next = CGumpManager::Focus() == account ? password : account;
+    CInputControlGump* other = next == account ? password : account;
     CGumpManager::KillFocus();
-    other->SetActive(0);
-    next->SetActive(1);
+    other->SetHighlighted(0);
+    next->SetHighlighted(1);
     CGumpManager::SetFocus(next);
 }
 
@@ -150,10 +150,10 @@ void CAcctLoginGump::OnChildPress(CGump* child)
 {
     if (child != account && child != password)
         return;
-    auto* field = static_cast<CLoginTextField*>(child);
-    CLoginTextField* other = field == account ? password : account;
-    other->SetActive(0);
-    field->SetActive(1);
+    auto* field = static_cast<CInputControlGump*>(child);
+    CInputControlGump* other = field == account ? password : account;
+    other->SetHighlighted(0);
+    field->SetHighlighted(1);
 }
 
 void CAcctLoginGump::Update()
@@ -539,10 +539,10 @@ CLoginGump::CLoginGump() : CLoginScreenGump("Login gump", 1100)
     selected = std::clamp(DefaultChar, 0, 4);
     static constexpr int kSlotY[5] = {150, 190, 230, 270, 310};
     for (int i = 0; i < 5; ++i) {
-        slots[i] = new CLoginTextField(w + 180, kSlotY[i], 280, 30, this, 0, 30, 5, 902);
+        slots[i] = new CInputControlGump(w + 180, kSlotY[i], this, 280, 30, CInputControlGump::ModeText, 30, 5, 902, 0, 0, 0);
         slots[i]->toolTipOverride = 100023;
-        slots[i]->insetX = i == 3 ? 11 : 22;
-        slots[i]->SetActive(i == selected ? 1 : 0);
+        slots[i]->leftMargin = i == 3 ? 11 : 22;
+        slots[i]->SetHighlighted(i == selected ? 1 : 0);
     }
     AddArtButton(this, w + 180, 350, 5533, 5534, 5535, kNew, 100025);
     AddArtButton(this, w + 398, 350, 5530, 5531, 5532, kDelete, 100024);
@@ -562,7 +562,7 @@ void CLoginGump::AddCharacter(const char* characterName, int key)
 {
     if (characterName == nullptr || characterName[0] == 0 || count >= 5)
         return;
-    CLoginTextField* slot = slots[count];
+    CInputControlGump* slot = slots[count];
     slot->SetText(characterName);
     slot->toolTipOverride = 100022;
     keys[count] = key;
@@ -582,7 +582,7 @@ void CLoginGump::RemoveCharacter(int key)
         keys[i] = keys[i + 1];
         slots[i]->toolTipOverride = 100022;
     }
-    CLoginTextField* last = slots[count - 1];
+    CInputControlGump* last = slots[count - 1];
     last->SetText("");
     last->toolTipOverride = 100023;
     keys[count - 1] = -1;
@@ -593,14 +593,14 @@ void CLoginGump::SelectSlot(int slot)
 {
     if (slot < 0 || slot > 4)
         return;
-    slots[selected]->SetActive(0);
+    slots[selected]->SetHighlighted(0);
     selected = slot;
-    slots[selected]->SetActive(1);
+    slots[selected]->SetHighlighted(1);
 }
 
 void CLoginGump::OnMouseOver(int, int)
 {
-    for (CLoginTextField* slot : slots)
+    for (CInputControlGump* slot : slots)
         slot->Redraw();
     MouseManager::SetCursor(MouseManager::kNormalCursor);
 }
@@ -747,9 +747,9 @@ CPlayCharGump::CPlayCharGump(const char* characterName)
     DrawArtInto(*bitmap, 1141, 60, 130);
     int32_t fw = 0, fh = 0;
     GetGumpArtSize(1141, &fw, &fh);
-    password = new CLoginTextField(60, 130, std::max<int>(fw, 150), std::max<int>(fh, 24), this, 1, 30, 1, 902);
-    password->masked = 1;
-    password->SetActive(1);
+    password = new CInputControlGump(60, 130, this, std::max<int>(fw, 150), std::max<int>(fh, 24), CInputControlGump::ModeText, 30, 1, 902, 1, 0, 0);
+    password->password = 1;
+    password->SetHighlighted(1);
     AddArtButton(this, 117, 190, 1147, 1149, 1148, kOk);
     AddArtButton(this, 204, 190, 1144, 1146, 1145, kCancel);
     CGumpManager::SetFocus(password);

@@ -33,8 +33,8 @@ public:
     void HandleButtonPress(int id) override;
     int IsAcctLoginGump() override { return 1; }
 
-    CLoginTextField* account = nullptr;
-    CLoginTextField* password = nullptr;
+    CInputControlGump* account = nullptr;
+    CInputControlGump* password = nullptr;
     CToggleControlGump* savePassword = nullptr;
     CButtonGump* arrow = nullptr;
 };
@@ -86,7 +86,7 @@ public:
     int wideText = 0;
     std::string caption;
     int markedIds[3] = {-1, -1, -1};
-    CLoginTextField* target = nullptr;
+    CInputControlGump* target = nullptr;
     int noChoice = 1;
     int closeAllowed = 0;
     int pressed = 0;
@@ -140,7 +140,7 @@ public:
     int selected = 0;
     int count = 0;
     int keys[5] = {-1, -1, -1, -1, -1};
-    CLoginTextField* slots[5] = {};
+    CInputControlGump* slots[5] = {};
 };
 
 /** Asks for a character's password before playing it. */
@@ -155,7 +155,7 @@ public:
     void OnChildEscape() override;
     void HandleButtonPress(int id) override;
 
-    CLoginTextField* password = nullptr;
+    CInputControlGump* password = nullptr;
 };
 
 /** "Permanently delete %s?" with yes and no. */

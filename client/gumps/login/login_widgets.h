@@ -1,9 +1,9 @@
-/** @file Pieces the login screens share: the full-screen gump, drawing into a bitmap, the text field, the description box, the standard buttons. */
+/** @file Pieces the login screens share: the full-screen gump, drawing into a bitmap, the standard buttons. */
 #pragma once
 
-#include "client/core/gump_services.h"
 #include "client/gumps/framework/button_gump.h"
 #include "client/gumps/framework/gump.h"
+#include "client/gumps/framework/input_control.h"
 
 #include <string>
 
@@ -55,50 +55,6 @@ CButtonGump* AddArtButton(CGump* owner, int x, int y, int normal, int hover, int
 inline constexpr int kStandardButtonBase = 9000;
 /** Runs standard button n (1-7) of a login screen. */
 void RunStandardLoginButton(CGump* gump, int n);
-
-/**
- * A one-line text field: text typed while it has the focus (printable characters up to its limit,
- * Backspace), Tab, Enter and Escape passed to its parent, a masked mode that shows asterisks, a
- * read-only mode, the active mark, and a value for the parent's use. A press tells the parent
- * (child press); a second press within the double-click time tells it of a double click.
- */
-class CLoginTextField : public CGump, public CFocusedControl {
-public:
-    CLoginTextField(int x, int y, int width, int height, CGump* owner, int editable, int limit, int font, int colour);
-
-    void SetText(const std::string& text);
-    const std::string& Text() const { return text_; }
-    void SetActive(int on);
-    void Redraw();
-
-    bool HitTest(int x, int y) override;
-    void OnLButtonDown(int x, int y) override;
-    void OnLButtonUp(int x, int y) override;
-    void OnChar(uint16_t character) override;
-    int IsInputControl() override { return 1; }
-    CFocusedControl* AsFocusedControl() override { return this; }
-
-    bool IsSingleLine() const override { return true; }
-    bool IsMultiLine() const override { return false; }
-    void OnTypedChar(uint16_t character) override { OnChar(character); }
-    bool TakesRawKeys() const override { return false; }
-    void OnRawKey(uint32_t, uint32_t) override {}
-
-    int editable = 1;
-    int limit = 30;
-    int font = 1;
-    int colour = 902;
-    int masked = 0;
-    int active = 0;
-    int insetX = 2;
-    int insetY = 2;
-    /** A value the owner keeps with the text (a style's index). */
-    int value = 0;
-
-private:
-    std::string text_;
-    uint32_t lastPress_ = 0;
-};
 
 /** The seven standard buttons of the login screens; the replay-intro button only on an account login gump. */
 void AddLoginScreenButtons(CGump* gump);
