@@ -61,6 +61,18 @@ BarkWorldHooks& barkWorldHooks()
     return hooks;
 }
 
+int32_t BarkUnicodeFont()
+{
+    return std::clamp<int32_t>(BarkFontNumber, 0, kUnicodeFontCount - 1);
+}
+
+uint16_t UnicodeTextColour(int32_t hue)
+{
+    const HueEntry* entry = HueManager::GetHue(hue);
+    const uint16_t colour = entry != nullptr ? entry->colors[30] : 0;
+    return colour == 0 || colour == 1 ? uint16_t{0x7FFF} : colour;
+}
+
 uint32_t BarkLifetime(int lines)
 {
     const int64_t base = static_cast<int64_t>(BarkTimeModifier) * 4000 / 100;
@@ -512,7 +524,7 @@ CUnicodeBarkGump::CUnicodeBarkGump(CObj* speaker, const std::u16string& text, in
         std::strncpy(language_, language, 3);
     youSee_ = youSee;
     const int32_t saved = UnicodeGetFont();
-    UnicodeSetFont(std::clamp<int32_t>(BarkFontNumber, 0, kUnicodeFontCount - 1));
+    UnicodeSetFont(BarkUnicodeFont());
     int32_t widest = 0, total = 0, third = 0;
     const std::u16string measured = wideText_.empty() ? std::u16string(u" ") : wideText_;
     UnicodeCalcInfoWrap(measured.c_str(), WrapWidth(), &widest, &total, &third);
@@ -530,14 +542,10 @@ void CUnicodeBarkGump::RenderText(int32_t hue)
     std::fill(frame->pixels.begin(), frame->pixels.end(), uint16_t{0});
     const PixelSurface surface{frame->pixels.data(), frame->stride(), frame->width, frame->height};
     const BlitRect clip{0, 0, frame->width, frame->height};
-    const HueEntry* entry = HueManager::GetHue(hue);
-    uint16_t colour = entry != nullptr ? entry->colors[30] : 0x7FFF;
-    if (colour == 0 || colour == 1)
-        colour = 0x7FFF;
     const int32_t saved = UnicodeGetFont();
-    UnicodeSetFont(std::clamp<int32_t>(BarkFontNumber, 0, kUnicodeFontCount - 1));
+    UnicodeSetFont(BarkUnicodeFont());
     const std::u16string shown = wideText_.empty() ? std::u16string(u" ") : wideText_;
-    UnicodeDrawStringWrapped(surface, WrapWidth(), shown.c_str(), 1, 1, colour, clip, false);
+    UnicodeDrawStringWrapped(surface, WrapWidth(), shown.c_str(), 1, 1, UnicodeTextColour(hue), clip, false);
     UnicodeSetFont(saved);
     OutlineTextPixels(frame->pixels.data(), frame->width, frame->height, frame->stride(), 1);
     CGumpManager::AddDirty(ScreenRect());

@@ -159,5 +159,10 @@ struct BarkWorldHooks {
 };
 BarkWorldHooks& barkWorldHooks();
 
+/** The Unicode font of barks and the speech line: BarkFontNumber, kept to the fonts there are. */
+int32_t BarkUnicodeFont();
+/** The colour Unicode text of a hue is drawn in: colour 30 of its ramp (white when the hue has none, or it is 0 or the outline key). */
+uint16_t UnicodeTextColour(int32_t hue);
+
 /** The bark lifetime in milliseconds for a text of so many lines, from BarkTimeModifier and ScaleBarkTimes. */
 uint32_t BarkLifetime(int lines);

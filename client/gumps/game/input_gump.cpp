@@ -8,7 +8,6 @@
 #include "client/core/display_mode.h"
 #include "client/core/kz_report.h"
 #include "client/data/font_manager.h"
-#include "client/data/hue_manager.h"
 #include "client/data/unicode_font.h"
 #include "platform/platform.h"
 
@@ -19,11 +18,6 @@
 namespace {
 
 std::vector<uint16_t> g_pixelFrameMemory;
-
-int32_t speechUnicodeFont()
-{
-    return std::clamp<int32_t>(BarkFontNumber, 0, kUnicodeFontCount - 1);
-}
 
 } // namespace
 
@@ -100,18 +94,14 @@ void CInputGump::RedrawUnicode(const char16_t* text, int32_t hue)
     BringToFront(true);
     const char16_t* shown = text != nullptr ? text : u"";
     const int32_t saved = UnicodeGetFont();
-    UnicodeSetFont(speechUnicodeFont());
+    UnicodeSetFont(BarkUnicodeFont());
     int32_t w = 0, h = 0, baseline = 0;
     UnicodeCalcInfo(shown, &w, &h, &baseline);
     w = std::max(w + 2, 2);
     h = std::max(h + 2, 1);
     uint16_t* pixels = Prepare(w, h, true);
     const PixelSurface surface{pixels, w, w, h};
-    const HueEntry* entry = HueManager::GetHue(hue);
-    uint16_t colour = entry != nullptr ? entry->colors[30] : 0x7FFF;
-    if (colour == 0 || colour == 1)
-        colour = 0x7FFF;
-    UnicodeDrawString(surface, shown, 1, baseline + 1, colour, BlitRect{0, 0, w, h});
+    UnicodeDrawString(surface, shown, 1, baseline + 1, UnicodeTextColour(hue), BlitRect{0, 0, w, h});
     UnicodeSetFont(saved);
     OutlineTextPixels(pixels, w, h, w, 1);
 }
