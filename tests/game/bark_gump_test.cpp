@@ -38,7 +38,6 @@ protected:
         for (auto& o : objects)
             o.reset();
         CObjectManager::shutdown();
-        barkWorldHooks() = BarkWorldHooks{};
         InstallSpeechDisplay(false);
         TextManager::shutdown();
     }

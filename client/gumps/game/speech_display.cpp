@@ -5,10 +5,14 @@
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/game/bark_gump.h"
 #include "client/gumps/game/input_gump.h"
+#include "client/gumps/game/world_view.h"
 #include "client/core/player_files.h"
 #include "client/core/shared_functions.h"
+#include "client/net/game_handlers.h"
+#include "client/net/game_state.h"
 #include "client/net/text_services.h"
 #include "client/render/text_manager.h"
+#include "client/world/object_manager.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
 
@@ -125,8 +129,30 @@ void InstallSpeechDisplay(bool on)
             TextManager::AddSystemMessage(kNoticeHue, kNoticeFont, text.c_str());
         };
         SetInputLineDisplay(&g_inputDisplay);
+        BarkWorldHooks& hooks = barkWorldHooks();
+        hooks.lastPressPoint = [](int& x, int& y) {
+            const CMapGump* view = MapGump();
+            if (view == nullptr)
+                return false;
+            x = view->LastPointerX();
+            y = view->LastPointerY();
+            return true;
+        };
+        hooks.useObject = [](CObj* object) {
+            if (CMapGump* view = MapGump())
+                view->UseObject(object);
+            else
+                CObjectManager::DoubleClick(object);
+        };
+        hooks.targetObject = [](CObj* object) {
+            if (!Game().target.answersClicks)
+                return false;
+            SendTargetResponse(object);
+            return true;
+        };
         return;
     }
+    barkWorldHooks() = BarkWorldHooks{};
     SetInputLineDisplay(nullptr);
     g_inputDisplay.Close();
     sharedFunctionHooks().showSystemText = nullptr;
