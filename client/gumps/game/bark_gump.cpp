@@ -412,14 +412,23 @@ bool CBarkGump::LifetimeOver(uint32_t now)
 
 // ---- Drawing --------------------------------------------------------------------------------
 
-void CBarkGump::RenderText(int32_t hue)
+GumpBitmap* CBarkGump::ClearedFrame(PixelSurface& surface, BlitRect& clip)
 {
     GumpBitmap* frame = Frame(0);
     if (frame == nullptr)
-        return;
+        return nullptr;
     std::fill(frame->pixels.begin(), frame->pixels.end(), uint16_t{0});
-    const PixelSurface surface{frame->pixels.data(), frame->stride(), frame->width, frame->height};
-    const BlitRect clip{0, 0, frame->width, frame->height};
+    surface = PixelSurface{frame->pixels.data(), frame->stride(), frame->width, frame->height};
+    clip = BlitRect{0, 0, frame->width, frame->height};
+    return frame;
+}
+
+void CBarkGump::RenderText(int32_t hue)
+{
+    PixelSurface surface;
+    BlitRect clip;
+    if (ClearedFrame(surface, clip) == nullptr)
+        return;
     FontManager::DrawstringBuf(0, 0, font_, hue, text_.empty() ? " " : text_.c_str(), WrapWidth(), surface, clip, 0, 0,
                                0);
     CGumpManager::AddDirty(ScreenRect());
@@ -536,12 +545,11 @@ CUnicodeBarkGump::~CUnicodeBarkGump() = default;
 
 void CUnicodeBarkGump::RenderText(int32_t hue)
 {
-    GumpBitmap* frame = Frame(0);
+    PixelSurface surface;
+    BlitRect clip;
+    GumpBitmap* frame = ClearedFrame(surface, clip);
     if (frame == nullptr)
         return;
-    std::fill(frame->pixels.begin(), frame->pixels.end(), uint16_t{0});
-    const PixelSurface surface{frame->pixels.data(), frame->stride(), frame->width, frame->height};
-    const BlitRect clip{0, 0, frame->width, frame->height};
     const int32_t saved = UnicodeGetFont();
     UnicodeSetFont(BarkUnicodeFont());
     const std::u16string shown = wideText_.empty() ? std::u16string(u" ") : wideText_;

@@ -3,6 +3,7 @@
 
 #include "client/gumps/framework/draggable_gump.h"
 #include "client/gumps/framework/gump.h"
+#include "client/data/font_manager.h"
 
 #include <cstdint>
 #include <functional>
@@ -80,6 +81,8 @@ protected:
      * up, restacking and the lifetime. False when the bark deleted itself.
      */
     bool Place(int textWidth, int textHeight, int systemBottomMargin);
+    /** The text bitmap cleared, with a surface and clip rectangle over it; null before it is made. */
+    GumpBitmap* ClearedFrame(PixelSurface& surface, BlitRect& clip);
     /** The wrap width of this bark: 200 over a speaker, 320 for system text. */
     int WrapWidth() const { return speaker_ != nullptr ? 200 : 320; }
 
