@@ -211,6 +211,23 @@ TEST_F(Barks, ATextGoesWhenItsLifetimeHasPassed)
     EXPECT_EQ(CBarkGump::SystemHead(), nullptr);
 }
 
+TEST_F(Barks, AnObjectDeletedWhileAPassRunsLeavesNoTextPointingAtIt)
+{
+    CObj* o = objectAt(100, 100);
+    CBarkGump* first = say(o, "one");
+    CBarkGump* second = say(o, "two");
+    {
+        CGumpManager::PassGuard pass;
+        objects.back().reset();
+        EXPECT_FALSE(first->HasSpeaker());
+        EXPECT_EQ(first->IsGameAreaRelative(), 1);
+        harness.drawFrame();
+        driver.pass();
+    }
+    EXPECT_FALSE(IsLiveGump(first));
+    EXPECT_FALSE(IsLiveGump(second));
+}
+
 TEST(OutlineTextPixels, RingsLitPixelsWithTheKeyColourOnly)
 {
     // 5 x 3 (stride 6): one lit pixel at (1, 1) and a key pixel at (4, 1).

@@ -164,7 +164,7 @@ bool CBarkGump::Place(int textWidth, int textHeight, int systemBottomMargin)
             CGump* container = CGumpManager::FindGumpOfContainer(speaker_);
             if (container == nullptr) {
                 AttachToParent(nullptr);
-                destroyBark(this);
+                Close();
                 return false;
             }
             ax = container->grabX;
@@ -245,6 +245,8 @@ void CBarkGump::Detach(bool quiet)
         return;
     CObj* speaker = speaker_;
     Unlink();
+    // A bark out of its chain is on its way out; its speaker may go first (the object is deleted).
+    speaker_ = nullptr;
     if (quiet || speaker == nullptr || speaker->overheadMessages == nullptr)
         return;
     for (CBarkGump* b = speaker->overheadMessages; b != nullptr; b = b->older_)
