@@ -48,6 +48,7 @@
 #include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
+#include "client/gumps/game/speech_display.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/gumps/game/world_view_services.h"
 #include "client/media/media_managers.h"
@@ -222,6 +223,10 @@ void RunClient(platform::Window& window)
         Sequences::Reset();
         InstallMissileGumps(false);
     });
+
+    // Speech, system texts and the typed line show as gumps from here on; they go before the gumps do.
+    InstallSpeechDisplay(true);
+    platform::atExit([] { InstallSpeechDisplay(false); });
 
     PacketManager::startup();
     InstallNetServices();

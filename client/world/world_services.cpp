@@ -37,6 +37,17 @@ void SetWorldDrawServices(WorldDrawServices* services) { slot<WorldDrawServices>
 WorldDrawServices& worldDraw() { return slot<WorldDrawServices>().get(); }
 void SetWorldGumpServices(WorldGumpServices* services) { slot<WorldGumpServices>().install(services); }
 WorldGumpServices& worldGumps() { return slot<WorldGumpServices>().get(); }
+void SetOverheadMessageServices(OverheadMessageServices* services) { slot<OverheadMessageServices>().install(services); }
+OverheadMessageServices& overheadMessages() { return slot<OverheadMessageServices>().get(); }
+
+void WorldGumpServices::TrimOverheadMessages(CObj& object) { overheadMessages().TrimOverheadMessages(object); }
+void WorldGumpServices::ClearOverheadMessages(CObj& object) { overheadMessages().ClearOverheadMessages(object); }
+void WorldGumpServices::DeleteAllOverheadMessages(CObj& object) { overheadMessages().DeleteAllOverheadMessages(object); }
+void WorldGumpServices::AddOverheadMessage(CObj& object, const char* text, int32_t hue, int32_t font)
+{
+    overheadMessages().AddOverheadMessage(object, text, hue, font);
+}
+void WorldGumpServices::RepositionOverheadMessages(CObj& object) { overheadMessages().RepositionOverheadMessages(object); }
 void SetWorldNetServices(WorldNetServices* services) { slot<WorldNetServices>().install(services); }
 WorldNetServices& worldNet() { return slot<WorldNetServices>().get(); }
 void SetWorldSoundServices(WorldSoundServices* services) { slot<WorldSoundServices>().install(services); }

@@ -19,16 +19,12 @@ public:
     virtual ~WorldGumpServices() = default;
     /** The party table holds this serial (kept off the map out of range, never purged). */
     virtual bool IsPartyMember(uint32_t /*serial*/) { return false; }
-    /** Deletes every non-persistent overhead message of the object while more than two remain (oldest first). */
-    virtual void TrimOverheadMessages(CObj& /*object*/) {}
-    /** Deletes every non-persistent overhead message. */
-    virtual void ClearOverheadMessages(CObj& /*object*/) {}
-    /** Deletes every overhead message (the object goes away); the object's chain head must end null. */
-    virtual void DeleteAllOverheadMessages(CObj& /*object*/) {}
-    /** Creates a message over the object (the head of its chain). */
-    virtual void AddOverheadMessage(CObj& /*object*/, const char* /*text*/, int32_t /*hue*/, int32_t /*font*/) {}
-    /** Moves the object's messages with it after a step frame. */
-    virtual void RepositionOverheadMessages(CObj& /*object*/) {}
+    // The overhead messages go to the installed OverheadMessageServices unless a class overrides them.
+    virtual void TrimOverheadMessages(CObj& object);
+    virtual void ClearOverheadMessages(CObj& object);
+    virtual void DeleteAllOverheadMessages(CObj& object);
+    virtual void AddOverheadMessage(CObj& object, const char* text, int32_t hue, int32_t font);
+    virtual void RepositionOverheadMessages(CObj& object);
     /**
      * The object goes away: every gump that shows or targets it (container gumps and their
      * children, the world view's pending and hovered object, target gumps) forgets it.
@@ -57,6 +53,25 @@ public:
     virtual void ShowSystemMessage(const char* /*text*/) {}
     /** Starts the targeted command "scroll" of the given type (a used scroll). */
     virtual void StartScrollTarget(int32_t /*type*/) {}
+};
+
+/**
+ * The texts shown over objects, kept apart from the other windows so that the texts and the
+ * windows install independently. The defaults show nothing. Main thread only.
+ */
+class OverheadMessageServices {
+public:
+    virtual ~OverheadMessageServices() = default;
+    /** Deletes every non-persistent overhead message of the object while more than two remain (oldest first). */
+    virtual void TrimOverheadMessages(CObj& /*object*/) {}
+    /** Deletes every non-persistent overhead message. */
+    virtual void ClearOverheadMessages(CObj& /*object*/) {}
+    /** Deletes every overhead message (the object goes away); the object's chain head must end null. */
+    virtual void DeleteAllOverheadMessages(CObj& /*object*/) {}
+    /** Creates a message over the object (the head of its chain). */
+    virtual void AddOverheadMessage(CObj& /*object*/, const char* /*text*/, int32_t /*hue*/, int32_t /*font*/) {}
+    /** Moves the object's messages with it after a step frame. */
+    virtual void RepositionOverheadMessages(CObj& /*object*/) {}
 };
 
 /** The requests the world sends to the game server. The defaults send nothing. */
@@ -88,6 +103,8 @@ public:
 /** Each installer takes null to put back the defaults. */
 void SetWorldGumpServices(WorldGumpServices* services);
 WorldGumpServices& worldGumps();
+void SetOverheadMessageServices(OverheadMessageServices* services);
+OverheadMessageServices& overheadMessages();
 void SetWorldNetServices(WorldNetServices* services);
 WorldNetServices& worldNet();
 void SetWorldSoundServices(WorldSoundServices* services);

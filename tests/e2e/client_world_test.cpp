@@ -67,7 +67,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     EXPECT_EQ(testsupport::checkGoldenFrame("client_in_world", firstFrame, window.surfaceWidth(),
                                             window.surfaceHeight(),
                                             window.surfaceLayout() == platform::PixelLayout::Rgb565,
-                                            0x59aa80eb50cc9da2ull),
+                                            0x05d925c35d053989ull),
               "");
 }
 

@@ -674,6 +674,12 @@ void ScriptedShard::handleSpeech(const Bytes& packet)
     const std::string name = settings_.characters.empty() ? std::string() : settings_.characters.front();
     ++echoed_;
     send(Role::Game, {UnicodeSpeechPacket(settings_.playerSerial, settings_.body, mode, hue, font, language, name, text)});
+    for (const ShardObject& object : settings_.objects)
+        if (object.mobile && object.serial == settings_.answeringMobile) {
+            const std::u16string heard(name.begin(), name.end());
+            send(Role::Game, {UnicodeSpeechPacket(object.serial, object.graphic, 0, 0x0035, font, language,
+                                                  settings_.answeringName, heard + u" said: " + text)});
+        }
 }
 
 // ---- Items: opening containers, lifting, dropping --------------------------------------------

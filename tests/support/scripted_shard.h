@@ -90,6 +90,9 @@ struct ShardSettings {
     std::set<std::pair<uint16_t, uint16_t>> blocked;
     /** The install whose map0.mul and tiledata.mul give heights and impassable land; empty: a flat open map. */
     std::string installFolder;
+    /** A mobile of the objects that answers every line the player says ("name: " and the line); 0: none. */
+    uint32_t answeringMobile = 0;
+    std::string answeringName = "Bram";
     /** Once the game connection ends, the shard waits for the next login (the development program). */
     bool serveAgain = false;
     /** Ports to listen on; 0 takes a free one. */

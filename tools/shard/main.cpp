@@ -91,6 +91,8 @@ int main(int argc, char** argv)
             return usage();
     }
     settings.objects = testsupport::DefaultShardObjects(settings);
+    // The mobile beside the player answers what the player says.
+    settings.answeringMobile = 0x00000202;
 
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
