@@ -1,9 +1,11 @@
-/** @file Fuzz target: random keys and pastes typed into each kind of text field and into the rows of an edit list. */
+/** @file Fuzz target: random keys and pastes typed into each kind of text field, into the rows of an edit list and into the input line. */
+#include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/data/font_manager.h"
 #include "client/gumps/framework/edit_list.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/input_control.h"
+#include "client/gumps/framework/input_window.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -53,11 +55,20 @@ void checkList(const CEditListGump* list)
         std::abort();
 }
 
-/** What the window procedure does with a typed unit: the focused control takes it. */
+/** The input line of the game screen, made once as the start-up makes it. */
+CInputWindow& theInputLine()
+{
+    static CInputWindow* line = new CInputWindow();
+    return *line;
+}
+
+/** What the window procedure does with a typed unit: the focused control takes it, else the input line in the game. */
 void typeUnit(uint16_t unit)
 {
     if (CFocusedControl* focused = CGumpManager::FocusedControl())
         focused->OnTypedChar(unit);
+    else if (g_bInGame)
+        theInputLine().OnChar(unit);
 }
 
 /** A paste as the main window makes it: cut to the room of the focused control's kind. */
@@ -91,7 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CInputControlGump* field = nullptr;
     CEditListGump* list = nullptr;
-    if (kind == 7) {
+    // With bit 4 nothing has the focus and the keys go to the input line.
+    g_bInGame = (data[0] & 0x10) != 0;
+    if (g_bInGame) {
+        // Each input starts on an empty line in the say mode.
+        while (!theInputLine().Line().empty())
+            theInputLine().OnChar(8);
+        theInputLine().SetSpeechMode(CInputWindow::Say);
+    } else if (kind == 7) {
         list = new CEditListGump(0, 0, 0, 0, 0, 1 + data[1] % 12);
         list->newRowMode = data[2] & 1;
         list->AddEntry("first", 0);
@@ -141,9 +159,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (field != nullptr)
             check(field);
-        else
+        else if (list != nullptr)
             checkList(list);
+        else if (theInputLine().Line().size() > CInputWindow::kMaxLine)
+            std::abort();
     }
+    g_bInGame = false;
     CGumpManager::SetFocus(nullptr);
     delete field;
     delete list;
