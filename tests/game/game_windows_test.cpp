@@ -1,12 +1,19 @@
-/** @file The windows game packets open through the network's window services: signs and the hue picker. */
+/** @file The windows game packets open through the network's window services: signs, the hue picker, and the name of a mobile picked for a field. */
 #include "client/gumps/game/game_windows.h"
 
+#include "client/gumps/framework/draggable_gump.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/hue_gumps.h"
+#include "client/gumps/framework/input_control.h"
+#include "client/net/game_handlers.h"
+#include "client/net/game_state.h"
+#include "client/world/world_objects.h"
 #include "client/net/game_services.h"
 #include "tests/support/gump_harness.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +65,51 @@ TEST_F(GameWindowsTest, ASignOpensAtItsPlaceAndAHuePickerOncePerItem)
     gameWindows().OpenSign(0, 900, "not shown", "");
     EXPECT_EQ(openGumps().size(), 2u) << "taken back: the defaults open nothing";
     InstallGameWindows(true);
+}
+
+/** A plain window with a solid background, for a field to live in. */
+class FormWindow : public CDraggableGump {
+public:
+    FormWindow()
+    {
+        x = 100;
+        y = 100;
+        width = 300;
+        height = 200;
+        GumpBitmap* frame = MakeFrame(0, width, height);
+        for (int row = 0; row < height; ++row)
+            std::fill_n(frame->row(row), width, uint16_t{0x0101});
+        AttachToParent(nullptr);
+    }
+};
+
+class PickedMobile : public CObj {
+public:
+    uint32_t GetSerial() const override { return 0x00000A0B; }
+};
+
+TEST_F(GameWindowsTest, TheNameOfAMobilePickedForAFieldComesBackIntoTheField)
+{
+    auto* window = new FormWindow();
+    auto* field = new CInputControlGump(10, 10, window, 120, 16, CInputControlGump::ModeText, 30, 1, 902, 1, 0, 0);
+    field->pickMobile = 1;
+    field->editable = 0;
+    CGumpManager::WorldHooks().isMobile = [](CObj*) { return true; };
+    testsupport::GumpEventDriver driver{harness};
+    driver.click(115, 114);
+    driver.pass(50);
+    driver.click(115, 114);
+    ASSERT_EQ(g_worldTargetCallback, &CInputControlGump::PickCallback) << "a double click picks a mobile";
+
+    PickedMobile mobile;
+    g_worldTargetCallback(&mobile);
+    EXPECT_EQ(Game().nameRequest, 0x0A0Bu);
+    const std::vector<uint8_t> answer = {0x98, 0x00, 0x0C, 0x00, 0x00, 0x0A, 0x0B, 'A', 'l', 'd', 'a', 0};
+    HandleMobileName(answer.data(), answer.size());
+    EXPECT_EQ(field->Text(), "Alda");
+    EXPECT_EQ(Game().nameRequest, 0u);
+    CGumpManager::WorldHooks().isMobile = nullptr;
+    g_worldTargetCallback = nullptr;
 }
 
 } // namespace

@@ -2,13 +2,16 @@
 #include "client/gumps/game/world_view.h"
 #include "client/gumps/game/world_view_services.h"
 
+#include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_control.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/net/game_state.h"
 #include "client/net/packet_builders.h"
 #include "client/render/graphic_manager.h"
+#include "client/render/text_manager.h"
 #include "client/render/world_drawing.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
@@ -21,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +46,9 @@ class RectanglePicks : public WorldDrawServices {
 public:
     CDrawItem* PickAt(int32_t x, int32_t y, int) override
     {
+        if (scenery != nullptr && x >= sceneryRect.left && x < sceneryRect.right && y >= sceneryRect.top &&
+            y < sceneryRect.bottom)
+            return scenery;
         for (auto& [serial, r] : rects)
             if (x >= r.left && x < r.right && y >= r.top && y < r.bottom)
                 if (CDrawItem* item = CObjectManager::FindObject(serial))
@@ -49,6 +56,20 @@ public:
         return nullptr;
     }
     std::map<uint32_t, WorldRect> rects;
+    /** An object without a serial (static scenery) and where it lies. */
+    CObj* scenery = nullptr;
+    WorldRect sceneryRect;
+};
+
+/** The texts over objects as the world asks for them, with the journal prefix in force at that moment. */
+class RecordedTexts : public OverheadMessageServices {
+public:
+    void AddOverheadMessage(CObj&, const char* text, int32_t, int32_t) override
+    {
+        texts.push_back({text, TextManager::PrefixMode()});
+        TextManager::PrefixMode() = 1;
+    }
+    std::vector<std::pair<std::string, int>> texts;
 };
 
 /** The world's uses and pick-ups go to the harness's packet sink beside everything else. */
@@ -304,6 +325,24 @@ TEST_F(WorldViewTest, LeftButtonSequencesBecomeNamesUsesAndPickUps)
     }
 }
 
+TEST_F(WorldViewTest, AClickOnSceneryShowsItsNameAsSeenWithoutAskingTheServer)
+{
+    constexpr uint16_t G_TREE = 0x0CCA;
+    std::strcpy(TileData::MutableItem(G_TREE).name, "tree");
+    CObj tree(G_TREE);
+    picks.scenery = &tree;
+    picks.sceneryRect = {600, 100, 640, 160};
+    RecordedTexts texts;
+    SetOverheadMessageServices(&texts);
+    driver.click(610, 120);
+    driver.pass(350);
+    SetOverheadMessageServices(nullptr);
+    picks.scenery = nullptr;
+    EXPECT_EQ(takeIds(), std::vector<uint8_t>{}) << "scenery has no serial to ask about";
+    // Prefix mode 3: the journal line is "You see: tree" and the text stands where the player clicked.
+    EXPECT_EQ(texts.texts, (std::vector<std::pair<std::string, int>>{{"tree", 3}}));
+}
+
 TEST_F(WorldViewTest, ATargetCursorIsAnsweredAtOnceOnRelease)
 {
     Game().target.answersClicks = true;
@@ -314,6 +353,64 @@ TEST_F(WorldViewTest, ATargetCursorIsAnsweredAtOnceOnRelease)
     EXPECT_FALSE(Game().target.answersClicks);
     driver.pass(400);
     EXPECT_TRUE(takeIds().empty()); // no name request follows
+}
+
+TEST_F(WorldViewTest, ATargetOnAMobileOfTheWrongStandingAsksFirstWithNotorietyQueryOn)
+{
+    std::vector<std::string> questions;
+    std::function<void()> yes;
+    worldViewHooks().askYesNo = [&](const char* q, std::function<void()> y, std::function<void()>) {
+        questions.emplace_back(q);
+        yes = std::move(y);
+    };
+    auto* other = static_cast<CMobile*>(CObjectManager::FindObject(kOther));
+    struct Case {
+        int query, checkKind, standing;
+        bool asks;
+    };
+    // Check kind 1 harms, 2 helps; standing 1 innocent, 4 criminal, 5 enemy, 6 murderer.
+    const Case cases[] = {{1, 1, 1, true},  {1, 1, 6, false}, {1, 2, 1, false}, {1, 2, 4, true},
+                          {1, 2, 5, true},  {1, 2, 6, true},  {1, 0, 1, false}, {0, 1, 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "query " << c.query << " kind " << c.checkKind << " standing " << c.standing);
+        NotorietyQuery = c.query;
+        other->highlightClass = c.standing;
+        Game().target.answersClicks = true;
+        Game().target.cursorFlag = static_cast<uint8_t>(c.checkKind);
+        g_bTargetMode = true;
+        questions.clear();
+        driver.click(410, 120);
+        if (!c.asks) {
+            EXPECT_TRUE(questions.empty());
+            EXPECT_EQ(takeIds(), std::vector<uint8_t>{0x6C});
+            continue;
+        }
+        EXPECT_TRUE(takeIds().empty());
+        ASSERT_EQ(questions, std::vector<std::string>{"This may flag you criminal!"});
+        EXPECT_FALSE(g_bTargetMode) << "the cursor goes while the question is up";
+        EXPECT_EQ(Game().target.cursorFlag, 0);
+        yes();
+        EXPECT_EQ(takeIds(), std::vector<uint8_t>{0x6C});
+        EXPECT_EQ(u32At(last[0], 7), kOther);
+    }
+    NotorietyQuery = 0;
+    worldViewHooks().askYesNo = nullptr;
+}
+
+TEST_F(WorldViewTest, AFieldPickingAMobileTakesTheClickInsteadOfTheServer)
+{
+    static std::vector<CObj*> picked;
+    picked.clear();
+    EnterTargetMode();
+    g_worldTargetCallback = [](CObj* object) {
+        picked.push_back(object);
+        g_worldTargetCallback = nullptr;
+        CancelTargetMode();
+    };
+    driver.click(410, 120);
+    EXPECT_EQ(picked, std::vector<CObj*>{CObjectManager::FindObject(kOther)}) << "answered at once, on release";
+    driver.pass(400);
+    EXPECT_TRUE(takeIds().empty()) << "neither a target answer nor a name request";
 }
 
 TEST_F(WorldViewTest, ModifiersFollowOrListAMobile)

@@ -3,6 +3,7 @@
 
 #include "client/gumps/game/drag_gump.h"
 #include "client/gumps/game/stack_amount_gump.h"
+#include "client/gumps/game/world_view.h"
 
 #include "client/core/config_store.h"
 #include "client/data/art_blit.h"
@@ -389,8 +390,8 @@ void CContainerGump::singleClick()
     CObj* item = pressedObject();
     if (item == nullptr)
         return;
-    if (Game().target.answersClicks) {
-        SendTargetResponse(item);
+    if (TargetCursorUp() && CGumpManager::Modal() == nullptr) {
+        CallTargetCallback(item);
         return;
     }
     uint8_t packet[5];
@@ -417,7 +418,7 @@ void CContainerGump::OnLButtonUp(int /*px*/, int /*py*/)
         clickState = 0;
     } else if (clickState == 2) {
         clickState = 0;
-        if (!Game().target.answersClicks) {
+        if (!TargetCursorUp()) {
             if (minimized != 0)
                 Restore();
             else if (!playerIsGhost())
@@ -432,7 +433,7 @@ void CContainerGump::OnLButtonUp(int /*px*/, int /*py*/)
 
 void CContainerGump::OnMouseOver(int px, int py)
 {
-    MouseManager::SetCursor(Game().target.answersClicks ? 19 : 0);
+    MouseManager::SetCursor(TargetCursorUp() ? 19 : 0);
     if (minimized != 0 || held != 0)
         return;
     const uint32_t now = serialOf(GetItemAt(px, py));

@@ -1,8 +1,9 @@
-/** @file The sign and the hue picker opened by server packets. */
+/** @file The sign and the hue picker opened by server packets, and the name of a mobile picked for a field. */
 #include "client/gumps/game/game_windows.h"
 
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/framework/hue_gumps.h"
+#include "client/gumps/framework/input_control.h"
 #include "client/gumps/framework/message_gumps.h"
 #include "client/net/game_services.h"
 #include "client/world/object_manager.h"
@@ -28,6 +29,8 @@ public:
     {
         CHueGump::OpenForItem(serial, value, graphic);
     }
+    /** The name of a mobile picked for a field comes back into the field. */
+    void NameAnswered(uint32_t, const std::string& name) override { CInputControlGump::TakePickedName(name); }
 };
 
 GameWindowGumps g_windows;

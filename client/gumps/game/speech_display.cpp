@@ -145,9 +145,9 @@ void InstallSpeechDisplay(bool on)
                 CObjectManager::DoubleClick(object);
         };
         hooks.targetObject = [](CObj* object) {
-            if (!Game().target.answersClicks)
+            if (!TargetCursorUp() || CGumpManager::Modal() != nullptr)
                 return false;
-            SendTargetResponse(object);
+            AnswerTarget(object);
             return true;
         };
         return;

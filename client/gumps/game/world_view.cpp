@@ -7,12 +7,14 @@
 #include "client/core/kz_report.h"
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/input_control.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/net/game_handlers.h"
 #include "client/net/game_handlers_common.h"
 #include "client/net/game_state.h"
 #include "client/net/packet_builders.h"
 #include "client/render/graphic_manager.h"
+#include "client/render/text_manager.h"
 #include "client/render/world_drawing.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
@@ -74,12 +76,6 @@ int pointerRun()
     return MouseManager::IsNearCenter() ? 0 : 1;
 }
 
-/** A target cursor is up and a click answers it. */
-bool targetCursorUp()
-{
-    return Game().target.answersClicks;
-}
-
 void sendUse(uint32_t serial)
 {
     uint8_t packet[16];
@@ -132,14 +128,16 @@ void updateHighlight(const CMapGump& view)
     WorldView::hoveredObject = shown;
 }
 
-/** Answers the target cursor with a picked item; the notoriety question comes first when it applies. */
+/** The client's own pick (a field picking a mobile) waits for a click. */
+bool clientPickUp()
+{
+    return g_bTargetMode && g_worldTargetCallback != nullptr;
+}
+
+/** Answers the target cursor with the item picked at a game-area point (land only for a location target). */
 void answerTarget(int x, int y)
 {
-    TargetState& t = Game().target;
-    CDrawItem* picked = pick(x, y, t.cursorType == 1);
-    SendTargetResponse(picked);
-    if (picked != nullptr)
-        picked->Invalidate();
+    AnswerTarget(pick(x, y, !clientPickUp() && Game().target.cursorType == 1));
 }
 
 } // namespace
@@ -248,7 +246,7 @@ void CMapGump::ForgetObject(uint32_t serial)
 
 void CMapGump::OnMouseOver(int px, int py)
 {
-    const bool targeting = targetCursorUp();
+    const bool targeting = TargetCursorUp();
     MouseManager::SetCursor(targeting ? kTargetCursor : 0);
     lastX_ = px;
     lastY_ = py;
@@ -337,7 +335,7 @@ void CMapGump::OnLButtonUp(int px, int py)
             thing = CObjectManager::GetObjAtScreenLoc(px, py);
         pendingSerial_ = 0;
         UseObject(thing);
-    } else if ((leftState_ == 0 && !dragTried_) || targetCursorUp()) {
+    } else if ((leftState_ == 0 && !dragTried_) || TargetCursorUp()) {
         leftState_ = 0;
         SingleClickAt(px, py);
     }
@@ -379,7 +377,7 @@ void CMapGump::StartDragAt(int px, int py)
 
 void CMapGump::SingleClickAt(int px, int py)
 {
-    if (targetCursorUp() && CGumpManager::Modal() == nullptr) {
+    if (TargetCursorUp() && CGumpManager::Modal() == nullptr) {
         answerTarget(px, py);
         return;
     }
@@ -414,8 +412,11 @@ void CMapGump::SingleClickAt(int px, int py)
     const uint32_t serial = serialOf(thing);
     if (serial == 0) {
         if (thing->overheadMessages == nullptr)
-            if (const char* tileName = thing->GetTileName(); tileName != nullptr && tileName[0] != 0)
+            if (const char* tileName = thing->GetTileName(); tileName != nullptr && tileName[0] != 0) {
+                // The journal reads "You see: <name>", and the name shows where the player clicked.
+                TextManager::PrefixMode() = 3;
                 thing->AddOverheadMessage(tileName, 995, 3);
+            }
         return;
     }
     uint8_t packet[16];
@@ -426,7 +427,7 @@ void CMapGump::SingleClickAt(int px, int py)
 void CMapGump::UseObject(CObj* thing)
 {
     const uint32_t serial = serialOf(thing);
-    if (serial == 0 || targetCursorUp())
+    if (serial == 0 || TargetCursorUp())
         return;
     CPlayerMobile* p = thePlayer();
     if (CMobile* mobile = asMobile(thing)) {
@@ -593,6 +594,46 @@ void StepAlongPath()
     RequestWalk((direction + 1) & 7, -1, true);
 }
 
+// ---- Targets --------------------------------------------------------------------------------------
+
+bool TargetCursorUp()
+{
+    return Game().target.answersClicks || clientPickUp();
+}
+
+void CallTargetCallback(CDrawItem* picked)
+{
+    if (clientPickUp()) {
+        const WorldTargetCallback callback = g_worldTargetCallback;
+        callback(dynamic_cast<CObj*>(picked));
+        return;
+    }
+    SendTargetResponse(picked);
+}
+
+void AnswerTarget(CDrawItem* picked)
+{
+    TargetState& t = Game().target;
+    if (!clientPickUp() && NotorietyQuery != 0 && picked != nullptr && picked->IsMobile() != 0) {
+        auto* mobile = static_cast<CMobile*>(picked);
+        const int32_t kind = mobile->GetHighlightClass();
+        const bool warn = (t.cursorFlag == 1 && kind == 1) || (t.cursorFlag == 2 && kind >= 4 && kind <= 6);
+        if (warn) {
+            CancelTargetMode();
+            t.cursorFlag = 0;
+            MouseManager::SetCursor(0);
+            if (CMapGump* view = MapGump())
+                view->ClearOnMobile();
+            mobile->Invalidate();
+            ShowTargetCriminalWarning(mobile->serial);
+            return;
+        }
+    }
+    CallTargetCallback(picked);
+    if (picked != nullptr)
+        picked->Invalidate();
+}
+
 // ---- Warnings ---------------------------------------------------------------------------------------
 
 void ShowTargetCriminalWarning(uint32_t serial)
@@ -602,7 +643,7 @@ void ShowTargetCriminalWarning(uint32_t serial)
         "This may flag you criminal!",
         [] {
             if (CDynamicObj* o = findDynamic(g_warningSerial))
-                SendTargetResponse(o);
+                CallTargetCallback(o);
         },
         [] { SendTargetCancel(); });
 }

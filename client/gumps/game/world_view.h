@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+class CDrawItem;
 class CObj;
 class CMobile;
 class CDynamicObj;
@@ -71,6 +72,8 @@ public:
     /** The object of a press forgets it: a picked-up item, or an object that went away. */
     void ForgetObject(uint32_t serial);
     void ClearPendingObject() { pendingSerial_ = 0; }
+    /** Stops tracking the mobile under the pointer (the criminal warning took the click). */
+    void ClearOnMobile() { setOnMobile(0); }
 
     int LeftState() const { return leftState_; }
     int RightState() const { return rightState_; }
@@ -113,6 +116,21 @@ void StepAlongPath();
  * waits to be shown. run 1 runs, 0 walks, -1 asks the walk's services where the pointer is.
  */
 bool RequestMouseWalkStep(int directionCode, int run);
+
+/**
+ * A target cursor is up and a click in the world, on a text over an object or in a container
+ * answers it: the server's target request, or a pick the client itself asked for (a field that
+ * picks a mobile installs its own target callback).
+ */
+bool TargetCursorUp();
+/** The target callback gets the object: the client's own pick when one waits, else the server's answer. */
+void CallTargetCallback(CDrawItem* picked);
+/**
+ * A click answers the target cursor with the picked item. With NotorietyQuery on, a server target
+ * that harms an innocent mobile (check kind 1) or helps a criminal, enemy or murderer (kind 2)
+ * asks first: the target mode ends and the criminal warning decides.
+ */
+void AnswerTarget(CDrawItem* picked);
 
 /** The two yes/no warnings of the world view (by serial; the object is looked up again on Yes). */
 void ShowTargetCriminalWarning(uint32_t serial);
