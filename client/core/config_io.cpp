@@ -18,6 +18,12 @@ std::string& pinnedFolder()
 
 bool isPinned() { return !pinnedFolder().empty(); }
 
+ConfigFileStore*& installedStore()
+{
+    static ConfigFileStore* store = nullptr;
+    return store;
+}
+
 std::string pinnedPath(std::string_view name) { return pinnedFolder() + platform::normalizeSeparators(name); }
 
 /** The folder part of a path with its separator, or "." for a bare name. */
@@ -79,6 +85,7 @@ void CloseConfigFile(FILE* stream)
 
 std::optional<std::string> ReadConfigFile(std::string_view name, const char* mode)
 {
+    if (ConfigFileStore* store = installedStore()) return store->read(platform::normalizeSeparators(name));
     FILE* stream = OpenConfigFile(name, mode);
     if (stream == nullptr) return std::nullopt;
     std::string path;
@@ -100,6 +107,7 @@ std::optional<std::string> ReadConfigFile(std::string_view name, const char* mod
 
 bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes)
 {
+    if (ConfigFileStore* store = installedStore()) return store->replace(platform::normalizeSeparators(name), bytes);
     const std::optional<std::string> target = writeTarget(name);
     if (!target) return false;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -108,8 +116,24 @@ bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes)
 
 bool MakeConfigFolders(std::string_view folder)
 {
+    if (installedStore() != nullptr) return true;
     if (isPinned()) return platform::makeDirectories(pinnedPath(folder));
     if (FileManager::numSearchPaths() <= 0) return false;
     return platform::makeDirectories(platform::normalizeSeparators(FileManager::searchPath(0)) +
                                      platform::normalizeSeparators(folder));
+}
+
+void SetConfigFileStore(ConfigFileStore* store) { installedStore() = store; }
+
+std::optional<std::string> MemoryConfigFileStore::read(const std::string& name)
+{
+    const auto found = files_.find(name);
+    if (found == files_.end()) return std::nullopt;
+    return found->second;
+}
+
+bool MemoryConfigFileStore::replace(const std::string& name, std::string_view bytes)
+{
+    files_[name] = std::string(bytes);
+    return true;
 }

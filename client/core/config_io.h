@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,3 +44,29 @@ bool ReplaceConfigFileBytes(std::string_view name, std::string_view bytes);
 
 /** Makes a folder (and the folders above it) where new files of that name would be written. */
 bool MakeConfigFolders(std::string_view folder);
+
+/**
+ * Where ReadConfigFile and ReplaceConfigFileBytes find and put the files when one is installed
+ * instead of the file system. Names come with "/" separators. A store holds any folder, so
+ * MakeConfigFolders succeeds while one is installed.
+ */
+class ConfigFileStore {
+public:
+    virtual ~ConfigFileStore() = default;
+    virtual std::optional<std::string> read(const std::string& name) = 0;
+    virtual bool replace(const std::string& name, std::string_view bytes) = 0;
+};
+
+/** Installs a store (not owned) for the whole process; nullptr goes back to the file system. */
+void SetConfigFileStore(ConfigFileStore* store);
+
+/** The files in memory: a read sees the last replacement of that name (names compared as given). */
+class MemoryConfigFileStore final : public ConfigFileStore {
+public:
+    std::optional<std::string> read(const std::string& name) override;
+    bool replace(const std::string& name, std::string_view bytes) override;
+    void clear() { files_.clear(); }
+
+private:
+    std::map<std::string, std::string, std::less<>> files_;
+};

@@ -28,6 +28,8 @@ struct DisplayFormat {
 
     static DisplayFormat rgb555();
     static DisplayFormat rgb565();
+
+    bool operator==(const DisplayFormat&) const = default;
 };
 
 /** A frame surface: 16-bit pixels, rows pitch pixels apart (width, or twice it when wide). */

@@ -78,14 +78,14 @@ void readAudioChunk(MovieDecoder& d, size_t payload, int& result)
         result = damaged(d, "an audio chunk is larger than 32768 bytes");
         return;
     }
-    if (std::fread(d.chunk.data(), 1, payload, d.file) != payload) {
+    if (std::fread(d.buffers->chunk.data(), 1, payload, d.file) != payload) {
         result = damaged(d, "an audio chunk is cut short");
         return;
     }
     result = kChunkAudio;
     if (d.lastWasAudio)
         p.audioClocked.store(1);
-    const size_t bytes = DecodedAudioLength(d.audio, d.chunk.data(), payload);
+    const size_t bytes = DecodedAudioLength(d.audio, d.buffers->chunk.data(), payload);
     if (bytes >= d.streamSize) {
         KZReport::warning("Movie: an audio chunk of %zu bytes does not fit the sound buffer; dropped.\n", bytes);
         return;
@@ -99,7 +99,7 @@ void readAudioChunk(MovieDecoder& d, size_t payload, int& result)
         result = kChunkNoRoom;
         return;
     }
-    DecodeMovieAudioChunk(d.audio, d.adpcm, d.chunk.data(), payload, d.audioRing.get() + at);
+    DecodeMovieAudioChunk(d.audio, d.adpcm, d.buffers->chunk.data(), payload, d.audioRing + at);
     AudioSlot& slot = d.audioSlots[static_cast<size_t>(d.audioWriteIndex.load() % kSlotCount)];
     slot.start = at;
     slot.length = bytes;
@@ -128,7 +128,7 @@ void readVideoChunk(MovieDecoder& d, size_t payload, int kind, int& result)
         result = kChunkNoRoom;
         return;
     }
-    if (std::fread(d.videoRing.get() + at, 1, payload, d.file) != payload) {
+    if (std::fread(d.videoRing + at, 1, payload, d.file) != payload) {
         result = damaged(d, "a video chunk is cut short");
         return;
     }
@@ -237,9 +237,9 @@ int ReadMovieChunk(MovieDecoder& d)
     if (tagIs(tag, "SCHl", "lHCS", "1SNh")) {
         if (payload > kMaxChunkPayload)
             return damaged(d, "an audio header is larger than 32768 bytes");
-        if (std::fread(d.chunk.data(), 1, payload, d.file) != payload)
+        if (std::fread(d.buffers->chunk.data(), 1, payload, d.file) != payload)
             return damaged(d, "an audio header is cut short");
-        ParseMovieAudioHeader(d.chunk.data(), payload, d.audio);
+        ParseMovieAudioHeader(d.buffers->chunk.data(), payload, d.audio);
         result = kChunkAudioHeader;
     } else if (tagIs(tag, "SEAD")) {
         if (payload > kMaxChunkPayload || !skipPayload(d.file, payload))
@@ -301,11 +301,21 @@ int OpenMovie(const std::string& path, MovieDecoder& d)
     std::fseek(d.file, d.firstChunk, SEEK_SET);
     p.audioPresent.store(got == 4 && tagIs(tag, "SEAD", "1SNh", "SCHl") ? 1 : 0);
     // Every byte of a ring is written by the reader before a slot publishes it.
-    d.videoRing.reset(new (std::nothrow) uint8_t[kVideoRingSize]);
-    d.audioRing.reset(new (std::nothrow) uint8_t[kAudioRingSize]);
+    if (p.buffers == nullptr && d.ownBuffers == nullptr)
+        d.ownBuffers.reset(new (std::nothrow) MovieBuffers);
+    d.buffers = p.buffers != nullptr ? p.buffers : d.ownBuffers.get();
+    if (d.buffers == nullptr)
+        return 2;
+    MovieBuffers& buffers = *d.buffers;
+    if (buffers.video == nullptr)
+        buffers.video.reset(new (std::nothrow) uint8_t[kVideoRingSize]);
+    if (buffers.audio == nullptr)
+        buffers.audio.reset(new (std::nothrow) uint8_t[kAudioRingSize]);
+    d.videoRing = buffers.video.get();
+    d.audioRing = buffers.audio.get();
     if (d.videoRing == nullptr || d.audioRing == nullptr)
         return 2;
-    d.chunk.assign(kMaxChunkPayload, 0);
+    d.buffers->chunk.assign(kMaxChunkPayload, 0);
     d.readerState = 4;
     // Read ahead: with sound until 21 audio chunks wait, without until 20 frames do.
     for (int guard = 0; guard < 256 && d.readerState != kChunkEnd; ++guard) {
@@ -332,7 +342,12 @@ void InitMovieVideo(MovieDecoder& d)
     if ((p.flags & kMovieKeepBrightness) == 0)
         p.format.brightness = 100;
     p.format.wide = (p.flags & kMovieDoubleWidth) != 0;
-    BuildMovieColourTables(d.work.colour, p.format);
+    MovieBuffers& buffers = *d.buffers;
+    if (buffers.colourFormat != p.format) {
+        BuildMovieColourTables(buffers.colour, p.format);
+        buffers.colourFormat = p.format;
+    }
+    d.work.colour = buffers.colour;
 }
 
 void ReleaseMovieVideo(MovieDecoder& d)
@@ -343,7 +358,7 @@ void ReleaseMovieVideo(MovieDecoder& d)
 void DecodeMovieFrame(MovieDecoder& d, const VideoSlot& slot)
 {
     MoviePlayer& p = *d.player;
-    const uint8_t* payload = d.videoRing.get() + slot.start;
+    const uint8_t* payload = d.videoRing + slot.start;
     const size_t length = slot.length;
     const bool wide = (p.flags & kMovieDoubleWidth) != 0;
     PaletteFrameState& pal = d.paletteFrames;
@@ -484,7 +499,7 @@ void CreateMovieSoundBuffer(MovieDecoder& d)
         d.streamSize = d.streamBuffer->size();
     else
         d.streamSize = 32768;
-    d.silence.assign(d.streamSize, 0);
+    d.buffers->silence.assign(d.streamSize, 0);
     d.writeOffset = 0;
     d.simulatedPlay = 0;
     d.streamActive.store(true);
@@ -524,7 +539,7 @@ void RunMovieAudioPass(MovieDecoder& d)
             return;
         const auto length = static_cast<uint32_t>(slot.length);
         if (d.streamBuffer != nullptr)
-            d.streamBuffer->write(d.writeOffset, d.audioRing.get() + slot.start, length);
+            d.streamBuffer->write(d.writeOffset, d.audioRing + slot.start, length);
         d.writeOffset = (d.writeOffset + length) % size;
         const int frame = slot.frame;
         slot.full.store(false);
@@ -534,7 +549,7 @@ void RunMovieAudioPass(MovieDecoder& d)
         return;
     }
     if (d.streamBuffer != nullptr && free > 0)
-        d.streamBuffer->write(d.writeOffset, d.silence.data(), free);
+        d.streamBuffer->write(d.writeOffset, d.buffers->silence.data(), free);
     d.writeOffset = (d.writeOffset + free) % size;
     d.audioClock.fetch_add(1);
 }
@@ -651,8 +666,10 @@ void CloseMovie(MoviePlayer& p)
         return;
     p.elapsed = d->endTick - d->startTick;
     closeFile(*d);
-    d->videoRing.reset();
-    d->audioRing.reset();
+    d->videoRing = nullptr;
+    d->audioRing = nullptr;
+    d->buffers = nullptr;
+    d->ownBuffers.reset();
     ReleaseMovieSoundBuffer(*d);
     ReleaseMovieVideo(*d);
     p.state.store(kMovieFreed);

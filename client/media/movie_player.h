@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +70,7 @@ enum ChunkResult : int {
 };
 
 struct MovieDecoder;
+struct MovieBuffers;
 
 /** The caller's descriptor of one movie. */
 struct MoviePlayer {
@@ -106,6 +108,11 @@ struct MoviePlayer {
      * for every 15 ms of the clock): with a manual clock the whole movie plays deterministically.
      */
     bool inlineSound = false;
+    /**
+     * Read-ahead storage kept by the caller between movies (see MovieBuffers); null: each movie
+     * allocates its own and frees it when it closes.
+     */
+    MovieBuffers* buffers = nullptr;
 
     MoviePlayer() = default;
     MoviePlayer(const MoviePlayer&) = delete;
@@ -138,12 +145,29 @@ constexpr size_t kAudioRingSize = 300000;
 constexpr size_t kMaxChunkPayload = 32768;
 constexpr int kSlotCount = 24;
 
+/**
+ * The read-ahead rings and chunk buffers of a movie, allocated on first use and kept for the next
+ * movie of a player that plays many (one movie at a time per set). Every byte a movie reads from
+ * them it has written first.
+ */
+struct MovieBuffers {
+    std::unique_ptr<uint8_t[]> video; // kVideoRingSize bytes
+    std::unique_ptr<uint8_t[]> audio; // kAudioRingSize bytes
+    std::vector<uint8_t> chunk;       // one non-video payload
+    std::vector<uint8_t> silence;     // a sound stream's worth of silence
+    /** The colour tables built last, and the format they were built for. */
+    std::optional<DisplayFormat> colourFormat;
+    ColourTables colour;
+};
+
 /** One open movie. */
 struct MovieDecoder {
     MoviePlayer* player = nullptr;
-    std::unique_ptr<uint8_t[]> videoRing; // kVideoRingSize bytes
+    std::unique_ptr<MovieBuffers> ownBuffers; // when the player keeps none
+    MovieBuffers* buffers = nullptr;          // the player's or ownBuffers, from the opening on
+    uint8_t* videoRing = nullptr;    // kVideoRingSize bytes
     size_t videoWrite = 0;
-    std::unique_ptr<uint8_t[]> audioRing; // kAudioRingSize bytes
+    uint8_t* audioRing = nullptr;    // kAudioRingSize bytes
     size_t audioWrite = 0;
     AudioFormat audio;
     AdpcmState adpcm;
@@ -163,7 +187,6 @@ struct MovieDecoder {
     bool lastWasAudio = false;
     long firstChunk = 0;
     std::FILE* file = nullptr;
-    std::vector<uint8_t> chunk; // one non-video payload
 
     // The sound stream.
     std::atomic<bool> streamActive{false};
@@ -177,7 +200,6 @@ struct MovieDecoder {
     uint32_t lastPlay = 0;
     int stalledPasses = 0; // passes in a row in which the device's play cursor did not move
     std::unique_ptr<MovieSoundBuffer> streamBuffer;
-    std::vector<uint8_t> silence;
     std::thread soundThread;
     bool soundRunning = false;
     uint32_t nextPassTick = 0;

@@ -63,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (file == nullptr)
         return 0;
     platform::ManualClock clock;
+    // A megabyte of read-ahead rings: allocated once for the run, not once per input.
+    static movie::MovieBuffers buffers;
     movie::MoviePlayer player;
+    player.buffers = &buffers;
     player.flags = movie::kMovieMemoryOnly | movie::kMovieFileGiven | movie::kMovieFrameCallback;
     player.file = file;
     player.clock = &clock;

@@ -1,6 +1,7 @@
 /** @file Fuzz target: the login list, relay, notice, speech and world handlers on a stream of packets, in a world with a player. */
 #include "fuzz/net/net_fuzz_setup.h"
 
+#include "client/core/config_io.h"
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/data/map_manager.h"
@@ -26,7 +27,14 @@ const uint8_t kIds[] = {0xA8, 0xA9, 0x81, 0x86, 0x82, 0x85, 0x53, 0x8C, 0x55, 0x
                         0x76, 0x77, 0x78, 0x89, 0x97, 0xAE, 0xB7, 0xB9, 0xBA, 0xBD, 0xBE, 0xC1,
                         0xC4, 0xCC};
 
-/** The handlers save numbers into kz.cfg: an install folder of the target's own. */
+/** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
+MemoryConfigFileStore& configFiles()
+{
+    static MemoryConfigFileStore store;
+    return store;
+}
+
+/** An install folder of the target's own for the file manager. */
 void installOnce()
 {
     static bool done = false;
@@ -38,6 +46,7 @@ void installOnce()
     std::filesystem::create_directories(hd);
     platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
     FileManager::startup();
+    SetConfigFileStore(&configFiles());
     InstallLoginHandlers();
     InstallWorldHandlers();
 }
@@ -83,8 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (PacketHandler handler = GetPacketHandler(id))
             handler(packet.data(), packet.size());
     }
+    // Whatever the input made is let go before the next: what a run keeps would have the fuzzer look for leaks.
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
     ResetConnectionState();
+    ResetLoginLists();
+    ResetWorldHandlerState();
+    configFiles().clear();
     return 0;
 }

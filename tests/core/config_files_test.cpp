@@ -467,6 +467,26 @@ TEST_F(ConfigTest, FilesAreFoundOnTheSearchPathsAndRewrittenWhereTheyLie)
     EXPECT_FALSE(std::filesystem::exists(dir_.file("kz.cfg")));
 }
 
+TEST_F(ConfigTest, AnInstalledStoreTakesTheReadsAndRewritesInsteadOfTheFiles)
+{
+    dir_.write("kz.cfg", "Sound=on\r\n");
+    MemoryConfigFileStore store;
+    SetConfigFileStore(&store);
+    EXPECT_FALSE(ReadConfig("kz.cfg", true));
+    saveConfigDirective(CFG_SoundVol, "7");
+    saveConfigDirective(CFG_Sound, "off");
+    chooseCharacter("acct", "Shard", "Bob");
+    EXPECT_TRUE(MakeConfigFolders("Desktop/acct/Shard/Bob"));
+    EXPECT_TRUE(ReplaceConfigFileBytes("Desktop\\acct\\Shard\\Bob\\kz.cfg", "SoundVol=9\r\n"));
+    saveConfigDirective(CFG_Sound, "on");
+    SetConfigFileStore(nullptr);
+
+    EXPECT_EQ(store.read("kz.cfg"), "SoundVol=7\r\nSound=off\r\n");
+    EXPECT_EQ(store.read("Desktop/acct/Shard/Bob/kz.cfg"), "SoundVol=9\r\nSound=on\r\n");
+    EXPECT_EQ(dir_.read("kz.cfg"), "Sound=on\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("Desktop")));
+}
+
 TEST_F(ConfigTest, FailedRewriteIsToldOnceKeepsTheValueAndLeavesTheFileWhole)
 {
     const std::string original = configText({"Sound=on", "SoundVol=5", "PlayerName=Bob"});
