@@ -41,6 +41,8 @@ void CDynamicObj::retireDynamic()
     worldGumps().ForgetObject(*this);
     WorldState& w = World();
     if (w.remembered == this) w.remembered = nullptr;
+    // Taken out as a removal takes it: the open gump of its container no longer shows it.
+    CDynamicObj::RemoveFromWorld();
     removeFromWorldLists();
     unlinkGlobal();
     retire();

@@ -102,6 +102,13 @@ Point dropOnCell(int32_t cellX, int32_t cellY)
     return {};
 }
 
+/** The open container gump's picture. */
+std::vector<uint16_t> packPicture()
+{
+    const GumpBitmap* frame = openGump<CContainerGump>()->Frame(0);
+    return frame != nullptr ? frame->pixels : std::vector<uint16_t>{};
+}
+
 /** The amounts of the coin stacks in the backpack as the client has them, smallest first. */
 std::vector<uint16_t> coinsInBackpack()
 {
@@ -147,7 +154,9 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
 
     // The bottle dragged out of the backpack onto the ground beside the player, then back.
     Point press;
+    std::vector<uint16_t> withBottle, withoutBottle;
     client.then("lift the bottle", [] { return true; }, [&] {
+        withBottle = packPicture();
         press = onItemInGump(*openGump<CContainerGump>(), kBottle);
         client.moveTo(press.x, press.y);
         client.leftDown(press.x, press.y);
@@ -155,6 +164,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     });
     client.then("bottle on the pointer", [&] { return client.shard().lifted() == kBottle && CDragGump::Current(); },
                 [&] {
+                    withoutBottle = packPicture();
                     const Point drop = dropOnCell(World().player->locX - 1, World().player->locY + 1);
                     client.moveTo(drop.x, drop.y);
                     client.leftUp(drop.x, drop.y);
@@ -221,6 +231,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     EXPECT_EQ(walkedY, client.shard().playerY());
     EXPECT_NE(walkedX * 1000 + walkedY, 30 * 1000 + 24) << "the player moved";
     EXPECT_EQ(client.shard().item(kCoins)->amount, 50);
+    EXPECT_NE(withBottle, withoutBottle) << "the backpack no longer shows the lifted bottle";
     EXPECT_EQ(client.boxes(), std::vector<std::string>{});
     EXPECT_NE(client.log().find("WinMain: main program loop ended with code 0."), std::string::npos);
     // The first frame in the world: the sample world around the player, the player and the other mobile. A change

@@ -236,6 +236,19 @@ TEST_F(ObjectManagerTest, ContainerItemsThatWouldBreakTheChainAreIgnored)
     EXPECT_NE(CObjectManager::HandleContainerItem(contained(0x33, G_KNIFE, kPlayerSerial)), nullptr);
 }
 
+TEST_F(ObjectManagerTest, AnItemLeavingItsContainerByPickUpOrDeletionIsShownGone)
+{
+    CDynamicObj* pack = CObjectManager::HandleMove(item(0x60, G_BACKPACK));
+    CObjectManager::HandleContainerItem(contained(0x61, G_KNIFE, pack->serial));
+    CObjectManager::HandleContainerItem(contained(0x62, G_KNIFE, pack->serial));
+    gumps.contentsChanged.clear();
+    CObjectManager::GetObject(CObjectManager::FindObject(0x61 | kItemSerialBit), 0);
+    EXPECT_EQ(gumps.contentsChanged, std::vector<uint32_t>{pack->serial}) << "picked up";
+    EXPECT_TRUE(CObjectManager::DeleteObject(0x62 | kItemSerialBit));
+    EXPECT_EQ(gumps.contentsChanged, (std::vector<uint32_t>{pack->serial, pack->serial})) << "deleted";
+    EXPECT_EQ(static_cast<CContainerObj*>(pack)->contents.count, 0u);
+}
+
 TEST_F(ObjectManagerTest, WorldResetKeepsThePlayerAndItsHighLayers)
 {
     CObjectManager::HandleMove(item(0x50, G_KNIFE));

@@ -75,6 +75,7 @@ public:
     void BringToFront(CGump*) override { ++broughtToFront; }
     void CreateDragGump() override { ++dragGumps; }
     void StartScrollTarget(int32_t type) override { scrollTargets.push_back(type); }
+    void ContentsChanged(CContainerObj& container, CObj*) override { contentsChanged.push_back(container.serial); }
     void ShowSystemMessage(const char* text) override { messages.emplace_back(text); }
     std::vector<std::string> messages;
     std::set<uint32_t> party;
@@ -82,6 +83,8 @@ public:
     bool stackGumpOpens = true;
     CGump* courseGump = nullptr;
     std::vector<int32_t> scrollTargets;
+    /** The containers whose open gump was told of a change, by serial. */
+    std::vector<uint32_t> contentsChanged;
 };
 
 class RecordingNet : public WorldNetServices {
