@@ -56,6 +56,39 @@ public:
 };
 
 /**
+ * Window services that stand on the ones installed before them: every call goes on to `next`
+ * unless a subclass takes it, so each game window installs its own part whatever the order.
+ * `next` must be set before the services are installed.
+ */
+class ForwardingWorldGumpServices : public WorldGumpServices {
+public:
+    WorldGumpServices* next = nullptr;
+
+    bool IsPartyMember(uint32_t serial) override { return next->IsPartyMember(serial); }
+    void TrimOverheadMessages(CObj& o) override { next->TrimOverheadMessages(o); }
+    void ClearOverheadMessages(CObj& o) override { next->ClearOverheadMessages(o); }
+    void DeleteAllOverheadMessages(CObj& o) override { next->DeleteAllOverheadMessages(o); }
+    void AddOverheadMessage(CObj& o, const char* text, int32_t hue, int32_t font) override
+    {
+        next->AddOverheadMessage(o, text, hue, font);
+    }
+    void RepositionOverheadMessages(CObj& o) override { next->RepositionOverheadMessages(o); }
+    void ForgetObject(CDynamicObj& o) override { next->ForgetObject(o); }
+    void DeleteGump(CGump* gump) override { next->DeleteGump(gump); }
+    void DeleteGumpsOfMobile(CMobile& m) override { next->DeleteGumpsOfMobile(m); }
+    void RefreshPaperdolls(CMobile& m) override { next->RefreshPaperdolls(m); }
+    void ContentsChanged(CContainerObj& container, CObj* item) override { next->ContentsChanged(container, item); }
+    void RenderRadar() override { next->RenderRadar(); }
+    void CreateDragGump() override { next->CreateDragGump(); }
+    bool OpenStackGump(CObj& o) override { return next->OpenStackGump(o); }
+    CGump* FindCourseGump(CObj& o) override { return next->FindCourseGump(o); }
+    void BringToFront(CGump* gump) override { next->BringToFront(gump); }
+    void ClearPendingObject() override { next->ClearPendingObject(); }
+    void ShowSystemMessage(const char* text) override { next->ShowSystemMessage(text); }
+    void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
+};
+
+/**
  * The texts shown over objects, kept apart from the other windows so that the texts and the
  * windows install independently. The defaults show nothing. Main thread only.
  */

@@ -11,24 +11,9 @@
 
 namespace {
 
-/**
- * Takes the container and drag calls of the world's window services and passes every other
- * call to the services installed before it, so the other game windows keep theirs.
- */
-class ContainerWorldServices final : public WorldGumpServices {
+/** Takes the container and drag calls of the world's window services; the rest goes on. */
+class ContainerWorldServices final : public ForwardingWorldGumpServices {
 public:
-    WorldGumpServices* next = nullptr;
-
-    bool IsPartyMember(uint32_t serial) override { return next->IsPartyMember(serial); }
-    void TrimOverheadMessages(CObj& o) override { next->TrimOverheadMessages(o); }
-    void ClearOverheadMessages(CObj& o) override { next->ClearOverheadMessages(o); }
-    void DeleteAllOverheadMessages(CObj& o) override { next->DeleteAllOverheadMessages(o); }
-    void AddOverheadMessage(CObj& o, const char* text, int32_t hue, int32_t font) override
-    {
-        next->AddOverheadMessage(o, text, hue, font);
-    }
-    void RepositionOverheadMessages(CObj& o) override { next->RepositionOverheadMessages(o); }
-    void ForgetObject(CDynamicObj& o) override { next->ForgetObject(o); }
     void DeleteGump(CGump* gump) override
     {
         if (gump != nullptr && IsLiveGump(gump) && gump->IsContainerGump() != 0) {
@@ -40,8 +25,6 @@ public:
         }
         next->DeleteGump(gump);
     }
-    void DeleteGumpsOfMobile(CMobile& m) override { next->DeleteGumpsOfMobile(m); }
-    void RefreshPaperdolls(CMobile& m) override { next->RefreshPaperdolls(m); }
     void ContentsChanged(CContainerObj& container, CObj* item) override
     {
         CGump* gump = container.openGump;
@@ -56,7 +39,6 @@ public:
         }
         next->ContentsChanged(container, item);
     }
-    void RenderRadar() override { next->RenderRadar(); }
     void CreateDragGump() override
     {
         if (CDragGump* old = CDragGump::Current())
@@ -67,11 +49,6 @@ public:
     {
         return CGumpManager::OpenGump(&object, 49, nullptr, 0, 0) != nullptr;
     }
-    CGump* FindCourseGump(CObj& o) override { return next->FindCourseGump(o); }
-    void BringToFront(CGump* gump) override { next->BringToFront(gump); }
-    void ClearPendingObject() override { next->ClearPendingObject(); }
-    void ShowSystemMessage(const char* text) override { next->ShowSystemMessage(text); }
-    void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
 };
 
 ContainerWorldServices g_worldServices;

@@ -8,32 +8,12 @@
  * serial and forgets them with the object. Every call is also passed on to the services installed
  * before it, so the other game windows keep theirs whatever the order of installation.
  */
-class GameWorldGumps final : public WorldGumpServices {
+class GameWorldGumps final : public ForwardingWorldGumpServices {
 public:
-    WorldGumpServices* next = nullptr;
-
     bool IsPartyMember(uint32_t serial) override;
-    void TrimOverheadMessages(CObj& o) override { next->TrimOverheadMessages(o); }
-    void ClearOverheadMessages(CObj& o) override { next->ClearOverheadMessages(o); }
-    void DeleteAllOverheadMessages(CObj& o) override { next->DeleteAllOverheadMessages(o); }
-    void AddOverheadMessage(CObj& o, const char* text, int32_t hue, int32_t font) override
-    {
-        next->AddOverheadMessage(o, text, hue, font);
-    }
-    void RepositionOverheadMessages(CObj& o) override { next->RepositionOverheadMessages(o); }
     void ForgetObject(CDynamicObj& object) override;
-    void DeleteGump(CGump* gump) override { next->DeleteGump(gump); }
-    void DeleteGumpsOfMobile(CMobile& m) override { next->DeleteGumpsOfMobile(m); }
-    void RefreshPaperdolls(CMobile& m) override { next->RefreshPaperdolls(m); }
-    void ContentsChanged(CContainerObj& container, CObj* item) override { next->ContentsChanged(container, item); }
-    void RenderRadar() override { next->RenderRadar(); }
-    void CreateDragGump() override { next->CreateDragGump(); }
-    bool OpenStackGump(CObj& o) override { return next->OpenStackGump(o); }
-    CGump* FindCourseGump(CObj& o) override { return next->FindCourseGump(o); }
     void BringToFront(CGump* gump) override;
     void ClearPendingObject() override;
-    void ShowSystemMessage(const char* text) override { next->ShowSystemMessage(text); }
-    void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
 };
 
 /**
