@@ -155,19 +155,26 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     // The bottle dragged out of the backpack onto the ground beside the player, then back.
     Point press;
     std::vector<uint16_t> withBottle, withoutBottle;
+    // A press moved 8 pixels lifts what lies under it; letting go drops what is on the pointer.
+    const auto pressAndMove = [&](Point p) {
+        client.moveTo(p.x, p.y);
+        client.leftDown(p.x, p.y);
+        client.moveTo(p.x + 8, p.y);
+    };
+    const auto letGoAt = [&](Point p) {
+        client.moveTo(p.x, p.y);
+        client.leftUp(p.x, p.y);
+    };
     client.then("lift the bottle", [] { return true; }, [&] {
         withBottle = packPicture();
         press = onItemInGump(*openGump<CContainerGump>(), kBottle);
-        client.moveTo(press.x, press.y);
-        client.leftDown(press.x, press.y);
-        client.moveTo(press.x + 8, press.y);
+        pressAndMove(press);
     });
     client.then("bottle on the pointer", [&] { return client.shard().lifted() == kBottle && CDragGump::Current(); },
                 [&] {
                     withoutBottle = packPicture();
                     const Point drop = dropOnCell(World().player->locX - 1, World().player->locY + 1);
-                    client.moveTo(drop.x, drop.y);
-                    client.leftUp(drop.x, drop.y);
+                    letGoAt(drop);
                 });
     client.then("bottle on the ground", [&] {
         const auto* item = client.shard().item(kBottle);
@@ -176,15 +183,12 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
                bottle != nullptr && bottle->parent == nullptr && !CDragGump::Current();
     }, [&] {
         press = onWorldObject(kBottle);
-        client.moveTo(press.x, press.y);
-        client.leftDown(press.x, press.y);
-        client.moveTo(press.x + 8, press.y);
+        pressAndMove(press);
     });
     client.then("bottle lifted from the ground", [&] { return client.shard().lifted() == kBottle && CDragGump::Current(); },
                 [&] {
                     const Point drop = emptyPointInGump(*openGump<CContainerGump>());
-                    client.moveTo(drop.x, drop.y);
-                    client.leftUp(drop.x, drop.y);
+                    letGoAt(drop);
                 });
     client.then("bottle back in the backpack", [&] {
         const CDynamicObj* bottle = CObjectManager::FindObject(kBottle);
@@ -195,9 +199,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     // The coins split: the amount gump asks how many, 50 of the 120 are lifted and put down apart.
     client.then("lift some coins", [] { return true; }, [&] {
         press = onItemInGump(*openGump<CContainerGump>(), kCoins);
-        client.moveTo(press.x, press.y);
-        client.leftDown(press.x, press.y);
-        client.moveTo(press.x + 8, press.y);
+        pressAndMove(press);
     });
     client.then("amount asked", [] { return openGump<CStackGump>() != nullptr; }, [&] {
         client.leftUp(press.x + 8, press.y);
@@ -206,8 +208,7 @@ TEST(ClientInTheWorld, LogsInThroughTheScreensAndShowsTheWorld)
     client.then("coins on the pointer", [&] { return client.shard().lifted() == kCoins && CDragGump::Current(); },
                 [&] {
                     const Point drop = emptyPointInGump(*openGump<CContainerGump>());
-                    client.moveTo(drop.x, drop.y);
-                    client.leftUp(drop.x, drop.y);
+                    letGoAt(drop);
                 });
     client.then("stack split", [&] {
         return client.shard().lifted() == 0 && coinsInBackpack() == std::vector<uint16_t>{50, 70};

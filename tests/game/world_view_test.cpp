@@ -205,6 +205,14 @@ protected:
         harness.packets().packets.clear();
         return ids;
     }
+    /** The world view's yes/no questions are recorded; `yes` answers the last one. */
+    void recordQuestions()
+    {
+        worldViewHooks().askYesNo = [this](const char* q, std::function<void()> y, std::function<void()>) {
+            questions.emplace_back(q);
+            yes = std::move(y);
+        };
+    }
     static uint32_t u32At(const Bytes& p, size_t at)
     {
         return uint32_t{p.at(at)} << 24 | uint32_t{p.at(at + 1)} << 16 | uint32_t{p.at(at + 2)} << 8 | p.at(at + 3);
@@ -219,6 +227,8 @@ protected:
     CPlayerMobile* player = nullptr;
     CMapGump* view = nullptr;
     std::vector<Bytes> last;
+    std::vector<std::string> questions;
+    std::function<void()> yes;
 };
 
 TEST_F(WorldViewTest, TheViewLivesAtTheBackAndCoversThePlayArea)
@@ -357,12 +367,7 @@ TEST_F(WorldViewTest, ATargetCursorIsAnsweredAtOnceOnRelease)
 
 TEST_F(WorldViewTest, ATargetOnAMobileOfTheWrongStandingAsksFirstWithNotorietyQueryOn)
 {
-    std::vector<std::string> questions;
-    std::function<void()> yes;
-    worldViewHooks().askYesNo = [&](const char* q, std::function<void()> y, std::function<void()>) {
-        questions.emplace_back(q);
-        yes = std::move(y);
-    };
+    recordQuestions();
     auto* other = static_cast<CMobile*>(CObjectManager::FindObject(kOther));
     struct Case {
         int query, checkKind, standing;
@@ -465,12 +470,7 @@ TEST_F(WorldViewTest, DraggingAMobileDragsItsStatusBarOffUnlessTheDraggerIsAGhos
 TEST_F(WorldViewTest, WarModeDoubleClickAttacksOrAsksFirstForAnInnocent)
 {
     player->warMode = 1;
-    std::vector<std::string> questions;
-    std::function<void()> yes;
-    worldViewHooks().askYesNo = [&](const char* q, std::function<void()> y, std::function<void()>) {
-        questions.emplace_back(q);
-        yes = std::move(y);
-    };
+    recordQuestions();
     auto* other = static_cast<CMobile*>(CObjectManager::FindObject(kOther));
     other->highlightClass = 1; // innocent
     NotorietyQuery = 0;
