@@ -49,6 +49,7 @@
 #include "client/gumps/framework/missile_gump.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/gumps/game/speech_display.h"
+#include "client/gumps/game/weather_display.h"
 #include "client/gumps/login/login_flow.h"
 #include "client/gumps/game/world_view_services.h"
 #include "client/media/media_managers.h"
@@ -355,6 +356,16 @@ void RunClient(platform::Window& window)
     // Signs and hue pickers the server opens.
     InstallGameWindows(true);
     platform::atExit([] { InstallGameWindows(false); });
+    // Rain and snow over the game area, moved on every world pass; their gumps go before the list does.
+    weatherSoundHooks().play = [](int32_t sound) { SoundManager::PlaySound(sound, 0, 0, 0, 0, 0); };
+    weatherSoundHooks().playAt = [](int32_t sound, int32_t x, int32_t y, float volume) {
+        SoundManager::PlaySoundAt(sound, MapPoint{x, y}, volume, 0, 0, 0);
+    };
+    InstallWeatherDisplay(true);
+    platform::atExit([] {
+        InstallWeatherDisplay(false);
+        weatherSoundHooks() = WeatherSoundHooks{};
+    });
     TickHooks().updatePlayerWalk = UpdatePlayerWalk;
     TickHooks().updateMovement = CObjectManager::UpdateMovement;
     InstallLoginScreens();

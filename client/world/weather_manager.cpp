@@ -237,7 +237,12 @@ void HandleWeather(int32_t type, int32_t count, int32_t temperature)
         return;
     }
     if (type == 3) lightning();
-    if (type == 255) Stop();
+    if (type == 255) {
+        // Stopped weather makes no new particles, whatever count came with the stop.
+        Stop();
+        g.remembered = count;
+        return;
+    }
     if (count > g.remembered) {
         for (int32_t i = g.remembered; i < count; ++i) addParticle(type != 0);
     } else {

@@ -88,6 +88,19 @@ TEST_F(GameTickTest, InterfaceAndWorldPassesKeepTheirOwnIntervals)
     EXPECT_EQ(GameTickCount, 4u);
 }
 
+TEST_F(GameTickTest, TheWorldPassStepsWalkMovementAndWeatherInOrderBeforeTheFrame)
+{
+    std::vector<std::string> order;
+    TickHooks().stepAlongPath = [&] { order.push_back("path"); };
+    TickHooks().updatePlayerWalk = [&] { order.push_back("walk"); };
+    TickHooks().updateMovement = [&] { order.push_back("movement"); };
+    TickHooks().weatherUpdate = [&] { order.push_back("weather"); };
+    TickHooks().drawFrame = [&] { order.push_back("draw"); };
+    tickAfter(80);
+    tickAfter(40); // interface pass only
+    EXPECT_EQ(order, (std::vector<std::string>{"path", "walk", "movement", "weather", "draw"}));
+}
+
 TEST_F(GameTickTest, OneInGameMinuteIsTwentySeconds)
 {
     for (int i = 0; i < 20; ++i)

@@ -241,6 +241,12 @@ TEST_F(Weather, StoppingAndLostGumpsEmptyTheTable)
     EXPECT_EQ(state().state, WeatherState::kNone);
     EXPECT_EQ(state().live, 0);
     EXPECT_EQ(fake.particles.size(), 1u) << "only the particle whose gump had already gone is left to its owner";
+
+    // A stop that comes with a count makes no particles for the stopped weather.
+    WeatherManager::HandleWeather(2, 10, 0);
+    WeatherManager::HandleWeather(255, 70, 0);
+    EXPECT_EQ(state().live, 0);
+    EXPECT_EQ(fake.particles.size(), 1u);
 }
 
 } // namespace
