@@ -65,12 +65,18 @@ void CacheStore::format(uint8_t* image, int32_t units)
     setField(0, kEntry, 0);
     setHead(kFree, 0);
     setTail(kFree, 0);
-    // Every other header is spare, in ascending order.
-    for (int32_t b = 1; b < headers_; ++b) {
-        setField(b, kLength, 0);
-        setField(b, kOffset, 0);
-        setField(b, kNext, static_cast<uint32_t>(b + 1 < headers_ ? b + 1 : kNone));
-        setField(b, kPrev, static_cast<uint32_t>(b > 1 ? b - 1 : kNone));
+    // Every other header is spare, in ascending order: linked to its neighbours here, and the two
+    // ends of the chain closed after the loop (a format runs at every start, over thousands).
+    uint8_t* header = image_ + kHeaderBytes + kBlockHeaderBytes;
+    for (int32_t b = 1; b < headers_; ++b, header += kBlockHeaderBytes) {
+        writeU32(header + kLength * 4, 0);
+        writeU32(header + kOffset * 4, 0);
+        writeU32(header + kNext * 4, static_cast<uint32_t>(b + 1));
+        writeU32(header + kPrev * 4, static_cast<uint32_t>(b - 1));
+    }
+    if (headers_ > 1) {
+        setField(1, kPrev, static_cast<uint32_t>(kNone));
+        setField(headers_ - 1, kNext, static_cast<uint32_t>(kNone));
     }
     setHead(kSpare, headers_ > 1 ? 1 : kNone);
     setTail(kSpare, headers_ > 1 ? headers_ - 1 : kNone);

@@ -5,6 +5,8 @@
 
 #include <nettle/md5.h>
 
+#include <cstring>
+
 void LoginCipher::Setup(uint32_t seed)
 {
     const uint32_t inverted = ~seed;
@@ -22,8 +24,29 @@ uint8_t LoginCipher::Step(uint8_t in)
     return out;
 }
 
+namespace {
+
+/** The schedule and first block of the seed keyed last on this thread. */
+struct LastKeying {
+    bool valid = false;
+    uint8_t seed[4] = {};
+    twofish_ctx context{};
+    uint8_t firstBlock[256] = {};
+};
+
+} // namespace
+
 void CNetCipher::SetKey(const uint8_t seedBytes[4])
 {
+    // Keying Twofish costs more than a short exchange; a new connection with the seed of the
+    // last one (a reconnection, a relay) takes its schedule and first block as they were.
+    thread_local LastKeying last;
+    position_ = 0;
+    if (last.valid && std::memcmp(last.seed, seedBytes, sizeof last.seed) == 0) {
+        context_ = last.context;
+        std::memcpy(block_, last.firstBlock, sizeof block_);
+        return;
+    }
     uint8_t key[16];
     for (int i = 0; i < 16; ++i)
         key[i] = seedBytes[i % 4];
@@ -31,7 +54,10 @@ void CNetCipher::SetKey(const uint8_t seedBytes[4])
     for (int i = 0; i < 256; ++i)
         block_[i] = static_cast<uint8_t>(i);
     encryptBlock();
-    position_ = 0;
+    last.valid = true;
+    std::memcpy(last.seed, seedBytes, sizeof last.seed);
+    last.context = context_;
+    std::memcpy(last.firstBlock, block_, sizeof block_);
 }
 
 void CNetCipher::encryptBlock()

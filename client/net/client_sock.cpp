@@ -36,6 +36,35 @@ int32_t g_nextConnectionId = 1;
 time_t g_lastMessageSocketAttempt = 0;
 bool g_messageSocketAttempted = false;
 
+/**
+ * The buffers of connections that went, for the next connection: a client that reconnects (or
+ * changes from the login to the game server) does not ask for them again. At most two
+ * connections' worth are kept.
+ */
+std::vector<std::unique_ptr<uint8_t[]>>& spareBuffers()
+{
+    // Never destroyed: connections held by other static objects may go after this file's statics.
+    static auto* spares = new std::vector<std::unique_ptr<uint8_t[]>>();
+    return *spares;
+}
+
+std::unique_ptr<uint8_t[]> takeConnectionBuffer()
+{
+    std::vector<std::unique_ptr<uint8_t[]>>& spares = spareBuffers();
+    if (spares.empty())
+        return std::unique_ptr<uint8_t[]>(new uint8_t[kConnectionBufferSize]);
+    std::unique_ptr<uint8_t[]> buffer = std::move(spares.back());
+    spares.pop_back();
+    return buffer;
+}
+
+void keepConnectionBuffer(std::unique_ptr<uint8_t[]>& buffer)
+{
+    std::vector<std::unique_ptr<uint8_t[]>>& spares = spareBuffers();
+    if (buffer != nullptr && spares.size() < 6)
+        spares.push_back(std::move(buffer));
+}
+
 /** The local host's address as the constructors take it: the first address of its own name. */
 uint32_t lookUpLocalHost()
 {
@@ -95,9 +124,9 @@ GroupedPackets::~GroupedPackets() = default;
 
 CClientSock::CClientSock()
     : id_(g_nextConnectionId++),
-      packets_(new uint8_t[kConnectionBufferSize]),
-      raw_(new uint8_t[kConnectionBufferSize]),
-      send_(new uint8_t[kConnectionBufferSize])
+      packets_(takeConnectionBuffer()),
+      raw_(takeConnectionBuffer()),
+      send_(takeConnectionBuffer())
 {
     KZReport::message("CClientSock::CClientSock(): begin.\n");
     localHostAddress_ = lookUpLocalHost();
@@ -110,6 +139,9 @@ CClientSock::~CClientSock()
         SetActiveConnection(nullptr);
     if (g_lastDropped == this)
         g_lastDropped = nullptr;
+    keepConnectionBuffer(packets_);
+    keepConnectionBuffer(raw_);
+    keepConnectionBuffer(send_);
 }
 
 int CClientSock::Connect(uint32_t address, uint16_t port)

@@ -81,8 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         static movie::MovieCodecWorkArea work{};
         work.colour = colourTablesOf((selector >> 4) & 7, format);
+        // The surfaces (up to 256 KB each) keep their memory for the whole run; each input fills them afresh.
         const size_t count = static_cast<size_t>(h.width * h.height * unit);
-        std::vector<uint16_t> current(count), previous(count, 0x4321);
+        static std::vector<uint16_t> current, previous;
+        current.assign(count, 0);
+        previous.assign(count, 0x4321);
         const movie::FrameTarget target{current.data(), h.width * unit, h.width, h.height};
         if ((selector & 3) == 2)
             movie::DecodeTransformFrame(work, payload, length, target, format.wide);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -47,11 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)sprite.values[sprite.width * sprite.height - 1];
     }
     thelightthingie::UseFiles(nullptr, 0, nullptr, 0);
-    // A texture of 64 x 64 texels from the bytes (repeated), corners from the first bytes.
+    // A texture of 64 x 64 texels holding the bytes (repeated; any texel value will do), corners from the first bytes.
     static std::vector<uint16_t> texture(64 * 64);
     std::fill(texture.begin(), texture.end(), uint16_t{0});
-    for (size_t t = 0; t < texture.size() && size > 0; ++t)
-        texture[t] = static_cast<uint16_t>(data[(2 * t) % size] | data[(2 * t + 1) % size] << 8);
+    auto* texels = reinterpret_cast<uint8_t*>(texture.data());
+    const size_t textureBytes = texture.size() * sizeof(uint16_t);
+    for (size_t from = 0; size > 0 && from < textureBytes; from += size)
+        std::memcpy(texels + from, data, std::min(size, textureBytes - from));
     auto at = [&](size_t k) { return size > 0 ? static_cast<int32_t>(data[k % size]) - 64 : 0; };
     DrawTexturedTriangle(texture.data(), 0, {at(0), at(1), 1, at(2) & 31}, {at(3), at(4), 2, at(5) & 31},
                          {at(6), at(7), 3, at(8) & 31}, all);

@@ -90,6 +90,18 @@ TEST(NetCipher, KeystreamIsTheEncryptedCountingBlockAndWrapsAfter256Bytes)
     std::vector<uint8_t> twinBytes(300, 0);
     twin.apply(twinBytes.data(), twinBytes.size());
     EXPECT_EQ(twinBytes, zeros);
+
+    // Keyed again, after another seed and with the same one twice in a row: the same stream each time.
+    const uint8_t otherSeed[4] = {0x7F, 0x00, 0x00, 0x01};
+    for (const uint8_t* seed : {otherSeed, seedBytes, seedBytes}) {
+        cipher.SetKey(seed);
+        std::vector<uint8_t> again(300, 0);
+        cipher.Crypt(again.data(), again.size());
+        if (seed == seedBytes)
+            EXPECT_EQ(again, zeros);
+        else
+            EXPECT_NE(0, std::memcmp(again.data(), first, 256));
+    }
 }
 
 TEST(NetCipher, ReceiveKeyIsTheMd5OfTheFirstBlock)
