@@ -23,9 +23,12 @@ public:
                                    const char* /*language*/)
     {
     }
-    /** Speech over an object (its overhead text replaced, a bark, or the persistent variant). */
+    /**
+     * Speech over an object (its overhead text replaced, a bark, or the persistent variant), in
+     * the language given (three letters; null when unknown).
+     */
     virtual void SpeakOver(CObj& /*object*/, const std::u16string& /*text*/, int32_t /*hue*/, int32_t /*font*/,
-                           SpeechKind /*kind*/)
+                           SpeechKind /*kind*/, const char* /*language*/ = nullptr)
     {
     }
     virtual bool IsSerialIgnored(uint32_t /*serial*/) { return false; }

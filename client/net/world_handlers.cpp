@@ -188,6 +188,7 @@ public:
         if (CPlayerMobile* p = player())
             p->AddOverheadMessage(text, 946, 3);
     }
+    void CloseContainersOutOfReach() override { worldGumps().CloseContainersOutOfReach(); }
     void BeginStepFrame() override
     {
         if (CPlayerMobile* p = player())
@@ -357,7 +358,7 @@ void DisplayUnicodeSpeech(uint32_t serial, uint16_t graphic, uint8_t type, uint1
     LastSpeaker.kind = type == 6 ? 3 : 2;
     if (type != 6 && type != 7 && queueTranslation(serial, hue, font, language, text))
         return;
-    g_text->SpeakOver(*object, text, hue, font, type == 7 ? SpeechKind::Bark : SpeechKind::Say);
+    g_text->SpeakOver(*object, text, hue, font, type == 7 ? SpeechKind::Bark : SpeechKind::Say, language);
 }
 
 void DisplaySpeech(uint32_t serial, uint16_t graphic, uint8_t type, uint16_t hue, uint16_t font,

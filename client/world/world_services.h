@@ -53,6 +53,8 @@ public:
     virtual void ShowSystemMessage(const char* /*text*/) {}
     /** Starts the targeted command "scroll" of the given type (a used scroll). */
     virtual void StartScrollTarget(int32_t /*type*/) {}
+    /** A step was requested or shown: the bank box's gump and every container gump out of reach close. */
+    virtual void CloseContainersOutOfReach() {}
 };
 
 /**
@@ -86,6 +88,7 @@ public:
     void ClearPendingObject() override { next->ClearPendingObject(); }
     void ShowSystemMessage(const char* text) override { next->ShowSystemMessage(text); }
     void StartScrollTarget(int32_t type) override { next->StartScrollTarget(type); }
+    void CloseContainersOutOfReach() override { next->CloseContainersOutOfReach(); }
 };
 
 /**

@@ -239,6 +239,41 @@ TEST(OutlineTextPixels, RingsLitPixelsWithTheKeyColourOnly)
     EXPECT_EQ(px, expected);
 }
 
+TEST_F(Barks, AClickedTextInAnotherLanguageGoesForTranslationAndTheAnswerShowsOverItsSpeaker)
+{
+    testsupport::ScopedUnicodeFonts fonts(7, 12, 5);
+    auto* mobile = new CMobile(0x202, 400, 0);
+    mobile->rect = {300, 200, 340, 260};
+    DisplayUnicodeSpeech(0x202, 400, 0, 0x0035, 3, "DEU", "Bram", u"hallo");
+    CBarkGump* said = mobile->overheadMessages;
+    ASSERT_NE(said, nullptr);
+    EXPECT_STREQ(said->Language(), "DEU");
+    struct Asked {
+        std::u16string text;
+        std::string language;
+        uint32_t serial;
+    };
+    std::vector<Asked> asked;
+    barkWorldHooks().translate = [&](const std::u16string& text, const char* language, uint32_t serial) {
+        asked.push_back({text, language, serial});
+    };
+    const int x = said->x + said->width / 2, y = said->y + said->height / 2;
+    driver.click(x, y);
+    driver.pass(600);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, u"hallo");
+    EXPECT_EQ(asked[0].language, "DEU");
+    EXPECT_EQ(asked[0].serial, 0x202u);
+
+    ShowClickedTranslation(nullptr, 0x202, nullptr, u"hello");
+    auto* answer = dynamic_cast<CUnicodeBarkGump*>(static_cast<CBarkGump*>(mobile->overheadMessages));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer->Text(), u"hello");
+    EXPECT_EQ(answer->Hue(), 53);
+    ShowClickedTranslation(nullptr, 0x203, nullptr, u"nobody");
+    EXPECT_EQ(mobile->overheadMessages, answer) << "an answer for an object that has gone shows nowhere";
+}
+
 TEST_F(Barks, SpeechFromTheHandlersShowsOverItsSpeakerOutlined)
 {
     testsupport::ScopedUnicodeFonts fonts(7, 12, 5);

@@ -1,8 +1,13 @@
 /** @file Tests of the container gump, the drag gump and the stack amount gump, driven through the window procedure. */
+#include "client/gumps/game/bark_gump.h"
 #include "client/gumps/game/container_gump.h"
 #include "client/gumps/game/drag_gump.h"
+#include "client/gumps/game/speech_display.h"
 #include "client/gumps/game/stack_amount_gump.h"
 
+#include "client/core/config_store.h"
+#include "client/data/data_settings.h"
+#include "client/data/gump_art.h"
 #include "client/data/map_manager.h"
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/game/world_view.h"
@@ -10,12 +15,14 @@
 #include "client/gumps/login/login_flow.h"
 #include "client/net/packet_builders.h"
 #include "client/net/world_handlers.h"
+#include "client/render/text_manager.h"
 #include "client/world/draw_item.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
 #include "client/world/world_draw_services.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
+#include "tests/support/gump_fixtures.h"
 #include "tests/support/gump_harness.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +47,7 @@ constexpr uint16_t kShirt = 0x1517;
 constexpr uint32_t kPack = 0x40000010;
 constexpr uint16_t kRed = 0x7C00;
 constexpr uint16_t kGreen = 0x03E0;
+constexpr uint16_t kPackBackground = 0x2111; // red, green and blue bits: a second 565 conversion changes it
 
 class RecordingSounds final : public WorldSoundServices {
 public:
@@ -121,7 +129,7 @@ class ContainerTest : public ::testing::Test {
 protected:
     ContainerTest()
     {
-        h.addGumpArt(60, TestImage::solid(200, 180, 0x0011));
+        h.addGumpArt(60, TestImage::solid(200, 180, kPackBackground));
         h.addGumpArt(80, TestImage::solid(40, 30, 0x0012));
         h.addGumpArt(2140, TestImage::solid(200, 60, 0x0013));
         h.addGumpArt(2117, TestImage::solid(10, 10, 0x0014));
@@ -243,10 +251,23 @@ TEST_F(ContainerTest, OpeningDrawsTheFirstItemOnTopAndPicksItThere)
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->pixel(70, 88), kRed);   // the overlap shows the first item
     EXPECT_EQ(b->pixel(61, 81), kGreen); // the other one outside the overlap
-    EXPECT_EQ(b->pixel(5, 5), 0x0011);   // the background art
+    EXPECT_EQ(b->pixel(5, 5), kPackBackground);   // the background art
     EXPECT_EQ(g->GetItemAt(70, 88)->GetSerial(), 0x40000022u);
     EXPECT_EQ(g->GetItemAt(61, 81)->GetSerial(), 0x40000021u);
     EXPECT_EQ(g->GetItemAt(5, 5), nullptr);
+}
+
+TEST_F(ContainerTest, InA565DisplayTheBackgroundAndTheItemsAreEachConvertedOnce)
+{
+    use565 = 1;
+    kzdata::dataSettings().use565 = true;
+    putIn(0x40000021, kGem, 60, 80);
+    const GumpBitmap* b = open()->Frame(0);
+    use565 = 0;
+    kzdata::dataSettings().use565 = false;
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->pixel(5, 5), Convert555To565(kPackBackground));
+    EXPECT_EQ(b->pixel(61, 81), Convert555To565(kGreen));
 }
 
 TEST_F(ContainerTest, TheOpenContainerPacketOpensTheGumpOnce)
@@ -621,6 +642,74 @@ TEST_F(ContainerTest, ClosingForgetsContentsExceptACorpsesAndTheBankBoxItself)
     CObjectManager::DeleteObject(kPack);
     h.drawFrame();
     EXPECT_EQ(CGumpManager::First(), nullptr);
+}
+
+TEST_F(ContainerTest, AWindowHeldByItsBackgroundFollowsThePointerPastTheDoubleClickTime)
+{
+    CContainerGump* g = open();
+    const int x0 = g->x, y0 = g->y;
+    const auto [sx, sy] = at(g, 10, 10);
+    drive.move(sx, sy);
+    drive.leftDown(sx, sy);
+    drive.pass(700);
+    for (int i = 1; i <= 10; ++i) {
+        drive.move(sx + 3 * i, sy + 2 * i);
+        drive.pass(1);
+    }
+    drive.leftUp(sx + 30, sy + 20);
+    EXPECT_EQ(g->x - x0, 30);
+    EXPECT_EQ(g->y - y0, 20);
+    EXPECT_TRUE(sent(0x07).empty());
+}
+
+TEST_F(ContainerTest, AStepClosesTheBankBoxAndContainersOutOfReach)
+{
+    CContainerGump* packGump = open();
+    CDynamicObj* bank = CObjectManager::FindOrMakeObject(0x40000070, kBackpack, 0);
+    bank->EquipOn(player, 29);
+    CContainerGump* bankGump = open(static_cast<CContainerObj*>(bank));
+    ASSERT_NE(bankGump, nullptr);
+    worldGumps().CloseContainersOutOfReach();
+    h.drawFrame();
+    EXPECT_FALSE(IsLiveGump(bankGump)) << "every step closes the bank box";
+    EXPECT_EQ(player->layers[29], nullptr) << "and forgets it";
+    EXPECT_TRUE(IsLiveGump(packGump)) << "the backpack beside the player stays open";
+    player->MoveTo(105, 100, 0);
+    worldGumps().CloseContainersOutOfReach();
+    h.drawFrame();
+    EXPECT_FALSE(IsLiveGump(packGump)) << "four cells away it is out of reach";
+}
+
+TEST_F(ContainerTest, ALabelOverAnItemInsideReadsYouSeeAndGoesWithTheWindow)
+{
+    testsupport::ScopedUnicodeFonts fonts(7, 12, 5);
+    TextManager::startup();
+    InstallSpeechDisplay(true);
+    GumpWorldHooks& world = CGumpManager::WorldHooks();
+    world.isContainer = [](CObj* o) { return o != nullptr && o->IsContainer() != 0; };
+    world.parentOf = [](CObj* o) { return o != nullptr ? o->parent : nullptr; };
+    CDynamicObj* corpse = CObjectManager::HandleMove(worldItem(0x40000080, 0x2006, 101, 100));
+    putIn(0x40000081, kGem, 60, 80, 1, 0, 0x40000080);
+    CContainerGump* g = open(static_cast<CContainerObj*>(corpse));
+    const auto [sx, sy] = at(g, 65, 85);
+    drive.click(sx, sy);
+    DisplayUnicodeSpeech(0x40000081, kGem, 6, 0x3B2, 3, "ENU", "gem", u"a gem");
+    CDynamicObj* gem = CObjectManager::FindObject(0x40000081);
+    CBarkGump* label = gem->overheadMessages;
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(TextManager::Newest()->wideText, u"You see: a gem");
+    EXPECT_EQ(label->Extra(), g);
+    // It stands where the window was pressed.
+    EXPECT_LE(label->x, sx);
+    EXPECT_GE(label->x + label->width, sx);
+    EXPECT_EQ(label->y + label->height, sy);
+    CGumpManager::DestroyGump(g);
+    h.drawFrame();
+    EXPECT_FALSE(IsLiveGump(label)) << "the corpse keeps its contents, not their labels";
+    EXPECT_NE(CObjectManager::FindObject(0x40000081), nullptr);
+    world = GumpWorldHooks{};
+    InstallSpeechDisplay(false);
+    TextManager::shutdown();
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "client/render/text_manager.h"
 #include "client/render/world_drawing.h"
 #include "client/world/draw_item.h"
+#include "client/world/multi.h"
 #include "client/world/object_manager.h"
 #include "client/world/path_manager.h"
 #include "client/world/terrain.h"
@@ -416,6 +417,20 @@ TEST_F(WorldViewTest, AFieldPickingAMobileTakesTheClickInsteadOfTheServer)
     EXPECT_EQ(picked, std::vector<CObj*>{CObjectManager::FindObject(kOther)}) << "answered at once, on release";
     driver.pass(400);
     EXPECT_TRUE(takeIds().empty()) << "neither a target answer nor a name request";
+}
+
+TEST_F(WorldViewTest, APressTakesThePlacementPreviewAwayAndTheReleasePlaces)
+{
+    Game().target.answersClicks = true;
+    Game().target.cursorType = 1;
+    const int32_t piece[5] = {G_ANVIL, 0, 0, 0, 0};
+    ASSERT_TRUE(PlacementPreview().LoadObjectList(1, piece, 0, 0, 0));
+    ASSERT_TRUE(PlacementPreview().active);
+    driver.leftDown(210, 110);
+    EXPECT_FALSE(PlacementPreview().active);
+    EXPECT_TRUE(takeIds().empty());
+    driver.leftUp(210, 110);
+    EXPECT_EQ(takeIds(), std::vector<uint8_t>{0x6C}) << "the release answers the placement target";
 }
 
 TEST_F(WorldViewTest, ModifiersFollowOrListAMobile)

@@ -77,7 +77,7 @@ public:
     {
         systemSpeech.push_back(text);
     }
-    void SpeakOver(CObj& object, const std::u16string& text, int32_t, int32_t, SpeechKind kind) override
+    void SpeakOver(CObj& object, const std::u16string& text, int32_t, int32_t, SpeechKind kind, const char*) override
     {
         spoken.push_back({object.GetSerial(), text, kind});
     }

@@ -515,6 +515,16 @@ void CBarkGump::SingleClick()
 {
     if (isMobileOrCorpse(speaker_) && barkWorldHooks().targetObject)
         barkWorldHooks().targetObject(speaker_);
+    if (barkWorldHooks().translate)
+        barkWorldHooks().translate(WideText(), language_, speaker_ != nullptr ? speaker_->GetSerial() : 0);
+}
+
+std::u16string CBarkGump::WideText() const
+{
+    std::u16string wide;
+    for (char c : text_)
+        wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return wide;
 }
 
 // ---- The Unicode twin -----------------------------------------------------------------------

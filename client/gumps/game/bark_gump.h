@@ -58,6 +58,10 @@ public:
     virtual void Reposition();
     /** Draws the text into the bitmap in the hue. */
     virtual void RenderText(int32_t hue);
+    /** The text shown, as UTF-16 (what goes to the translation helper). */
+    virtual std::u16string WideText() const;
+    /** The language of the text: three letters, or empty when unknown. */
+    const char* Language() const { return language_; }
 
     /** Lays the bark's chain out again; deletes the oldest barks while the chain is taller than the area. */
     static void RestackChain(CBarkGump* bark);
@@ -133,6 +137,7 @@ public:
     ~CUnicodeBarkGump() override;
     const std::u16string& Text() const { return wideText_; }
     void RenderText(int32_t hue) override;
+    std::u16string WideText() const override { return wideText_; }
 
 private:
     std::u16string wideText_;
@@ -159,6 +164,11 @@ struct BarkWorldHooks {
     std::function<void(CObj* object)> useObject;
     /** True when a target cursor took the click on the object. */
     std::function<bool(CObj* object)> targetObject;
+    /**
+     * A clicked text in another language than the player's goes to the translation helper; the
+     * answer shows over the object of the serial (0: none) if it is still there.
+     */
+    std::function<void(const std::u16string& text, const char* language, uint32_t serial)> translate;
 };
 BarkWorldHooks& barkWorldHooks();
 

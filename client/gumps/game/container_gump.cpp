@@ -1,6 +1,7 @@
 /** @file The container gump: drawing the items, the click machine (name, use, lift), drops into it, opening and closing. */
 #include "client/gumps/game/container_gump.h"
 
+#include "client/gumps/game/bark_gump.h"
 #include "client/gumps/game/drag_gump.h"
 #include "client/gumps/game/stack_amount_gump.h"
 #include "client/gumps/game/world_view.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -194,6 +196,15 @@ CContainerGump::CContainerGump(int x0, int y0, int /*ignored*/, CContainerObj* s
 
 CContainerGump::~CContainerGump()
 {
+    // The texts over items inside (labels given with this gump) go with it.
+    std::vector<CBarkGump*> texts;
+    for (CGump* g = CGumpManager::First(); g != nullptr; g = g->NextSibling())
+        if (g->IsBarkGump() != 0 && !g->closing)
+            if (auto* text = dynamic_cast<CBarkGump*>(g); text != nullptr && text->Extra() == this)
+                texts.push_back(text);
+    for (CBarkGump* text : texts)
+        if (IsLiveGump(text) && !text->closing)
+            text->Close();
     CContainerObj* c = container();
     if (c != nullptr) {
         c->openGump = nullptr;
@@ -246,7 +257,17 @@ void CContainerGump::Redraw(const GumpRect& /*rect*/)
     if (bitmap == nullptr || bitmap->height == 0)
         return;
     std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
+    // Gump art comes in the display's format; item art in 555, so in 565 mode the items are
+    // drawn apart, converted and laid over the background.
     DrawGumpArt(CopySpanTransparent, gumpArt, 0, topMargin, bitmap->pixels.data(), bitmap->stride(), bitmap->height);
+    GumpBitmap converted;
+    GumpBitmap* items = bitmap;
+    if (use565 != 0) {
+        converted.width = bitmap->width;
+        converted.height = bitmap->height;
+        converted.pixels.assign(bitmap->pixels.size(), 0);
+        items = &converted;
+    }
     if (c != nullptr) {
         for (CObj* item = c->contents.tail; item != nullptr; item = item->worldLinks.prev) {
             if (hiddenInContainer(*item))
@@ -258,14 +279,14 @@ void CContainerGump::Redraw(const GumpRect& /*rect*/)
                 continue;
             }
             const int32_t art = item->IsFleshItem() && CensorFlesh != 0 ? kFleshArt + 0x4000 : item->GetArtImage();
-            DrawItemArtInto(*bitmap, art, item->hue, item->GetTileFlags(), item->IsFleshItem(), item->IsBloodItem(),
+            DrawItemArtInto(*items, art, item->hue, item->GetTileFlags(), item->IsFleshItem(), item->IsBloodItem(),
                             hovered, item->IsDrawnAsStack() != 0, item->locX, item->locY + topMargin);
         }
     }
-    if (use565 != 0)
-        for (uint16_t& p : bitmap->pixels)
-            if (p != 0)
-                p = Convert555To565(p);
+    if (items != bitmap)
+        for (size_t i = 0; i < converted.pixels.size(); ++i)
+            if (converted.pixels[i] != 0)
+                bitmap->pixels[i] = Convert555To565(converted.pixels[i]);
     int sx = 0, sy = 0;
     GumpToScreenCoords(sx, sy);
     CGumpManager::AddDirty({sx, sy, sx + width, sy + height});
@@ -351,6 +372,9 @@ void CContainerGump::OnLButtonDown(int px, int py)
     }
     pressX = px;
     pressY = py;
+    // The texts over its items (names asked for with a click) stand at the last press.
+    grabX = px;
+    grabY = py;
     held = 1;
     if (minimized == 0)
         pressedItem = serialOf(GetItemAt(px, py));
@@ -404,10 +428,13 @@ void CContainerGump::OnMouseTick()
     if (clickState != 1 || tickNow() - firstPressTime <= MouseManager::DoubleClickTime())
         return;
     clickState = 0;
-    if (held != 0)
-        lift();
-    else
+    if (held != 0) {
+        // A press held on an item lifts it; one held on the background goes on moving the window.
+        if (pressedItem != 0)
+            lift();
+    } else {
         singleClick();
+    }
 }
 
 void CContainerGump::OnLButtonUp(int /*px*/, int /*py*/)

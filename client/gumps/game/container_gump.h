@@ -29,6 +29,8 @@ public:
     int DropDraggedItem(int x, int y);
     /** The world says the container goes: the gump forgets it before it is deleted. */
     void ForgetContainer() { object = nullptr; }
+    /** The gump of the player's bank box (opened while worn on layer 29). */
+    bool IsBankGump() const { return bankGump_; }
     CContainerObj* container() const;
 
     void Draw(const GumpCanvas& canvas) override;

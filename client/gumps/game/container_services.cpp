@@ -4,10 +4,12 @@
 
 #include "client/gumps/framework/gump_manager.h"
 #include "client/gumps/game/world_view.h"
+#include "client/world/object_manager.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -48,6 +50,23 @@ public:
     bool OpenStackGump(CObj& object) override
     {
         return CGumpManager::OpenGump(&object, 49, nullptr, 0, 0) != nullptr;
+    }
+    void CloseContainersOutOfReach() override
+    {
+        // Collected first: closing one gump may take others (its texts) with it.
+        std::vector<CGump*> going;
+        for (CGump* g = CGumpManager::First(); g != nullptr; g = g->NextSibling()) {
+            if (g->IsContainerGump() == 0 || g->closing)
+                continue;
+            auto* open = static_cast<CContainerGump*>(g);
+            const CContainerObj* container = open->container();
+            if (open->IsBankGump() || container == nullptr || !IsObjectInReach(container))
+                going.push_back(open);
+        }
+        for (CGump* g : going)
+            if (IsLiveGump(g) && !g->closing)
+                CGumpManager::DestroyGump(g);
+        next->CloseContainersOutOfReach();
     }
 };
 

@@ -6,8 +6,10 @@
 #include "client/gumps/game/bark_gump.h"
 #include "client/gumps/game/input_gump.h"
 #include "client/gumps/game/world_view.h"
+#include "client/core/config_store.h"
 #include "client/core/player_files.h"
 #include "client/core/shared_functions.h"
+#include "client/data/translation_link.h"
 #include "client/net/game_handlers.h"
 #include "client/net/game_state.h"
 #include "client/net/text_services.h"
@@ -17,6 +19,9 @@
 #include "client/world/world_services.h"
 
 namespace {
+
+/** Translated texts, like hovered ones, show in hue 53. */
+constexpr int32_t kTranslatedHue = 53;
 
 /** The notices of the core (queued speech, connection notes) as system texts. */
 constexpr int32_t kNoticeHue = 946;
@@ -70,13 +75,18 @@ public:
         TextManager::PrefixMode() = 1;
         new CUnicodeBarkGump(nullptr, text, hue, font, language, nullptr);
     }
-    void SpeakOver(CObj& object, const std::u16string& text, int32_t hue, int32_t font, SpeechKind kind) override
+    void SpeakOver(CObj& object, const std::u16string& text, int32_t hue, int32_t font, SpeechKind kind,
+                   const char* language) override
     {
-        // Speech replaces the speaker's earlier texts; the journal names the speaker.
+        // Speech replaces the speaker's earlier texts; the journal names the speaker. A label
+        // (speech of type 6) reads "You see: ..." and belongs to the open gump of the item's
+        // container, which takes it along when it closes.
         CBarkGump::DeleteChain(object, true);
-        TextManager::PrefixMode() = 2;
-        TextManager::SpeakerName() = LastSpeaker.name;
-        auto* bark = new CUnicodeBarkGump(&object, text, hue, font, nullptr, nullptr);
+        const bool label = LastSpeaker.kind == 3;
+        TextManager::PrefixMode() = label ? 3 : 2;
+        TextManager::SpeakerName() = label ? std::string() : LastSpeaker.name;
+        void* gump = label && object.parent != nullptr ? CGumpManager::FindGumpOfContainer(&object) : nullptr;
+        auto* bark = new CUnicodeBarkGump(&object, text, hue, font, language, gump);
         if (IsLiveGump(bark))
             bark->persistent = kind == SpeechKind::Persistent;
     }
@@ -117,6 +127,15 @@ GumpInputLineDisplay g_inputDisplay;
 
 } // namespace
 
+void ShowClickedTranslation(void*, int32_t serial, const WideChar*, const WideChar* text)
+{
+    CDynamicObj* object = serial != 0 ? CObjectManager::FindObject(static_cast<uint32_t>(serial)) : nullptr;
+    if (object == nullptr || text == nullptr)
+        return;
+    TextManager::PrefixMode() = 1;
+    new CUnicodeBarkGump(object, text, kTranslatedHue, BarkUnicodeFont(), nullptr, nullptr);
+}
+
 void InstallSpeechDisplay(bool on)
 {
     if (on) {
@@ -149,6 +168,13 @@ void InstallSpeechDisplay(bool on)
                 return false;
             AnswerTarget(object);
             return true;
+        };
+        hooks.translate = [](const std::u16string& text, const char* language, uint32_t serial) {
+            if (TranslationServerAutomatic == 0 || serial == 0 || !LanguageTranslationServer::setSourceLanguage(language))
+                return;
+            // The serial rides along as the request's value (serials stay below the sign bit).
+            LanguageTranslationServer::Packet::request(nullptr, text.c_str(), ShowClickedTranslation, nullptr,
+                                                       static_cast<int32_t>(serial & 0x7FFFFFFF));
         };
         return;
     }

@@ -17,6 +17,7 @@
 #include "client/render/text_manager.h"
 #include "client/render/world_drawing.h"
 #include "client/world/draw_item.h"
+#include "client/world/multi.h"
 #include "client/world/object_manager.h"
 #include "client/world/path_manager.h"
 #include "client/world/terrain.h"
@@ -271,6 +272,9 @@ void CMapGump::OnMouseLeave()
 void CMapGump::OnLButtonDown(int px, int py)
 {
     CGumpManager::KillFocus();
+    // A press takes the placement preview away first; the release then places (answers the target).
+    if (PlacementPreview().Cancel())
+        return;
     leftHeld_ = true;
     if (leftState_ == 1) {
         leftState_ = 2;
