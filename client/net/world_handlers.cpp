@@ -26,6 +26,7 @@
 #include "client/world/map_view.h"
 #include "client/world/object_manager.h"
 #include "client/world/walk.h"
+#include "client/world/weather_manager.h"
 #include "client/world/world_draw_services.h"
 #include "client/world/world_objects.h"
 #include "client/world/world_services.h"
@@ -550,6 +551,8 @@ void HandlePlayerUpdate(const uint8_t* packet, size_t length)
     p->UpdateDisplayHue();
     ResetWalkToPosition(-1, -1, -1, -1);
     applyFlags(*p, flags);
+    // The player was put somewhere: the weather there comes with its own packet.
+    WeatherManager::Stop();
 }
 
 void HandleMoveReject(const uint8_t* packet, size_t length)

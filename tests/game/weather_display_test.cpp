@@ -166,4 +166,17 @@ TEST_F(WeatherDisplayTest, StoppingDeletesEveryParticleGumpAndAClosedOneLeavesTh
     EXPECT_TRUE(particleGumps().empty());
 }
 
+TEST_F(WeatherDisplayTest, LeavingTheWorldStopsTheWeather)
+{
+    start(true);
+    WeatherManager::HandleWeather(0, 40, 0);
+    // The logout: out of the world, the world's gumps closed.
+    g_bInGame = false;
+    CGumpManager::CloseWorldGumps();
+    for (int i = 0; i < 5; ++i)
+        worldPass();
+    EXPECT_EQ(WeatherManager::State().state, WeatherState::kNone);
+    EXPECT_TRUE(particleGumps().empty()) << "no rain over the menus";
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "client/core/player_files.h"
 #include "client/data/seasonal_art.h"
 #include "client/net/packet_table.h"
+#include "client/world/weather_manager.h"
 #include "tests/net/login_fixture.h"
 
 namespace {
@@ -172,6 +173,22 @@ TEST_F(WorldHandlers, EquipmentOutsideTheLayersIsIgnored)
     EXPECT_EQ(mobile->layers[5]->GetSerial(), 0x40000010u);
     EXPECT_EQ(CObjectManager::FindObject(0x40000011), nullptr);
     EXPECT_EQ(CObjectManager::FindObject(0x40000012), nullptr);
+}
+
+TEST_F(WorldHandlers, APlayerUpdateStopsTheWeatherOnlyForThePlayer)
+{
+    WeatherManager::startup();
+    WeatherManager::HandleWeather(0, 30, 20);
+    auto update = [](uint32_t serial) {
+        return ServerPacket(PKT_PlayerUpdate)
+            .u32(serial).u16(400).u8(0).u16(0).u8(0).u16(40).u16(41).u16(0).u8(2).u8(5)
+            .done();
+    };
+    dispatch(update(0x202));
+    EXPECT_EQ(WeatherManager::State().state, WeatherState::kRain) << "another serial changes nothing";
+    dispatch(update(0x101));
+    EXPECT_EQ(player->locX, 40);
+    EXPECT_EQ(WeatherManager::State().state, WeatherState::kNone);
 }
 
 TEST_F(WorldHandlers, ANewcomerInSightIsAskedForItsName)

@@ -137,7 +137,13 @@ void InstallWeatherDisplay(bool on)
     g_installed = on;
     if (on) {
         WeatherManager::SetServices(&g_weather);
-        TickHooks().weatherUpdate = WeatherManager::Update;
+        TickHooks().weatherUpdate = [] {
+            // Out of the world (logged out, back at the menus) the weather has stopped: its
+            // particles would fall over the login screens otherwise.
+            if (!g_bInGame && WeatherManager::State().state != WeatherState::kNone)
+                WeatherManager::Stop();
+            WeatherManager::Update();
+        };
         return;
     }
     TickHooks().weatherUpdate = nullptr;
