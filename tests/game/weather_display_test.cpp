@@ -3,6 +3,7 @@
 
 #include "client/core/app.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/net/game_handlers.h"
 #include "client/world/weather_manager.h"
 #include "platform/random/random.h"
 #include "tests/support/gump_harness.h"
@@ -80,7 +81,8 @@ protected:
 TEST_F(WeatherDisplayTest, RainDropsAreGumpsInThePlayWindowThatTheGameTickMoves)
 {
     start(false);
-    WeatherManager::HandleWeather(0, 40, 20);
+    const uint8_t rain[] = {0x65, 0, 40, 20};
+    HandleWeather(rain, sizeof rain);
     ASSERT_EQ(particleGumps().size(), 23u);
     EXPECT_EQ(CGumpManager::First(), particleGumps().front()) << "at the front of the list";
     expectGumpsFollowTheTable();
