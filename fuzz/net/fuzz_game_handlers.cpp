@@ -7,6 +7,7 @@
 #include "client/net/packet_dispatch.h"
 #include "client/net/packet_table.h"
 #include "client/world/draw_item.h"
+#include "client/world/map_view.h"
 #include "client/world/multi.h"
 #include "client/world/object_manager.h"
 #include "client/world/tile_data.h"
@@ -122,6 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     PlacementPreview().Cancel();
+    // The land and statics a move of the player brought in go back to their pools, as at a new login.
+    CObjectManager::DeleteAllButPlayer();
+    MapView::ResetBlockWindow();
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
     World().clock = nullptr;

@@ -9,6 +9,7 @@
 #include "client/net/packet_table.h"
 #include "client/net/world_handlers.h"
 #include "client/world/draw_item.h"
+#include "client/world/map_view.h"
 #include "client/world/object_manager.h"
 #include "client/world/walk.h"
 
@@ -92,7 +93,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (PacketHandler handler = GetPacketHandler(id))
             handler(packet.data(), packet.size());
     }
-    // Whatever the input made is let go before the next: what a run keeps would have the fuzzer look for leaks.
+    // Whatever the input made is let go before the next, as a new login lets go of the world: the
+    // land and statics around the player go back to their pools (what a run keeps would have the
+    // fuzzer look for leaks, and the pools grow without end).
+    CObjectManager::DeleteAllButPlayer();
+    MapView::ResetBlockWindow();
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
     ResetConnectionState();
