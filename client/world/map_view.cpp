@@ -116,7 +116,9 @@ void LoadStaticsWindow()
     WorldState& w = World();
     for (CObj* obj = w.world.head; obj != nullptr;) {
         CObj* next = obj->worldLinks.next;
-        if (obj->GetSerial() == 0 && !obj->IsMultiComponent() &&
+        // Statics only: an object of the server's keeps its place in the object lists also when
+        // the server gave it serial 0 (as a login may give the player), and is never released here.
+        if (obj->GetSerial() == 0 && dynamic_cast<const CDynamicObj*>(obj) == nullptr && !obj->IsMultiComponent() &&
             !inWindow(obj->locX >> 3, obj->locY >> 3, cornerX, cornerY)) {
             obj->RemoveFromWorld();
             obj->Release();

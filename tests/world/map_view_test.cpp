@@ -60,8 +60,12 @@ TEST_F(MapViewTest, TheWindowPlacesAndReleasesStaticsAndLandFillsTheView)
     MapView::Refresh();
     EXPECT_EQ(landItems(), 37 * 37) << "no cell gets a second land item";
 
+    // A player the server gave serial 0 (a login may) is left outside the window: it stays.
+    player->serial = 0;
     MapView::SetCenter(300, 300, 0);
     EXPECT_EQ(CObjectManager::FindObjectSpanningZ(101, 101, 5), nullptr) << "statics outside the window are released";
+    EXPECT_EQ(World().player, player);
+    EXPECT_EQ(player->locX, 100) << "the player was released while still the player";
     EXPECT_EQ(MapManager::CenterX, 300);
     EXPECT_EQ(landItems(), 37 * 37);
 }
