@@ -5,7 +5,6 @@
 #include "client/gumps/framework/input_window.h"
 #include "client/gumps/game/bark_gump.h"
 #include "client/gumps/game/speech_display.h"
-#include "client/net/login_lists.h"
 #include "client/net/server_sessions.h"
 #include "client/render/text_manager.h"
 #include "tests/net/login_fixture.h"
@@ -55,15 +54,7 @@ TEST_F(SpeechRoundTrip, ALineSaidComesBackOverTheHeadAndTheMobileBesideAnswers)
     settings.objects = testsupport::DefaultShardObjects(settings);
     settings.answeringMobile = 0x202;
     ScriptedShard shard(settings);
-    pointAtLoginServer(shard.loginPort());
-    ASSERT_EQ(ConnectToLoginServer(), 1);
-    SendAccountLogin(AcctID, AcctPassword, 0);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.shardsShown == 1; })) << shard.nextStep();
-    const LoginLists& lists = TheLoginLists();
-    SendSelectServer(lists.shards[lists.shardOrder[0]].index);
-    ASSERT_TRUE(exchange(shard, [&] { return screens.charactersShown == 1; })) << shard.nextStep();
-    SendPlayCharacter(lists.characters[0].name.c_str(), "", 0);
-    ASSERT_TRUE(exchange(shard, [&] { return shard.scriptDone() && World().player != nullptr; })) << shard.nextStep();
+    ASSERT_TRUE(enterWorld(shard, [] { return World().player != nullptr; }));
     g_bInGame = true;
     UnicodeSpeech = 1;
 

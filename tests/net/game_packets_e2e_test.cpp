@@ -30,17 +30,8 @@ protected:
     /** Account login, shard, character: the default script to its end, the player in the world. */
     void enterWorld(ScriptedShard& shard)
     {
-        pointAtLoginServer(shard.loginPort());
-        ASSERT_EQ(ConnectToLoginServer(), 1);
-        SendAccountLogin(AcctID, AcctPassword, 0);
-        ASSERT_TRUE(exchange(shard, [&] { return screens.shardsShown == 1; })) << shard.nextStep();
-        const LoginLists& lists = TheLoginLists();
-        SendSelectServer(lists.shards[lists.shardOrder[0]].index);
-        ASSERT_TRUE(exchange(shard, [&] { return screens.charactersShown == 1; })) << shard.nextStep();
-        SendPlayCharacter(lists.characters[0].name.c_str(), "", 0);
-        ASSERT_TRUE(exchange(shard, [&] {
-            return shard.scriptDone() && World().player != nullptr && CObjectManager::FindObject(kOther) != nullptr;
-        })) << shard.nextStep();
+        ASSERT_TRUE(LoginWorld::enterWorld(
+            shard, [] { return World().player != nullptr && CObjectManager::FindObject(kOther) != nullptr; }));
         windows.calls.clear();
         inWorldMark = shard.received().size();
     }
