@@ -1,7 +1,8 @@
-/** @file Colour tables of the transform frames and the macroblock writers. */
+/** @file The pixel arithmetic of the movie frames: the inverse block transform, the colour tables, the macroblock writers and the palettised picture's expansion. */
 #include "client/media/movie_codec.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace movie {
@@ -33,7 +34,96 @@ uint32_t field(int value, int bits, int shift)
     return (static_cast<uint32_t>(value) & ((1u << bits) - 1u)) << shift;
 }
 
+/** Two's complement wrap of an intermediate to 32 bits, as the transform's registers would hold it. */
+inline int32_t wrap(int64_t v)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
+}
+
+/** t divided by the square root of two in fixed point: 2 * floor(t * 1518500250 / 2^32). */
+inline int32_t halfRoot(int32_t t)
+{
+    return wrap(2 * ((static_cast<int64_t>(t) * 1518500250LL) >> 32));
+}
+
+/**
+ * Rounds to the nearest integer, ties to even (the default rounding mode). Values outside the
+ * 32-bit range give INT32_MIN, as a floating-point unit's integer store does.
+ */
+inline int32_t roundToInt(double v)
+{
+    const double r = std::nearbyint(v);
+    if (!(r >= -2147483648.0 && r < 2147483648.0))
+        return INT32_MIN;
+    return static_cast<int32_t>(r);
+}
+
+// The three rotations in single precision; the products and sums are taken in double.
+const double kC1 = static_cast<double>(0.3826834f);
+const double kC2 = static_cast<double>(1.3065630f);
+const double kC3 = static_cast<double>(0.5411961f);
+
+inline void transform8(const int32_t* x, int32_t* y)
+{
+    const int32_t a0 = wrap(int64_t{x[0]} + x[4]);
+    const int32_t a4 = wrap(int64_t{x[0]} - x[4]);
+    const int32_t a2 = wrap(int64_t{x[2]} + x[6]);
+    const int32_t a6 = halfRoot(wrap(int64_t{x[2]} - x[6]));
+    const int32_t a1 = wrap(int64_t{x[1]} + x[7]);
+    const int32_t a7 = wrap(int64_t{x[1]} - x[7]);
+    const int32_t a5 = wrap(int64_t{x[5]} + x[3]);
+    const int32_t a3 = wrap(int64_t{x[5]} - x[3]);
+    const double z = static_cast<double>(wrap(int64_t{a7} + a3)) * kC1;
+    const int32_t A = roundToInt(static_cast<double>(a7) * kC2 - z);
+    const int32_t B = roundToInt(static_cast<double>(a3) * kC3 + z);
+    const int32_t t = halfRoot(wrap(int64_t{a1} - a5));
+    const int32_t b0 = wrap(int64_t{A} + a1 + a5);
+    const int32_t b1 = wrap(int64_t{A} + t);
+    const int32_t b2 = wrap(int64_t{B} + t);
+    const int32_t b3 = B;
+    const int64_t even0 = int64_t{a0} + a2 + a6;
+    const int64_t even3 = int64_t{a0} - a2 - a6;
+    y[0] = wrap(even0 + b0);
+    y[1] = wrap(int64_t{a4} + a6 + b1);
+    y[2] = wrap(int64_t{a4} - a6 + b2);
+    y[3] = wrap(even3 + b3);
+    y[4] = wrap(even3 - b3);
+    y[5] = wrap(int64_t{a4} - a6 - b2);
+    y[6] = wrap(int64_t{a4} + a6 - b1);
+    y[7] = wrap(even0 - b0);
+}
+
 } // namespace
+
+void InverseTransformPass1(const int32_t* coefficients, int32_t* scratch)
+{
+    int32_t y[8];
+    for (int r = 0; r < 8; ++r) {
+        const int32_t* x = coefficients + 8 * r;
+        if ((x[1] | x[2] | x[3] | x[4] | x[5] | x[6] | x[7]) == 0) {
+            for (int n = 0; n < 8; ++n) scratch[8 * n + r] = x[0];
+            continue;
+        }
+        transform8(x, y);
+        for (int n = 0; n < 8; ++n) scratch[8 * n + r] = y[n];
+    }
+}
+
+void InverseTransformPass2(const int32_t* scratch, int32_t* samples, int samplePitch)
+{
+    int32_t y[8];
+    for (int n = 0; n < 8; ++n) {
+        transform8(scratch + 8 * n, y);
+        for (int m = 0; m < 8; ++m) samples[n * samplePitch + m] = y[m] >> 17;
+    }
+}
+
+void InverseTransform(const int32_t coefficients[64], int32_t* samples, int samplePitch)
+{
+    int32_t scratch[64];
+    InverseTransformPass1(coefficients, scratch);
+    InverseTransformPass2(scratch, samples, samplePitch);
+}
 
 uint32_t PackTableColour(int red, int green, int blue, const DisplayFormat& format)
 {
@@ -253,6 +343,21 @@ bool CopyMacroblock(const FrameTarget& current, const uint16_t* previous, int x0
         std::copy(from, from + 16 * unit, to);
     }
     return true;
+}
+
+void ExpandPicture(const PaletteFrameState& s, uint16_t* pixels, bool wide)
+{
+    const size_t count = static_cast<size_t>(s.width) * static_cast<size_t>(s.height);
+    const uint8_t* picture = s.currentPicture();
+    if (wide) {
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t pair = s.colourTable[picture[i]];
+            pixels[2 * i] = static_cast<uint16_t>(pair);
+            pixels[2 * i + 1] = static_cast<uint16_t>(pair >> 16);
+        }
+    } else {
+        for (size_t i = 0; i < count; ++i) pixels[i] = static_cast<uint16_t>(s.colourTable[picture[i]]);
+    }
 }
 
 } // namespace movie

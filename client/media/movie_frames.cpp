@@ -251,19 +251,4 @@ void BuildColourTable(PaletteFrameState& s, const DisplayFormat& f)
     }
 }
 
-void ExpandPicture(const PaletteFrameState& s, uint16_t* pixels, bool wide)
-{
-    const size_t count = static_cast<size_t>(s.width) * static_cast<size_t>(s.height);
-    const uint8_t* picture = s.currentPicture();
-    if (wide) {
-        for (size_t i = 0; i < count; ++i) {
-            const uint32_t pair = s.colourTable[picture[i]];
-            pixels[2 * i] = static_cast<uint16_t>(pair);
-            pixels[2 * i + 1] = static_cast<uint16_t>(pair >> 16);
-        }
-    } else {
-        for (size_t i = 0; i < count; ++i) pixels[i] = static_cast<uint16_t>(s.colourTable[picture[i]]);
-    }
-}
-
 } // namespace movie

@@ -3,7 +3,6 @@
 #include "client/media/movie_mpeg_tables.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace movie {
@@ -14,59 +13,6 @@ namespace {
 inline int32_t wrap(int64_t v)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
-}
-
-/** t divided by the square root of two in fixed point: 2 * floor(t * 1518500250 / 2^32). */
-inline int32_t halfRoot(int32_t t)
-{
-    return wrap(2 * ((static_cast<int64_t>(t) * 1518500250LL) >> 32));
-}
-
-/**
- * Rounds to the nearest integer, ties to even (the default rounding mode). Values outside the
- * 32-bit range give INT32_MIN, as a floating-point unit's integer store does.
- */
-inline int32_t roundToInt(double v)
-{
-    const double r = std::nearbyint(v);
-    if (!(r >= -2147483648.0 && r < 2147483648.0))
-        return INT32_MIN;
-    return static_cast<int32_t>(r);
-}
-
-// The three rotations in single precision; the products and sums are taken in double.
-const double kC1 = static_cast<double>(0.3826834f);
-const double kC2 = static_cast<double>(1.3065630f);
-const double kC3 = static_cast<double>(0.5411961f);
-
-inline void transform8(const int32_t* x, int32_t* y)
-{
-    const int32_t a0 = wrap(int64_t{x[0]} + x[4]);
-    const int32_t a4 = wrap(int64_t{x[0]} - x[4]);
-    const int32_t a2 = wrap(int64_t{x[2]} + x[6]);
-    const int32_t a6 = halfRoot(wrap(int64_t{x[2]} - x[6]));
-    const int32_t a1 = wrap(int64_t{x[1]} + x[7]);
-    const int32_t a7 = wrap(int64_t{x[1]} - x[7]);
-    const int32_t a5 = wrap(int64_t{x[5]} + x[3]);
-    const int32_t a3 = wrap(int64_t{x[5]} - x[3]);
-    const double z = static_cast<double>(wrap(int64_t{a7} + a3)) * kC1;
-    const int32_t A = roundToInt(static_cast<double>(a7) * kC2 - z);
-    const int32_t B = roundToInt(static_cast<double>(a3) * kC3 + z);
-    const int32_t t = halfRoot(wrap(int64_t{a1} - a5));
-    const int32_t b0 = wrap(int64_t{A} + a1 + a5);
-    const int32_t b1 = wrap(int64_t{A} + t);
-    const int32_t b2 = wrap(int64_t{B} + t);
-    const int32_t b3 = B;
-    const int64_t even0 = int64_t{a0} + a2 + a6;
-    const int64_t even3 = int64_t{a0} - a2 - a6;
-    y[0] = wrap(even0 + b0);
-    y[1] = wrap(int64_t{a4} + a6 + b1);
-    y[2] = wrap(int64_t{a4} - a6 + b2);
-    y[3] = wrap(even3 + b3);
-    y[4] = wrap(even3 - b3);
-    y[5] = wrap(int64_t{a4} - a6 - b2);
-    y[6] = wrap(int64_t{a4} + a6 - b1);
-    y[7] = wrap(even0 - b0);
 }
 
 std::array<int32_t, 64> buildBaseTable()
@@ -199,36 +145,6 @@ void BuildKind4Quantiser(int quality, int32_t q[64])
         }
     }
     q[0] = 65536;
-}
-
-void InverseTransformPass1(const int32_t* coefficients, int32_t* scratch)
-{
-    int32_t y[8];
-    for (int r = 0; r < 8; ++r) {
-        const int32_t* x = coefficients + 8 * r;
-        if ((x[1] | x[2] | x[3] | x[4] | x[5] | x[6] | x[7]) == 0) {
-            for (int n = 0; n < 8; ++n) scratch[8 * n + r] = x[0];
-            continue;
-        }
-        transform8(x, y);
-        for (int n = 0; n < 8; ++n) scratch[8 * n + r] = y[n];
-    }
-}
-
-void InverseTransformPass2(const int32_t* scratch, int32_t* samples, int samplePitch)
-{
-    int32_t y[8];
-    for (int n = 0; n < 8; ++n) {
-        transform8(scratch + 8 * n, y);
-        for (int m = 0; m < 8; ++m) samples[n * samplePitch + m] = y[m] >> 17;
-    }
-}
-
-void InverseTransform(const int32_t coefficients[64], int32_t* samples, int samplePitch)
-{
-    int32_t scratch[64];
-    InverseTransformPass1(coefficients, scratch);
-    InverseTransformPass2(scratch, samples, samplePitch);
 }
 
 bool ReadTransformHeader(const uint8_t* p, size_t length, TransformHeader& h)

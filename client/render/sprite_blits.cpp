@@ -1,4 +1,4 @@
-/** @file Rotated sprites and land diamonds: the pixel loops that draw effect frames turned by an angle and 44 x 44 land tiles. */
+/** @file Rotated sprites, land diamonds and remapped boxes: the pixel loops that draw effect frames turned by an angle, 44 x 44 land tiles and composed figures through a remap table. */
 #include "client/render/sprite_blits.h"
 
 #include "client/core/kz_report.h"
@@ -219,4 +219,27 @@ void BlitLandTileGrey(int32_t artId, int32_t x, int32_t y, const BlitRect& clip)
     std::array<uint16_t, kLandTilePixels> tile{};
     if (readLandTile(artId, tile))
         BlitLandPixels(tile.data(), x, y, clip, true);
+}
+
+void BlitRemapped(const uint16_t* source, const uint16_t* table, int32_t width, int32_t height, int32_t boxX,
+                  int32_t boxY, const BlitRect& clip)
+{
+    uint16_t* target = GetBlitTarget();
+    if (target == nullptr)
+        return;
+    const BlitRect c = clipToTarget(clip);
+    const int32_t left = std::max(c.left, boxX);
+    const int32_t right = std::min(c.right, boxX + width);
+    const int32_t top = std::max(c.top, boxY);
+    const int32_t bottom = std::min(c.bottom, boxY + height);
+    const int64_t pitch = GetBlitPitch();
+    for (int32_t y = top; y < bottom; ++y) {
+        uint16_t* out = target + static_cast<int64_t>(y) * pitch + left;
+        const uint16_t* entries = table + static_cast<int64_t>(y - boxY) * width + (left - boxX);
+        for (int32_t i = 0; i < right - left; ++i) {
+            const uint16_t pixel = source[entries[i]];
+            if (pixel != 0)
+                out[i] = pixel;
+        }
+    }
 }

@@ -1,4 +1,4 @@
-/** @file Rotated sprites and land diamonds: the pixel loops that draw effect frames turned by an angle and 44 x 44 land tiles. */
+/** @file Rotated sprites, land diamonds and remapped boxes: the pixel loops that draw effect frames turned by an angle, 44 x 44 land tiles and composed figures through a remap table. */
 #pragma once
 
 #include "client/data/art_blit.h"
@@ -53,3 +53,10 @@ bool DecodeLandRecord(const uint8_t* data, int32_t size, std::array<uint16_t, kL
 /** The same from 1,012 host-order pixels, as stored (rows of 2, 4, ... 44, 44, ... 2). */
 void BlitLandPixels(const uint16_t* tile, int32_t x, int32_t y, const BlitRect& clip, bool grey);
 
+/**
+ * A width x height box of pixels with its top-left corner at (boxX, boxY): box pixel (column,
+ * row) is source[table[row * width + column]], every table entry an index into source. Pixels
+ * of value 0 are transparent; only pixels inside the clip and the blit target are written.
+ */
+void BlitRemapped(const uint16_t* source, const uint16_t* table, int32_t width, int32_t height, int32_t boxX,
+                  int32_t boxY, const BlitRect& clip);

@@ -37,6 +37,28 @@ const movie::ColourTables& colourTablesOf(int formatBits, const movie::DisplayFo
     return tables[static_cast<size_t>(formatBits)];
 }
 
+/**
+ * The two frame surfaces of the largest frame, allocated once for the whole run: a decoder only
+ * writes the current one and only reads the previous one, so neither is cleared between inputs.
+ */
+std::vector<uint16_t>& currentSurface()
+{
+    static std::vector<uint16_t> pixels(static_cast<size_t>(kMaxSide * kMaxSide * 2));
+    return pixels;
+}
+
+std::vector<uint16_t>& previousSurface()
+{
+    static std::vector<uint16_t> pixels(static_cast<size_t>(kMaxSide * kMaxSide * 2), uint16_t{0x4321});
+    return pixels;
+}
+
+/** A frame of count pixels placed at the end of the surface: a write or read past the frame meets the allocation's end. */
+uint16_t* surfaceEndingAt(std::vector<uint16_t>& surface, size_t count)
+{
+    return surface.data() + (surface.size() - count);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -60,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!movie::DecodeKeyFrame(s, payload, length, h))
             return 0;
         movie::BuildColourTable(s, format);
-        std::vector<uint16_t> pixels(static_cast<size_t>(h.width * h.height * unit));
-        movie::ExpandPicture(s, pixels.data(), format.wide);
+        movie::ExpandPicture(s, surfaceEndingAt(currentSurface(), static_cast<size_t>(h.width * h.height * unit)),
+                             format.wide);
         return 0;
     }
     case 1: {
@@ -69,8 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         movie::PaletteFrameState s = keyFrame;
         if (movie::DecodeDeltaFrame(s, payload, length)) {
             movie::BuildColourTable(s, format);
-            std::vector<uint16_t> pixels(static_cast<size_t>(32 * 32 * unit));
-            movie::ExpandPicture(s, pixels.data(), format.wide);
+            movie::ExpandPicture(s, surfaceEndingAt(currentSurface(), static_cast<size_t>(32 * 32 * unit)), format.wide);
         }
         return 0;
     }
@@ -81,16 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         static movie::MovieCodecWorkArea work{};
         work.colour = colourTablesOf((selector >> 4) & 7, format);
-        // The surfaces (up to 256 KB each) keep their memory for the whole run; each input fills them afresh.
         const size_t count = static_cast<size_t>(h.width * h.height * unit);
-        static std::vector<uint16_t> current, previous;
-        current.assign(count, 0);
-        previous.assign(count, 0x4321);
-        const movie::FrameTarget target{current.data(), h.width * unit, h.width, h.height};
+        uint16_t* current = surfaceEndingAt(currentSurface(), count);
+        const movie::FrameTarget target{current, h.width * unit, h.width, h.height};
         if ((selector & 3) == 2)
             movie::DecodeTransformFrame(work, payload, length, target, format.wide);
         else
-            movie::DecodeIntraFrame(work, payload, length, target, previous.data(), format.wide);
+            movie::DecodeIntraFrame(work, payload, length, target, surfaceEndingAt(previousSurface(), count),
+                                    format.wide);
         return 0;
     }
     }
