@@ -87,12 +87,14 @@ void HandleTargetWithPreview(const uint8_t* packet, size_t length)
     const uint32_t id = r.u32be();
     const int16_t dx = r.s16be(), dy = r.s16be(), dz = r.s16be();
     const uint16_t count = r.u16be();
-    std::vector<int32_t> records;
-    records.reserve(static_cast<size_t>(count) * 5);
-    for (size_t i = 0; i < static_cast<size_t>(count) * 5 && r.ok(); ++i)
-        records.push_back(r.u16be());
-    if (!r.ok())
+    // Five words a record: a count the packet cannot hold is refused before anything is reserved for it.
+    const size_t values = static_cast<size_t>(count) * 5;
+    if (!r.has(values * 2))
         return drop(packet, length, "record count past the packet");
+    std::vector<int32_t> records;
+    records.reserve(values);
+    for (size_t i = 0; i < values; ++i)
+        records.push_back(r.u16be());
     enterTargetMode(type, id);
     PlacementPreview().LoadObjectList(count, records.data(), dx, dy, dz);
 }

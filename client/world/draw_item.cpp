@@ -176,7 +176,7 @@ void CDrawItem::GetRectCentre(int32_t& x, int32_t& y) const
 
 void DrawMapThingie::Clear()
 {
-    table.fill(nullptr);
+    table = {};
     boundsStale.fill(1);
     visited.fill(0);
     wrappedCornerX = wrappedCornerY = 0;

@@ -15,8 +15,11 @@
 #include "client/data/map_manager.h"
 #include "tools/formats/world_formats.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -79,6 +82,15 @@ void setUpWorld()
     Game().party.members[1].serial = 2;
 }
 
+/** Whether the grid lists anything or a statics block is loaded. */
+bool anythingLoaded()
+{
+    static const std::array<CDrawItem*, DrawMapThingie::kCells> empty{};
+    const auto& loaded = MapView::LoadedBlocks();
+    return std::memcmp(DrawMapThingie::table.data(), empty.data(), sizeof empty) != 0 ||
+           std::any_of(loaded.begin(), loaded.end(), [](int32_t id) { return id != -1; });
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -123,9 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     PlacementPreview().Cancel();
-    // The land and statics a move of the player brought in go back to their pools, as at a new login.
+    // The land and statics a move of the player brought in go back to their pools, as at a new login;
+    // the walk over every cell of the grid that takes is skipped when nothing was brought in.
     CObjectManager::DeleteAllButPlayer();
-    MapView::ResetBlockWindow();
+    if (anythingLoaded())
+        MapView::ResetBlockWindow();
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
     World().clock = nullptr;
