@@ -65,31 +65,46 @@ void CacheStore::format(uint8_t* image, int32_t units)
     setField(0, kEntry, 0);
     setHead(kFree, 0);
     setTail(kFree, 0);
-    // Every other header is spare, in ascending order: linked to its neighbours here, and the two
-    // ends of the chain closed after the loop (a format runs at every start, over thousands).
-    uint8_t* header = image_ + kHeaderBytes + kBlockHeaderBytes;
-    for (int32_t b = 1; b < headers_; ++b, header += kBlockHeaderBytes) {
-        writeU32(header + kLength * 4, 0);
-        writeU32(header + kOffset * 4, 0);
-        writeU32(header + kNext * 4, static_cast<uint32_t>(b + 1));
-        writeU32(header + kPrev * 4, static_cast<uint32_t>(b - 1));
-    }
-    if (headers_ > 1) {
-        setField(1, kPrev, static_cast<uint32_t>(kNone));
-        setField(headers_ - 1, kNext, static_cast<uint32_t>(kNone));
-    }
-    setHead(kSpare, headers_ > 1 ? 1 : kNone);
-    setTail(kSpare, headers_ > 1 ? headers_ - 1 : kNone);
+    // Every other header is spare. They are handed out in ascending order the first time they are
+    // needed (takeSpare), so a format writes the lists only, not thousands of headers at every start.
+    setHead(kSpare, kNone);
+    setTail(kSpare, kNone);
+    fresh_ = 1;
 
     clearBuckets();
-    lookupNext_.assign(static_cast<size_t>(headers_), kNone);
-    lookupPrev_.assign(static_cast<size_t>(headers_), kNone);
+    lookupNext_.assign(1, kNone);
+    lookupPrev_.assign(1, kNone);
+}
+
+bool CacheStore::hasSpare() const
+{
+    return head(kSpare) != kNone || fresh_ < headers_;
+}
+
+int32_t CacheStore::takeSpare()
+{
+    int32_t b = head(kSpare);
+    if (b != kNone) {
+        unlink(kSpare, b);
+        return b;
+    }
+    b = fresh_++;
+    setField(b, kLength, 0);
+    setField(b, kFile, 0);
+    setField(b, kOffset, 0);
+    setField(b, kNext, static_cast<uint32_t>(kNone));
+    setField(b, kPrev, static_cast<uint32_t>(kNone));
+    setField(b, kEntry, 0);
+    lookupNext_.push_back(kNone);
+    lookupPrev_.push_back(kNone);
+    return b;
 }
 
 void CacheStore::detach()
 {
     image_ = nullptr;
     headers_ = 0;
+    fresh_ = 0;
     dataAreaSize_ = 0;
     clearBuckets();
     lookupNext_.clear();
@@ -278,15 +293,14 @@ int32_t CacheStore::getSpace(int32_t file, int32_t entry, uint32_t size)
             block = extent;
             break;
         }
-        if (head(kSpare) == kNone) {
-            while (head(kSpare) == kNone) {
+        if (!hasSpare()) {
+            while (!hasSpare()) {
                 if (head(kUsed) == kNone) return kNone;
                 evictTail();
             }
             continue;
         }
-        block = head(kSpare);
-        unlink(kSpare, block);
+        block = takeSpare();
         setField(block, kOffset, field(extent, kOffset) + field(extent, kLength) - size);
         setField(extent, kLength, field(extent, kLength) - size);
         break;
@@ -329,7 +343,7 @@ std::vector<int32_t> CacheStore::usedBlocks() const
 
 int32_t CacheStore::spareCount() const
 {
-    int32_t n = 0;
+    int32_t n = headers_ - fresh_;
     for (int32_t b = head(kSpare); b != kNone; b = next(b)) ++n;
     return n;
 }

@@ -81,18 +81,21 @@ private:
     int32_t evictTail();
     int32_t giveBack(int32_t block);
     void makeSpare(int32_t block);
+    bool hasSpare() const;
+    int32_t takeSpare();
     void addLookup(int32_t block);
     void removeLookup(int32_t block);
     size_t bucketOf(int32_t file, int32_t entry) const;
 
     uint8_t* image_ = nullptr;
     int32_t headers_ = 0;
+    int32_t fresh_ = 0; // headers from here on were never handed out
     uint32_t dataAreaSize_ = 0;
     void clearBuckets();
 
     std::vector<int32_t> bucketHeads_;  // 17 x 4096
     std::vector<uint32_t> bucketsFilled_; // buckets that became non-empty since the last clear
-    std::vector<int32_t> lookupNext_;   // per block header
+    std::vector<int32_t> lookupNext_;   // per block header handed out
     std::vector<int32_t> lookupPrev_;
 };
 
