@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -59,7 +60,7 @@ struct Extent {
     int32_t baseline = 0;
 };
 
-Extent measure(const CFont& f, const std::string& text)
+Extent measure(const CFont& f, std::string_view text)
 {
     Extent e;
     int32_t above = 0;
@@ -118,7 +119,7 @@ int32_t drawGlyph(int32_t x, int32_t y, const CFont& f, unsigned char c, int32_t
 }
 
 // Draws one line with its top at y; stops at the first glyph that advances 0.
-void drawLine(int32_t x, int32_t top, const CFont& f, int32_t hue, const std::string& text, const PixelSurface& s, const BlitRect& clip)
+void drawLine(int32_t x, int32_t top, const CFont& f, int32_t hue, std::string_view text, const PixelSurface& s, const BlitRect& clip)
 {
     if (clip.left >= clip.right || clip.top >= clip.bottom) return;
     const int32_t penY = top + measure(f, text).baseline;
@@ -389,7 +390,7 @@ void FontManager::GetStringWrapEndXY(int32_t font, int32_t n, const char* text, 
         }
         const WrapLine& line = lines[index];
         const size_t count = std::min(position - line.start, line.text.size());
-        outX = measure(*f, line.text.substr(0, count)).width;
+        outX = measure(*f, std::string_view(line.text).substr(0, count)).width;
     }
     if (x != nullptr) *x = outX;
     if (y != nullptr) *y = outY;

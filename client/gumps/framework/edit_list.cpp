@@ -73,7 +73,7 @@ void CEditListGump::Redraw()
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr)
         return;
-    std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
+    bitmap->clear();
     DrawGumpArtAt(artId, *bitmap, 0, 0);
     if (rowCount > 0)
         DrawGumpArtAt(artId + 1, *bitmap, 0, 0, std::max((rowCount - topIndex) * kRowPitch + 9, 0));

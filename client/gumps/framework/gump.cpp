@@ -77,6 +77,13 @@ GumpBitmap::GumpBitmap(int w, int h)
     pixels.assign(static_cast<size_t>(stride()) * height, 0);
 }
 
+void GumpBitmap::clear()
+{
+    // A fill of zero bytes, whatever the build does to loops: fields clear their bitmap at every key.
+    if (!pixels.empty())
+        std::memset(pixels.data(), 0, pixels.size() * sizeof(pixels[0]));
+}
+
 CGump::CGump()
 {
     liveGumps().insert(this);

@@ -39,6 +39,8 @@ struct GumpBitmap {
     GumpBitmap() = default;
     GumpBitmap(int w, int h);
     int stride() const { return (width + 7) & ~7; }
+    /** Every pixel back to 0 (transparent). */
+    void clear();
     uint16_t pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * stride() + x]; }
     uint16_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * stride(); }
 };

@@ -268,7 +268,7 @@ void CHueGump::DrawPalette(int newHue)
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width == 0 || bitmap->height == 0)
         return;
-    std::fill(bitmap->pixels.begin(), bitmap->pixels.end(), 0);
+    bitmap->clear();
     DrawGumpArtClipped(CopySpan, kBackgroundArt, ClipRect{0, 0, bitmap->width, bitmap->height}, 0, 0,
                        bitmap->pixels.data(), bitmap->stride(), bitmap->height);
     for (int r = 0; r < kPaletteRows; ++r)

@@ -180,7 +180,7 @@ bool CInputControlGump::HitTest(int px, int py)
 
 void CInputControlGump::PaintBackground(GumpBitmap& bitmap)
 {
-    std::fill(bitmap.pixels.begin(), bitmap.pixels.end(), 0);
+    bitmap.clear();
     if (noBackground != 0)
         return;
     int art = artId;
@@ -606,7 +606,7 @@ int CLoginInputControlGump::TextColour() const
 
 void CLoginInputControlGump::PaintBackground(GumpBitmap& bitmap)
 {
-    std::fill(bitmap.pixels.begin(), bitmap.pixels.end(), 0);
+    bitmap.clear();
     DrawGumpArtFrame(3000, bitmap, 0);
 }
 
