@@ -315,7 +315,9 @@ int OpenMovie(const std::string& path, MovieDecoder& d)
     d.audioRing = buffers.audio.get();
     if (d.videoRing == nullptr || d.audioRing == nullptr)
         return 2;
-    d.buffers->chunk.assign(kMaxChunkPayload, 0);
+    // Kept between movies as it is: a chunk's bytes are read into it before they are used.
+    if (d.buffers->chunk.size() != kMaxChunkPayload)
+        d.buffers->chunk.assign(kMaxChunkPayload, 0);
     d.readerState = 4;
     // Read ahead: with sound until 21 audio chunks wait, without until 20 frames do.
     for (int guard = 0; guard < 256 && d.readerState != kChunkEnd; ++guard) {
@@ -499,7 +501,8 @@ void CreateMovieSoundBuffer(MovieDecoder& d)
         d.streamSize = d.streamBuffer->size();
     else
         d.streamSize = 32768;
-    d.buffers->silence.assign(d.streamSize, 0);
+    if (d.buffers->silence.size() != d.streamSize) // only ever zeros: kept while the size holds
+        d.buffers->silence.assign(d.streamSize, 0);
     d.writeOffset = 0;
     d.simulatedPlay = 0;
     d.streamActive.store(true);

@@ -279,6 +279,44 @@ TEST(MoviePlayer, SoundDeviceGetsEveryChunkWithoutOverrunningThePlayCursor)
     EXPECT_LE(run.player.elapsed, 2300u);
 }
 
+TEST(MoviePlayer, KeptBuffersServeTheNextMoviesAsFreshOnes)
+{
+    // Three movies through one set of buffers: the stream size changes between the first two and
+    // holds for the third. Each must be heard and shown exactly as it was coded, silence included.
+    testsupport::TempDir dir;
+    MovieBuffers kept;
+    const struct {
+        uint32_t streamSize;
+        size_t soundFrames;
+        int frames;
+    } cases[] = {{16384, 1470, 12}, {32768, 700, 9}, {32768, 1200, 7}};
+    for (const auto& c : cases) {
+        Plan plan;
+        plan.frames = c.frames;
+        plan.soundFrames = c.soundFrames;
+        const Built movie = buildMovie(plan);
+        HeadlessRun run(kMoviePlaySound | kMovieCallerBuffer);
+        run.player.callerBufferSize = c.streamSize;
+        run.player.buffers = &kept;
+        FakeSoundDevice device(run.clock);
+        run.player.sound = &device;
+        run.play(dir, movie.bytes);
+        SCOPED_TRACE(c.soundFrames);
+        EXPECT_FALSE(device.overrun);
+        std::vector<int16_t> heard;
+        for (const formats::Bytes& w : device.writes) {
+            if (std::all_of(w.begin(), w.end(), [](uint8_t b) { return b == 0; }))
+                continue;
+            const auto* s = reinterpret_cast<const int16_t*>(w.data());
+            heard.insert(heard.end(), s, s + w.size() / 2);
+        }
+        EXPECT_EQ(heard, movie.sound);
+        ASSERT_EQ(run.shown.size(), movie.pictures.size());
+        EXPECT_EQ(run.shown.back(), expanded(movie.pictures.back()));
+        EXPECT_EQ(kept.silence.size(), c.streamSize);
+    }
+}
+
 TEST(MoviePlayer, WithoutSoundTheReadAheadAlonePacesIt)
 {
     testsupport::TempDir dir;
