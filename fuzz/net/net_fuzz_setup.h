@@ -4,15 +4,18 @@
 #include "client/net/client_sock.h"
 #include "client/net/net_facilities.h"
 #include "client/net/packet_dispatch.h"
+#include "client/net/packet_table.h"
 #include "client/net/server_sessions.h"
 #include "platform/message_box/message_box.h"
 #include "platform/net/host_resolver.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace netfuzz {
 
@@ -46,6 +49,61 @@ inline CClientSock* freshConnection(bool gamePhase)
     return connection;
 }
 
+/** A socket that stands connected at once and takes every byte it is given, keeping none. */
+class SinkSocket final : public platform::TcpSocket {
+public:
+    platform::NetResult connect(uint32_t, uint16_t) override
+    {
+        open_ = true;
+        return {platform::NetStatus::Ok, 0, 0};
+    }
+    platform::NetResult send(const void*, size_t size) override
+    {
+        return open_ ? platform::NetResult{platform::NetStatus::Ok, size, 0}
+                     : platform::NetResult{platform::NetStatus::Closed, 0, 0};
+    }
+    platform::NetResult receive(void*, size_t) override
+    {
+        return {open_ ? platform::NetStatus::WouldBlock : platform::NetStatus::Closed, 0, 0};
+    }
+    bool readable() override { return false; }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool isConnected() const override { return open_; }
+    platform::Readiness poll(bool wantWrite) override { return {false, open_ && wantWrite, false}; }
+    void setBlocking(bool) override {}
+    void setNoDelay(bool) override {}
+
+private:
+    bool open_ = false;
+};
+
+/**
+ * The active connection for handlers called directly, with its record; game phase when asked.
+ * Making a connection costs more than most inputs cost to read, so one is made for the process
+ * and connected afresh for each input, which gives it new buffers, ciphers and socket. It is not
+ * in the connection list: whatever a handler does to it (close, release, replace), it stays for
+ * the next input, while the connections the handlers make go with ResetConnectionState().
+ */
+inline CClientSock* keptConnection(bool gamePhase)
+{
+    static CClientSock* const connection = [] {
+        installQuietWorld();
+        netFacilities().makeTcpSocket = [] { return std::make_unique<SinkSocket>(); };
+        return new CClientSock(); // never deleted: it serves every input
+    }();
+    ResetConnectionState();
+    connection->relayFlag = 0;
+    connection->loginCipherOff = 0;
+    connection->gamePhase = 0;
+    connection->Connect(0x7F000001, 2593);
+    SetActiveConnection(connection);
+    AddServerSession(connection, nullptr);
+    if (gamePhase)
+        connection->EnterGamePhase();
+    return connection;
+}
+
 /** Hands the bytes to the connection in slices of `slice`, polling after each, as receives would cut them. */
 inline void feed(CClientSock* connection, const uint8_t* data, size_t size, size_t slice)
 {
@@ -54,6 +112,36 @@ inline void feed(CClientSock* connection, const uint8_t* data, size_t size, size
         const size_t n = size - at < slice ? size - at : slice;
         socket->pushIncoming(std::vector<uint8_t>(data + at, data + at + n));
         connection->SelectPoll();
+    }
+}
+
+/**
+ * The packets of a selector-coded input: per packet a selector byte (taken modulo the id count)
+ * choosing one of `ids`, a big-endian 16-bit length, then that many payload bytes, cut at the
+ * input's end. Each packet reaches `handle` in its own buffer of its exact size, with its id and,
+ * for a variable id, its big-endian length in front, as the framing hands it to a handler.
+ */
+template <size_t N, typename Handle>
+void forEachSelectedPacket(const uint8_t* data, size_t size, const uint8_t (&ids)[N], Handle&& handle)
+{
+    size_t at = 0;
+    while (at + 3 <= size) {
+        const uint8_t id = ids[data[at] % N];
+        size_t length = std::min<size_t>(static_cast<size_t>(data[at + 1] << 8 | data[at + 2]), size - at - 3);
+        at += 3;
+        std::vector<uint8_t> packet;
+        packet.reserve(length + 3);
+        packet.push_back(id);
+        if (IsVariableLengthId(id)) {
+            // A variable packet's length field is 16 bits, its own three bytes included.
+            length = std::min<size_t>(length, 0xFFFF - 3);
+            const size_t total = length + 3;
+            packet.push_back(static_cast<uint8_t>(total >> 8));
+            packet.push_back(static_cast<uint8_t>(total));
+        }
+        packet.insert(packet.end(), data + at, data + at + length);
+        at += length;
+        handle(packet.data(), packet.size());
     }
 }
 

@@ -1,0 +1,113 @@
+/** @file Fuzz target: the world's objects from the server (items, mobiles and what they wear, containers, corpses, deletes, pick-up refusals, groups, map details) on a stream of packets. */
+#include "fuzz/net/world_fuzz_setup.h"
+
+#include "client/core/config_store.h"
+#include "client/world/tile_data.h"
+#include "tools/formats/world_formats.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// The ids of the handlers under test; the selector byte picks one.
+const uint8_t kIds[] = {0x1A, 0x1D, 0x24, 0x25, 0x3C, 0x77, 0x78, 0x89, 0x27, 0x39, 0x90, 0xC4};
+
+constexpr uint32_t kPack = kItemSerialBit | 1;
+constexpr uint32_t kMap = kItemSerialBit | 8;
+constexpr uint32_t kCorpse = kItemSerialBit | 9;
+
+/** Tile data with a container, a map and a plain item: the kinds the objects are made as. */
+void loadTileData()
+{
+    formats::TileDataWriter t;
+    t.item(0x0E75, {.flags = 0x200000, .name = "pack"});
+    t.item(0x14EB, {.flags = 0x100000, .name = "map"});
+    t.item(0x0EC4, {.flags = 0x400000, .name = "knife"});
+    const formats::Bytes image = t.bytes();
+    TileData::LoadFrom(image.data(), image.size());
+}
+
+/** Four mobiles beside the player, a pack with three knives, a map and a corpse. */
+void placeObjects()
+{
+    for (uint32_t serial = 2; serial < 6; ++serial) {
+        ObjectRecord r;
+        r.serial = serial;
+        r.graphic = 400;
+        r.x = static_cast<uint16_t>(100 + serial);
+        r.y = 100;
+        CObjectManager::HandleMove(r);
+    }
+    ObjectRecord pack;
+    pack.serial = kPack;
+    pack.graphic = 0x0E75;
+    pack.x = pack.y = 101;
+    CObjectManager::HandleMove(pack);
+    for (uint32_t i = 0; i < 3; ++i) {
+        ContainerItemRecord item;
+        item.serial = kItemSerialBit | (2 + i);
+        item.graphic = 0x0EC4;
+        item.container = kPack;
+        CObjectManager::HandleContainerItem(item);
+    }
+    ObjectRecord map = pack;
+    map.serial = kMap;
+    map.graphic = 0x14EB;
+    CObjectManager::HandleMove(map);
+    ObjectRecord corpse = pack;
+    corpse.serial = kCorpse;
+    corpse.graphic = 0x2006;
+    CObjectManager::HandleMove(corpse);
+}
+
+/** A pick-up waiting for its answer: a knife taken from the pack, from mobile 2's hand, or from the ground. */
+void pendingPickUp(uint8_t from)
+{
+    WorldState& w = World();
+    w.pickUp = PickUpRecord{};
+    w.pickUp.serial = kItemSerialBit | 3;
+    w.pickUp.graphic = 0x0EC4;
+    w.pickUp.amount = 1;
+    w.pickUp.x = w.pickUp.y = 102;
+    if (from == 1) {
+        w.pickUp.container = kPack;
+    } else if (from == 2) {
+        w.pickUp.wornOn = 2;
+        w.pickUp.layer = 1;
+    }
+    w.pickUpPending = true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    worldfuzz::installOnce("kz-fuzz-world-objects");
+    // Tile data is never written here: it is read once.
+    static const bool tilesRead = (loadTileData(), true);
+    (void)tilesRead;
+    CClientSock* connection = worldfuzz::enterWorld();
+    placeObjects();
+    // Byte 0: bits 0-1 a pick-up is waiting (1 from the pack, 2 from a hand, 3 from the ground);
+    // bit 2 the packets come on the connection's own session; bit 3 incoming names are asked for.
+    const uint8_t flags = data[0];
+    if ((flags & 3) != 0)
+        pendingPickUp(flags & 3);
+    if ((flags & 4) != 0)
+        SetCurrentServerSession(FindServerSession(connection));
+    ShowIncomingNames = (flags & 8) != 0 ? 1 : 0;
+
+    netfuzz::forEachSelectedPacket(data + 1, size - 1, kIds, [](const uint8_t* packet, size_t length) {
+        if (PacketHandler handler = GetPacketHandler(packet[0]))
+            handler(packet, length);
+    });
+
+    SetCurrentServerSession(nullptr);
+    World().pickUpPending = false;
+    ShowIncomingNames = 0;
+    worldfuzz::leaveWorld();
+    return 0;
+}

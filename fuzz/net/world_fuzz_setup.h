@@ -1,0 +1,84 @@
+/** @file Fuzz support for the world handler targets: the handlers installed once, a player in the world per input, everything let go after it. */
+#pragma once
+
+#include "fuzz/net/net_fuzz_setup.h"
+
+#include "client/core/config_io.h"
+#include "client/core/file_manager.h"
+#include "client/core/kz_report.h"
+#include "client/data/map_manager.h"
+#include "client/net/world_handlers.h"
+#include "client/world/draw_item.h"
+#include "client/world/map_view.h"
+#include "client/world/object_manager.h"
+#include "client/world/walk.h"
+
+#include <filesystem>
+#include <string>
+
+namespace worldfuzz {
+
+/** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
+inline MemoryConfigFileStore& configFiles()
+{
+    static MemoryConfigFileStore store;
+    return store;
+}
+
+/** Once per process: quiet reports, an install folder of the target's own, the world handlers. */
+inline void installOnce(const char* folder)
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    // Reports are made but not written: a log line per damaged record would cost more than the reading.
+    KZReport::setStateForTests(true, false);
+    netfuzz::installQuietWorld();
+    DrawMapThingie::Clear();
+    const std::filesystem::path hd = std::filesystem::temp_directory_path() / folder;
+    std::filesystem::create_directories(hd);
+    platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
+    FileManager::startup();
+    SetConfigFileStore(&configFiles());
+    InstallWorldHandlers();
+}
+
+/**
+ * A game connection and a player (serial 1) standing at (100, 100) in a world just entered. The
+ * draw grid and the objects are empty: the first input finds them so, and each input leaves them so.
+ */
+inline CClientSock* enterWorld()
+{
+    CClientSock* connection = netfuzz::keptConnection(true);
+    ResetWorldHandlerState();
+    Walk::State() = WalkState{};
+    MapManager::SetMap(0);
+    MapManager::CenterX = 100;
+    MapManager::CenterY = 100;
+    CObjectManager::CreatePlayer(1, 400)->PlaceAt(100, 100, 0);
+    WorldEntered = true;
+    return connection;
+}
+
+/**
+ * Whatever the input made is let go before the next, as a new login lets go of the world: the land
+ * and statics around the player go back to their pools. Only a view that was built (the block
+ * window or the draw grid moved) has land to purge; the grid's 4,096 cells are left alone otherwise.
+ */
+inline void leaveWorld()
+{
+    const bool viewBuilt = MapManager::WindowCornerX != -9999 || DrawMapThingie::cornerX != -128 ||
+                           DrawMapThingie::cornerY != -128;
+    CObjectManager::DeleteAllButPlayer();
+    if (viewBuilt)
+        MapView::ResetBlockWindow();
+    CObjectManager::shutdown();
+    if (viewBuilt)
+        DrawMapThingie::Clear();
+    ResetConnectionState();
+    ResetWorldHandlerState();
+    configFiles().clear();
+}
+
+} // namespace worldfuzz
