@@ -15,9 +15,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
 
 int32_t Lights::globalLevel = 0;
 int32_t Lights::personalLevel = 0;
@@ -35,7 +35,7 @@ struct LightFiles {
     size_t indexSize = 0;
     const uint8_t* dataBytes = nullptr;
     size_t dataSize = 0;
-    std::unordered_set<int32_t> damagedLogged;
+    std::bitset<kLightIds> damagedLogged; // a light is reported once per set of files
 };
 
 LightFiles& files()
@@ -190,7 +190,7 @@ void thelightthingie::UseFiles(const uint8_t* index, size_t indexSize, const uin
     f.indexSize = index != nullptr ? indexSize : 0;
     f.dataBytes = data;
     f.dataSize = data != nullptr ? dataSize : 0;
-    f.damagedLogged.clear();
+    f.damagedLogged.reset();
 }
 
 bool thelightthingie::GetLight(int32_t id, LightSprite& out)
@@ -205,9 +205,11 @@ bool thelightthingie::GetLight(int32_t id, LightSprite& out)
     if (offset == 0xFFFFFFFF || length == 0 || width == 0 || height == 0) return false;
     const uint64_t needed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     if (length < needed || static_cast<uint64_t>(offset) + needed > f.dataSize) {
-        if (f.damagedLogged.insert(id).second)
+        if (!f.damagedLogged.test(static_cast<size_t>(id))) {
+            f.damagedLogged.set(static_cast<size_t>(id));
             KZReport::error("thelightthingie: light %d reaches past light.mul or is shorter than %d x %d; not drawn.\n", id,
                             width, height);
+        }
         return false;
     }
     out = {reinterpret_cast<const int8_t*>(f.dataBytes + offset), width, height};
