@@ -1,4 +1,4 @@
-/** @file Fuzz target: the layout text and text lines of a server-described gump, built into its controls and reply. */
+/** @file Fuzz target: the layout text and text lines of a server-described gump, built into its controls, bitmap and reply. */
 #include "client/core/kz_report.h"
 #include "client/data/unicode_font.h"
 #include "client/gumps/framework/generic_gump.h"
@@ -21,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     }();
     (void)fonts;
+    // The boxes of HTML elements are made, but their texts are laid out by the HTML box target.
+    static const bool boxesLeftEmpty = (SetHtmlBoxLayout([](HTMLBox&, const GenericElement&, int32_t) {}), true);
+    (void)boxesLeftEmpty;
     // The layout up to the first zero byte, then text lines split at each further zero byte.
     ServerGumpDescription d;
     d.serial = 1;

@@ -12,6 +12,7 @@
 #include "client/data/unicode_font.h"
 #include "client/gumps/framework/art_frame.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/gump_pixels.h"
 #include "client/gumps/framework/html_box.h"
 #include "client/gumps/framework/message_gumps.h"
 #include "client/gumps/framework/mouse_manager.h"
@@ -55,45 +56,6 @@ void be32(std::vector<uint8_t>& out, uint32_t v)
     be16(out, v);
 }
 
-/** Every blank pixel beside a drawn one becomes the key colour 1: the outline of overhead texts. */
-void outline(std::vector<uint16_t>& image, int w, int h)
-{
-    std::vector<uint16_t> source = image;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            if (source[static_cast<size_t>(y) * w + x] != 0)
-                continue;
-            bool beside = false;
-            for (int dy = -1; dy <= 1 && !beside; ++dy)
-                for (int dx = -1; dx <= 1 && !beside; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < w && ny < h) {
-                        const uint16_t p = source[static_cast<size_t>(ny) * w + nx];
-                        beside = p != 0 && p != 1;
-                    }
-                }
-            if (beside)
-                image[static_cast<size_t>(y) * w + x] = 1;
-        }
-}
-
-/** Copies the non-zero pixels of a w x h image into the bitmap at (x, y), clipped. */
-void copyNonZero(GumpBitmap& bitmap, const std::vector<uint16_t>& image, int w, int h, int x, int y)
-{
-    for (int row = 0; row < h; ++row) {
-        const int by = y + row;
-        if (by < 0 || by >= bitmap.height)
-            continue;
-        uint16_t* out = bitmap.row(by);
-        for (int col = 0; col < w; ++col) {
-            const int bx = x + col;
-            const uint16_t p = image[static_cast<size_t>(row) * w + col];
-            if (p != 0 && bx >= 0 && bx < bitmap.width)
-                out[bx] = p;
-        }
-    }
-}
-
 template <class F>
 void forEachElement(const std::vector<std::unique_ptr<GenericElement>>& list, const F& f)
 {
@@ -110,7 +72,20 @@ std::vector<GenericGump*>& openGenericGumps()
     return open;
 }
 
+void layOutHtmlBox(HTMLBox& box, const GenericElement& e, int32_t textColour)
+{
+    box.SetText(e.text, textColour);
+    box.ResizeTo({e.x, e.y, e.x + e.width, e.y + e.height});
+}
+
+HtmlBoxLayout g_htmlBoxLayout = &layOutHtmlBox;
+
 } // namespace
+
+void SetHtmlBoxLayout(HtmlBoxLayout layout)
+{
+    g_htmlBoxLayout = layout != nullptr ? layout : &layOutHtmlBox;
+}
 
 GenericGump::GenericGump(const ServerGumpDescription& description)
 {
@@ -355,8 +330,7 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (made != nullptr) {
             const uint32_t flags = (background != 0 ? 0x2002u : 0x2082u) | (scrollbar == 0 ? 4u : 0u);
             made->html = new HTMLBox(this, 0, flags, false, true);
-            made->html->SetText(made->text, scrollbar != 0 && background == 0 ? 0x7BDE : 1);
-            made->html->ResizeTo({made->x, made->y, made->x + made->width, made->y + made->height});
+            g_htmlBoxLayout(*made->html, *made, scrollbar != 0 && background == 0 ? 0x7BDE : 1);
         }
     }
     return true;
@@ -402,7 +376,7 @@ void GenericGump::drawElement(const GenericElement& e)
         const ArtImage* image = GetArtImage(art + 0x4000);
         if (image == nullptr)
             break;
-        std::vector<uint16_t> scratch(static_cast<size_t>(w) * h, 0);
+        const auto scratch = BlankPixels(w, h);
         if (hue != 0)
             setSpanHue(hue);
         for (int row = 0; row < std::min(h, image->height); ++row)
@@ -412,16 +386,13 @@ void GenericGump::drawElement(const GenericElement& e)
                 if (count > 0)
                     (hue != 0 ? HueSpan : CopySpan)(&scratch[static_cast<size_t>(row) * w + run.x], &image->pixels[run.pixel], count);
             }
-        copyNonZero(*bitmap, scratch, w, h, e.x, e.y);
+        CopyNonZeroPixels(*bitmap, scratch.get(), w, w, h, e.x, e.y);
         break;
     }
     case GenericElement::Frame: {
         GumpBitmap scratch(w, h);
         DrawArtFrame(scratch, e.art, 0, 0, w, h, CopySpanTransparent);
-        std::vector<uint16_t> image(static_cast<size_t>(w) * h);
-        for (int row = 0; row < h; ++row)
-            std::copy(scratch.row(row), scratch.row(row) + w, image.begin() + static_cast<ptrdiff_t>(row) * w);
-        copyNonZero(*bitmap, image, w, h, e.x, e.y);
+        CopyNonZeroPixels(*bitmap, scratch.pixels.data(), scratch.stride(), w, h, e.x, e.y);
         break;
     }
     case GenericElement::Text:
@@ -435,11 +406,11 @@ void GenericGump::drawElement(const GenericElement& e)
         }
         if (e.type == GenericElement::TextEntry && e.state != 0)
             text += u"_";
-        std::vector<uint16_t> scratch(static_cast<size_t>(w) * h, 0);
-        const PixelSurface surface{scratch.data(), w, w, h};
+        const auto scratch = BlankPixels(w, h);
+        const PixelSurface surface{scratch.get(), w, w, h};
         UnicodeDrawString(surface, text.c_str(), 1, 1, HueTextColour(e.art), BlitRect{0, 0, w, h});
-        outline(scratch, w, h);
-        copyNonZero(*bitmap, scratch, w, h, e.x, e.y);
+        OutlineDrawnPixels(scratch.get(), w, h);
+        CopyNonZeroPixels(*bitmap, scratch.get(), w, w, h, e.x, e.y);
         break;
     }
     default:

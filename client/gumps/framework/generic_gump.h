@@ -4,6 +4,7 @@
 #include "client/core/gump_services.h"
 #include "client/gumps/framework/gump.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,15 @@ struct GenericElement {
 
     bool contains(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
 };
+
+/**
+ * Lays out the text of an HTML element in its box (a child of the gump, made for the element):
+ * the default sets the element's text in that colour and sizes the box to the element.
+ * Replaceable, so that a layout can be read without laying out the HTML of its boxes; null puts
+ * the default back.
+ */
+using HtmlBoxLayout = void (*)(HTMLBox& box, const GenericElement& element, int32_t textColour);
+void SetHtmlBoxLayout(HtmlBoxLayout layout);
 
 /**
  * A window whose content the server describes. The layout is checked as it is read: a record

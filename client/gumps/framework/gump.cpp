@@ -71,19 +71,6 @@ void ResetMinimizedSlots()
     slotList().clear();
 }
 
-GumpBitmap::GumpBitmap(int w, int h)
-    : width(static_cast<uint16_t>(std::clamp(w, 0, 0xFFFF))), height(static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF)))
-{
-    pixels.assign(static_cast<size_t>(stride()) * height, 0);
-}
-
-void GumpBitmap::clear()
-{
-    // A fill of zero bytes, whatever the build does to loops: fields clear their bitmap at every key.
-    if (!pixels.empty())
-        std::memset(pixels.data(), 0, pixels.size() * sizeof(pixels[0]));
-}
-
 CGump::CGump()
 {
     liveGumps().insert(this);

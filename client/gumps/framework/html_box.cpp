@@ -8,6 +8,7 @@
 #include "client/data/span_routines.h"
 #include "client/data/unicode_font.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/gump_pixels.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "platform/window/window.h"
 
@@ -348,13 +349,17 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
 
 void HTMLBox::Redraw()
 {
-    GumpBitmap* bitmap = MakeFrame(0, width, height);
+    // The bitmap is kept while the box keeps its size (scrolling redraws it at every step).
+    GumpBitmap* bitmap = Frame(0);
+    if (bitmap != nullptr && bitmap->width == width && bitmap->height == height)
+        bitmap->clear();
+    else
+        bitmap = MakeFrame(0, width, height);
     frameIndex = 0;
     if ((flags_ & html_flags::NoFrame) == 0)
         drawFrame(*bitmap);
     else
-        for (int row = area_.top; row < area_.bottom; ++row)
-            std::fill(bitmap->row(row) + area_.left, bitmap->row(row) + area_.right,
+        FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
                       static_cast<uint16_t>(document_.backgroundColour));
     layOut();
     drawText(*bitmap);
