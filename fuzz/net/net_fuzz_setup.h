@@ -1,6 +1,9 @@
 /** @file Fuzz support for the network targets: a null platform, silent boxes, fake sockets and one connection fed chunk by chunk. */
 #pragma once
 
+#include "client/core/config_io.h"
+#include "client/core/file_manager.h"
+#include "client/core/kz_report.h"
 #include "client/net/client_sock.h"
 #include "client/net/net_facilities.h"
 #include "client/net/packet_dispatch.h"
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +37,33 @@ inline void installQuietWorld()
     resolver.setLocalHostAddress(0x0A000007);
     netFacilities().resolver = &resolver;
     netFacilities().makeTcpSocket = [] { return std::make_unique<platform::FakeTcpSocket>(); };
+}
+
+/** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
+inline MemoryConfigFileStore& configFiles()
+{
+    static MemoryConfigFileStore store;
+    return store;
+}
+
+/**
+ * Once per process, for targets that call handlers directly: quiet reports, the quiet world, an
+ * install folder of the target's own for the file manager, and kz.cfg in memory.
+ */
+inline void installClientOnce(const char* folder)
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    // Reports are made but not written: a log line per damaged record would cost more than the reading.
+    KZReport::setStateForTests(true, false);
+    installQuietWorld();
+    const std::filesystem::path hd = std::filesystem::temp_directory_path() / folder;
+    std::filesystem::create_directories(hd);
+    platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
+    FileManager::startup();
+    SetConfigFileStore(&configFiles());
 }
 
 /** A fresh active connection on a fake socket, with its record; game phase when asked. */
