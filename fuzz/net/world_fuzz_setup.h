@@ -41,6 +41,17 @@ inline CClientSock* enterWorld()
     return connection;
 }
 
+/** A mobile of the server's (body 400) standing at (x, y). */
+inline void placeMobile(uint32_t serial, uint16_t x, uint16_t y)
+{
+    ObjectRecord r;
+    r.serial = serial;
+    r.graphic = 400;
+    r.x = x;
+    r.y = y;
+    CObjectManager::HandleMove(r);
+}
+
 /**
  * Whatever the input made is let go before the next, as a new login lets go of the world: the land
  * and statics around the player go back to their pools. Only a view that was built (the block
