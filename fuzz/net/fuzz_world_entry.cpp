@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     worldfuzz::installOnce("kz-fuzz-world-entry");
     worldfuzz::enterWorld();
+    // Two mobiles near the player: moving the view purges or keeps them with the land.
+    worldfuzz::placeMobile(2, 102, 100);
+    worldfuzz::placeMobile(3, 130, 100);
     // Byte 0: bit 0 the fourth season is allowed; bit 1 the light is overridden; bit 2 tips are
     // asked for on entering; bit 3 the world is not entered yet.
     const uint8_t flags = data[0];

@@ -31,14 +31,8 @@ void loadTileData()
 /** Four mobiles beside the player, a pack with three knives, a map and a corpse. */
 void placeObjects()
 {
-    for (uint32_t serial = 2; serial < 6; ++serial) {
-        ObjectRecord r;
-        r.serial = serial;
-        r.graphic = 400;
-        r.x = static_cast<uint16_t>(100 + serial);
-        r.y = 100;
-        CObjectManager::HandleMove(r);
-    }
+    for (uint32_t serial = 2; serial < 6; ++serial)
+        worldfuzz::placeMobile(serial, static_cast<uint16_t>(100 + serial), 100);
     ObjectRecord pack;
     pack.serial = kPack;
     pack.graphic = 0x0E75;

@@ -20,12 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     worldfuzz::installOnce("kz-fuzz-world-speech");
     worldfuzz::enterWorld();
     // A mobile beside the player to speak over it.
-    ObjectRecord mobile;
-    mobile.serial = 2;
-    mobile.graphic = 400;
-    mobile.x = 102;
-    mobile.y = 100;
-    CObjectManager::HandleMove(mobile);
+    worldfuzz::placeMobile(2, 102, 100);
     // Byte 0: bit 0 the obscenity filter is on.
     ObscenityFilter = (data[0] & 1) != 0 ? 1 : 0;
 

@@ -1,6 +1,9 @@
 /** @file Fuzz support for the network targets: a null platform, silent boxes, fake sockets and one connection fed chunk by chunk. */
 #pragma once
 
+#include "client/core/config_io.h"
+#include "client/core/file_manager.h"
+#include "client/core/kz_report.h"
 #include "client/net/client_sock.h"
 #include "client/net/net_facilities.h"
 #include "client/net/packet_dispatch.h"
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,20 +37,6 @@ inline void installQuietWorld()
     resolver.setLocalHostAddress(0x0A000007);
     netFacilities().resolver = &resolver;
     netFacilities().makeTcpSocket = [] { return std::make_unique<platform::FakeTcpSocket>(); };
-}
-
-/** A fresh active connection on a fake socket, with its record; game phase when asked. */
-inline CClientSock* freshConnection(bool gamePhase)
-{
-    installQuietWorld();
-    ResetConnectionState();
-    CClientSock* connection = CreateConnection();
-    connection->Connect(0x7F000001, 2593);
-    SetActiveConnection(connection);
-    AddServerSession(connection, nullptr);
-    if (gamePhase)
-        connection->EnterGamePhase();
-    return connection;
 }
 
 /** A socket that stands connected at once and takes every byte it is given, keeping none. */
@@ -78,24 +68,64 @@ private:
     bool open_ = false;
 };
 
+/** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
+inline MemoryConfigFileStore& configFiles()
+{
+    static MemoryConfigFileStore store;
+    return store;
+}
+
 /**
- * The active connection for handlers called directly, with its record; game phase when asked.
- * Making a connection costs more than most inputs cost to read, so one is made for the process
- * and connected afresh for each input, which gives it new buffers, ciphers and socket. It is not
- * in the connection list: whatever a handler does to it (close, release, replace), it stays for
- * the next input, while the connections the handlers make go with ResetConnectionState().
+ * Once per process, for targets that call handlers directly: quiet reports, the quiet world with
+ * sink sockets, an install folder of the target's own for the file manager, and kz.cfg in memory.
+ */
+inline void installClientOnce(const char* folder)
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    // Reports are made but not written: a log line per damaged record would cost more than the reading.
+    KZReport::setStateForTests(true, false);
+    installQuietWorld();
+    // The handlers' connections read nothing from their sockets: what they send goes nowhere.
+    netFacilities().makeTcpSocket = [] { return std::make_unique<SinkSocket>(); };
+    const std::filesystem::path hd = std::filesystem::temp_directory_path() / folder;
+    std::filesystem::create_directories(hd);
+    platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
+    FileManager::startup();
+    SetConfigFileStore(&configFiles());
+}
+
+
+/**
+ * The active connection, with its record, on a socket from the installed factory; game phase when
+ * asked. Making a connection costs more than most inputs cost to read, so one is made for the
+ * process and connected afresh for each input, which gives it new buffers, ciphers and socket. It
+ * is not in the connection list: whatever the input does to it (close, release, replace), it stays
+ * for the next input, while the connections the input made go with ResetConnectionState().
  */
 inline CClientSock* keptConnection(bool gamePhase)
 {
-    static CClientSock* const connection = [] {
-        installQuietWorld();
-        netFacilities().makeTcpSocket = [] { return std::make_unique<SinkSocket>(); };
-        return new CClientSock(); // never deleted: it serves every input
-    }();
+    static CClientSock* const connection = new CClientSock(); // never deleted: it serves every input
     ResetConnectionState();
     connection->relayFlag = 0;
     connection->loginCipherOff = 0;
     connection->gamePhase = 0;
+    connection->Connect(0x7F000001, 2593);
+    SetActiveConnection(connection);
+    AddServerSession(connection, nullptr);
+    if (gamePhase)
+        connection->EnterGamePhase();
+    return connection;
+}
+
+/** A fresh active connection on a fake socket, with its record; game phase when asked. */
+inline CClientSock* freshConnection(bool gamePhase)
+{
+    installQuietWorld();
+    ResetConnectionState();
+    CClientSock* connection = CreateConnection();
     connection->Connect(0x7F000001, 2593);
     SetActiveConnection(connection);
     AddServerSession(connection, nullptr);

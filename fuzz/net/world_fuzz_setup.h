@@ -3,9 +3,6 @@
 
 #include "fuzz/net/net_fuzz_setup.h"
 
-#include "client/core/config_io.h"
-#include "client/core/file_manager.h"
-#include "client/core/kz_report.h"
 #include "client/data/map_manager.h"
 #include "client/net/world_handlers.h"
 #include "client/world/draw_item.h"
@@ -13,35 +10,18 @@
 #include "client/world/object_manager.h"
 #include "client/world/walk.h"
 
-#include <filesystem>
-#include <string>
-
 namespace worldfuzz {
 
-/** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
-inline MemoryConfigFileStore& configFiles()
-{
-    static MemoryConfigFileStore store;
-    return store;
-}
-
-/** Once per process: quiet reports, an install folder of the target's own, the world handlers. */
+/** Once per process: the client's set-up for direct handler calls, the world handlers, an empty draw grid. */
 inline void installOnce(const char* folder)
 {
     static bool done = false;
     if (done)
         return;
     done = true;
-    // Reports are made but not written: a log line per damaged record would cost more than the reading.
-    KZReport::setStateForTests(true, false);
-    netfuzz::installQuietWorld();
-    DrawMapThingie::Clear();
-    const std::filesystem::path hd = std::filesystem::temp_directory_path() / folder;
-    std::filesystem::create_directories(hd);
-    platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
-    FileManager::startup();
-    SetConfigFileStore(&configFiles());
+    netfuzz::installClientOnce(folder);
     InstallWorldHandlers();
+    DrawMapThingie::Clear();
 }
 
 /**
@@ -61,6 +41,17 @@ inline CClientSock* enterWorld()
     return connection;
 }
 
+/** A mobile of the server's (body 400) standing at (x, y). */
+inline void placeMobile(uint32_t serial, uint16_t x, uint16_t y)
+{
+    ObjectRecord r;
+    r.serial = serial;
+    r.graphic = 400;
+    r.x = x;
+    r.y = y;
+    CObjectManager::HandleMove(r);
+}
+
 /**
  * Whatever the input made is let go before the next, as a new login lets go of the world: the land
  * and statics around the player go back to their pools. Only a view that was built (the block
@@ -78,7 +69,7 @@ inline void leaveWorld()
         DrawMapThingie::Clear();
     ResetConnectionState();
     ResetWorldHandlerState();
-    configFiles().clear();
+    netfuzz::configFiles().clear();
 }
 
 } // namespace worldfuzz
