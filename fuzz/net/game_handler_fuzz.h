@@ -1,4 +1,6 @@
-/** @file Fuzz target: a stream of server packets through the game-phase handlers, with a player, mobiles, a vendor's pack, a map item and a party set up. */
+/** @file Fuzz support for the game-phase handler targets: one group of handlers at a time, over a small world of the objects that group looks up, fed a stream of server packets. */
+#pragma once
+
 #include "client/core/app.h"
 #include "client/core/config_store.h"
 #include "client/core/kz_report.h"
@@ -20,9 +22,30 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <memory>
 
-namespace {
+namespace gamefuzz {
+
+struct Handler {
+    uint8_t id;
+    PacketHandler handler;
+};
+
+/**
+ * The objects a group's handlers look up, beside the player (serial 1, at 100,100): each costs
+ * its making and its release on every input, so a group asks only for what it reads.
+ */
+struct WorldNeeds {
+    /** Mobiles 2, 3, ... next to the player. */
+    uint32_t mobiles = 0;
+    /** A pack (item serial 1) holding three knives (item serials 2 to 4). */
+    bool pack = false;
+    /** A map item (item serial 8). */
+    bool mapItem = false;
+    /** The player and mobile 2 as the party's first two members. */
+    bool party = false;
+};
 
 /** Takes every answer and keeps none. */
 class NullConnection final : public CPacketSink {
@@ -31,7 +54,7 @@ public:
     bool PastLoginPhase() const override { return true; }
 };
 
-void loadTileData()
+inline void loadTileData()
 {
     static const formats::Bytes image = [] {
         formats::TileDataWriter t;
@@ -43,17 +66,10 @@ void loadTileData()
     TileData::LoadFrom(image.data(), image.size());
 }
 
-void setUpWorld()
+inline void setUpWorld(const WorldNeeds& needs)
 {
-    MapManager::SetMap(0);
-    MapManager::CenterX = 100;
-    MapManager::CenterY = 100;
-    DrawMapThingie::Clear();
-    World().clock = [] { return 1000u; };
-    World().random = [] { return 7u; };
-    CObjectManager::shutdown();
     CObjectManager::CreatePlayer(1, 400)->PlaceAt(100, 100, 0);
-    for (uint32_t serial = 2; serial < 6; ++serial) {
+    for (uint32_t serial = 2; serial < 2 + needs.mobiles; ++serial) {
         ObjectRecord r;
         r.serial = serial;
         r.graphic = 400;
@@ -65,25 +81,31 @@ void setUpWorld()
     pack.serial = kItemSerialBit | 1;
     pack.graphic = 0x0E75;
     pack.x = pack.y = 101;
-    CObjectManager::HandleMove(pack);
-    for (uint32_t i = 0; i < 3; ++i) {
-        ContainerItemRecord item;
-        item.serial = kItemSerialBit | (2 + i);
-        item.graphic = 0x0EC4;
-        item.container = pack.serial;
-        CObjectManager::HandleContainerItem(item);
+    if (needs.pack) {
+        CObjectManager::HandleMove(pack);
+        for (uint32_t i = 0; i < 3; ++i) {
+            ContainerItemRecord item;
+            item.serial = kItemSerialBit | (2 + i);
+            item.graphic = 0x0EC4;
+            item.container = pack.serial;
+            CObjectManager::HandleContainerItem(item);
+        }
     }
-    ObjectRecord map = pack;
-    map.serial = kItemSerialBit | 8;
-    map.graphic = 0x14EB;
-    CObjectManager::HandleMove(map);
+    if (needs.mapItem) {
+        ObjectRecord map = pack;
+        map.serial = kItemSerialBit | 8;
+        map.graphic = 0x14EB;
+        CObjectManager::HandleMove(map);
+    }
     ResetGameState();
-    Game().party.members[0].serial = 1;
-    Game().party.members[1].serial = 2;
+    if (needs.party) {
+        Game().party.members[0].serial = 1;
+        Game().party.members[1].serial = 2;
+    }
 }
 
 /** Whether the grid lists anything or a statics block is loaded. */
-bool anythingLoaded()
+inline bool anythingLoaded()
 {
     static const std::array<CDrawItem*, DrawMapThingie::kCells> empty{};
     const auto& loaded = MapView::LoadedBlocks();
@@ -91,30 +113,36 @@ bool anythingLoaded()
            std::any_of(loaded.begin(), loaded.end(), [](int32_t id) { return id != -1; });
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+/**
+ * Packets back to back through the group's handlers: the id, then for a variable id its
+ * big-endian length; a packet is cut at the input's end, as a damaged stream would give it.
+ * Ids outside the group are passed over by their length.
+ */
+inline int run(const uint8_t* data, size_t size, std::span<const Handler> group, const WorldNeeds& needs)
 {
-    // Reports are made but not written: a log line per damaged record would cost more than the reading.
-    static const bool quiet = (KZReport::setStateForTests(true, false), true);
-    (void)quiet;
     static NullConnection connection;
-    static const bool installed = [] {
+    static const bool once = [&group] {
+        // Reports are made but not written: a log line per damaged record would cost more than the reading.
+        KZReport::setStateForTests(true, false);
         ResetPacketHandlers();
-        InstallGameHandlers();
+        for (const Handler& h : group)
+            SetPacketHandler(h.id, h.handler);
+        // Tile data is written only by the edit packets, which are refused here: it is read once.
+        loadTileData();
+        // The edit packets are read and checked, never written: no data files are open here.
+        EditServerAddress = 0;
+        MapManager::SetMap(0);
+        World().clock = [] { return 1000u; };
+        World().random = [] { return 7u; };
+        DrawMapThingie::Clear();
         return true;
     }();
-    (void)installed;
-    // Tile data is written only by the edit packets, which are refused here: it is read once.
-    static const bool tilesRead = (loadTileData(), true);
-    (void)tilesRead;
-    // The edit packets are read and checked, never written: no data files are open here.
-    EditServerAddress = 0;
+    (void)once;
+    MapManager::CenterX = 100;
+    MapManager::CenterY = 100;
     SetMainConnection(&connection);
-    setUpWorld();
+    setUpWorld(needs);
 
-    // Packets back to back: the id, then for a variable id its big-endian length; a packet is cut
-    // at the input's end, as a damaged stream would give it.
     size_t at = 0;
     while (at < size) {
         const uint8_t id = data[at];
@@ -125,8 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             length = 1;
         if (length > size - at)
             length = size - at;
-        const PacketHandler handler = GetPacketHandler(id);
-        if (handler != nullptr) {
+        if (const PacketHandler handler = GetPacketHandler(id)) {
+            // A copy of just the packet, so a read past its end is caught.
             auto copy = std::make_unique<uint8_t[]>(length);
             std::copy(data + at, data + at + length, copy.get());
             handler(copy.get(), length);
@@ -142,10 +170,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         MapView::ResetBlockWindow();
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
-    World().clock = nullptr;
-    World().random = nullptr;
     SetMainConnection(nullptr);
     ResetGameState();
     g_bTargetMode = false;
     return 0;
 }
+
+} // namespace gamefuzz
