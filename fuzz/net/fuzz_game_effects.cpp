@@ -20,5 +20,5 @@ constexpr gamefuzz::Handler kGroup[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return gamefuzz::run(data, size, kGroup, {.mobiles = 1, .pack = true});
+    return gamefuzz::run(data, size, kGroup, {.mobiles = 1});
 }

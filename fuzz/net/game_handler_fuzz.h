@@ -22,8 +22,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <memory>
+#include <span>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KZ_FUZZ_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(KZ_FUZZ_ASAN)
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace gamefuzz {
 
@@ -104,6 +113,46 @@ inline void setUpWorld(const WorldNeeds& needs)
     }
 }
 
+/**
+ * One buffer for every packet, poisoned but for the packet being handled: a read past either end
+ * of a packet, or through a pointer kept after its handler, is caught as with a copy of its own,
+ * without an allocation for each packet.
+ */
+class PacketBuffer {
+public:
+    /** Past any packet: a variable length is a 16-bit word. */
+    static constexpr size_t kSize = 0x10000;
+
+    PacketBuffer() { poison(kSize); }
+    const uint8_t* hold(const uint8_t* data, size_t length)
+    {
+        unpoison(length);
+        std::copy(data, data + length, bytes_.get());
+        return bytes_.get();
+    }
+    void release(size_t length) { poison(length); }
+
+private:
+    void poison(size_t n)
+    {
+#if defined(__SANITIZE_ADDRESS__) || defined(KZ_FUZZ_ASAN)
+        ASAN_POISON_MEMORY_REGION(bytes_.get(), n);
+#else
+        (void)n;
+#endif
+    }
+    void unpoison(size_t n)
+    {
+#if defined(__SANITIZE_ADDRESS__) || defined(KZ_FUZZ_ASAN)
+        ASAN_UNPOISON_MEMORY_REGION(bytes_.get(), n);
+#else
+        (void)n;
+#endif
+    }
+
+    std::unique_ptr<uint8_t[]> bytes_ = std::make_unique<uint8_t[]>(kSize);
+};
+
 /** Whether the grid lists anything or a statics block is loaded. */
 inline bool anythingLoaded()
 {
@@ -121,6 +170,7 @@ inline bool anythingLoaded()
 inline int run(const uint8_t* data, size_t size, std::span<const Handler> group, const WorldNeeds& needs)
 {
     static NullConnection connection;
+    static PacketBuffer buffer;
     static const bool once = [&group] {
         // Reports are made but not written: a log line per damaged record would cost more than the reading.
         KZReport::setStateForTests(true, false);
@@ -154,10 +204,8 @@ inline int run(const uint8_t* data, size_t size, std::span<const Handler> group,
         if (length > size - at)
             length = size - at;
         if (const PacketHandler handler = GetPacketHandler(id)) {
-            // A copy of just the packet, so a read past its end is caught.
-            auto copy = std::make_unique<uint8_t[]>(length);
-            std::copy(data + at, data + at + length, copy.get());
-            handler(copy.get(), length);
+            handler(buffer.hold(data + at, length), length);
+            buffer.release(length);
         }
         at += length;
     }
