@@ -3,17 +3,17 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_VersionedData92, HandleMultiData},
-    {PKT_VersionedData94, HandleSkillData},
-    {PKT_TileDataUpdate, HandleTileDataUpdate},
-    {PKT_Id42, HandleArtUpdate},
-    {PKT_Id3E, HandleEditData3E},
-    {PKT_Id3F, HandleEditData3F},
-    {PKT_Id40, HandleEditData40},
-    {PKT_Id43, HandleEditData43},
-    {PKT_Id44, HandleEditData44},
-    {PKT_Id45, HandleEditData45},
+constexpr uint8_t kGroup[] = {
+    PKT_VersionedData92,
+    PKT_VersionedData94,
+    PKT_TileDataUpdate,
+    PKT_Id42,
+    PKT_Id3E,
+    PKT_Id3F,
+    PKT_Id40,
+    PKT_Id43,
+    PKT_Id44,
+    PKT_Id45,
 };
 
 } // namespace

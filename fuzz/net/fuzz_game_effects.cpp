@@ -3,17 +3,17 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_GraphicEffect, HandleGraphicEffect},
-    {PKT_HuedEffect, HandleHuedEffect},
-    {PKT_ExtendedEffect, HandleParticleEffect},
-    {PKT_Id23, HandleItemMove},
-    {PKT_PlaySound, HandlePlaySound},
-    {PKT_PlayMusic, HandlePlayMusic},
-    {PKT_PersonalLight, HandlePersonalLight},
-    {PKT_Weather, HandleWeather},
-    {PKT_Id5B, HandleGameTime},
-    {PKT_Sequence, HandleSequence},
+constexpr uint8_t kGroup[] = {
+    PKT_GraphicEffect,
+    PKT_HuedEffect,
+    PKT_ExtendedEffect,
+    PKT_Id23,
+    PKT_PlaySound,
+    PKT_PlayMusic,
+    PKT_PersonalLight,
+    PKT_Weather,
+    PKT_Id5B,
+    PKT_Sequence,
 };
 
 } // namespace

@@ -3,8 +3,8 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_ExtendedCommand, HandleExtendedCommand},
+constexpr uint8_t kGroup[] = {
+    PKT_ExtendedCommand,
 };
 
 } // namespace

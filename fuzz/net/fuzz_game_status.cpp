@@ -3,22 +3,22 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_MobileStatus, HandleMobileStatus},
-    {PKT_MobileAttributes, HandleMobileAttributes},
-    {PKT_StatBarA1, HandleHitsUpdate},
-    {PKT_StatBarA2, HandleManaUpdate},
-    {PKT_StatBarA3, HandleStaminaUpdate},
-    {PKT_DeathStatus, HandleDeathStatus},
-    {PKT_WornItem, HandleWornItem},
-    {PKT_Id2F, HandleFacingTarget},
-    {PKT_SetPlayerTarget, HandleAttackTarget},
-    {PKT_ClearPlayerTarget, HandleAttackTargetClear},
-    {PKT_WarMode, HandleWarMode},
-    {PKT_CombatTarget, HandleCombatant},
-    {PKT_DeathAnimation, HandleDeathAnimation},
-    {PKT_MobileAnimation, HandleMobileAnimation},
-    {PKT_Follow, HandleFollow},
+constexpr uint8_t kGroup[] = {
+    PKT_MobileStatus,
+    PKT_MobileAttributes,
+    PKT_StatBarA1,
+    PKT_StatBarA2,
+    PKT_StatBarA3,
+    PKT_DeathStatus,
+    PKT_WornItem,
+    PKT_Id2F,
+    PKT_SetPlayerTarget,
+    PKT_ClearPlayerTarget,
+    PKT_WarMode,
+    PKT_CombatTarget,
+    PKT_DeathAnimation,
+    PKT_MobileAnimation,
+    PKT_Follow,
 };
 
 } // namespace

@@ -3,17 +3,17 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_Target, HandleTargetRequest},
-    {PKT_MultiPlacement, HandleMultiPlacement},
-    {PKT_TargetWithPreview, HandleTargetWithPreview},
-    {PKT_PickerMenu, HandlePickerMenu},
-    {PKT_HuePicker, HandleHuePicker},
-    {PKT_Prompt, HandlePrompt},
-    {PKT_UnicodePrompt, HandleUnicodePrompt},
-    {PKT_StringQuery, HandleStringQuery},
-    {PKT_MobileName, HandleMobileName},
-    {PKT_WalkToLocation, HandleWalkToLocation},
+constexpr uint8_t kGroup[] = {
+    PKT_Target,
+    PKT_MultiPlacement,
+    PKT_TargetWithPreview,
+    PKT_PickerMenu,
+    PKT_HuePicker,
+    PKT_Prompt,
+    PKT_UnicodePrompt,
+    PKT_StringQuery,
+    PKT_MobileName,
+    PKT_WalkToLocation,
 };
 
 } // namespace

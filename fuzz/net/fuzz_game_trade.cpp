@@ -3,12 +3,12 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_SecureTrade, HandleSecureTrade},
-    {PKT_BuyList, HandleBuyList},
-    {PKT_SellList, HandleSellList},
-    {PKT_BuyItems, HandleBuyResult},
-    {PKT_Skills, HandleSkills},
+constexpr uint8_t kGroup[] = {
+    PKT_SecureTrade,
+    PKT_BuyList,
+    PKT_SellList,
+    PKT_BuyItems,
+    PKT_Skills,
 };
 
 } // namespace

@@ -3,15 +3,15 @@
 
 namespace {
 
-constexpr gamefuzz::Handler kGroup[] = {
-    {PKT_BookHeader, HandleBookHeader},
-    {PKT_BookPages, HandleBookPages},
-    {PKT_BulletinBoard, HandleBulletinBoard},
-    {PKT_OpenPaperdoll, HandleOpenPaperdoll},
-    {PKT_Id8B, HandleSignGump},
-    {PKT_GenericGump, HandleGenericGump},
-    {PKT_MapCourse, HandleMapCourse},
-    {PKT_RegionInfo, HandleRegionInfo},
+constexpr uint8_t kGroup[] = {
+    PKT_BookHeader,
+    PKT_BookPages,
+    PKT_BulletinBoard,
+    PKT_OpenPaperdoll,
+    PKT_Id8B,
+    PKT_GenericGump,
+    PKT_MapCourse,
+    PKT_RegionInfo,
 };
 
 } // namespace

@@ -36,11 +36,6 @@
 
 namespace gamefuzz {
 
-struct Handler {
-    uint8_t id;
-    PacketHandler handler;
-};
-
 /**
  * The objects a group's handlers look up, beside the player (serial 1, at 100,100): each costs
  * its making and its release on every input, so a group asks only for what it reads.
@@ -163,31 +158,37 @@ inline bool anythingLoaded()
 }
 
 /**
- * Packets back to back through the group's handlers: the id, then for a variable id its
+ * Packets back to back through the handlers of the group's ids: the id, then for a variable id its
  * big-endian length; a packet is cut at the input's end, as a damaged stream would give it.
  * Ids outside the group are passed over by their length.
  */
-inline int run(const uint8_t* data, size_t size, std::span<const Handler> group, const WorldNeeds& needs)
+inline int run(const uint8_t* data, size_t size, std::span<const uint8_t> group, const WorldNeeds& needs)
 {
     static NullConnection connection;
     static PacketBuffer buffer;
     static const bool once = [&group] {
         // Reports are made but not written: a log line per damaged record would cost more than the reading.
         KZReport::setStateForTests(true, false);
+        // The game's own table, cut down to the group.
         ResetPacketHandlers();
-        for (const Handler& h : group)
-            SetPacketHandler(h.id, h.handler);
+        InstallGameHandlers();
+        std::array<PacketHandler, 256> kept{};
+        for (const uint8_t id : group)
+            kept[id] = GetPacketHandler(id);
+        ResetPacketHandlers();
+        for (const uint8_t id : group)
+            SetPacketHandler(id, kept[id]);
         // Tile data is written only by the edit packets, which are refused here: it is read once.
         loadTileData();
-        // The edit packets are read and checked, never written: no data files are open here.
-        EditServerAddress = 0;
-        MapManager::SetMap(0);
         World().clock = [] { return 1000u; };
         World().random = [] { return 7u; };
         DrawMapThingie::Clear();
         return true;
     }();
     (void)once;
+    // The edit packets are read and checked, never written: no data files are open here.
+    EditServerAddress = 0;
+    MapManager::SetMap(0);
     MapManager::CenterX = 100;
     MapManager::CenterY = 100;
     SetMainConnection(&connection);
