@@ -18,7 +18,13 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
+// GCC names an AddressSanitizer build with a macro, clang through __has_feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KZ_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(KZ_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 #define KZ_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
 #define KZ_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))

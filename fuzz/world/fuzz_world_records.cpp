@@ -65,14 +65,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Nothing here writes tile data: the table is read once for the whole run.
     static const bool tilesRead = (loadTileData(), true);
     (void)tilesRead;
-    MapManager::SetMap(0);
+    // The clock and the random source read one counter, set back to 0 for each input; the world
+    // starts empty, as every input leaves it.
+    static uint32_t now = 0;
+    static const bool clockSet = [] {
+        World().clock = [] { return now; };
+        World().random = [] { return now * 2654435761u; };
+        MapManager::SetMap(0);
+        DrawMapThingie::Clear();
+        return true;
+    }();
+    (void)clockSet;
+    now = 0;
     MapManager::CenterX = 100;
     MapManager::CenterY = 100;
-    DrawMapThingie::Clear();
-    uint32_t now = 0;
-    World().clock = [&now] { return now; };
-    World().random = [&now] { return now * 2654435761u; };
-    CObjectManager::shutdown();
     CPlayerMobile* player = CObjectManager::CreatePlayer(1, 400);
     player->PlaceAt(100, 100, 0);
 
@@ -129,7 +135,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     CObjectManager::shutdown();
     DrawMapThingie::Clear();
-    World().clock = nullptr;
-    World().random = nullptr;
     return 0;
 }
