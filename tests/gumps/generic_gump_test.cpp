@@ -91,6 +91,8 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
          {{1, 1, 0x0600}, {3, 1, 0x0601}, {5, 1, 0x0602}, {1, 3, 0x0606}, {6, 4, 0x0608}, {0, 0, 0}}},
         {"text with its outline", "{text 0 0 0 0}", 4, 20, {{1, 1, 0x7FFF}, {2, 1, 1}, {0, 0, 1}, {3, 2, 0}}},
         {"cropped text", "{croppedtext 0 0 10 1 0 1}", 12, 3, {{1, 1, 0x7FFF}, {3, 1, 0x7FFF}, {7, 1, 0x7FFF}, {9, 1, 0}, {11, 1, 0}}},
+        {"a switch's larger on-art is cut at what the gump reached when it was drawn", "{checkbox 0 0 300 100 1 1}{gumppic 20 0 300}",
+         26, 6, {{5, 5, kPicture}, {6, 2, 0}, {9, 2, 0}, {20, 0, kOff}}},
         {"group of radios", "{group 1}{radio 0 0 300 301 1 1}{group 2}{radio 6 0 300 301 1 2}", 12, 6,
          {{0, 0, kOn}, {6, 0, kOn}}},
     };

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -342,29 +343,33 @@ bool GenericGump::shown(const GenericElement& e) const
     return e.page == 0 || e.page == shownPage;
 }
 
-void GenericGump::drawElement(const GenericElement& e)
+namespace {
+
+/** How far an element reaches into the gump's bitmap: its right and bottom edges, kept inside the bitmap's bounds. */
+std::pair<int, int> reachOf(const GenericElement& e)
 {
-    if (e.width <= 0 || e.height <= 0)
-        return;
-    // Grow the bitmap to hold the element; the old pixels stay at the top left.
+    return {std::clamp(e.x + e.width, 1, GenericGump::kMaxExtent * 2), std::clamp(e.y + e.height, 1, GenericGump::kMaxExtent * 2)};
+}
+
+} // namespace
+
+void GenericGump::drawElement(const GenericElement& e, int reachedW, int reachedH)
+{
     GumpBitmap* bitmap = Frame(0);
-    const int needW = std::clamp(e.x + e.width, 1, kMaxExtent * 2);
-    const int needH = std::clamp(e.y + e.height, 1, kMaxExtent * 2);
-    if (needW > bitmap->width || needH > bitmap->height) {
-        GumpBitmap grown(std::max<int>(bitmap->width, needW), std::max<int>(bitmap->height, needH));
-        for (int row = 0; row < bitmap->height; ++row)
-            std::copy(bitmap->row(row), bitmap->row(row) + bitmap->width, grown.row(row));
-        *bitmap = std::move(grown);
-    }
     const int w = e.width, h = e.height;
     switch (e.type) {
     case GenericElement::Picture:
     case GenericElement::Button:
     case GenericElement::CheckBox:
-    case GenericElement::Radio:
-        DrawGumpArt(CopySpanTransparent, e.state != 0 ? e.secondArt : e.art, e.x, e.y, bitmap->pixels.data(),
-                    bitmap->stride(), bitmap->height);
+    case GenericElement::Radio: {
+        // Art drawn past the reached width went into the row padding of the bitmap of that time,
+        // which is kept only when the bitmap has its full size already.
+        const bool full = reachedW == bitmap->width && reachedH == bitmap->height;
+        DrawGumpArtClipped(CopySpanTransparent, e.state != 0 ? e.secondArt : e.art,
+                           ClipRect{0, 0, full ? bitmap->stride() : reachedW, reachedH}, e.x, e.y,
+                           bitmap->pixels.data(), bitmap->stride(), bitmap->height);
         break;
+    }
     case GenericElement::ItemPicture: {
         int art = e.art;
         int hue = 0;
@@ -386,13 +391,13 @@ void GenericGump::drawElement(const GenericElement& e)
                 if (count > 0)
                     (hue != 0 ? HueSpan : CopySpan)(&scratch[static_cast<size_t>(row) * w + run.x], &image->pixels[run.pixel], count);
             }
-        CopyNonZeroPixels(*bitmap, scratch.get(), w, w, h, e.x, e.y);
+        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.get(), w, w, h, e.x, e.y);
         break;
     }
     case GenericElement::Frame: {
         GumpBitmap scratch(w, h);
         DrawArtFrame(scratch, e.art, 0, 0, w, h, CopySpanTransparent);
-        CopyNonZeroPixels(*bitmap, scratch.pixels.data(), scratch.stride(), w, h, e.x, e.y);
+        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.pixels.data(), scratch.stride(), w, h, e.x, e.y);
         break;
     }
     case GenericElement::Text:
@@ -410,7 +415,7 @@ void GenericGump::drawElement(const GenericElement& e)
         const PixelSurface surface{scratch.get(), w, w, h};
         UnicodeDrawString(surface, text.c_str(), 1, 1, HueTextColour(e.art), BlitRect{0, 0, w, h});
         OutlineDrawnPixels(scratch.get(), w, h);
-        CopyNonZeroPixels(*bitmap, scratch.get(), w, w, h, e.x, e.y);
+        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.get(), w, w, h, e.x, e.y);
         break;
     }
     default:
@@ -418,7 +423,8 @@ void GenericGump::drawElement(const GenericElement& e)
     }
 }
 
-void GenericGump::layoutList(const std::vector<std::unique_ptr<GenericElement>>& list, int listPage)
+void GenericGump::layoutList(const std::vector<std::unique_ptr<GenericElement>>& list, int listPage,
+                             std::vector<const GenericElement*>& toDraw)
 {
     for (const auto& e : list) {
         const bool show = e->page == 0 || e->page == listPage;
@@ -429,7 +435,7 @@ void GenericGump::layoutList(const std::vector<std::unique_ptr<GenericElement>>&
         }
         if (e->type == GenericElement::Group) {
             if (show)
-                layoutList(e->children, e->currentPage);
+                layoutList(e->children, e->currentPage, toDraw);
             else
                 forEachElement(e->children, [](const GenericElement& c) {
                     if (c.html != nullptr)
@@ -437,16 +443,32 @@ void GenericGump::layoutList(const std::vector<std::unique_ptr<GenericElement>>&
                 });
             continue;
         }
-        if (show)
-            drawElement(*e);
+        if (show && e->width > 0 && e->height > 0)
+            toDraw.push_back(e.get());
     }
 }
 
 void GenericGump::Layout()
 {
-    MakeFrame(0, 1, 1);
+    std::vector<const GenericElement*> toDraw;
+    layoutList(elements_, currentPage, toDraw);
+    // The bitmap is made once, as large as the shown elements reach; each element is drawn
+    // clipped to what it and the elements before it reach, as if the bitmap grew element by element.
+    int fullW = 1, fullH = 1;
+    for (const GenericElement* e : toDraw) {
+        const auto [reachW, reachH] = reachOf(*e);
+        fullW = std::max(fullW, reachW);
+        fullH = std::max(fullH, reachH);
+    }
+    MakeFrame(0, fullW, fullH);
     frameIndex = 0;
-    layoutList(elements_, currentPage);
+    int reachedW = 1, reachedH = 1;
+    for (const GenericElement* e : toDraw) {
+        const auto [reachW, reachH] = reachOf(*e);
+        reachedW = std::max(reachedW, reachW);
+        reachedH = std::max(reachedH, reachH);
+        drawElement(*e, reachedW, reachedH);
+    }
     width = Frame(0)->width;
     height = Frame(0)->height;
     int sx = 0, sy = 0;

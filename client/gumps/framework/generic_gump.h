@@ -123,8 +123,11 @@ private:
     GenericElement* findGroup(int group);
     GenericElement* add(std::unique_ptr<GenericElement> element);
     bool shown(const GenericElement& element) const;
-    void drawElement(const GenericElement& element);
-    void layoutList(const std::vector<std::unique_ptr<GenericElement>>& list, int listPage);
+    /** Draws the element clipped to the size the bitmap had reached when it came (reachedW x reachedH). */
+    void drawElement(const GenericElement& element, int reachedW, int reachedH);
+    /** Shows or hides the HTML boxes of the list and collects its shown elements in drawing order. */
+    void layoutList(const std::vector<std::unique_ptr<GenericElement>>& list, int listPage,
+                    std::vector<const GenericElement*>& toDraw);
     GenericElement* hitIn(GenericElement& element, int px, int py);
     void closeWithReply(uint32_t buttonId);
 

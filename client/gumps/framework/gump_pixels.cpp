@@ -77,17 +77,19 @@ void FillPixelRect(GumpBitmap& bitmap, int left, int top, int right, int bottom,
         std::fill(bitmap.row(row) + left, bitmap.row(row) + right, colour);
 }
 
-void CopyNonZeroPixels(GumpBitmap& bitmap, const uint16_t* image, int pitch, int w, int h, int x, int y)
+void CopyNonZeroPixels(GumpBitmap& bitmap, int clipW, int clipH, const uint16_t* image, int pitch, int w, int h, int x, int y)
 {
+    clipW = std::min<int>(clipW, bitmap.width);
+    clipH = std::min<int>(clipH, bitmap.height);
     for (int row = 0; row < h; ++row) {
         const int by = y + row;
-        if (by < 0 || by >= bitmap.height)
+        if (by < 0 || by >= clipH)
             continue;
         uint16_t* out = bitmap.row(by);
         const uint16_t* in = image + static_cast<size_t>(row) * pitch;
         for (int col = 0; col < w; ++col) {
             const int bx = x + col;
-            if (in[col] != 0 && bx >= 0 && bx < bitmap.width)
+            if (in[col] != 0 && bx >= 0 && bx < clipW)
                 out[bx] = in[col];
         }
     }

@@ -15,5 +15,8 @@ void OutlineDrawnPixels(uint16_t* image, int w, int h);
 /** Sets the pixels of rows top .. bottom - 1, columns left .. right - 1 (inside the bitmap) to colour. */
 void FillPixelRect(GumpBitmap& bitmap, int left, int top, int right, int bottom, uint16_t colour);
 
-/** Copies the non-zero pixels of a w x h image (rows pitch pixels apart) into the bitmap at (x, y), clipped. */
-void CopyNonZeroPixels(GumpBitmap& bitmap, const uint16_t* image, int pitch, int w, int h, int x, int y);
+/**
+ * Copies the non-zero pixels of a w x h image (rows pitch pixels apart) into the bitmap at (x, y),
+ * clipped to its top-left clipW x clipH pixels.
+ */
+void CopyNonZeroPixels(GumpBitmap& bitmap, int clipW, int clipH, const uint16_t* image, int pitch, int w, int h, int x, int y);

@@ -90,6 +90,8 @@ std::string joined(const std::vector<std::string>& w, size_t from)
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> out;
+    // Room for every line at once: a file of many short lines would otherwise regrow the list again and again.
+    out.reserve(1 + static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })));
     size_t i = 0;
     while (i < text.size()) {
         size_t end = text.find_first_of("\r\n", i);
