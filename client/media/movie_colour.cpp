@@ -329,22 +329,6 @@ void FillFlatMacroblockWide(const ColourTables& t, const int8_t values[6], int32
     fillFlat<true>(t, values, q0, dst, pitch);
 }
 
-bool CopyMacroblock(const FrameTarget& current, const uint16_t* previous, int x0, int y0, int x, int y, bool wide)
-{
-    const int sx = x0 - x;
-    const int sy = y0 - y;
-    if (sx < 0 || sy < 0 || sx + 16 > current.width || sy + 16 > current.height)
-        return false;
-    const int unit = wide ? 2 : 1;
-    const size_t rowLength = static_cast<size_t>(current.width) * static_cast<size_t>(unit);
-    for (int r = 0; r < 16; ++r) {
-        const uint16_t* from = previous + static_cast<size_t>(sy + r) * rowLength + static_cast<size_t>(sx * unit);
-        uint16_t* to = current.pixels + static_cast<size_t>(y0 + r) * rowLength + static_cast<size_t>(x0 * unit);
-        std::copy(from, from + 16 * unit, to);
-    }
-    return true;
-}
-
 void ExpandPicture(const PaletteFrameState& s, uint16_t* pixels, bool wide)
 {
     const size_t count = static_cast<size_t>(s.width) * static_cast<size_t>(s.height);
