@@ -77,31 +77,18 @@ void pendingPickUp(uint8_t from)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    worldfuzz::installOnce("kz-fuzz-world-objects");
     // Tile data is never written here: it is read once.
     static const bool tilesRead = (loadTileData(), true);
     (void)tilesRead;
-    CClientSock* connection = worldfuzz::enterWorld();
-    placeObjects();
     // Byte 0: bits 0-1 a pick-up is waiting (1 from the pack, 2 from a hand, 3 from the ground);
     // bit 2 the packets come on the connection's own session; bit 3 incoming names are asked for.
-    const uint8_t flags = data[0];
-    if ((flags & 3) != 0)
-        pendingPickUp(flags & 3);
-    if ((flags & 4) != 0)
-        SetCurrentServerSession(FindServerSession(connection));
-    ShowIncomingNames = (flags & 8) != 0 ? 1 : 0;
-
-    netfuzz::forEachSelectedPacket(data + 1, size - 1, kIds, [](const uint8_t* packet, size_t length) {
-        if (PacketHandler handler = GetPacketHandler(packet[0]))
-            handler(packet, length);
+    worldfuzz::readWorldInput("kz-fuzz-world-objects", data, size, kIds, [](CClientSock* connection, uint8_t flags) {
+        placeObjects();
+        if ((flags & 3) != 0)
+            pendingPickUp(flags & 3);
+        if ((flags & 4) != 0)
+            SetCurrentServerSession(FindServerSession(connection));
+        ShowIncomingNames = (flags & 8) != 0 ? 1 : 0;
     });
-
-    SetCurrentServerSession(nullptr);
-    World().pickUpPending = false;
-    ShowIncomingNames = 0;
-    worldfuzz::leaveWorld();
     return 0;
 }
