@@ -15,29 +15,16 @@ const uint8_t kIds[] = {0x1B, 0x20, 0x21, 0x22, 0x97, 0x76, 0xBC, 0x4F, 0xB9, 0x
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return 0;
-    worldfuzz::installOnce("kz-fuzz-world-entry");
-    worldfuzz::enterWorld();
-    // Two mobiles near the player: moving the view purges or keeps them with the land.
-    worldfuzz::placeMobile(2, 102, 100);
-    worldfuzz::placeMobile(3, 130, 100);
     // Byte 0: bit 0 the fourth season is allowed; bit 1 the light is overridden; bit 2 tips are
     // asked for on entering; bit 3 the world is not entered yet.
-    const uint8_t flags = data[0];
-    AllowSeasonFour = (flags & 1) != 0;
-    GlobalLightOverride = (flags & 2) != 0;
-    ShowTips = (flags & 4) != 0 ? 1 : 0;
-    WorldEntered = (flags & 8) == 0;
-
-    netfuzz::forEachSelectedPacket(data + 1, size - 1, kIds, [](const uint8_t* packet, size_t length) {
-        if (PacketHandler handler = GetPacketHandler(packet[0]))
-            handler(packet, length);
+    worldfuzz::readWorldInput("kz-fuzz-world-entry", data, size, kIds, [](CClientSock*, uint8_t flags) {
+        // Two mobiles near the player: moving the view purges or keeps them with the land.
+        worldfuzz::placeMobile(2, 102, 100);
+        worldfuzz::placeMobile(3, 130, 100);
+        AllowSeasonFour = (flags & 1) != 0;
+        GlobalLightOverride = (flags & 2) != 0;
+        ShowTips = (flags & 4) != 0 ? 1 : 0;
+        WorldEntered = (flags & 8) == 0;
     });
-
-    worldfuzz::leaveWorld();
-    AllowSeasonFour = false;
-    GlobalLightOverride = false;
-    ShowTips = 0;
     return 0;
 }

@@ -98,20 +98,9 @@ inline void installClientOnce(const char* folder)
 }
 
 
-/**
- * The active connection, with its record, on a socket from the installed factory; game phase when
- * asked. Making a connection costs more than most inputs cost to read, so one is made for the
- * process and connected afresh for each input, which gives it new buffers, ciphers and socket. It
- * is not in the connection list: whatever the input does to it (close, release, replace), it stays
- * for the next input, while the connections the input made go with ResetConnectionState().
- */
-inline CClientSock* keptConnection(bool gamePhase)
+/** Connects to the login port and makes the connection the active one, with its record; game phase when asked. */
+inline CClientSock* activate(CClientSock* connection, bool gamePhase)
 {
-    static CClientSock* const connection = new CClientSock(); // never deleted: it serves every input
-    ResetConnectionState();
-    connection->relayFlag = 0;
-    connection->loginCipherOff = 0;
-    connection->gamePhase = 0;
     connection->Connect(0x7F000001, 2593);
     SetActiveConnection(connection);
     AddServerSession(connection, nullptr);
@@ -120,18 +109,29 @@ inline CClientSock* keptConnection(bool gamePhase)
     return connection;
 }
 
-/** A fresh active connection on a fake socket, with its record; game phase when asked. */
+/**
+ * The active connection on a socket from the installed factory. Making a connection costs more
+ * than most inputs cost to read, so one is made for the process and connected afresh for each
+ * input, which gives it new buffers, ciphers and socket. It is not in the connection list: whatever
+ * the input does to it (close, release, replace), it stays for the next input, while the
+ * connections the input made go with ResetConnectionState().
+ */
+inline CClientSock* keptConnection(bool gamePhase)
+{
+    static CClientSock* const connection = new CClientSock(); // never deleted: it serves every input
+    ResetConnectionState();
+    connection->relayFlag = 0;
+    connection->loginCipherOff = 0;
+    connection->gamePhase = 0;
+    return activate(connection, gamePhase);
+}
+
+/** A fresh active connection on a fake socket. */
 inline CClientSock* freshConnection(bool gamePhase)
 {
     installQuietWorld();
     ResetConnectionState();
-    CClientSock* connection = CreateConnection();
-    connection->Connect(0x7F000001, 2593);
-    SetActiveConnection(connection);
-    AddServerSession(connection, nullptr);
-    if (gamePhase)
-        connection->EnterGamePhase();
-    return connection;
+    return activate(CreateConnection(), gamePhase);
 }
 
 /** Hands the bytes to the connection in slices of `slice`, polling after each, as receives would cut them. */

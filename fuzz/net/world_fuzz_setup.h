@@ -72,4 +72,22 @@ inline void leaveWorld()
     netfuzz::configFiles().clear();
 }
 
+/**
+ * One input to the world handlers of `ids`: byte 0 goes to `setUp` with the connection, once the
+ * player is in the world; the packets follow (see forEachSelectedPacket).
+ */
+template <size_t N, typename SetUp>
+void readWorldInput(const char* folder, const uint8_t* data, size_t size, const uint8_t (&ids)[N], SetUp&& setUp)
+{
+    if (size == 0)
+        return;
+    installOnce(folder);
+    setUp(enterWorld(), data[0]);
+    netfuzz::forEachSelectedPacket(data + 1, size - 1, ids, [](const uint8_t* packet, size_t length) {
+        if (PacketHandler handler = GetPacketHandler(packet[0]))
+            handler(packet, length);
+    });
+    leaveWorld();
+}
+
 } // namespace worldfuzz
