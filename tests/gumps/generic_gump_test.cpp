@@ -89,6 +89,8 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
          {{0, 0, kUp}, {10, 0, kOn}, {20, 0, kOff}}},
         {"framed background", "{resizepic 1 1 400 6 4}", 7, 5,
          {{1, 1, 0x0600}, {3, 1, 0x0601}, {5, 1, 0x0602}, {1, 3, 0x0606}, {6, 4, 0x0608}, {0, 0, 0}}},
+        {"framed background over a picture, cut at the gump's left and top", "{gumppic 0 0 100}{resizepic -1 -1 400 4 4}", 10, 10,
+         {{0, 0, 0x0600}, {1, 0, 0x0602}, {0, 2, 0x0606}, {2, 2, 0x0608}, {3, 3, kPicture}, {3, 0, kPicture}}},
         {"text with its outline", "{text 0 0 0 0}", 4, 20, {{1, 1, 0x7FFF}, {2, 1, 1}, {0, 0, 1}, {3, 2, 0}}},
         {"cropped text", "{croppedtext 0 0 10 1 0 1}", 12, 3, {{1, 1, 0x7FFF}, {3, 1, 0x7FFF}, {7, 1, 0x7FFF}, {9, 1, 0}, {11, 1, 0}}},
         {"a switch's larger on-art is cut at what the gump reached when it was drawn", "{checkbox 0 0 300 100 1 1}{gumppic 20 0 300}",

@@ -10,7 +10,8 @@ ArtSize GumpArtExtent(int id)
     return {std::max(w, 0), std::max(h, 0)};
 }
 
-void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine)
+void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
+                  const ClipRect* within)
 {
     ArtSize piece[9];
     for (int i = 0; i < 9; ++i)
@@ -20,7 +21,10 @@ void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, in
         const ArtSize s = piece[index];
         if (s.w <= 0 || s.h <= 0 || r <= l || b <= t)
             return;
-        const ClipRect clip{std::max(l, 0), std::max(t, 0), std::min<int>(r, bitmap.width), std::min<int>(b, bitmap.height)};
+        ClipRect clip{std::max(l, 0), std::max(t, 0), std::min<int>(r, bitmap.width), std::min<int>(b, bitmap.height)};
+        if (within != nullptr)
+            clip = {std::max(clip.left, within->left), std::max(clip.top, within->top), std::min(clip.right, within->right),
+                    std::min(clip.bottom, within->bottom)};
         if (clip.right <= clip.left || clip.bottom <= clip.top)
             return;
         for (int ty = t; ty < b; ty += s.h) {

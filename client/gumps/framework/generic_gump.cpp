@@ -395,9 +395,9 @@ void GenericGump::drawElement(const GenericElement& e, int reachedW, int reached
         break;
     }
     case GenericElement::Frame: {
-        GumpBitmap scratch(w, h);
-        DrawArtFrame(scratch, e.art, 0, 0, w, h, CopySpanTransparent);
-        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.pixels.data(), scratch.stride(), w, h, e.x, e.y);
+        // Transparent pieces over what is drawn already, inside the element and what the gump had reached.
+        const ClipRect within{e.x, e.y, std::min(e.x + w, reachedW), std::min(e.y + h, reachedH)};
+        DrawArtFrame(*bitmap, e.art, e.x, e.y, w, h, CopySpanTransparent, &within);
         break;
     }
     case GenericElement::Text:

@@ -202,21 +202,25 @@ bool CInputWindow::Fits(char16_t character) const
 {
     if (line_.size() >= kMaxLine)
         return false;
-    std::u16string with = line_;
-    with.push_back(character);
+    // The width of the line with the character is the line's width and the character's (the
+    // line holds no character below 32), so the line is not copied for each key.
     if (UnicodeSpeech != 0) {
         if (!UnicodeFontsLoaded())
             return false;
         const int32_t saved = UnicodeGetFont();
         UnicodeSetFont(std::clamp<int32_t>(BarkFontNumber, 0, kUnicodeFontCount - 1));
-        const bool fits = UnicodeHasGlyph(character) && UnicodeGetStringWidth(with.c_str()) < kMaxWidth;
+        const char16_t alone[2] = {character, 0};
+        const bool fits = UnicodeHasGlyph(character) &&
+                          UnicodeGetStringWidth(line_.c_str()) + UnicodeGetStringWidth(alone) < kMaxWidth;
         UnicodeSetFont(saved);
         return fits;
     }
     if (character > 255 || FontManager::HasGlyph(kInputFont, character) == 0)
         return false;
-    const std::string bytes = narrow(with);
-    return FontManager::GetStringWidthN(kInputFont, static_cast<int32_t>(bytes.size()), bytes.c_str()) < kMaxWidth;
+    const std::string bytes = narrow(line_);
+    return FontManager::GetStringWidthN(kInputFont, static_cast<int32_t>(bytes.size()), bytes.c_str()) +
+               FontManager::GetCharWidth(kInputFont, character) <
+           kMaxWidth;
 }
 
 void CInputWindow::OnChar(uint16_t character)
