@@ -40,6 +40,18 @@ TEST_F(MouseTest, APressTakesTheCaptureAndTheReleaseReachesItAnywhere)
     EXPECT_TRUE(window->events.empty());
 }
 
+TEST_F(MouseTest, AStartForgetsWhereThePointerLastWas)
+{
+    // A pointer left over a button would draw it lit in the next session's first frame.
+    MouseManager::OnMouseMove(615, 450);
+    MouseManager::shutdown();
+    MouseManager::startup();
+    int x = -1, y = -1;
+    MouseManager::GetPosition(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+}
+
 TEST_F(MouseTest, TheClickPatternTellsSingleDoubleAndDrag)
 {
     harness.window().setDoubleClickTime(300); // the platform's time rules

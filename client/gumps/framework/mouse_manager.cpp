@@ -251,6 +251,11 @@ void startup()
 {
     KZReport::message("MouseManager::startup: begin.\n");
     MouseState& s = state();
+    {
+        // Where the pointer is comes with the window's next motion; nothing is under it until then.
+        std::lock_guard<std::mutex> lock(positionLock());
+        s.x = s.y = 0;
+    }
     s.waitCount = 0;
     s.capture = nullptr;
     {
