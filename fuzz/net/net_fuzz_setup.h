@@ -12,6 +12,7 @@
 #include "platform/message_box/message_box.h"
 #include "platform/net/host_resolver.h"
 #include "platform/platform.h"
+#include "fuzz/net/game_handler_fuzz.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -148,30 +149,34 @@ inline void feed(CClientSock* connection, const uint8_t* data, size_t size, size
 /**
  * The packets of a selector-coded input: per packet a selector byte (taken modulo the id count)
  * choosing one of `ids`, a big-endian 16-bit length, then that many payload bytes, cut at the
- * input's end. Each packet reaches `handle` in its own buffer of its exact size, with its id and,
- * for a variable id, its big-endian length in front, as the framing hands it to a handler.
+ * input's end. Each packet reaches `handle` with its id and, for a variable id, its big-endian
+ * length in front, as the framing hands it to a handler, in a buffer poisoned past its end.
  */
 template <size_t N, typename Handle>
 void forEachSelectedPacket(const uint8_t* data, size_t size, const uint8_t (&ids)[N], Handle&& handle)
 {
+    static gamefuzz::PacketBuffer buffer;
+    static std::vector<uint8_t> packet(gamefuzz::PacketBuffer::kSize);
     size_t at = 0;
     while (at + 3 <= size) {
         const uint8_t id = ids[data[at] % N];
         size_t length = std::min<size_t>(static_cast<size_t>(data[at + 1] << 8 | data[at + 2]), size - at - 3);
         at += 3;
-        std::vector<uint8_t> packet;
-        packet.reserve(length + 3);
-        packet.push_back(id);
+        size_t header = 1;
+        packet[0] = id;
         if (IsVariableLengthId(id)) {
             // A variable packet's length field is 16 bits, its own three bytes included.
             length = std::min<size_t>(length, 0xFFFF - 3);
             const size_t total = length + 3;
-            packet.push_back(static_cast<uint8_t>(total >> 8));
-            packet.push_back(static_cast<uint8_t>(total));
+            packet[1] = static_cast<uint8_t>(total >> 8);
+            packet[2] = static_cast<uint8_t>(total);
+            header = 3;
         }
-        packet.insert(packet.end(), data + at, data + at + length);
+        length = std::min(length, packet.size() - header);
+        std::copy(data + at, data + at + length, packet.begin() + static_cast<std::ptrdiff_t>(header));
         at += length;
-        handle(packet.data(), packet.size());
+        handle(buffer.hold(packet.data(), header + length), header + length);
+        buffer.release(header + length);
     }
 }
 
