@@ -5,6 +5,7 @@
 #include "client/core/file_manager.h"
 #include "client/core/kz_report.h"
 #include "client/data/hue_manager.h"
+#include "client/data/unicode_font_pixels.h"
 
 #include "platform/message_box/message_box.h"
 
@@ -40,13 +41,7 @@ struct TextState {
 
 TextState g_text;
 
-struct Glyph {
-    const uint8_t* rows = nullptr;
-    int32_t xOffset = 0;
-    int32_t yOffset = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-};
+using Glyph = GlyphBits;
 
 void ensureLoaded()
 {
@@ -81,13 +76,13 @@ Glyph findGlyph(WideChar c)
     return g;
 }
 
-int32_t advanceOf(WideChar c)
+int32_t advanceOfGlyph(const Glyph& g)
 {
-    if (c == u' ') return g_text.spaceWidth;
-    const Glyph g = findGlyph(c);
     if (g.rows == nullptr) return 0;
     return g.xOffset + g.width + (g_text.compact ? 0 : 1) + (UnicodeStyleIsBold() ? 1 : 0) + (UnicodeStyleIsItalic() ? 1 : 0);
 }
+
+int32_t advanceOf(WideChar c) { return c == u' ' ? g_text.spaceWidth : advanceOfGlyph(findGlyph(c)); }
 
 bool isCjk(WideChar c) { return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF); }
 
@@ -99,10 +94,13 @@ constexpr WideChar kNoBreakBefore[] = {0x21,   0x22,   0x25,   0x27,   0x29,   0
                                        0x30FE, 0xFF01, 0xFF05, 0xFF09, 0xFF0C, 0xFF0E, 0xFF1A, 0xFF1B, 0xFF1F, 0xFF3D, 0xFF5D,
                                        0xFF61, 0xFF63, 0xFF64, 0xFF65, 0xFF9E, 0xFF9F, 0xFFE0};
 
+static_assert(std::is_sorted(std::begin(kNoBreakAfter), std::end(kNoBreakAfter)));
+static_assert(std::is_sorted(std::begin(kNoBreakBefore), std::end(kNoBreakBefore)));
+
 template <size_t N>
 bool contains(const WideChar (&list)[N], WideChar c)
 {
-    return std::find(std::begin(list), std::end(list), c) != std::end(list);
+    return std::binary_search(std::begin(list), std::end(list), c);
 }
 
 struct Line {
@@ -161,39 +159,17 @@ BlitRect drawArea(const BlitRect& clip, const PixelSurface& s)
                     std::min(clip.bottom, s.height)};
 }
 
-void plot(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, uint16_t colour)
-{
-    if (x < area.left || x >= area.right || y < area.top || y >= area.bottom) return;
-    s.pixels[static_cast<int64_t>(y) * s.pitch + x] = colour;
-}
-
 // Draws one character at pen (x, top) and returns its advance.
 int32_t drawChar(const PixelSurface& s, const BlitRect& area, WideChar c, int32_t x, int32_t top, uint16_t colour)
 {
-    const int32_t advance = advanceOf(c);
     const Glyph g = c == u' ' ? Glyph{} : findGlyph(c);
+    const int32_t advance = c == u' ' ? g_text.spaceWidth : advanceOfGlyph(g);
     if (g.rows != nullptr) {
-        const bool italic = UnicodeStyleIsItalic();
-        const bool bold = UnicodeStyleIsBold();
-        const uint16_t half = static_cast<uint16_t>((colour >> 1) & 0x3DEF);
-        const size_t rowBytes = (static_cast<size_t>(g.width) + 7) / 8;
-        for (int32_t r = 0; r < g.height; ++r) {
-            const uint8_t* row = g.rows + static_cast<size_t>(r) * rowBytes;
-            const int32_t shift = italic ? (g.height - r - 1) / 2 : 0;
-            bool first = true;
-            for (int32_t m = 0; m < g.width; ++m) {
-                if ((row[m / 8] & (0x80 >> (m % 8))) == 0) continue;
-                const uint16_t k = g_text.compact && first ? half : colour;
-                first = false;
-                const int32_t px = x + g.xOffset + m + shift;
-                const int32_t py = top + g.yOffset + r;
-                plot(s, area, px, py, k);
-                if (bold) plot(s, area, px + 1, py, k);
-            }
-        }
+        // Compact spacing softens the first pixel of each row to half brightness.
+        const uint16_t first = g_text.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
+        PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, UnicodeStyleIsItalic(), UnicodeStyleIsBold()});
     }
-    if (UnicodeStyleIsUnderlined())
-        for (int32_t u = 0; u < advance; ++u) plot(s, area, x + u, top + kUnderlineRow, colour);
+    if (UnicodeStyleIsUnderlined()) PlotRow(s, area, x, top + kUnderlineRow, advance, colour);
     return advance;
 }
 

@@ -138,6 +138,9 @@ TEST(UnicodeLineBreak, CjkRuleTable)
         {kIdeograph1, 0, true},    {kOpenBracket, kIdeograph1, false}, {u'(', kIdeograph1, false},
         {kIdeograph1, kFullStop, false}, {kIdeograph1, u',', false}, {kIdeograph1, 0x309C, false},
         {kIdeograph1, 0xFF63, false}, {kIdeograph1, 0xFF66, true}, {0xAC00, 0xD7A3, true}, {0xF900, u'a', true},
+        // The first and last characters of each list, and one just past.
+        {u'"', kIdeograph1, false}, {0xFFE5, kIdeograph1, false}, {0xFFE6, kIdeograph1, true},
+        {kIdeograph1, u'!', false}, {kIdeograph1, 0xFFE0, false}, {kIdeograph1, 0xFFE1, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(UnicodeCanBreakBetween(c.previous, c.next), c.allowed) << std::hex << static_cast<int>(c.previous) << " " << static_cast<int>(c.next);

@@ -275,6 +275,42 @@ TEST_F(HtmlBoxTest, ScrollingKeepsItsRange)
     EXPECT_EQ(bar->ScrollBar()->range, 1);
 }
 
+TEST_F(HtmlBoxTest, ScrolledDrawsMatchAFreshLayout)
+{
+    // Scrolling redraws the lines already laid out: the pixels and the links' places must be those
+    // a full redraw gives at the same scroll position.
+    std::vector<std::string> opened;
+    HtmlHooks().openWebPage = [&](const std::string& address) { opened.push_back(address); };
+    auto matchesFullRedraw = [](HTMLBox* b) {
+        const std::vector<uint16_t> scrolled = b->Frame(0)->pixels;
+        b->Redraw();
+        return scrolled == b->Frame(0)->pixels;
+    };
+    // Lines "ab cd", "ef gh" (gh the link), "ij", "k" centred, and the empty line the block ends with.
+    HTMLBox* b = box(kPlain, 12, 36, u"ab cd ef <A HREF=x>gh</A> ij<CENTER>k</CENTER>", 100, 100);
+    ASSERT_EQ(b->ScrollRange(), 5 * 18 - 36);
+    for (const bool down : {true, true, true, false, false}) {
+        b->ScrollBy(down);
+        EXPECT_TRUE(matchesFullRedraw(b)) << b->ScrollPosition();
+    }
+    ASSERT_EQ(b->ScrollPosition(), 18);
+    EXPECT_EQ(row(b, 0), "#.#...L.L...");
+    b->SetScroll(3, 3);
+    EXPECT_EQ(row(b, 0), ".....#......");
+    EXPECT_TRUE(matchesFullRedraw(b));
+    b->SetScroll(1, 3);
+    driver.click(100 + 6, 100);
+    EXPECT_EQ(opened, std::vector<std::string>{"x"});
+
+    // Typing past the last line scrolls the caret into view.
+    HTMLBox* edit = box(html_flags::NoFrame | html_flags::NoScrollBar, 12, 36, u"");
+    edit->BeginEdit();
+    for (const uint16_t key : {u'a', u'\r', u'b', u'\r', u'c'})
+        edit->OnChar(key);
+    EXPECT_EQ(edit->ScrollPosition(), 18);
+    EXPECT_TRUE(matchesFullRedraw(edit));
+}
+
 TEST_F(HtmlBoxTest, EditingKeys)
 {
     constexpr uint16_t Home = 0xE024, End = 0xE023, Left = 0xE025, Right = 0xE027, Up = 0xE026, Down = 0xE028,

@@ -42,16 +42,19 @@ bool isBreak(const std::u16string& text, size_t i)
     return text[i] == u' ' || (i > 0 && UnicodeCanBreakBetween(text[i - 1], text[i]));
 }
 
-/** The width of the word that starts at i (the blank in front of it included). */
-int wordWidth(const std::u16string& text, size_t i)
+/**
+ * The width of the word that starts at i (the blank in front of it included), from the advances of
+ * the text's characters and whether a line may break before each.
+ */
+int wordWidth(const std::u16string& text, const std::vector<int>& advances, const std::vector<uint8_t>& breaks, size_t i)
 {
     int width = 0;
     if (text[i] == u' ')
-        width += UnicodeGetCharWidth(text[i++]);
+        width += advances[i++];
     for (size_t k = i; k < text.size(); ++k) {
-        if (text[k] == u' ' || text[k] == u'\n' || (k > i && UnicodeCanBreakBetween(text[k - 1], text[k])))
+        if (text[k] == u' ' || text[k] == u'\n' || (k > i && breaks[k] != 0))
             break;
-        width += UnicodeGetCharWidth(text[k]);
+        width += advances[k];
     }
     return width;
 }
@@ -180,6 +183,8 @@ void HTMLBox::layOut()
 {
     pieces_.clear();
     lines_.clear();
+    pieceText_.clear();
+    pieceAdvances_.clear();
     const int rightEdge = area_.width() - document_.rightMargin;
     const bool wrap = (flags_ & (html_flags::ShortText | html_flags::NoWrap | html_flags::Ellipsis)) == 0;
     const size_t count = (flags_ & html_flags::FirstElementOnly) != 0 ? std::min<size_t>(document_.elements.size(), 1)
@@ -216,11 +221,20 @@ void HTMLBox::layOut()
         UnicodeSetStyle(style);
         if (pieces_.empty() || lines_[static_cast<size_t>(line)].width == 0)
             lineStyle[static_cast<size_t>(line)] = style;
+        // The advance of each character, and when wrapping whether a line may break before it, found once.
+        const size_t length = element.text.size();
+        advances_.resize(length);
+        for (size_t i = 0; i < length; ++i)
+            advances_[i] = UnicodeGetCharWidth(element.text[i]);
+        breaks_.assign(wrap ? length : 0, 0);
+        for (size_t i = 0; i < breaks_.size(); ++i)
+            breaks_[i] = isBreak(element.text, i) ? 1 : 0;
         Piece* piece = nullptr;
         auto startPiece = [&]() {
-            pieces_.push_back({static_cast<int>(e), 0, {}, {}, at, line, style});
+            if (!pieces_.empty())
+                endPiece();
+            pieces_.push_back({static_cast<int>(e), 0, static_cast<int>(pieceText_.size()), 0, at, line, style});
             piece = &pieces_.back();
-            piece->advances.clear();
         };
         startPiece();
         bool cut = false;
@@ -238,9 +252,9 @@ void HTMLBox::layOut()
                 startPiece();
                 continue;
             }
-            const int advance = UnicodeGetCharWidth(c);
-            if (wrap && at > lines_[static_cast<size_t>(line)].indentLeft && isBreak(element.text, i) &&
-                at + wordWidth(element.text, i) > rightEdge) {
+            const int advance = advances_[i];
+            if (wrap && at > lines_[static_cast<size_t>(line)].indentLeft && breaks_[i] != 0 &&
+                at + wordWidth(element.text, advances_, breaks_, i) > rightEdge) {
                 newLine(element.indent, style);
                 startPiece();
                 if (c == u' ')
@@ -248,30 +262,36 @@ void HTMLBox::layOut()
             }
             if ((flags_ & html_flags::Ellipsis) != 0 && at + advance > rightEdge) {
                 const int dot = UnicodeGetCharWidth(kDot);
-                while (!piece->text.empty() && at + 3 * dot > rightEdge) {
-                    at -= piece->advances.back();
-                    piece->advances.pop_back();
-                    piece->text.pop_back();
+                // The piece being filled is the last one: its characters end the shared buffers.
+                while (piece->length > 0 && at + 3 * dot > rightEdge) {
+                    at -= pieceAdvances_.back();
+                    pieceAdvances_.pop_back();
+                    pieceText_.pop_back();
+                    --piece->length;
                 }
                 for (int d = 0; d < 3 && at + dot <= rightEdge; ++d) {
-                    piece->text.push_back(kDot);
-                    piece->advances.push_back(-1 - dot); // a dot of its own: no character of the run
+                    pieceText_.push_back(kDot);
+                    pieceAdvances_.push_back(-1 - dot); // a dot of its own: no character of the run
+                    ++piece->length;
                     at += dot;
                 }
                 cut = true;
                 lines_[static_cast<size_t>(line)].width = at - lines_[static_cast<size_t>(line)].indentLeft;
                 continue;
             }
-            if (piece->text.empty())
+            if (piece->length == 0)
                 piece->first = static_cast<int>(i);
-            piece->text.push_back(c);
-            piece->advances.push_back(advance);
+            pieceText_.push_back(c);
+            pieceAdvances_.push_back(advance);
+            ++piece->length;
             at += advance;
             lines_[static_cast<size_t>(line)].width = at - lines_[static_cast<size_t>(line)].indentLeft;
         }
         UnicodeRestoreStyle();
     }
-    std::erase_if(pieces_, [](const Piece& p) { return p.text.empty(); });
+    if (!pieces_.empty())
+        endPiece();
+    std::erase_if(pieces_, [](const Piece& p) { return p.length == 0; });
     for (size_t l = 0; l < lines_.size(); ++l) {
         Line& ln = lines_[l];
         const int free = rightEdge - ln.indentLeft - ln.width;
@@ -282,6 +302,12 @@ void HTMLBox::layOut()
     }
     contentHeight_ = document_.bottomMargin + document_.topMargin +
                      (static_cast<int>(lines_.size()) - 1) * kLineHeight + kLineHeight;
+}
+
+void HTMLBox::endPiece()
+{
+    pieceText_.push_back(u'\0');
+    pieceAdvances_.push_back(0);
 }
 
 void HTMLBox::drawText(GumpBitmap& bitmap)
@@ -307,29 +333,30 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
                 colour = seen ? document_.visitedLinkColour : document_.linkColour;
             }
         }
+        const int* advances = pieceAdvances_.data() + piece.start;
         int pieceWidth = 0;
-        for (int a : piece.advances)
-            pieceWidth += a >= 0 ? a : -1 - a;
+        for (int k = 0; k < piece.length; ++k)
+            pieceWidth += advances[k] >= 0 ? advances[k] : -1 - advances[k];
         // The selection of the first run: inverted cells, half-bright characters.
         int first = 0, last = -1;
         if (piece.element == 0 && caret_ >= 0 && selectionEnd_ >= 0 && selectionFirst <= selectionLast) {
             int cx = px;
-            for (size_t k = 0; k < piece.text.size(); ++k) {
-                const int a = piece.advances[k];
+            for (int k = 0; k < piece.length; ++k) {
+                const int a = advances[k];
                 const int w = a >= 0 ? a : -1 - a;
-                const int source = piece.first + static_cast<int>(k);
+                const int source = piece.first + k;
                 if (a >= 0 && source >= selectionFirst && source <= selectionLast) {
                     invertRect(bitmap, cx, std::max(py, area_.top), cx + w, std::min(py + kLineHeight, area_.bottom));
                     if (last < 0)
-                        first = static_cast<int>(k);
-                    last = static_cast<int>(k);
+                        first = k;
+                    last = k;
                 }
                 cx += w;
             }
         }
         UnicodeSetStyle(piece.style);
         const uint16_t ink = static_cast<uint16_t>(colour);
-        UnicodeDrawStringHighlighted(surface, piece.text.c_str(), px, py, ink, clip,
+        UnicodeDrawStringHighlighted(surface, pieceText_.c_str() + piece.start, px, py, ink, clip,
                                      static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last);
         UnicodeRestoreStyle();
         if (link != nullptr) {
@@ -349,6 +376,12 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
 
 void HTMLBox::Redraw()
 {
+    layOut();
+    paint();
+}
+
+void HTMLBox::paint()
+{
     // The bitmap is kept while the box keeps its size (scrolling redraws it at every step).
     GumpBitmap* bitmap = Frame(0);
     if (bitmap != nullptr && bitmap->width == width && bitmap->height == height)
@@ -356,12 +389,12 @@ void HTMLBox::Redraw()
     else
         bitmap = MakeFrame(0, width, height);
     frameIndex = 0;
+    // The bitmap is blank here: a blank background needs no filling.
     if ((flags_ & html_flags::NoFrame) == 0)
         drawFrame(*bitmap);
-    else
+    else if (static_cast<uint16_t>(document_.backgroundColour) != 0)
         FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
                       static_cast<uint16_t>(document_.backgroundColour));
-    layOut();
     drawText(*bitmap);
     scrollRange_ = std::max(contentHeight_ - area_.height(), 1);
     if (scrollBar_ != nullptr)
@@ -377,13 +410,13 @@ void HTMLBox::SetScroll(int position, int range)
 {
     const int64_t at = range > 0 ? static_cast<int64_t>(position) * scrollRange_ / range : 0;
     scrollPosition_ = static_cast<int>(std::clamp<int64_t>(at, 0, scrollRange_));
-    Redraw();
+    paint();
 }
 
 void HTMLBox::ScrollBy(bool down)
 {
     scrollPosition_ = std::clamp(scrollPosition_ + (down ? kScrollStep : -kScrollStep), 0, scrollRange_);
-    Redraw();
+    paint();
 }
 
 int HTMLBox::characterAt(int px, int py) const
@@ -398,13 +431,14 @@ int HTMLBox::characterAt(int px, int py) const
         if (piece.element != 0 || piece.line != line)
             continue;
         int cx = area_.left + piece.x + lines_[static_cast<size_t>(line)].offset;
-        for (size_t k = 0; k < piece.text.size(); ++k) {
-            if (piece.advances[k] < 0)
+        const int* advances = pieceAdvances_.data() + piece.start;
+        for (int k = 0; k < piece.length; ++k) {
+            if (advances[k] < 0)
                 continue;
-            if (px < cx + piece.advances[k] / 2)
-                return piece.first + static_cast<int>(k);
-            cx += piece.advances[k];
-            best = piece.first + static_cast<int>(k) + 1;
+            if (px < cx + advances[k] / 2)
+                return piece.first + k;
+            cx += advances[k];
+            best = piece.first + k + 1;
         }
     }
     if (best >= 0)
@@ -425,13 +459,14 @@ void HTMLBox::characterPoint(int index, int& px, int& py) const
         if (piece.element != 0)
             continue;
         int cx = area_.left + piece.x + lines_[static_cast<size_t>(piece.line)].offset;
-        for (size_t k = 0; k < piece.text.size(); ++k) {
-            if (piece.advances[k] >= 0 && piece.first + static_cast<int>(k) == index) {
+        const int* advances = pieceAdvances_.data() + piece.start;
+        for (int k = 0; k < piece.length; ++k) {
+            if (advances[k] >= 0 && piece.first + k == index) {
                 px = cx;
                 py = top + piece.line * kLineHeight;
                 return;
             }
-            cx += piece.advances[k] >= 0 ? piece.advances[k] : -1 - piece.advances[k];
+            cx += advances[k] >= 0 ? advances[k] : -1 - advances[k];
         }
     }
     // After the last character: the end of its line, or the start of the line a break opens.
@@ -464,7 +499,7 @@ void HTMLBox::keepCaretInView()
     if (scroll != scrollPosition_) {
         scrollRange_ = std::max(contentHeight_ - area_.height(), 1);
         scrollPosition_ = std::clamp(scroll, 0, scrollRange_);
-        Redraw();
+        paint();
     }
 }
 
@@ -713,7 +748,7 @@ void HTMLBox::followLink(int px, int py)
                 scrollPosition_ = std::clamp(link.documentY, 0, scrollRange_);
             break;
         }
-        Redraw();
+        paint();
         return;
     }
     const std::u16string target = hit->target;

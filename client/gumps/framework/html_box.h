@@ -103,12 +103,17 @@ public:
     uint32_t Flags() const { return flags_; }
 
 private:
-    /** One piece of a run placed on a line (document coordinates, before alignment and scrolling). */
+    /**
+     * One piece of a run placed on a line (document coordinates, before alignment and scrolling).
+     * Its characters and their advances (-1 - width for a character of its own, as the dots of an
+     * ellipsis) are length entries of pieceText_ and pieceAdvances_ from start, followed by a 0.
+     */
     struct Piece {
         int element = 0;
+        /** The index in the run of its first character. */
         int first = 0;
-        std::u16string text;
-        std::vector<int> advances;
+        int start = 0;
+        int length = 0;
         int x = 0;
         int line = 0;
         uint32_t style = 0;
@@ -120,6 +125,10 @@ private:
     };
 
     void layOut();
+    /** Ends the last piece's characters with a 0. */
+    void endPiece();
+    /** Draws the laid-out text again; scrolling changes no line, so it keeps the layout. */
+    void paint();
     void drawFrame(GumpBitmap& bitmap);
     void drawText(GumpBitmap& bitmap);
     bool readOnly() const { return (flags_ & html_flags::ReadOnly) != 0; }
@@ -152,6 +161,11 @@ private:
     HtmlDocument document_;
     HtmlScrollBar* scrollBar_ = nullptr;
     std::vector<Piece> pieces_;
+    std::u16string pieceText_;
+    std::vector<int> pieceAdvances_;
+    /** Scratch of the layout: the advances of a run's characters and whether a line may break before each. */
+    std::vector<int> advances_;
+    std::vector<uint8_t> breaks_;
     std::vector<Line> lines_;
     int contentHeight_ = 0;
 };
