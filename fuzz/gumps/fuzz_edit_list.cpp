@@ -55,6 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         checkList(list);
     });
+    for (EditListRow* r = list->FirstRow(); r != nullptr; r = r->next)
+        typedkeys::drawField(r->control);
     CGumpManager::SetFocus(nullptr);
     delete list;
     return 0;

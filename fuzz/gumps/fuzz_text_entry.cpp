@@ -38,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             typedkeys::typeIntoFocus(s.unit);
         typedkeys::check(field);
     });
+    // The frame after the keys shows the focused look; losing the focus paints the field again.
+    typedkeys::drawField(field);
     CGumpManager::SetFocus(nullptr);
     delete field;
     return 0;

@@ -55,6 +55,17 @@ inline void check(const CInputControlGump* f)
     }
 }
 
+/**
+ * Draws a field as a frame would after a burst of keys (keys only mark its picture stale): the
+ * picture is painted from the field's state, at the field's size.
+ */
+inline void drawField(CInputControlGump* f)
+{
+    const GumpBitmap* picture = f->Picture();
+    if (picture == nullptr || picture->width != f->width || picture->height != f->height)
+        std::abort();
+}
+
 /** One step of the key stream; the target types it (typeUnit / paste) or handles its own command byte. */
 struct Step {
     enum Kind { Unit, Paste, Command } kind = Unit;
@@ -72,7 +83,12 @@ struct Step {
 template <class F>
 void readKeys(const uint8_t* data, size_t size, size_t at, bool commands, const F& step)
 {
-    Step s;
+    // One step for every input, with room for the longest paste made once: no input allocates here.
+    static Step s = [] {
+        Step first;
+        first.units.reserve(8 * 255);
+        return first;
+    }();
     for (size_t i = at; i < size; ++i) {
         const uint8_t b = data[i];
         s.kind = Step::Unit;

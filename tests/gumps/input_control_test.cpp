@@ -1,11 +1,14 @@
 /** @file Tests of the text field: typing, caret and scroll, limits and paste, number mode, password, filters, mouse, picking a mobile. */
 #include "client/core/main_window.h"
+#include "client/data/font_manager.h"
 #include "client/gumps/framework/mouse_manager.h"
 #include "client/world/world_objects.h"
 #include "platform/window/virtual_keys.h"
 #include "tests/gumps/text_entry_fixture.h"
 
 #include <climits>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -169,6 +172,76 @@ TEST_F(TextEntryTest, AStopWhenFullFieldRefusesTheCharacterThatWouldNotFit)
     EXPECT_EQ(textOf(f), "abcd");
     EXPECT_EQ(f->firstShown, 0);
     EXPECT_EQ(take(), (Events{"press", "changed", "changed", "changed", "changed"}));
+}
+
+TEST_F(TextEntryTest, AFieldThatStopsWhenFullTakesWhatTheWholeRewrapTakes)
+{
+    // A font of uneven glyphs: widths 1-7, heights 4-8 on verticals 0-2, no 'q' and nothing past 127.
+    auto uneven = std::make_unique<CFont>();
+    for (int c = 32; c < 128; ++c) {
+        if (c == 'q')
+            continue;
+        const int w = c == ' ' ? 3 : 1 + c % 7, h = 4 + c % 5;
+        uneven->glyphs[static_cast<size_t>(c - 32)] =
+            std::make_unique<FontGlyph>(FontGlyph{w, h, std::vector<uint16_t>(static_cast<size_t>(w * h), 0x0123)});
+        uneven->verticals[static_cast<size_t>(c - 32)] = c % 3;
+    }
+    FontManager::replaceFont(1, std::move(uneven));
+
+    // The field's rule: its shown text with "_" after it fits in one line narrower than width - 6,
+    // or, multi-line, wraps at width - 6 into lines less tall than the field.
+    auto fitsWhole = [](const std::string& shown, int width, int height, bool multiLine) {
+        const std::string probe = shown + "_";
+        if (!multiLine)
+            return FontManager::GetStringWidthN(1, static_cast<int32_t>(probe.size()), probe.c_str()) < width - 6;
+        int32_t widest = 0, total = 0, baseline = 0;
+        FontManager::CalcInfoWrap(1, probe.c_str(), width - 6, &widest, &total, &baseline, 0);
+        return total < height;
+    };
+    struct Case {
+        int width, height, multiLine, password;
+        std::string keys; // '^' Home, '>' End
+    } cases[] = {
+        {40, 24, 1, 0, "aa bb cc dd ee ff gg hh ii jj kk ll mm"},
+        {40, 24, 1, 0, " x  y   z    w     v      u       t"},     // leading spaces and runs of them
+        {40, 24, 1, 0, "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOP"}, // no space: hard breaks
+        {40, 20, 1, 0, "gggg jjjj yyyy }}}} ~~~~ ssss gggg jjjj"},   // tall and low glyphs
+        {40, 24, 1, 0, "one two^zz y>three four five six"},          // typed at the start too
+        {8, 12, 1, 0, "bi A bbb ii AA wwww i b i b"},                 // glyphs wider than the wrap
+        {40, 14, 1, 1, "a password typed in stars only, long enough for three lines"},
+        {40, 24, 0, 0, "single line q fills up"},
+        {40, 24, 0, 1, "a single line of stars, as long as it gets"},
+    };
+    for (const Case& c : cases) {
+        auto* f = new CInputControlGump(10, 10, window, c.width, c.height, CInputControlGump::ModeText, 187, 1, 902, 1, 0, 0);
+        f->multiLine = c.multiLine;
+        f->stopWhenFull = 1 - c.multiLine;
+        f->password = c.password;
+        clickField(f);
+        std::string model;
+        size_t caret = 0, refused = 0;
+        for (char k : c.keys) {
+            if (k == '^' || k == '>') {
+                driver.keyDown(k == '^' ? vk::Home : vk::End);
+                caret = k == '^' ? 0 : model.size();
+                continue;
+            }
+            driver.typeChar(static_cast<uint8_t>(k));
+            std::string next = model;
+            next.insert(caret, 1, k);
+            const std::string shown = c.password != 0 ? std::string(next.size(), '*') : next;
+            if (FontManager::HasGlyph(1, static_cast<uint8_t>(k)) != 0 && fitsWhole(shown, c.width, c.height, c.multiLine != 0)) {
+                model = next;
+                ++caret;
+            } else {
+                ++refused;
+            }
+        }
+        EXPECT_EQ(textOf(f), model) << c.keys;
+        EXPECT_EQ(f->caret, static_cast<int>(caret)) << c.keys;
+        EXPECT_GT(refused, 1u) << c.keys; // the field filled up
+        CGumpManager::DestroyGump(f);
+    }
 }
 
 TEST_F(TextEntryTest, ALongTextScrollsToKeepTheCaretShown)
@@ -344,6 +417,77 @@ TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
     driver.move(kWindowX + 200, kWindowY + 150);
     driver.pass();
     EXPECT_EQ(f->hovered, 0);
+}
+
+TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
+{
+    // Each case is typed twice: once with a frame drawn after every key, once as a burst
+    // followed by one frame. The screens must match, and the burst must mark the field dirty.
+    struct Case {
+        const char* what;
+        std::function<CInputControlGump*()> make;
+        std::string keys; // '<' Left, '^' Home, '>' End, '~' Backspace
+    } cases[] = {
+        {"plain", [&] { return field(60); }, "abcdefghijkl<<X~^Y>Z"},
+        {"password", [&] {
+             CInputControlGump* f = field(60);
+             f->password = 1;
+             return f;
+         }, "secret<<~^!"},
+        {"multi-line", [&] {
+             auto* f = new CInputControlGump(10, 10, window, 40, 34, CInputControlGump::ModeText, 40, 1, 902, 1, 0, 0);
+             f->multiLine = 1;
+             return f;
+         }, "one two three four<<~^x"},
+        {"number", [&] { return field(60, CInputControlGump::ModeNumber, 99999); }, "12a34~5"},
+        {"login look", [&] {
+             auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
+             f->iconArt = 77;
+             return f;
+         }, "name<~e"},
+    };
+    auto press = [&](char k) {
+        switch (k) {
+        case '<': driver.keyDown(vk::Left); break;
+        case '^': driver.keyDown(vk::Home); break;
+        case '>': driver.keyDown(vk::End); break;
+        case '~': driver.typeChar(8); break;
+        default: driver.typeChar(static_cast<uint8_t>(k)); break;
+        }
+    };
+    auto screenOf = [&](const GumpRect& r) {
+        std::vector<uint16_t> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(harness.framePixel(x, y));
+        return pixels;
+    };
+    for (const Case& c : cases) {
+        CInputControlGump* f = c.make();
+        clickField(f);
+        harness.drawFrame();
+        const GumpRect rect = f->ScreenRect();
+        const std::vector<uint16_t> before = screenOf(rect);
+        for (char k : c.keys) {
+            press(k);
+            harness.drawFrame();
+        }
+        const std::vector<uint16_t> afterEachKey = screenOf(rect);
+        CGumpManager::DestroyGump(f);
+
+        f = c.make();
+        clickField(f);
+        harness.drawFrame();
+        CGumpManager::TakeDirty();
+        for (char k : c.keys)
+            press(k);
+        const GumpRect dirty = CGumpManager::TakeDirty();
+        EXPECT_EQ(dirty.intersect(rect).width() * dirty.intersect(rect).height(), rect.width() * rect.height()) << c.what;
+        harness.drawFrame();
+        EXPECT_EQ(screenOf(rect), afterEachKey) << c.what;
+        EXPECT_NE(afterEachKey, before) << c.what;
+        CGumpManager::DestroyGump(f);
+    }
 }
 
 } // namespace

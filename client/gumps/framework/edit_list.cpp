@@ -164,19 +164,19 @@ void CEditListGump::OnChildChanged(CGump* child)
         if (row == lastRow && control->Length() > 0) {
             AddEntry(newRowMode != 0 ? "(new)" : "", 0);
             control->colour = kNormalColour;
-            control->Redraw();
+            control->RedrawLater();
         } else if (row != lastRow && control->Length() == 0) {
             if (EditListRow* to = row->prev != nullptr ? row->prev : row->next) {
                 CGumpManager::SetFocus(to->control);
                 to->control->OnChar(kKeyEnd);
-                to->control->Redraw();
+                to->control->RedrawLater();
                 if (to->control->y < 8)
                     ScrollUp();
             }
             deleteRow(row);
         } else {
             control->colour = kNormalColour;
-            control->Redraw();
+            control->RedrawLater();
         }
     }
     if (CGump* owner = Parent())

@@ -164,12 +164,33 @@ std::string CInputControlGump::shown() const
     return std::string(text, static_cast<size_t>(Length()));
 }
 
+int CInputControlGump::shownInto(char* out) const
+{
+    if (numeric()) {
+        const std::string s = shown();
+        std::memcpy(out, s.c_str(), s.size() + 1);
+        return static_cast<int>(s.size());
+    }
+    const int n = Length();
+    if (password != 0)
+        std::memset(out, '*', static_cast<size_t>(n));
+    else
+        std::memcpy(out, text, static_cast<size_t>(n));
+    out[n] = 0;
+    return n;
+}
+
 int CInputControlGump::shownWidth(int from, int count) const
 {
-    const std::string s = shown();
-    from = std::clamp(from, 0, static_cast<int>(s.size()));
-    count = std::clamp(count, 0, static_cast<int>(s.size()) - from);
-    return FontManager::GetStringWidthN(font, count, s.c_str() + from);
+    char s[kTextSize + 1];
+    return widthIn(s, shownInto(s), from, count);
+}
+
+int CInputControlGump::widthIn(const char* s, int n, int from, int count) const
+{
+    from = std::clamp(from, 0, n);
+    count = std::clamp(count, 0, n - from);
+    return FontManager::GetStringWidthN(font, count, s + from);
 }
 
 bool CInputControlGump::HitTest(int px, int py)
@@ -260,16 +281,47 @@ void CInputControlGump::PaintText(GumpBitmap& bitmap)
         oneLine();
 }
 
-void CInputControlGump::Redraw()
+void CInputControlGump::paint()
 {
+    stale_ = false;
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
         bitmap = MakeFrame(0, width, height);
-    if (bitmap == nullptr)
-        return;
     PaintBackground(*bitmap);
     PaintText(*bitmap);
+    PaintOver(*bitmap);
+}
+
+void CInputControlGump::Redraw()
+{
+    paint();
     CGumpManager::AddDirty(ScreenRect());
+}
+
+void CInputControlGump::RedrawLater()
+{
+    const GumpBitmap* bitmap = Frame(0);
+    if (bitmap == nullptr || bitmap->width != width || bitmap->height != height) {
+        // The hit test reads the bitmap's size: a resized field gets its new bitmap at once.
+        Redraw();
+        return;
+    }
+    stale_ = true;
+    CGumpManager::AddDirty(ScreenRect());
+}
+
+const GumpBitmap* CInputControlGump::Picture()
+{
+    if (stale_)
+        paint();
+    return Frame(0);
+}
+
+void CInputControlGump::Draw(const GumpCanvas& canvas)
+{
+    if (stale_ && visible != 0 && !closing)
+        paint();
+    CGump::Draw(canvas);
 }
 
 void CInputControlGump::EndEditOnFocusLoss()
@@ -313,18 +365,56 @@ bool CInputControlGump::backspace()
 
 bool CInputControlGump::fits() const
 {
-    const std::string probe = shown() + "_";
+    // The text as shown with the caret's "_" after it must fit.
+    char probe[kTextSize + 2];
+    const int n = shownInto(probe);
+    probe[n] = '_';
+    probe[n + 1] = 0;
     if (multiLine == 0)
-        return FontManager::GetStringWidthN(font, static_cast<int32_t>(probe.size()), probe.c_str()) < width - 6;
-    int32_t widest = 0, total = 0, baseline = 0;
-    FontManager::CalcInfoWrap(font, probe.c_str(), width - 6, &widest, &total, &baseline, 0);
-    return total < height;
+        return FontManager::GetStringWidthN(font, n + 1, probe) < width - 6;
+    // Its wrapped lines must be less tall than the field. They are measured one by one as the
+    // wrap cuts them, and the measure stops as soon as they are too tall.
+    int32_t total = 0;
+    for (char* rest = probe;;) {
+        int32_t reached = 0;
+        const int32_t end = FontManager::FindWrapPoint(font, rest, width - 6, &reached);
+        int32_t lineHeight = 0;
+        if (end < 0) {
+            // All of the rest fits on the line, or not even its first character does: the last line.
+            FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
+            return total + lineHeight < height;
+        }
+        const char after = rest[end + 1];
+        rest[end + 1] = 0;
+        FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
+        rest[end + 1] = after;
+        total += lineHeight;
+        if (total >= height)
+            return false;
+        rest += end + 1;
+        if (*rest == ' ')
+            ++rest;
+    }
 }
 
 void CInputControlGump::keepCaretShown()
 {
-    while (firstShown < caret && shownWidth(firstShown, caret - firstShown) >= width - 12)
+    if (firstShown >= caret)
+        return;
+    char s[kTextSize + 1];
+    const int n = shownInto(s);
+    if (firstShown < 0 || caret > n) {
+        // A range reaching outside the text is measured as clamped, step by step.
+        while (firstShown < caret && widthIn(s, n, firstShown, caret - firstShown) >= width - 12)
+            ++firstShown;
+        return;
+    }
+    // Widths add up character by character: one measure, then one character off per step.
+    int shownUpToCaret = FontManager::GetStringWidthN(font, caret - firstShown, s + firstShown);
+    while (firstShown < caret && shownUpToCaret >= width - 12) {
+        shownUpToCaret -= FontManager::GetCharWidth(font, static_cast<unsigned char>(s[firstShown]));
         ++firstShown;
+    }
 }
 
 bool CInputControlGump::insert(int code)
@@ -357,7 +447,7 @@ bool CInputControlGump::insert(int code)
 
 void CInputControlGump::changed()
 {
-    Redraw();
+    RedrawLater();
     if (CGump* owner = Parent())
         owner->OnChildChanged(this);
 }
@@ -432,7 +522,7 @@ void CInputControlGump::OnChar(uint16_t character)
     if (edited)
         changed();
     else if (moved0)
-        Redraw();
+        RedrawLater();
 }
 
 // ---- Mouse ------------------------------------------------------------------------------------
@@ -610,13 +700,11 @@ void CLoginInputControlGump::PaintBackground(GumpBitmap& bitmap)
     DrawGumpArtFrame(3000, bitmap, 0);
 }
 
-void CLoginInputControlGump::Redraw()
+void CLoginInputControlGump::PaintOver(GumpBitmap& bitmap)
 {
-    CInputControlGump::Redraw();
-    GumpBitmap* bitmap = Frame(0);
-    if (bitmap == nullptr || iconArt < 0)
+    if (iconArt < 0)
         return;
     int32_t w = 0, h = 0;
     GetGumpArtSize(iconArt, &w, &h);
-    DrawGumpArtAt(iconArt, *bitmap, width - w - 3, 2);
+    DrawGumpArtAt(iconArt, bitmap, width - w - 3, 2);
 }

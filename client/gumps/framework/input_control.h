@@ -26,7 +26,9 @@ int EightBitCodeOfTypedChar(uint16_t unit);
  * the number modes the limit is the largest value instead). Keys arrive through the typed
  * character slot while it holds the keyboard focus; Tab, Enter and Escape go to the parent;
  * every kept change redraws it and calls the parent's child-changed slot last, so that the
- * parent may even delete the field there.
+ * parent may even delete the field there. A key only marks the picture stale: it is painted
+ * when the field is drawn (or its picture read), so a burst of keys between two frames paints
+ * it once.
  */
 class CInputControlGump : public CGump, public CFocusedControl {
 public:
@@ -63,8 +65,14 @@ public:
     bool TakesRawKeys() const override { return false; }
     void OnRawKey(uint32_t, uint32_t) override {}
 
-    /** Paints the bitmap from the fields. */
-    virtual void Redraw();
+    void Draw(const GumpCanvas& canvas) override;
+
+    /** Paints the bitmap from the fields now. */
+    void Redraw();
+    /** Marks the bitmap stale and its screen area dirty; it is painted when next drawn or read. */
+    void RedrawLater();
+    /** The field's picture, painted first when stale. */
+    const GumpBitmap* Picture();
 
     std::string Text() const { return std::string(text, static_cast<size_t>(Length())); }
     int Length() const;
@@ -124,15 +132,25 @@ protected:
     virtual bool ShowsHover() const { return hoverArt != 0; }
     virtual void PaintBackground(GumpBitmap& bitmap);
     void PaintText(GumpBitmap& bitmap);
+    /** What a look draws over the text (the login look's icon). */
+    virtual void PaintOver(GumpBitmap&) {}
 
 private:
     int limit_ = 0;
+    bool stale_ = false;
+
+    /** Paints the bitmap (made again at the field's size when needed) without marking anything dirty. */
+    void paint();
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
     bool numeric() const { return mode != ModeText && mode != ModeDropDown; }
     /** The text as shown: stars in password mode. */
     std::string shown() const;
+    /** Writes the shown text and its terminator to out (room for kTextSize + 1 bytes); returns its length. */
+    int shownInto(char* out) const;
     int shownWidth(int from, int count) const;
+    /** The width of count characters of s (n long) from from, both clamped to s. */
+    int widthIn(const char* s, int n, int from, int count) const;
     bool acceptsCharacter(int code) const;
     /** Returns true when the text or value changed. */
     bool backspace();
@@ -161,7 +179,7 @@ protected:
     int TextColour() const override;
     bool ShowsHover() const override { return hoverArt != 0 || hoverColour != 0; }
     void PaintBackground(GumpBitmap& bitmap) override;
-    void Redraw() override;
+    void PaintOver(GumpBitmap& bitmap) override;
 };
 
 /** The world view's target callback and kind (2: a field picks a mobile); the world view calls and clears it. */

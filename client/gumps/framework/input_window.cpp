@@ -217,8 +217,11 @@ bool CInputWindow::Fits(char16_t character) const
     }
     if (character > 255 || FontManager::HasGlyph(kInputFont, character) == 0)
         return false;
-    const std::string bytes = narrow(line_);
-    return FontManager::GetStringWidthN(kInputFont, static_cast<int32_t>(bytes.size()), bytes.c_str()) +
+    // The line as the 8-bit font draws it (no unit is 0; those past 255 show as '?').
+    char bytes[kMaxLine];
+    for (size_t i = 0; i < line_.size(); ++i)
+        bytes[i] = line_[i] < 256 ? static_cast<char>(line_[i]) : '?';
+    return FontManager::GetStringWidthN(kInputFont, static_cast<int32_t>(line_.size()), bytes) +
                FontManager::GetCharWidth(kInputFont, character) <
            kMaxWidth;
 }
@@ -314,26 +317,30 @@ void CInputWindow::SetSpeechMode(uint8_t mode)
     Refresh();
 }
 
-std::u16string CInputWindow::Prefix() const
+bool CInputWindow::AppendPrefix(std::u16string& out) const
 {
     switch (mode_) {
-    case Broadcast: return u"Broadcast: ";
-    case Emote: return u"Emote: ";
-    case Command: return u"C: ";
-    case Whisper: return u"Whisper: ";
-    case Yell: return u"Yell: ";
+    case Broadcast: out += u"Broadcast: "; return false;
+    case Emote: out += u"Emote: "; return false;
+    case Command: out += u"C: "; return false;
+    case Whisper: out += u"Whisper: "; return false;
+    case Yell: out += u"Yell: "; return false;
     case Party: {
-        std::u16string word, rest;
-        splitFirstWord(line_, word, rest);
-        const int number = line_.find(u' ') != std::u16string::npos ? FindTypedCommand(narrow(word)) : -1;
+        const size_t space = line_.find(u' ');
+        const int number = space != std::u16string::npos ? FindTypedCommand(narrow(line_.substr(0, space))) : -1;
         if (number >= 227 && number <= 236) {
             const PartyMember& m = Game().party.members[static_cast<size_t>(number - 227)];
-            if (m.serial != 0)
-                return u"Tell [" + widen(std::string(m.name, strnlen(m.name, sizeof m.name))) + u"]: ";
+            if (m.serial != 0) {
+                out += u"Tell [";
+                out += widen(std::string(m.name, strnlen(m.name, sizeof m.name)));
+                out += u"]: ";
+                return true;
+            }
         }
-        return u"Party: ";
+        out += u"Party: ";
+        return false;
     }
-    default: return u"";
+    default: return false;
     }
 }
 
@@ -350,25 +357,23 @@ int32_t CInputWindow::ModeHue() const
 
 void CInputWindow::Refresh()
 {
-    std::u16string shown = Prefix();
-    if (mode_ == Party && shown != u"Party: ") {
+    // Made again in place: the shown text keeps its storage from key to key.
+    shown_.clear();
+    if (AppendPrefix(shown_)) {
         // A tell shows the words after the member number.
-        std::u16string word, rest;
-        splitFirstWord(line_, word, rest);
-        shown += rest;
+        shown_.append(line_, line_.find(u' ') + 1);
     } else {
-        shown += line_;
+        shown_ += line_;
     }
     if (CGumpManager::Focus() == nullptr)
-        shown += u"_";
-    shown_ = shown;
+        shown_ += u'_';
     shownHue_ = ModeHue();
     if (g_display == nullptr || !g_bInGame)
         return;
     if (UnicodeSpeech != 0) {
-        g_display->ShowUnicode(shown.c_str(), shownHue_);
+        g_display->ShowUnicode(shown_.c_str(), shownHue_);
     } else {
-        const std::string bytes = narrow(shown);
+        const std::string bytes = narrow(shown_);
         g_display->Show(bytes.c_str(), shownHue_, kInputFont);
     }
 }

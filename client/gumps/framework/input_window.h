@@ -80,7 +80,8 @@ private:
     void Speak(const std::u16string& text, uint8_t mode);
     void Clear();
     bool Fits(char16_t character) const;
-    std::u16string Prefix() const;
+    /** Appends the mode's prefix; true when it is a tell's (the member number is not shown). */
+    bool AppendPrefix(std::u16string& out) const;
     int32_t ModeHue() const;
 
     std::u16string line_;
