@@ -440,10 +440,15 @@ void CClientSock::hold(size_t offset, size_t length)
 void CClientSock::release()
 {
     // The held packets are dispatched in arrival order while they still lie at their offsets.
-    const std::vector<HeldPacket> held = std::move(held_);
-    held_.clear();
+    std::vector<HeldPacket> held;
+    held.swap(held_);
     for (const HeldPacket& packet : held)
         handle(frameBuffer() + packet.offset, packet.length);
+    // The list keeps its room for the next pause (unless a handler held packets meanwhile).
+    if (held_.empty()) {
+        held.clear();
+        held_.swap(held);
+    }
     removeHead(heldBytes_);
     heldBytes_ = 0;
 }

@@ -15,6 +15,7 @@
 #include "fuzz/net/game_handler_fuzz.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -24,25 +25,26 @@
 
 namespace netfuzz {
 
-/** Installed once: nothing a target does reaches the outside (no real sockets, no boxes, no real time). */
-inline void installQuietWorld()
-{
-    class SilentBoxes final : public platform::MessageBoxSink {
-    public:
-        int show(const std::string&, const std::string&, platform::BoxIcon) override { return 1; }
-    };
-    static SilentBoxes boxes;
-    static platform::ScopedPlatform nullPlatform;
-    static platform::FakeHostResolver resolver;
-    platform::setMessageBoxSink(&boxes);
-    resolver.setLocalHostAddress(0x0A000007);
-    netFacilities().resolver = &resolver;
-    netFacilities().makeTcpSocket = [] { return std::make_unique<platform::FakeTcpSocket>(); };
-}
-
-/** A socket that stands connected at once and takes every byte it is given, keeping none. */
-class SinkSocket final : public platform::TcpSocket {
+/**
+ * A socket that stands connected at once, takes every byte it is given, keeping none, and hands
+ * out a stream given to it as receives would get it: the stream arrives in slices of a fixed size
+ * (see feed), and a receive takes at most the rest of one slice. Bytes are read from the stream
+ * where they lie, so a slice costs no copy. Given nothing, it never has anything to read.
+ */
+class StreamSocket final : public platform::TcpSocket {
 public:
+    /** The stream to hand out; it must outlive the feeding. Nothing of it has arrived yet. */
+    void offer(const uint8_t* stream, size_t size, size_t slice)
+    {
+        stream_ = stream;
+        size_ = size;
+        slice_ = slice;
+        read_ = 0;
+        arrived_ = 0;
+    }
+    /** The next slice of the stream arrives. */
+    void arrive() { arrived_ = std::min(size_, arrived_ + slice_); }
+
     platform::NetResult connect(uint32_t, uint16_t) override
     {
         open_ = true;
@@ -53,21 +55,56 @@ public:
         return open_ ? platform::NetResult{platform::NetStatus::Ok, size, 0}
                      : platform::NetResult{platform::NetStatus::Closed, 0, 0};
     }
-    platform::NetResult receive(void*, size_t) override
+    platform::NetResult receive(void* buffer, size_t capacity) override
     {
-        return {open_ ? platform::NetStatus::WouldBlock : platform::NetStatus::Closed, 0, 0};
+        if (!open_)
+            return {platform::NetStatus::Closed, 0, 0};
+        if (read_ == arrived_)
+            return {platform::NetStatus::WouldBlock, 0, 0};
+        const size_t sliceEnd = std::min(arrived_, (read_ / slice_ + 1) * slice_);
+        const size_t n = std::min(capacity, sliceEnd - read_);
+        std::memcpy(buffer, stream_ + read_, n);
+        read_ += n;
+        return {platform::NetStatus::Ok, n, 0};
     }
-    bool readable() override { return false; }
+    bool readable() override { return open_ && read_ < arrived_; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     bool isConnected() const override { return open_; }
-    platform::Readiness poll(bool wantWrite) override { return {false, open_ && wantWrite, false}; }
+    platform::Readiness poll(bool wantWrite) override { return {open_ && read_ < arrived_, open_ && wantWrite, false}; }
     void setBlocking(bool) override {}
     void setNoDelay(bool) override {}
 
 private:
     bool open_ = false;
+    const uint8_t* stream_ = nullptr;
+    size_t size_ = 0;
+    size_t slice_ = 1;
+    size_t read_ = 0;    // bytes of the stream received
+    size_t arrived_ = 0; // bytes of the stream that have arrived
 };
+
+/** Installed once: nothing a target does reaches the outside (no real sockets, no boxes, no real time). */
+inline void installQuietWorld()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    class SilentBoxes final : public platform::MessageBoxSink {
+    public:
+        int show(const std::string&, const std::string&, platform::BoxIcon) override { return 1; }
+    };
+    static SilentBoxes boxes;
+    static platform::ScopedPlatform nullPlatform;
+    static platform::FakeHostResolver resolver;
+    // Reports are made but not written: a log line per damaged record would cost more than the reading.
+    KZReport::setStateForTests(true, false);
+    platform::setMessageBoxSink(&boxes);
+    resolver.setLocalHostAddress(0x0A000007);
+    netFacilities().resolver = &resolver;
+    netFacilities().makeTcpSocket = [] { return std::make_unique<StreamSocket>(); };
+}
 
 /** The handlers save numbers into kz.cfg: kept in memory, emptied after each input. */
 inline MemoryConfigFileStore& configFiles()
@@ -86,11 +123,7 @@ inline void installClientOnce(const char* folder)
     if (done)
         return;
     done = true;
-    // Reports are made but not written: a log line per damaged record would cost more than the reading.
-    KZReport::setStateForTests(true, false);
     installQuietWorld();
-    // The handlers' connections read nothing from their sockets: what they send goes nowhere.
-    netFacilities().makeTcpSocket = [] { return std::make_unique<SinkSocket>(); };
     const std::filesystem::path hd = std::filesystem::temp_directory_path() / folder;
     std::filesystem::create_directories(hd);
     platform::current().keyStore->setString(FileManager::INSTALL_KEY, "ExePath", (hd / "client").string());
@@ -127,21 +160,18 @@ inline CClientSock* keptConnection(bool gamePhase)
     return activate(connection, gamePhase);
 }
 
-/** A fresh active connection on a fake socket. */
-inline CClientSock* freshConnection(bool gamePhase)
+/**
+ * Hands the stream to the connection in slices of `slice`, polling after each, as receives would
+ * cut it, while the connection keeps the socket it had.
+ */
+inline void feed(CClientSock* connection, const uint8_t* stream, size_t size, size_t slice)
 {
-    installQuietWorld();
-    ResetConnectionState();
-    return activate(CreateConnection(), gamePhase);
-}
-
-/** Hands the bytes to the connection in slices of `slice`, polling after each, as receives would cut them. */
-inline void feed(CClientSock* connection, const uint8_t* data, size_t size, size_t slice)
-{
-    auto* socket = static_cast<platform::FakeTcpSocket*>(connection->Socket());
-    for (size_t at = 0; at < size && socket != nullptr && connection->HasSocket(); at += slice) {
-        const size_t n = size - at < slice ? size - at : slice;
-        socket->pushIncoming(std::vector<uint8_t>(data + at, data + at + n));
+    auto* const socket = dynamic_cast<StreamSocket*>(connection->Socket());
+    if (socket == nullptr)
+        return;
+    socket->offer(stream, size, slice);
+    for (size_t at = 0; at < size && connection->Socket() == socket && connection->HasSocket(); at += slice) {
+        socket->arrive();
         connection->SelectPoll();
     }
 }

@@ -5,20 +5,54 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 
 namespace {
 
-char foldAscii(char c)
+/*
+ * Case folding works on eight bytes at once: key paths are folded on every lookup, and a loop per
+ * byte would cost more than the lookup itself.
+ */
+constexpr uint64_t kOnes = 0x0101010101010101u;
+
+/** The bytes of a word with the ASCII capitals made small; other bytes, 0x80 and up included, stay. */
+uint64_t foldWord(uint64_t w)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const uint64_t low7 = w & (0x7F * kOnes);
+    const uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes; // top bit set where the low 7 bits are >= 'A'
+    const uint64_t pastZ = low7 + (0x7F - 'Z') * kOnes;    // top bit set where they are > 'Z'
+    const uint64_t capitals = atLeastA & ~pastZ & ~w & (0x80 * kOnes);
+    return w | capitals >> 2; // 0x20 on each capital
+}
+
+/** Up to eight bytes as a word, zeros after them. */
+uint64_t loadWord(const char* p, size_t n)
+{
+    uint64_t w = 0;
+    std::memcpy(&w, p, n);
+    return w;
+}
+
+/** Writes s with ASCII capitals made small to out, which has room for s.size() bytes. */
+void foldInto(std::string_view s, char* out)
+{
+    size_t i = 0;
+    for (; s.size() - i >= 8; i += 8) {
+        const uint64_t w = foldWord(loadWord(s.data() + i, 8));
+        std::memcpy(out + i, &w, 8);
+    }
+    if (i < s.size()) {
+        const uint64_t w = foldWord(loadWord(s.data() + i, s.size() - i));
+        std::memcpy(out + i, &w, s.size() - i);
+    }
 }
 
 std::string fold(std::string_view s)
 {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), foldAscii);
+    std::string out(s.size(), '\0');
+    foldInto(s, out.data());
     return out;
 }
 
@@ -26,10 +60,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i]))
+    size_t i = 0;
+    for (; a.size() - i >= 8; i += 8)
+        if (foldWord(loadWord(a.data() + i, 8)) != foldWord(loadWord(b.data() + i, 8)))
             return false;
-    return true;
+    const size_t rest = a.size() - i;
+    return rest == 0 || foldWord(loadWord(a.data() + i, rest)) == foldWord(loadWord(b.data() + i, rest));
 }
 
 /** The non-empty "\\"-separated names of a key path. */
@@ -48,17 +84,53 @@ std::vector<std::string_view> splitKey(std::string_view key)
     return parts;
 }
 
-/** The lookup form of a key path: names folded, joined with one "\\". */
+/**
+ * Writes the lookup form of a key path (names folded, joined with one "\\") to `out`, which has
+ * room for key.size() bytes, the most it can take; returns its length.
+ */
+size_t writeLookupForm(std::string_view key, char* out)
+{
+    foldInto(key, out);
+    // Paths are mostly written with single separators between names: nothing more to do.
+    if (key.empty() || (key.front() != '\\' && key.back() != '\\' && key.find("\\\\") == std::string_view::npos))
+        return key.size();
+    // Drop the leading, trailing and repeated separators.
+    size_t length = 0;
+    for (size_t i = 0; i < key.size(); ++i)
+        if (out[i] != '\\' || (length != 0 && out[length - 1] != '\\'))
+            out[length++] = out[i];
+    if (length != 0 && out[length - 1] == '\\')
+        --length;
+    return length;
+}
+
+/** The lookup form of a key path as a string. */
 std::string foldedKey(std::string_view key)
 {
-    std::string out;
-    for (std::string_view part : splitKey(key)) {
-        if (!out.empty())
-            out.push_back('\\');
-        out += fold(part);
-    }
+    std::string out(key.size(), '\0');
+    out.resize(writeLookupForm(key, out.data()));
     return out;
 }
+
+/** The lookup form of a key path, made on the stack for paths of usual length: lookups allocate nothing. */
+class LookupForm {
+public:
+    explicit LookupForm(std::string_view key)
+    {
+        if (key.size() <= sizeof local_) {
+            form_ = std::string_view(local_, writeLookupForm(key, local_));
+        } else {
+            spilled_ = foldedKey(key);
+            form_ = spilled_;
+        }
+    }
+    std::string_view view() const { return form_; }
+
+private:
+    char local_[256];
+    std::string spilled_;
+    std::string_view form_;
+};
 
 std::string_view lastName(std::string_view path)
 {
@@ -209,10 +281,10 @@ uint32_t uint32FromBytes(const std::vector<uint8_t>& b)
 
 const KeyTree::Key* KeyTree::find(std::string_view key) const
 {
-    const std::string folded = foldedKey(key);
-    if (folded.empty())
+    const LookupForm folded(key);
+    if (folded.view().empty())
         return nullptr;
-    auto it = keys_.find(folded);
+    auto it = keys_.find(folded.view());
     return it == keys_.end() ? nullptr : &it->second;
 }
 
@@ -229,6 +301,8 @@ const KeyTree::Value* KeyTree::findValue(std::string_view key, std::string_view 
 
 KeyTree::Key* KeyTree::create(std::string_view key)
 {
+    if (auto it = keys_.find(LookupForm(key).view()); it != keys_.end())
+        return &it->second;
     // Each level stores its whole path, so the depth bounds the work a path can cause.
     const std::vector<std::string_view> parts = splitKey(key);
     if (parts.size() > kMaxDepth)
@@ -273,7 +347,7 @@ void KeyTree::setValueOf(Key& key, std::string_view name, Type type, std::vector
 
 bool KeyTree::removeValue(std::string_view key, std::string_view name)
 {
-    auto it = keys_.find(foldedKey(key));
+    auto it = keys_.find(LookupForm(key).view());
     if (it == keys_.end())
         return false;
     auto& values = it->second.values;

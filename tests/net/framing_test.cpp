@@ -97,6 +97,8 @@ TEST_F(Framing, PausedPacketsRunAfterTheResumeInArrivalOrder)
     EXPECT_EQ(g_dispatched[2], Bytes{PKT_LoginComplete});
     EXPECT_FALSE(connection->Paused());
     EXPECT_EQ(connection->HeldBytes(), 0u);
+    EXPECT_EQ(connection->HeldCount(), 0);
+    EXPECT_EQ(connection->HeldCapacity(), 16); // the list keeps its room for the next pause
     EXPECT_EQ(connection->RawLength(), 0u);
     // Only the pause is counted: the resume and the discarded pause are handled inside the pause.
     EXPECT_EQ(connection->packetStatistics[0].Records().at(PKT_PauseControl).count, 1);

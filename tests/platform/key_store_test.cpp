@@ -211,6 +211,46 @@ TEST(KeyTree, NestingIsBoundedAndReadInOnePass)
     EXPECT_EQ(platform::KeyTree::parse(tree.serialize()).serialize(), tree.serialize());
 }
 
+TEST(KeyTree, EachKeyIsFoundByAnySpellingOfItsPathAndNoOther)
+{
+    // Names around the separator's byte, prefixes of one another, and bytes above 0x7F, which
+    // must order alike in the tree and in a lookup.
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"a", "\\A\\"},
+        {"a\\b", "A\\\\B"},
+        {"a b", "A B"},
+        {"a[", "A["},
+        {"a]", "a]\\"},
+        {"a\\bc\\Deep", "a\\BC\\\\deep\\\\"},
+        {"a\\b\\c", "\\\\a\\B\\C"},
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9T\xC3\xA9"},
+        {"\xFFz", "\xFFZ"},
+        {"Zed", "zED"},
+        {"@\xC1\xDA", "@\xC1\xDA"}, // neither '@' nor capitals with the top bit set fold
+    };
+    platform::KeyTree tree;
+    for (const auto& [path, spelling] : keys)
+        ASSERT_NE(tree.create(path), nullptr) << path;
+    for (const auto& [path, spelling] : keys) {
+        const platform::KeyTree::Key* key = tree.find(spelling);
+        ASSERT_NE(key, nullptr) << spelling;
+        EXPECT_EQ(key->path, path);
+        EXPECT_EQ(tree.create(spelling), key);
+    }
+    EXPECT_EQ(tree.keys().size(), keys.size() + 1); // and "a\\bc"
+    for (const std::string missing : {"", "\\\\", "b", "ab", "a\\c", "a\\ b", "a\\b\\c\\d", "a\\bcd",
+                                      "a\\b c", "\xC3\x89t\xC3\xA9", "\xFF", "Ze", "Zedd", "a[\\x",
+                                      "a{", "a}", "`\xC1\xDA", "@\xE1\xFA"})
+        EXPECT_EQ(tree.find(missing), nullptr) << missing;
+    // Value names longer than a few bytes, differing only at their end.
+    ASSERT_TRUE(tree.setValue("a", "HardwareProfile1", platform::KeyTree::Type::UInt32, {1, 0, 0, 0}));
+    ASSERT_TRUE(tree.setValue("A", "hardwareprofile2", platform::KeyTree::Type::UInt32, {2, 0, 0, 0}));
+    const platform::KeyTree::Value* second = tree.findValue("a", "HARDWAREPROFILE2");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->name, "hardwareprofile2");
+    EXPECT_EQ(tree.findValue("a", "HardwareProfile3"), nullptr);
+}
+
 TEST(KeyStorePath, FollowsTheConfigurationVariables)
 {
     using platformtest::ScopedEnv;
