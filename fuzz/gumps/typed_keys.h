@@ -45,7 +45,7 @@ inline void setUpOnce()
 inline void check(const CInputControlGump* f)
 {
     const int length = f->Length();
-    if (length > CInputControlGump::kTextSize - 1 || f->Text()[length] != 0)
+    if (length > CInputControlGump::kTextSize - 1 || f->text[length] != 0)
         std::abort();
     if (f->mode == CInputControlGump::ModeText || f->mode == CInputControlGump::ModeDropDown) {
         if (length > f->Limit() || f->caret < 0 || f->caret > length || f->firstShown < 0)

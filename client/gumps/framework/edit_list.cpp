@@ -190,12 +190,12 @@ void CEditListGump::OnChildPress(CGump* child)
         return;
     if (selectedRow != nullptr) {
         selectedRow->control->colour = savedColour;
-        selectedRow->control->Redraw();
+        selectedRow->control->RedrawLater();
     }
     selectedRow = row;
     savedColour = row->control->colour;
     row->control->colour = kSelectedColour;
-    row->control->Redraw();
+    row->control->RedrawLater();
     CGumpManager::SetFocus(this);
 }
 
@@ -212,7 +212,7 @@ void CEditListGump::OnChildTab()
         return;
     CInputControlGump* next = row->next->control;
     CGumpManager::SetFocus(next);
-    next->Redraw();
+    next->RedrawLater();
     if (next->y + rowHeight() > height)
         ScrollDown();
 }

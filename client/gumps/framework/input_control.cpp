@@ -87,7 +87,7 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, int w, int h,
     noBackground = 1;
     SetFrameCount(1);
     MakeFrame(0, width, height);
-    Redraw();
+    RedrawLater();
     if (owner != nullptr)
         AttachToParent(owner);
 }
@@ -108,7 +108,7 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, Art art, int 
     }
     SetFrameCount(1);
     MakeFrame(0, width, height);
-    Redraw();
+    RedrawLater();
     if (owner != nullptr)
         AttachToParent(owner);
 }
@@ -682,7 +682,7 @@ CLoginInputControlGump::CLoginInputControlGump(int x0, int y0, CGump* owner, int
                                                int barBackground0)
     : CInputControlGump(x0, y0, owner, w, h, mode0, limit0, font0, colour0, editable0, dropDownLook0, barBackground0)
 {
-    Redraw();
+    RedrawLater();
 }
 
 int CLoginInputControlGump::TextColour() const
