@@ -314,6 +314,9 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
 {
     const PixelSurface surface{bitmap.pixels.data(), bitmap.stride(), bitmap.width, bitmap.height};
     const BlitRect clip{area_.left, area_.top, area_.right, area_.bottom};
+    // A box not yet given its size has an empty text area: its pieces are placed (the links take
+    // their places) but no character can show.
+    const bool drawable = area_.left < area_.right && area_.top < area_.bottom;
     const int top = area_.top + document_.topMargin - scrollPosition_;
     for (HtmlLink& link : document_.links)
         link.hotRects.clear();
@@ -354,11 +357,13 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
                 cx += w;
             }
         }
-        UnicodeSetStyle(piece.style);
-        const uint16_t ink = static_cast<uint16_t>(colour);
-        UnicodeDrawStringHighlighted(surface, pieceText_.c_str() + piece.start, px, py, ink, clip,
-                                     static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last);
-        UnicodeRestoreStyle();
+        if (drawable) {
+            UnicodeSetStyle(piece.style);
+            const uint16_t ink = static_cast<uint16_t>(colour);
+            UnicodeDrawStringHighlighted(surface, pieceText_.c_str() + piece.start, px, py, ink, clip,
+                                         static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last);
+            UnicodeRestoreStyle();
+        }
         if (link != nullptr) {
             if (link->hotRects.size() < HtmlLink::kMaxHotRects)
                 link->hotRects.push_back({px, py, px + pieceWidth, py + kLineHeight});
