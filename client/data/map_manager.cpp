@@ -51,6 +51,29 @@ void checkBlock(int32_t n, const uint8_t* block)
     if (MapBlockDigestNibble(n, block) != expected && g_reportSink != nullptr) g_reportSink(n, block);
 }
 
+/** Heights of (x, y), (x + 1, y), (x + 1, y + 1), (x, y + 1) through landZ; all 0 outside the map. */
+template <class LandZ>
+void cornerHeights(int32_t x, int32_t y, int8_t out[4], LandZ&& landZ)
+{
+    if (!MapManager::InMap(x, y)) {
+        std::fill(out, out + 4, 0);
+        return;
+    }
+    out[0] = landZ(x, y);
+    out[1] = landZ(x + 1, y);
+    out[2] = landZ(x + 1, y + 1);
+    out[3] = landZ(x, y + 1);
+}
+
+/** The land tile of cell (x, y) of its block (null: none) through the seasonal substitution. */
+uint16_t cellTile(const uint8_t* block, int32_t x, int32_t y)
+{
+    if (block == nullptr) return RemapSeasonalLand(0);
+    // A block: a 4-byte header, then 64 cells of {u16 tile, s8 z}.
+    ByteReader cells(block, 4 + 64 * 3);
+    return RemapSeasonalLand(cells.u16leAt(4 + static_cast<size_t>((y & 7) * 8 + (x & 7)) * 3));
+}
+
 } // namespace
 
 StaticsRecord DecodeStaticsRecord(const uint8_t* p)
@@ -122,7 +145,9 @@ int32_t MapManager::BlockNumber(int32_t x, int32_t y)
 
 bool MapManager::InMap(int32_t x, int32_t y)
 {
-    return x >= 0 && y >= 0 && x < g_map.width && y < g_map.height;
+    // One unsigned comparison an axis: a negative coordinate turns into a huge one.
+    return static_cast<uint32_t>(x) < static_cast<uint32_t>(g_map.width) &&
+           static_cast<uint32_t>(y) < static_cast<uint32_t>(g_map.height);
 }
 
 const uint8_t* MapManager::GetMapBlock(int32_t n)
@@ -144,24 +169,13 @@ int8_t MapManager::GetLandZ(int32_t x, int32_t y)
 
 void MapManager::GetCornerHeights(int32_t x, int32_t y, int8_t out[4])
 {
-    if (!InMap(x, y)) {
-        std::fill(out, out + 4, 0);
-        return;
-    }
-    out[0] = GetLandZ(x, y);
-    out[1] = GetLandZ(x + 1, y);
-    out[2] = GetLandZ(x + 1, y + 1);
-    out[3] = GetLandZ(x, y + 1);
+    cornerHeights(x, y, out, GetLandZ);
 }
 
 uint16_t MapManager::GetLandTileId(int32_t x, int32_t y)
 {
     if (!InMap(x, y)) return 0x8001;
-    const uint8_t* block = GetMapBlock(BlockNumber(x, y));
-    if (block == nullptr) return RemapSeasonalLand(0);
-    // A block: a 4-byte header, then 64 cells of {u16 tile, s8 z}.
-    ByteReader cells(block, 4 + 64 * 3);
-    return RemapSeasonalLand(cells.u16leAt(4 + static_cast<size_t>((y & 7) * 8 + (x & 7)) * 3));
+    return cellTile(GetMapBlock(BlockNumber(x, y)), x, y);
 }
 
 const uint8_t* MapManager::GetStaticsBlock(int32_t n, int32_t* size, int32_t* extra)
@@ -218,6 +232,49 @@ void MapManager::EnableBlockCheck()
 void MapManager::SetBlockReportSink(MapBlockReportSink sink)
 {
     g_reportSink = sink;
+}
+
+LandCellReader::Block& LandCellReader::blockAt(int32_t x, int32_t y)
+{
+    Block& b = blocks_[((x >> 3) & 7) * 8 + ((y >> 3) & 7)];
+    const int32_t n = (x >> 3) * (g_map.height >> 3) + (y >> 3);
+    if (b.n != n) {
+        b.n = n;
+        b.checked = false;
+        const uint8_t* block = MapManager::GetMapBlock(n);
+        b.present = block != nullptr;
+        if (b.present) std::copy(block, block + kMapBlockSize, b.bytes);
+    }
+    return b;
+}
+
+int8_t LandCellReader::LandZ(int32_t x, int32_t y)
+{
+    // Most reads lie in the map, where the wrap leaves them as they are.
+    if (!MapManager::InMap(x, y)) {
+        x = wrapOnce(x, g_map.width);
+        y = wrapOnce(y, g_map.height);
+        if (!MapManager::InMap(x, y)) return 0;
+    }
+    Block& b = blockAt(x, y);
+    if (!b.present) return 0;
+    if (!b.checked) {
+        b.checked = true;
+        checkBlock(b.n, b.bytes);
+    }
+    return static_cast<int8_t>(b.bytes[4 + ((y & 7) * 8 + (x & 7)) * 3 + 2]);
+}
+
+void LandCellReader::CornerHeights(int32_t x, int32_t y, int8_t out[4])
+{
+    cornerHeights(x, y, out, [this](int32_t cx, int32_t cy) { return LandZ(cx, cy); });
+}
+
+uint16_t LandCellReader::LandTileId(int32_t x, int32_t y)
+{
+    if (!MapManager::InMap(x, y)) return 0x8001;
+    const Block& b = blockAt(x, y);
+    return cellTile(b.present ? b.bytes : nullptr, x, y);
 }
 
 int32_t MapManager::MapIndex()

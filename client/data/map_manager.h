@@ -75,5 +75,32 @@ public:
     static int32_t WindowCornerX, WindowCornerY;
 };
 
+/**
+ * The land cells of one pass over a part of the map (building the view): each map block is fetched
+ * from the data cache once and its cells kept, so the many reads of a pass cost a lookup a block.
+ * Answers exactly as MapManager::GetLandZ, GetCornerHeights and GetLandTileId; a kept block's
+ * first height read goes through the block check as GetLandZ's does. The map and its files must
+ * not change while a reader is in use.
+ */
+class LandCellReader {
+public:
+    int8_t LandZ(int32_t x, int32_t y);
+    void CornerHeights(int32_t x, int32_t y, int8_t out[4]);
+    uint16_t LandTileId(int32_t x, int32_t y);
+
+private:
+    struct Block {
+        int32_t n = -1;
+        bool present = false;
+        bool checked = false;
+        uint8_t bytes[kMapBlockSize];
+    };
+    /** The kept block of cell (x, y), which lies in the map. */
+    Block& blockAt(int32_t x, int32_t y);
+
+    // A block of an 8 x 8 square of blocks per slot: a view's 6 x 6 blocks never share one.
+    Block blocks_[64];
+};
+
 /** The digest nibble of block n: for even n the low nibble of MD5 byte 2, for odd n of byte 4. */
 uint8_t MapBlockDigestNibble(int32_t n, const uint8_t* data196);

@@ -88,28 +88,38 @@ int CDrawItem::IsInUpdateRange() const
     return IsWithinRangeOfPlayer(player != nullptr ? player->GetUpdateRange() : 18);
 }
 
+// The list steps below run for every land cell of every view built: each field is read once.
+
 void CDrawItem::LinkIntoDrawList()
 {
     if (inList != 0) RemoveFromDrawList();
     orderKey = DrawOrderKey();
-    rowKey = locX + locY;
-    columnKey = locX + MapManager::MapWidth() - locY;
-    LinkIntoCell(ListCellX(), ListCellY());
+    const int32_t x = locX;
+    const int32_t y = locY;
+    rowKey = x + y;
+    columnKey = x + MapManager::MapWidth() - y;
+    const int32_t shift = HasCellShift() != 0 ? cellShift : 0;
+    LinkIntoCell(x + shift, y - shift);
 }
 
 void CDrawItem::LinkIntoCell(int32_t cellX, int32_t cellY)
 {
     if (inList != 0) UnlinkFromDrawList();
-    listCell = DrawMapThingie::CellIndex(cellX, cellY);
-    CDrawItem*& head = DrawMapThingie::table[static_cast<size_t>(listCell)];
-    DrawMapThingie::boundsStale[static_cast<size_t>(listCell)] = 1;
-    const bool land = IsLand() != 0;
+    const int32_t cell = DrawMapThingie::CellIndex(cellX, cellY);
+    listCell = cell;
+    CDrawItem*& head = DrawMapThingie::table[static_cast<size_t>(cell)];
+    DrawMapThingie::boundsStale[static_cast<size_t>(cell)] = 1;
     CDrawItem* before = nullptr; // the last item passed
     CDrawItem* r = head;
-    while (r != nullptr) {
-        if (orderKey < r->orderKey || (orderKey == r->orderKey && land && r->IsLand() == 0)) break;
-        before = r;
-        r = r->nextDraw;
+    if (r != nullptr) {
+        const int32_t key = orderKey;
+        const bool land = IsLand() != 0;
+        while (r != nullptr) {
+            const int32_t other = r->orderKey;
+            if (key < other || (key == other && land && r->IsLand() == 0)) break;
+            before = r;
+            r = r->nextDraw;
+        }
     }
     prevDraw = before;
     nextDraw = r;
@@ -135,22 +145,26 @@ void CDrawItem::UnlinkQuietly()
 
 void CDrawItem::unlink(bool markDirty)
 {
-    if (markDirty && inList != 0 && IsHidden() == 0) worldDraw().InvalidateWorldRect(rect);
-    if (listCell >= 0) DrawMapThingie::boundsStale[static_cast<size_t>(listCell)] = 1;
-    if (nextDraw != nullptr) nextDraw->prevDraw = prevDraw;
-    if (prevDraw != nullptr) {
-        prevDraw->nextDraw = nextDraw;
+    const bool listed = inList != 0;
+    if (markDirty && listed && IsHidden() == 0) worldDraw().InvalidateWorldRect(rect);
+    const int32_t listedCell = listCell;
+    if (listedCell >= 0) DrawMapThingie::boundsStale[static_cast<size_t>(listedCell)] = 1;
+    CDrawItem* const next = nextDraw;
+    CDrawItem* const prev = prevDraw;
+    if (next != nullptr) next->prevDraw = prev;
+    if (prev != nullptr) {
+        prev->nextDraw = next;
     } else {
-        const int32_t cell = listCell >= 0 ? listCell : DrawMapThingie::CellIndex(ListCellX(), ListCellY());
+        const int32_t cell = listedCell >= 0 ? listedCell : DrawMapThingie::CellIndex(ListCellX(), ListCellY());
         CDrawItem*& head = DrawMapThingie::table[static_cast<size_t>(cell)];
         DrawMapThingie::boundsStale[static_cast<size_t>(cell)] = 1;
         if (head == this) {
-            head = nextDraw;
-        } else if (inList != 0) {
+            head = next;
+        } else if (listed) {
             KZReport::error("CDrawItem::RemoveFromDrawList(): code would have asserted because "
                             "'DrawMapThingie::table[locY][locX] == this' evaluates to 0. Repairing the cell heads.\n");
             for (CDrawItem*& slot : DrawMapThingie::table)
-                if (slot == this) slot = nextDraw;
+                if (slot == this) slot = next;
         }
     }
     inList = 0;
@@ -238,7 +252,10 @@ void DrawMapThingie::Recenter()
 
 void DrawMapThingie::PurgeAll()
 {
-    for (int32_t i = 0; i < kCells; ++i) PurgeCell(i);
+    // Two thirds of the cells lie outside any view and are empty: only listed cells are walked.
+    const CDrawItem* const* heads = table.data();
+    for (int32_t i = 0; i < kCells; ++i)
+        if (heads[i] != nullptr) PurgeCell(i);
 }
 
 namespace {

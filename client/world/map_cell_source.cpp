@@ -33,12 +33,21 @@ int32_t SlopedZAt(const int8_t c[4], int32_t k)
     return (c[k >> 1] + c[((k >> 1) + 1) & 3]) >> 1;
 }
 
-LandShape GetLandShape(int32_t x, int32_t y, uint16_t tileId, bool textured)
+namespace {
+
+/** The heights straight from the map manager, a data cache lookup a read. */
+struct MapHeights {
+    static int8_t LandZ(int32_t x, int32_t y) { return MapManager::GetLandZ(x, y); }
+    static void CornerHeights(int32_t x, int32_t y, int8_t out[4]) { MapManager::GetCornerHeights(x, y, out); }
+};
+
+template <class Heights>
+LandShape landShape(Heights& heights, int32_t x, int32_t y, uint16_t tileId, bool textured)
 {
     LandShape shape;
     shape.id = static_cast<uint16_t>(tileId & 0x7FFF);
-    MapManager::GetCornerHeights(x, y, shape.corners);
-    const int8_t own = MapManager::InMap(x, y) ? MapManager::GetLandZ(x, y) : 0;
+    heights.CornerHeights(x, y, shape.corners);
+    const int8_t own = MapManager::InMap(x, y) ? heights.LandZ(x, y) : 0;
     shape.z = own;
     if (!textured) return shape;
     const int8_t* c = shape.corners;
@@ -46,7 +55,7 @@ LandShape GetLandShape(int32_t x, int32_t y, uint16_t tileId, bool textured)
     for (int32_t ny = y - 1; !sloped && ny <= y + 2; ++ny) {
         for (int32_t nx = x - 1; nx <= x + 2; ++nx) {
             if (!MapManager::InMap(nx, ny)) return shape;
-            if (MapManager::GetLandZ(nx, ny) != own) {
+            if (heights.LandZ(nx, ny) != own) {
                 sloped = true;
                 break;
             }
@@ -57,6 +66,19 @@ LandShape GetLandShape(int32_t x, int32_t y, uint16_t tileId, bool textured)
         shape.z = static_cast<int8_t>((c[0] + c[1] + c[2] + c[3]) >> 2);
     }
     return shape;
+}
+
+} // namespace
+
+LandShape GetLandShape(int32_t x, int32_t y, uint16_t tileId, bool textured)
+{
+    MapHeights heights;
+    return landShape(heights, x, y, tileId, textured);
+}
+
+LandShape GetLandShape(LandCellReader& cells, int32_t x, int32_t y, uint16_t tileId, bool textured)
+{
+    return landShape(cells, x, y, tileId, textured);
 }
 
 CellThing LandThing(const LandShape& shape, uint32_t flags)

@@ -33,6 +33,8 @@ struct LandShape {
  * the look as flat. A sloped cell's z is the mean of its corners.
  */
 LandShape GetLandShape(int32_t x, int32_t y, uint16_t tileId, bool textured);
+/** The same with the heights read through a reader of the pass (the view's land). */
+LandShape GetLandShape(LandCellReader& cells, int32_t x, int32_t y, uint16_t tileId, bool textured);
 
 /** Heights of a sloped cell over its corners (top, right, bottom, left). */
 int32_t SlopedTopZ(const int8_t corners[4]);

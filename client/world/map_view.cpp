@@ -64,20 +64,20 @@ bool hasLandAt(int32_t x, int32_t y)
 }
 
 /** The land item of a cell; the tile id comes from the wrapped cell, the item stands at (x, y). */
-void createLand(int32_t x, int32_t y, bool wrapped)
+void createLand(LandCellReader& cells, int32_t x, int32_t y, bool wrapped)
 {
     int32_t cx = x, cy = y;
     uint16_t id = 0;
     if (wrapped) {
         cx = wrapOnce(x, MapManager::WrapWidth());
         cy = wrapOnce(y, MapManager::WrapHeight());
-        id = MapManager::GetLandTileId(cx, cy);
+        id = cells.LandTileId(cx, cy);
     } else if (x < MapManager::WrapWidth() || x >= MapManager::MapWidth() || y < 0 || y >= MapManager::WrapHeight()) {
         id = kOutsideLand;
     } else {
-        id = MapManager::GetLandTileId(cx, cy);
+        id = cells.LandTileId(cx, cy);
     }
-    const LandShape shape = GetLandShape(cx, cy, id, TileData::Land(id & 0x3FFF).textureId != 0);
+    const LandShape shape = GetLandShape(cells, cx, cy, id, TileData::Land(id & 0x3FFF).textureId != 0);
     CLandTile* land = nullptr;
     if (shape.sloped) {
         CSlopedLandTile* sloped = NewSlopedLandTile(shape.id, x, y, shape.corners);
@@ -145,9 +145,10 @@ void Refresh()
     DrawMapThingie::Recenter();
     LoadStaticsWindow();
     const bool wrapped = MapManager::CenterX < MapManager::WrapWidth();
+    LandCellReader cells;
     for (int32_t y = MapManager::CenterY - kViewRadius; y <= MapManager::CenterY + kViewRadius; ++y)
         for (int32_t x = MapManager::CenterX - kViewRadius; x <= MapManager::CenterX + kViewRadius; ++x)
-            if (!hasLandAt(x, y)) createLand(x, y, wrapped);
+            if (!hasLandAt(x, y)) createLand(cells, x, y, wrapped);
 
     int32_t c = 0;
     for (CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(

@@ -46,9 +46,8 @@ class ObjectPool {
 public:
     T* take()
     {
-        if (free_.empty()) grow();
-        void* slot = free_.back();
-        free_.pop_back();
+        if (freeCount_ == 0) grow();
+        void* slot = freeSlots_[--freeCount_];
         KZ_UNPOISON(slot, sizeof(T));
         ++counts_.handedOut;
         return new (slot) T();
@@ -57,7 +56,8 @@ public:
     {
         object->~T();
         KZ_POISON(static_cast<void*>(object), sizeof(T));
-        free_.push_back(object);
+        // Every slot ever made fits: the list only grows with the blocks.
+        freeSlots_[freeCount_++] = object;
         --counts_.handedOut;
     }
     PoolCounts counts() const { return counts_; }
@@ -67,15 +67,22 @@ private:
     {
         // Never freed: the pools live as long as the program.
         auto* block = static_cast<unsigned char*>(::operator new(sizeof(T) * N, std::align_val_t{alignof(T)}));
-        blocks_.push_back(block);
         counts_.made += N;
+        // The free list holds every slot made: it is made longer with each block, and is empty here.
+        void** longer = new void*[counts_.made];
+        delete[] freeSlots_;
+        freeSlots_ = longer;
         for (size_t i = N; i-- > 0;) {
             void* slot = block + i * sizeof(T);
             KZ_POISON(slot, sizeof(T));
-            free_.push_back(slot);
+            freeSlots_[freeCount_++] = slot;
         }
+        blocks_.push_back(block);
     }
-    std::vector<void*> free_;
+    // A plain array taken from the top: the pools hand out and take back thousands of land tiles
+    // for each view built, so each step is kept to a load and a store.
+    void** freeSlots_ = nullptr;
+    size_t freeCount_ = 0;
     std::vector<unsigned char*> blocks_;
     PoolCounts counts_;
 };

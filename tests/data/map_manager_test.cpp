@@ -93,6 +93,27 @@ TEST_F(MapManagerTest, HeightsAndTilesComeFromTheBlocks)
     EXPECT_EQ(MapManager::GetLandTileId(3, 4095), 284);
 }
 
+TEST_F(MapManagerTest, AReaderOfOnePassAnswersAsTheMapDoes)
+{
+    install.map().setCell(1, 66, 88, 30); // block 8 shares the reader's slot with block 0
+    install.write();
+    testsupport::ScopedDataCache cache(dir.path());
+    const MapPoint points[] = {{0, 0},   {1, 66},   {1, 0},       {9, 2},   {1, 65},     {3, -1},   {-1, 0},
+                               {3, 4095}, {100, 100}, {-20000, 5}, {5, 4096 * 3}, {6143, 0}, {6144, 0}, {0, -1}};
+    for (const int32_t season : {0, 3}) {
+        SeasonValue = season;
+        LandCellReader reader;
+        for (const MapPoint& p : points) {
+            EXPECT_EQ(reader.LandZ(p.x, p.y), MapManager::GetLandZ(p.x, p.y)) << p.x << "," << p.y;
+            EXPECT_EQ(reader.LandTileId(p.x, p.y), MapManager::GetLandTileId(p.x, p.y)) << p.x << "," << p.y;
+            int8_t mine[4] = {}, theirs[4] = {};
+            reader.CornerHeights(p.x, p.y, mine);
+            MapManager::GetCornerHeights(p.x, p.y, theirs);
+            EXPECT_EQ(std::vector<int>(mine, mine + 4), std::vector<int>(theirs, theirs + 4)) << p.x << "," << p.y;
+        }
+    }
+}
+
 TEST_F(MapManagerTest, StaticsAreReadAsWholeRecords)
 {
     install.write();
@@ -130,6 +151,18 @@ TEST_F(MapManagerTest, DifferingBlocksAreReportedOnceAfterTheCheckIsOn)
         MapManager::GetLandZ(9, 2);  // block 512 matches
     }
     EXPECT_EQ(g_reported, (std::vector<int32_t>{513}));
+
+    // A reader checks a block on its first height read, as the map does: tile reads do not check.
+    MapManager::LoadDigestTableFrom(digest.data(), digest.size()); // nothing compared yet
+    g_reported.clear();
+    LandCellReader reader;
+    reader.LandTileId(9, 10);
+    EXPECT_TRUE(g_reported.empty());
+    reader.LandZ(9, 10);
+    reader.LandZ(8, 11);
+    EXPECT_EQ(g_reported, (std::vector<int32_t>{513}));
+    LandCellReader().LandZ(9, 10);
+    EXPECT_EQ(g_reported, (std::vector<int32_t>{513})) << "a block is compared once in a run";
 }
 
 TEST_F(MapManagerTest, WithoutTheDigestFileNoBlockIsReported)

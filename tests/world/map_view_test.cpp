@@ -1,6 +1,8 @@
 /** @file Tests of the map view's world side: statics of the block window placed and released, land items around the centre, wrapping steps. */
 #include "client/world/map_view.h"
 
+#include "client/world/map_cell_source.h"
+
 #include "tests/support/data_fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "tests/world/world_test_fixture.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -68,6 +71,52 @@ TEST_F(MapViewTest, TheWindowPlacesAndReleasesStaticsAndLandFillsTheView)
     EXPECT_EQ(player->locX, 100) << "the player was released while still the player";
     EXPECT_EQ(MapManager::CenterX, 300);
     EXPECT_EQ(landItems(), 37 * 37);
+}
+
+TEST_F(MapViewTest, LandItemsTakeTheirTileAndShapeFromTheMap)
+{
+    // A hill with a cell of untextured land on it, and a view reaching over the wrap edge.
+    cache.reset();
+    for (uint32_t y = 90; y < 100; ++y)
+        for (uint32_t x = 90; x < 100; ++x) data.map().setCell(x, y, 3, static_cast<int8_t>((x + y) % 7 * 4));
+    data.map().setCell(95, 95, 0x20, 12);
+    for (uint32_t y = 0; y < 16; ++y)
+        for (uint32_t x = 0; x < 16; ++x) data.map().setCell(x, y, 3, static_cast<int8_t>(x * y % 5));
+    data.write();
+    cache = std::make_unique<ScopedDataCache>(data.folder());
+
+    struct Centre {
+        int32_t x, y;
+    };
+    for (const Centre c : {Centre{96, 94}, Centre{4, 3}}) {
+        MapView::SetCenter(c.x, c.y, 0);
+        int32_t sloped = 0;
+        for (int32_t y = c.y - 18; y <= c.y + 18; ++y) {
+            for (int32_t x = c.x - 18; x <= c.x + 18; ++x) {
+                const CDrawItem* item = DrawMapThingie::table[static_cast<size_t>(DrawMapThingie::CellIndex(x, y))];
+                while (item != nullptr && !(item->IsLand() && item->locX == x && item->locY == y)) item = item->nextDraw;
+                ASSERT_NE(item, nullptr) << x << "," << y;
+                const auto* land = static_cast<const CLandTile*>(item);
+                // The map cell: the view wraps once over the edges of the wrapping world.
+                const int32_t cx = x < 0 ? x + MapManager::WrapWidth() : x;
+                const int32_t cy = y < 0 ? y + MapManager::WrapHeight() : y;
+                const uint16_t id = MapManager::GetLandTileId(cx, cy);
+                const LandShape shape = GetLandShape(cx, cy, id, TileData::Land(id & 0x3FFF).textureId != 0);
+                EXPECT_EQ(land->landGraphic, shape.id) << x << "," << y;
+                ASSERT_EQ(land->IsSlopedLand() != 0, shape.sloped) << x << "," << y;
+                if (shape.sloped) {
+                    ++sloped;
+                    const auto* s = static_cast<const CSlopedLandTile*>(land);
+                    EXPECT_EQ(std::vector<int>(s->corners.begin(), s->corners.end()),
+                              std::vector<int>(shape.corners, shape.corners + 4))
+                        << x << "," << y;
+                } else {
+                    EXPECT_EQ(land->z, shape.z) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_GT(sloped, 20) << "the hill is drawn sloped";
+    }
 }
 
 TEST_F(MapViewTest, StepsAcrossTheWrapEdgeShiftTheItems)
