@@ -58,6 +58,7 @@ public:
     void SetText(std::u16string_view text, int32_t textColour);
     /** Moves to the rectangle's corner with its size, lays out the text area and the scroll bar, redraws. */
     void ResizeTo(const GumpRect& rect);
+    /** Lays the text out in the text area again and draws the box. */
     void Redraw();
     void SetScroll(int position, int range);
     void ScrollBy(bool down);
