@@ -26,9 +26,9 @@ int EightBitCodeOfTypedChar(uint16_t unit);
  * the number modes the limit is the largest value instead). Keys arrive through the typed
  * character slot while it holds the keyboard focus; Tab, Enter and Escape go to the parent;
  * every kept change redraws it and calls the parent's child-changed slot last, so that the
- * parent may even delete the field there. A key only marks the picture stale: it is painted
- * when the field is drawn (or its picture read), so a burst of keys between two frames paints
- * it once.
+ * parent may even delete the field there. A new field and a key only mark the picture stale:
+ * it is painted when the field is drawn (or its picture read), so a burst of keys between two
+ * frames paints it once.
  */
 class CInputControlGump : public CGump, public CFocusedControl {
 public:
