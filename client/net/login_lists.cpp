@@ -296,6 +296,8 @@ void HandleServerList(const uint8_t* packet, size_t length)
     }
     g_lists.shards.clear();
     g_lastShardListZones.clear();
+    g_lists.shards.reserve(count);
+    g_lastShardListZones.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         ShardEntry shard;
         shard.index = in.u16be();
@@ -382,6 +384,7 @@ void HandleCharacterAndServerList(const uint8_t* packet, size_t length)
     size_t shards = in.u8();
     shards = std::min<size_t>(std::min<size_t>(shards, 127), in.remaining() / 17);
     std::vector<ShardEntry> list;
+    list.reserve(shards);
     for (size_t i = 0; i < shards; ++i) {
         ShardEntry shard;
         shard.value = in.u8();

@@ -44,10 +44,13 @@ void RateMeter::Record(uint32_t bytes)
 
 void PacketStatistics::Record(uint8_t id, uint32_t bytes)
 {
-    struct Record& record = records_[id];
-    record.count += 1;
-    record.bytes += static_cast<int32_t>(bytes);
-    ids_.insert(id);
+    struct Record*& record = byId_[id];
+    if (record == nullptr) {
+        record = &records_[id];
+        ids_.insert(id);
+    }
+    record->count += 1;
+    record->bytes += static_cast<int32_t>(bytes);
     changed_ = 1;
 }
 

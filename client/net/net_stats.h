@@ -1,6 +1,7 @@
 /** @file Traffic meters of a socket (bytes per second, packets per id, packet totals) and the UDP answer-time test of the shards. */
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -36,6 +37,10 @@ public:
         int32_t count = 0;
         int32_t bytes = 0;
     };
+    PacketStatistics() = default;
+    PacketStatistics(const PacketStatistics&) = delete; // the shortcuts point into this object's map
+    PacketStatistics& operator=(const PacketStatistics&) = delete;
+
     void Record(uint8_t id, uint32_t bytes);
 
     const std::map<uint8_t, struct Record>& Records() const { return records_; }
@@ -46,6 +51,7 @@ public:
 private:
     std::map<uint8_t, struct Record> records_;
     std::set<uint8_t> ids_;
+    std::array<struct Record*, 256> byId_{}; // each id's record once it has one: a packet costs no search
     uint8_t changed_ = 0;
 };
 

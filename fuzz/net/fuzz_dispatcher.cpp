@@ -11,12 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // Byte 0: the receive size; byte 1 bit 0: whether this connection is a secondary one.
     CClientSock* connection = netfuzz::keptConnection(true);
-    if ((data[1] & 1) != 0) {
-        CClientSock* other = CreateConnection();
-        other->Connect(0x7F000001, 2594);
-        AddServerSession(other, "other");
-        SetActiveConnection(other);
-    }
+    if ((data[1] & 1) != 0)
+        SetActiveConnection(netfuzz::secondConnection("other"));
     // The input is the stream after the receive key's XOR: undo the XOR the connection will apply.
     static std::vector<uint8_t> stream; // keeps its room from input to input
     stream.assign(data + 2, data + size);

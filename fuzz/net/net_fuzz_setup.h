@@ -143,6 +143,14 @@ inline CClientSock* activate(CClientSock* connection, bool gamePhase)
     return connection;
 }
 
+/** What an input may have turned on a kept connection that connecting does not turn off. */
+inline void forgetPhase(CClientSock* connection)
+{
+    connection->relayFlag = 0;
+    connection->loginCipherOff = 0;
+    connection->gamePhase = 0;
+}
+
 /**
  * The active connection on a socket from the installed factory. Making a connection costs more
  * than most inputs cost to read, so one is made for the process and connected afresh for each
@@ -154,10 +162,21 @@ inline CClientSock* keptConnection(bool gamePhase)
 {
     static CClientSock* const connection = new CClientSock(); // never deleted: it serves every input
     ResetConnectionState();
-    connection->relayFlag = 0;
-    connection->loginCipherOff = 0;
-    connection->gamePhase = 0;
+    forgetPhase(connection);
     return activate(connection, gamePhase);
+}
+
+/**
+ * A second connection, kept as keptConnection() keeps its one, connected afresh to the next port
+ * and recorded under `shard` (not made active). For after keptConnection().
+ */
+inline CClientSock* secondConnection(const char* shard)
+{
+    static CClientSock* const connection = new CClientSock(); // never deleted: it serves every input
+    forgetPhase(connection);
+    connection->Connect(0x7F000001, 2594);
+    AddServerSession(connection, shard);
+    return connection;
 }
 
 /**
