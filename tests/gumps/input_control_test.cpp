@@ -154,7 +154,7 @@ TEST_F(TextEntryTest, APasswordFieldShowsAStarPerCharacterAndPlacesTheCaretOnThe
     plain->y = 40;
     plain->SetText("****");
     secret->SetText("abcd");
-    EXPECT_EQ(secret->Frame(0)->pixels, plain->Frame(0)->pixels);
+    EXPECT_EQ(secret->Picture()->pixels, plain->Picture()->pixels);
 
     // A click 2.5 stars in places the caret after the second character.
     clickField(secret, 2 * kGlyphWidth + 3);
@@ -405,7 +405,7 @@ TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
     auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
     f->iconArt = 77;
     f->SetText("name");
-    const GumpBitmap& bitmap = *f->Frame(0);
+    const GumpBitmap& bitmap = *f->Picture();
     EXPECT_EQ(bitmap.pixel(0, 0), 0x0300);
     EXPECT_EQ(bitmap.pixel(99, 19), 0x0308);
     EXPECT_EQ(bitmap.pixel(100 - 5 - 3, 2), 0x0777);

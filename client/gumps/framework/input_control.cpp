@@ -139,7 +139,7 @@ void CInputControlGump::SetText(const std::string& value0)
     text[n] = 0;
     caret = Length();
     firstShown = 0;
-    Redraw();
+    RedrawLater();
 }
 
 void CInputControlGump::SetHighlighted(int on)
@@ -328,7 +328,7 @@ void CInputControlGump::EndEditOnFocusLoss()
 {
     if (artId == 2444)
         artId = 2443;
-    Redraw();
+    RedrawLater();
 }
 
 // ---- Keys -------------------------------------------------------------------------------------

@@ -26,7 +26,8 @@ int EightBitCodeOfTypedChar(uint16_t unit);
  * the number modes the limit is the largest value instead). Keys arrive through the typed
  * character slot while it holds the keyboard focus; Tab, Enter and Escape go to the parent;
  * every kept change redraws it and calls the parent's child-changed slot last, so that the
- * parent may even delete the field there. A new field and a key only mark the picture stale:
+ * parent may even delete the field there. A new field, a new text, a key and the loss of the
+ * focus only mark the picture stale:
  * it is painted when the field is drawn (or its picture read), so a burst of keys between two
  * frames paints it once.
  */
