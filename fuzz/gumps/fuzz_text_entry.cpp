@@ -13,8 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     typedkeys::setUpOnce();
     if (size < 3)
         return 0;
-    // data[0]: bit 0 the 16-bit mode, bits 1-3 the kind of field; data[1] its limit; data[2] its width.
+    // data[0]: bit 0 the 16-bit mode, bits 1-3 the kind of field, bit 4 the look drawn at the end
+    // (set: after the focus is gone); data[1] its limit; data[2] its width.
     UnicodeSpeech = (data[0] & 1) != 0 ? 1 : 0;
+    const bool unfocusedLook = (data[0] & 0x10) != 0;
     const int kind = ((data[0] >> 1) & 7) % 7;
     const int limit = kind == 1 ? data[1] * 1000 : data[1] * 2;
     const int width = static_cast<int8_t>(data[2]);
@@ -38,9 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             typedkeys::typeIntoFocus(s.unit);
         typedkeys::check(field);
     });
-    // The frame after the keys shows the focused look; losing the focus paints the field again.
-    typedkeys::drawField(field);
+    // One frame after the keys: with the focus (caret shown) or after losing it.
+    if (!unfocusedLook)
+        typedkeys::drawField(field);
     CGumpManager::SetFocus(nullptr);
+    if (unfocusedLook)
+        typedkeys::drawField(field);
     delete field;
     return 0;
 }

@@ -106,7 +106,7 @@ Point dropOnCell(int32_t cellX, int32_t cellY)
 std::vector<uint16_t> packPicture()
 {
     const GumpBitmap* frame = openGump<CContainerGump>()->Frame(0);
-    return frame != nullptr ? frame->pixels : std::vector<uint16_t>{};
+    return frame != nullptr ? std::vector<uint16_t>(frame->pixels.begin(), frame->pixels.end()) : std::vector<uint16_t>{};
 }
 
 /** The amounts of the coin stacks in the backpack as the client has them, smallest first. */

@@ -282,7 +282,7 @@ TEST_F(HtmlBoxTest, ScrolledDrawsMatchAFreshLayout)
     std::vector<std::string> opened;
     HtmlHooks().openWebPage = [&](const std::string& address) { opened.push_back(address); };
     auto matchesFullRedraw = [](HTMLBox* b) {
-        const std::vector<uint16_t> scrolled = b->Frame(0)->pixels;
+        const auto scrolled = b->Frame(0)->pixels;
         b->Redraw();
         return scrolled == b->Frame(0)->pixels;
     };

@@ -490,4 +490,55 @@ TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
     }
 }
 
+TEST_F(LoginFieldTest, LosingTheFocusOrANewTextShowsAtTheNextFrameWhatAnImmediatePaintShows)
+{
+    struct Case {
+        const char* what;
+        std::function<CInputControlGump*()> make;
+    } cases[] = {
+        {"plain", [&] { return field(60); }},
+        {"multi-line", [&] {
+             auto* f = new CInputControlGump(10, 10, window, 40, 34, CInputControlGump::ModeText, 40, 1, 902, 1, 0, 0);
+             f->multiLine = 1;
+             return f;
+         }},
+        {"login look", [&] {
+             auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
+             f->iconArt = 77;
+             return f;
+         }},
+    };
+    auto screenOf = [&](const GumpRect& r) {
+        std::vector<uint16_t> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(harness.framePixel(x, y));
+        return pixels;
+    };
+    for (const Case& c : cases) {
+        CInputControlGump* f = c.make();
+        clickField(f);
+        type("abc");
+        harness.drawFrame();
+        const GumpRect rect = f->ScreenRect();
+        const std::vector<uint16_t> focused = screenOf(rect);
+        const std::function<void()> changes[] = {[&] { CGumpManager::SetFocus(nullptr); }, [&] { f->SetText("xyz"); }};
+        for (const auto& change : changes) {
+            const std::vector<uint16_t> before = screenOf(rect);
+            CGumpManager::TakeDirty();
+            change();
+            const GumpRect dirty = CGumpManager::TakeDirty();
+            EXPECT_EQ(dirty.intersect(rect).width() * dirty.intersect(rect).height(), rect.width() * rect.height()) << c.what;
+            harness.drawFrame();
+            const std::vector<uint16_t> atNextFrame = screenOf(rect);
+            EXPECT_NE(atNextFrame, before) << c.what;
+            f->Redraw();
+            harness.drawFrame();
+            EXPECT_EQ(screenOf(rect), atNextFrame) << c.what;
+        }
+        EXPECT_NE(screenOf(rect), focused) << c.what;
+        CGumpManager::DestroyGump(f);
+    }
+}
+
 } // namespace

@@ -3,8 +3,12 @@
 
 #include "client/gumps/framework/gump_canvas.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 class CObj;
@@ -32,9 +36,46 @@ class CFocusedControl;
  * multiple of 8), in the display's format; 0 is transparent.
  */
 struct GumpBitmap {
+    /**
+     * Hands out zeroed memory and leaves elements made without a value as they are, so a new
+     * bitmap's pixels are blank after one pass. Pixels are only ever made in fresh memory (a
+     * bitmap never shrinks and grows again), where they are 0.
+     */
+    template <class T>
+    struct ZeroedAllocator {
+        using value_type = T;
+        ZeroedAllocator() = default;
+        template <class U>
+        ZeroedAllocator(const ZeroedAllocator<U>&) noexcept
+        {
+        }
+        T* allocate(std::size_t n)
+        {
+            void* p = std::calloc(n, sizeof(T));
+            if (p == nullptr && n != 0)
+                throw std::bad_alloc();
+            return static_cast<T*>(p);
+        }
+        void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+        template <class U>
+        void construct(U*) noexcept
+        {
+        }
+        template <class U, class... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+        template <class U>
+        bool operator==(const ZeroedAllocator<U>&) const noexcept
+        {
+            return true;
+        }
+    };
+
     uint16_t width = 0;
     uint16_t height = 0;
-    std::vector<uint16_t> pixels;
+    std::vector<uint16_t, ZeroedAllocator<uint16_t>> pixels;
 
     GumpBitmap() = default;
     GumpBitmap(int w, int h);

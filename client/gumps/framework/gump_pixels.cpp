@@ -6,41 +6,12 @@
 #include <cstring>
 #include <iterator>
 
-namespace {
-
-/** Reads as an endless run of blank pixels: a bitmap's pixels are made from it in one pass. */
-struct BlankRun {
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = uint16_t;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const uint16_t*;
-    using reference = uint16_t;
-    difference_type at = 0;
-    uint16_t operator*() const { return 0; }
-    BlankRun& operator++()
-    {
-        ++at;
-        return *this;
-    }
-    BlankRun operator++(int)
-    {
-        BlankRun before = *this;
-        ++at;
-        return before;
-    }
-    bool operator==(const BlankRun& other) const { return at == other.at; }
-    bool operator!=(const BlankRun& other) const { return at != other.at; }
-};
-
-} // namespace
-
 GumpBitmap::GumpBitmap(int w, int h)
     : width(static_cast<uint16_t>(std::clamp(w, 0, 0xFFFF))), height(static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF)))
 {
-    // Bitmaps of server gumps and text boxes reach millions of pixels: they are made here,
-    // among the pixel loops, from a run of blank pixels.
-    const auto count = static_cast<std::ptrdiff_t>(stride()) * height;
-    pixels.assign(BlankRun{0}, BlankRun{count});
+    // Bitmaps of server gumps and text boxes reach millions of pixels: the allocator hands them
+    // out blank, so they are written once, when painted.
+    pixels = decltype(pixels)(static_cast<size_t>(stride()) * height);
 }
 
 void GumpBitmap::clear()
