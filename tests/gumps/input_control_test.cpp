@@ -398,6 +398,27 @@ protected:
             harness.addGumpArt(3000 + i, TestImage::solid(4, 4, static_cast<uint16_t>(0x0300 + i)));
         harness.addGumpArt(77, TestImage::solid(5, 6, 0x0777));
     }
+    CInputControlGump* multiLineField()
+    {
+        auto* f = new CInputControlGump(10, 10, window, 40, 34, CInputControlGump::ModeText, 40, 1, 902, 1, 0, 0);
+        f->multiLine = 1;
+        return f;
+    }
+    CInputControlGump* loginField()
+    {
+        auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
+        f->iconArt = 77;
+        return f;
+    }
+    /** The frame's pixels inside r, row by row. */
+    std::vector<uint16_t> screenOf(const GumpRect& r)
+    {
+        std::vector<uint16_t> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(harness.framePixel(x, y));
+        return pixels;
+    }
 };
 
 TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
@@ -434,17 +455,9 @@ TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
              f->password = 1;
              return f;
          }, "secret<<~^!"},
-        {"multi-line", [&] {
-             auto* f = new CInputControlGump(10, 10, window, 40, 34, CInputControlGump::ModeText, 40, 1, 902, 1, 0, 0);
-             f->multiLine = 1;
-             return f;
-         }, "one two three four<<~^x"},
+        {"multi-line", [&] { return multiLineField(); }, "one two three four<<~^x"},
         {"number", [&] { return field(60, CInputControlGump::ModeNumber, 99999); }, "12a34~5"},
-        {"login look", [&] {
-             auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
-             f->iconArt = 77;
-             return f;
-         }, "name<~e"},
+        {"login look", [&] { return loginField(); }, "name<~e"},
     };
     auto press = [&](char k) {
         switch (k) {
@@ -454,13 +467,6 @@ TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
         case '~': driver.typeChar(8); break;
         default: driver.typeChar(static_cast<uint8_t>(k)); break;
         }
-    };
-    auto screenOf = [&](const GumpRect& r) {
-        std::vector<uint16_t> pixels;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                pixels.push_back(harness.framePixel(x, y));
-        return pixels;
     };
     for (const Case& c : cases) {
         CInputControlGump* f = c.make();
@@ -497,23 +503,8 @@ TEST_F(LoginFieldTest, LosingTheFocusOrANewTextShowsAtTheNextFrameWhatAnImmediat
         std::function<CInputControlGump*()> make;
     } cases[] = {
         {"plain", [&] { return field(60); }},
-        {"multi-line", [&] {
-             auto* f = new CInputControlGump(10, 10, window, 40, 34, CInputControlGump::ModeText, 40, 1, 902, 1, 0, 0);
-             f->multiLine = 1;
-             return f;
-         }},
-        {"login look", [&] {
-             auto* f = new CLoginInputControlGump(10, 10, window, 100, 20, CInputControlGump::ModeText, 16, 1, 902, 1, 0, 0);
-             f->iconArt = 77;
-             return f;
-         }},
-    };
-    auto screenOf = [&](const GumpRect& r) {
-        std::vector<uint16_t> pixels;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                pixels.push_back(harness.framePixel(x, y));
-        return pixels;
+        {"multi-line", [&] { return multiLineField(); }},
+        {"login look", [&] { return loginField(); }},
     };
     for (const Case& c : cases) {
         CInputControlGump* f = c.make();
