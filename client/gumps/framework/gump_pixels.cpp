@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <iterator>
 
 GumpBitmap::GumpBitmap(int w, int h)
     : width(static_cast<uint16_t>(std::clamp(w, 0, 0xFFFF))), height(static_cast<uint16_t>(std::clamp(h, 0, 0xFFFF)))

@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 WorldTargetCallback g_worldTargetCallback = nullptr;
@@ -157,19 +158,17 @@ bool CInputControlGump::Focused() const
 
 std::string CInputControlGump::shown() const
 {
-    if (numeric())
-        return std::to_string(value);
-    if (password != 0)
-        return std::string(static_cast<size_t>(Length()), '*');
-    return std::string(text, static_cast<size_t>(Length()));
+    char s[kTextSize + 1];
+    return std::string(s, static_cast<size_t>(shownInto(s)));
 }
 
 int CInputControlGump::shownInto(char* out) const
 {
     if (numeric()) {
-        const std::string s = shown();
-        std::memcpy(out, s.c_str(), s.size() + 1);
-        return static_cast<int>(s.size());
+        // An int takes at most 11 characters, well inside the text's room.
+        const auto end = std::to_chars(out, out + kTextSize, value).ptr;
+        *end = 0;
+        return static_cast<int>(end - out);
     }
     const int n = Length();
     if (password != 0)
