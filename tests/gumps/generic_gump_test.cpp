@@ -89,6 +89,8 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
          {{0, 0, kUp}, {10, 0, kOn}, {20, 0, kOff}}},
         {"framed background", "{resizepic 1 1 400 6 4}", 7, 5,
          {{1, 1, 0x0600}, {3, 1, 0x0601}, {5, 1, 0x0602}, {1, 3, 0x0606}, {6, 4, 0x0608}, {0, 0, 0}}},
+        {"framed background whose pieces' ids would pass the largest number draws nothing", "{resizepic 0 0 2147483647 4 4}", 4, 4,
+         {{0, 0, 0}, {3, 3, 0}}},
         {"framed background over a picture, cut at the gump's left and top", "{gumppic 0 0 100}{resizepic -1 -1 400 4 4}", 10, 10,
          {{0, 0, 0x0600}, {1, 0, 0x0602}, {0, 2, 0x0606}, {2, 2, 0x0608}, {3, 3, kPicture}, {3, 0, kPicture}}},
         {"text with its outline", "{text 0 0 0 0}", 4, 20, {{1, 1, 0x7FFF}, {2, 1, 1}, {0, 0, 1}, {3, 2, 0}}},
@@ -122,6 +124,8 @@ TEST_F(GenericGumpTest, MalformedLayoutsMakeNothing)
         {"a framed background past the scratch bitmap", "{resizepic 0 0 400 1000 1000}"},
         {"a place far outside", "{gumppic 5000 0 100}"},
         {"a size far outside", "{croppedtext 0 0 100000 1 0 0}"},
+        {"a size at the largest number, before its margin", "{croppedtext 0 0 2147483647 1 0 0}"},
+        {"an entry's height at the largest number", "{textentry 0 0 10 99999999999 0 0 0}"},
         {"a record longer than 1023 characters", "{gumppic 0 0 100" + std::string(1100, ' ') + "x}"},
         {"groups nested too deep", deep},
     };

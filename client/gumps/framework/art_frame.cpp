@@ -2,6 +2,7 @@
 #include "client/gumps/framework/art_frame.h"
 
 #include <algorithm>
+#include <cstdint>
 
 ArtSize GumpArtExtent(int id)
 {
@@ -13,6 +14,9 @@ ArtSize GumpArtExtent(int id)
 void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
                   const ClipRect* within)
 {
+    // A base so near the largest id that its pieces' ids would not be numbers has no pieces.
+    if (base > INT32_MAX - 8)
+        return;
     ArtSize piece[9];
     for (int i = 0; i < 9; ++i)
         piece[i] = GumpArtExtent(base + i);

@@ -191,6 +191,10 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
     if (elementCount_ >= kMaxElements)
         return fail("more than " + std::to_string(kMaxElements) + " elements");
     auto number = [&](size_t i) { return static_cast<int>(std::clamp<int64_t>(n[i], INT32_MIN, INT32_MAX)); };
+    // A number with a margin added, held at the ends of the range as the number itself is.
+    auto numberPlus = [&](size_t i, int margin) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t{number(i)} + margin, INT32_MIN, INT32_MAX));
+    };
     auto line = [&](size_t i, std::u16string& out) {
         if (n[i] < 0 || static_cast<size_t>(n[i]) >= lines.size())
             return fail("text line " + std::to_string(n[i]) + " of " + std::to_string(lines.size()));
@@ -257,8 +261,8 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (e->type == GenericElement::Text) {
             e->art = number(2);
         } else {
-            e->width = number(2) + 2;
-            e->height = number(3) + 2;
+            e->width = numberPlus(2, 2);
+            e->height = numberPlus(3, 2);
             e->art = number(4);
             lineAt = 5;
             if (e->type == GenericElement::TextEntry) {
