@@ -69,8 +69,9 @@ Extent measure(const CFont& f, std::string_view text)
         const FontGlyph* g = f.glyph(c);
         if (g == nullptr) continue;
         e.width += g->width;
-        above = std::max(above, g->height - vertical(f, c));
-        below = std::max(below, vertical(f, c));
+        const int32_t v = vertical(f, c);
+        if (g->height - v > above) above = g->height - v;
+        if (v > below) below = v;
     }
     e.height = above + below;
     e.baseline = above - 1;
@@ -193,8 +194,10 @@ CFont::~CFont() { KZReport::print("CFont::~CFont()\n"); }
 
 const FontGlyph* CFont::glyph(int32_t character) const
 {
-    if (character < kFirstChar || character > 255) return nullptr;
-    const FontGlyph* g = glyphs[static_cast<size_t>(character - kFirstChar)].get();
+    // Below 32 the unsigned index wraps past the table, so one compare keeps both ends.
+    const uint32_t index = static_cast<uint32_t>(character) - static_cast<uint32_t>(kFirstChar);
+    if (index >= static_cast<uint32_t>(kGlyphCount)) return nullptr;
+    const FontGlyph* g = glyphs[index].get();
     return g != nullptr && g->width > 0 ? g : nullptr;
 }
 
@@ -338,6 +341,62 @@ int32_t FontManager::FindWrapPoint(int32_t font, const char* text, int32_t width
     return result;
 }
 
+int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int32_t width, int32_t* lineHeight)
+{
+    const CFont* f = fontAt(font);
+    int32_t result = -1;
+    int32_t height = 0;
+    if (f != nullptr && text != nullptr) {
+        // The tallest parts above and below the pen row: of the characters before i, and of the
+        // line up to the last break point. A character's height counts once its width fits.
+        int32_t above = 0;
+        int32_t below = 0;
+        int32_t aboveAtBreak = 0;
+        int32_t belowAtBreak = 0;
+        int32_t sum = 0;
+        int32_t breakAt = -1;
+        int32_t i = 0;
+        for (; text[i] != 0; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c == ' ' && i > 1) {
+                breakAt = i - 1;
+                aboveAtBreak = above;
+                belowAtBreak = below;
+            }
+            const FontGlyph* g = f->glyph(c);
+            if (g == nullptr) {
+                if (sum > width) break;
+                continue;
+            }
+            sum += g->width;
+            if (sum > width) break;
+            const int32_t v = vertical(*f, c);
+            if (g->height - v > above) above = g->height - v;
+            if (v > below) below = v;
+        }
+        if (text[i] != 0 && breakAt >= 0) {
+            result = breakAt;
+            above = aboveAtBreak;
+            below = belowAtBreak;
+        } else if (text[i] != 0 && i > 0) {
+            result = i - 1;
+        } else {
+            // All of the text fits, or not even its first character does: the line is all of it.
+            for (; text[i] != 0; ++i) {
+                const auto c = static_cast<unsigned char>(text[i]);
+                const FontGlyph* g = f->glyph(c);
+                if (g == nullptr) continue;
+                const int32_t v = vertical(*f, c);
+                if (g->height - v > above) above = g->height - v;
+                if (v > below) below = v;
+            }
+        }
+        height = above + below;
+    }
+    if (lineHeight != nullptr) *lineHeight = height;
+    return result;
+}
+
 int32_t FontManager::GetCharIndexAtX(int32_t font, const char* text, int32_t x)
 {
     const CFont* f = fontAt(font);
@@ -453,9 +512,14 @@ int32_t FontManager::DrawStringBufEllips(int32_t x, int32_t y, int32_t font, int
     if (text == nullptr) return 1;
     std::string s = cutText(text, "FontManager::DrawStringBufEllips");
     const BlitRect area = clipToSurface(clip, surface);
-    if (x + measure(*f, s).width > area.right) {
+    int32_t textWidth = measure(*f, s).width;
+    if (x + textWidth > area.right) {
+        // The width is the sum of the characters' widths: each one dropped takes its own off.
         const int32_t dots = 3 * charWidth(*f, '.');
-        while (!s.empty() && x + measure(*f, s).width + dots > area.right) s.pop_back();
+        while (!s.empty() && x + textWidth + dots > area.right) {
+            textWidth -= charWidth(*f, static_cast<unsigned char>(s.back()));
+            s.pop_back();
+        }
         s += "...";
     }
     drawLine(x, y, *f, hue, s, surface, area);

@@ -372,21 +372,14 @@ bool CInputControlGump::fits() const
     if (multiLine == 0)
         return FontManager::GetStringWidthN(font, n + 1, probe) < width - 6;
     // Its wrapped lines must be less tall than the field. They are measured one by one as the
-    // wrap cuts them, and the measure stops as soon as they are too tall.
+    // wrap cuts them (one scan gives a line's end and its height), and the measure stops as soon
+    // as they are too tall.
     int32_t total = 0;
-    for (char* rest = probe;;) {
-        int32_t reached = 0;
-        const int32_t end = FontManager::FindWrapPoint(font, rest, width - 6, &reached);
+    for (const char* rest = probe;;) {
         int32_t lineHeight = 0;
-        if (end < 0) {
-            // All of the rest fits on the line, or not even its first character does: the last line.
-            FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
+        const int32_t end = FontManager::FindWrapPointAndHeight(font, rest, width - 6, &lineHeight);
+        if (end < 0) // all of the rest fits on the line, or not even its first character does: the last line
             return total + lineHeight < height;
-        }
-        const char after = rest[end + 1];
-        rest[end + 1] = 0;
-        FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
-        rest[end + 1] = after;
         total += lineHeight;
         if (total >= height)
             return false;
