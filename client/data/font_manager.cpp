@@ -355,6 +355,7 @@ int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int3
         int32_t belowAtBreak = 0;
         int32_t sum = 0;
         int32_t breakAt = -1;
+        const int32_t* verticals = f->verticals.data();
         int32_t i = 0;
         for (; text[i] != 0; ++i) {
             const auto c = static_cast<unsigned char>(text[i]);
@@ -370,7 +371,7 @@ int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int3
             }
             sum += g->width;
             if (sum > width) break;
-            const int32_t v = vertical(*f, c);
+            const int32_t v = verticals[c - CFont::kFirstChar];
             if (g->height - v > above) above = g->height - v;
             if (v > below) below = v;
         }
@@ -386,7 +387,7 @@ int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int3
                 const auto c = static_cast<unsigned char>(text[i]);
                 const FontGlyph* g = f->glyph(c);
                 if (g == nullptr) continue;
-                const int32_t v = vertical(*f, c);
+                const int32_t v = verticals[c - CFont::kFirstChar];
                 if (g->height - v > above) above = g->height - v;
                 if (v > below) below = v;
             }

@@ -374,14 +374,17 @@ bool CInputControlGump::fits() const
     // Its wrapped lines must be less tall than the field. They are measured one by one as the
     // wrap cuts them (one scan gives a line's end and its height), and the measure stops as soon
     // as they are too tall.
+    const int fontShown = font;
+    const int wrapWidth = width - 6;
+    const int fieldHeight = height;
     int32_t total = 0;
     for (const char* rest = probe;;) {
         int32_t lineHeight = 0;
-        const int32_t end = FontManager::FindWrapPointAndHeight(font, rest, width - 6, &lineHeight);
+        const int32_t end = FontManager::FindWrapPointAndHeight(fontShown, rest, wrapWidth, &lineHeight);
         if (end < 0) // all of the rest fits on the line, or not even its first character does: the last line
-            return total + lineHeight < height;
+            return total + lineHeight < fieldHeight;
         total += lineHeight;
-        if (total >= height)
+        if (total >= fieldHeight)
             return false;
         rest += end + 1;
         if (*rest == ' ')
@@ -389,24 +392,33 @@ bool CInputControlGump::fits() const
     }
 }
 
-void CInputControlGump::keepCaretShown()
+void CInputControlGump::keepCaretShown(int length)
 {
-    if (firstShown >= caret)
+    // Runs for every character typed, so each member is read once.
+    const int to = caret;
+    int from = firstShown;
+    if (from >= to)
         return;
-    char s[kTextSize + 1];
-    const int n = shownInto(s);
-    if (firstShown < 0 || caret > n) {
+    if (from < 0 || to > length) {
         // A range reaching outside the text is measured as clamped, step by step.
+        char s[kTextSize + 1];
+        const int n = shownInto(s);
         while (firstShown < caret && widthIn(s, n, firstShown, caret - firstShown) >= width - 12)
             ++firstShown;
         return;
     }
-    // Widths add up character by character: one measure, then one character off per step.
-    int shownUpToCaret = FontManager::GetStringWidthN(font, caret - firstShown, s + firstShown);
-    while (firstShown < caret && shownUpToCaret >= width - 12) {
-        shownUpToCaret -= FontManager::GetCharWidth(font, static_cast<unsigned char>(s[firstShown]));
-        ++firstShown;
+    // The shown text is the text itself or as many stars, measured where it is. Widths add up
+    // character by character: one measure, then one character off per step.
+    const int fontShown = font;
+    const int room = width - 12;
+    const bool stars = password != 0;
+    const int starWidth = stars ? FontManager::GetCharWidth(fontShown, '*') : 0;
+    int shownUpToCaret = stars ? starWidth * (to - from) : FontManager::GetStringWidthN(fontShown, to - from, text + from);
+    while (from < to && shownUpToCaret >= room) {
+        shownUpToCaret -= stars ? starWidth : FontManager::GetCharWidth(fontShown, static_cast<unsigned char>(text[from]));
+        ++from;
     }
+    firstShown = from;
 }
 
 bool CInputControlGump::insert(int code)
@@ -429,7 +441,7 @@ bool CInputControlGump::insert(int code)
     text[caret] = static_cast<char>(code);
     ++caret;
     if (stopWhenFull == 0)
-        keepCaretShown();
+        keepCaretShown(length + 1);
     if ((stopWhenFull != 0 || multiLine != 0) && !fits()) {
         backspace();
         return false;

@@ -157,7 +157,8 @@ private:
     bool backspace();
     bool insert(int code);
     bool fits() const;
-    void keepCaretShown();
+    /** Scrolls the text modes' shown part so that the caret is within width - 12 of its start; length: the text's. */
+    void keepCaretShown(int length);
     void placeCaret(int x, int y);
     /** Redraws and calls the parent's child-changed slot; the field may be gone afterwards. */
     void changed();
