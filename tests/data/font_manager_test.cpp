@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,11 @@ TEST_F(Fonts, AWrapPointAndItsLineHeightInOneScanMatchTheTwoCalls)
         EXPECT_EQ(FontManager::FindWrapPointAndHeight(font, text.c_str(), width, &height), expectedEnd)
             << font << " '" << text << "' " << width;
         EXPECT_EQ(height, expectedHeight) << font << " '" << text << "' " << width;
+        // The width sums read the same glyphs as the extent.
+        int32_t extentWidth = 0;
+        FontManager::GetStringExtent(font, text.c_str(), &extentWidth, nullptr, nullptr);
+        EXPECT_EQ(FontManager::GetStringWidthN(font, static_cast<int32_t>(text.size()), text.c_str()), extentWidth)
+            << font << " '" << text << "'";
     };
     // In the shapes font 'A' is tall and deep, 'g' tall, 'G' flat, 'x' absent and the rest 2 x 2;
     // below 32 (a line feed among them) nothing has a glyph. The widths run from below zero (a
@@ -199,6 +205,39 @@ TEST_F(Fonts, AWrapPointAndItsLineHeightInOneScanMatchTheTwoCalls)
         }
     };
     grow();
+}
+
+TEST_F(Fonts, MeasuresFollowTheFontPutIntoASlot)
+{
+    for (int c = -300; c < 600; ++c) {
+        const char one[2] = {static_cast<char>(c), 0};
+        int32_t w = 0;
+        FontManager::GetStringExtent(kShapes, one, &w, nullptr, nullptr);
+        EXPECT_EQ(FontManager::GetCharWidth(kShapes, c), c >= 0 && c < 256 ? w : 0) << c;
+    }
+    // A replaced slot measures with the new font at once, an emptied one measures nothing.
+    auto wide = std::make_unique<CFont>();
+    wide->glyphs['a' - 32] = std::make_unique<FontGlyph>(FontGlyph{5, 3, std::vector<uint16_t>(15, 1)});
+    wide->verticals['a' - 32] = 2;
+    FontManager::replaceFont(kShapes, std::move(wide));
+    int32_t height = 0;
+    EXPECT_EQ(FontManager::GetCharWidth(kShapes, 'a'), 5);
+    EXPECT_EQ(FontManager::GetStringWidthN(kShapes, 3, "aba"), 10);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kShapes, "ab a", 100, &height), -1);
+    EXPECT_EQ(height, 3);
+    FontManager::replaceFont(kShapes, nullptr);
+    EXPECT_EQ(FontManager::GetCharWidth(kShapes, 'a'), 0);
+    EXPECT_EQ(FontManager::GetStringWidthN(kShapes, 3, "aba"), 0);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kShapes, "ab a", 1, &height), -1);
+    EXPECT_EQ(height, 0);
+    // Unloading empties every slot; loading again measures the loaded fonts.
+    FontManager::unloadFonts();
+    EXPECT_EQ(FontManager::GetStringWidthN(kBlock, 2, "ab"), 0);
+    const std::vector<uint8_t> bytes = buildFontsMul({std::nullopt, blockFont(3, 4, 3)});
+    ASSERT_EQ(FontManager::loadFontsFrom(bytes.data(), bytes.size()), 1);
+    EXPECT_EQ(FontManager::GetStringWidthN(kBlock, 2, "ab"), 6);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kBlock, "ab", 100, &height), -1);
+    EXPECT_EQ(height, 4);
 }
 
 TEST_F(Fonts, WrapMeasuresAndIndentsWithoutRunningAway)
