@@ -171,12 +171,17 @@ int CInputControlGump::shownInto(char* out) const
         return static_cast<int>(end - out);
     }
     const int n = Length();
+    shownTextInto(out, n);
+    return n;
+}
+
+void CInputControlGump::shownTextInto(char* out, int n) const
+{
     if (password != 0)
         std::memset(out, '*', static_cast<size_t>(n));
     else
         std::memcpy(out, text, static_cast<size_t>(n));
     out[n] = 0;
-    return n;
 }
 
 int CInputControlGump::shownWidth(int from, int count) const
@@ -362,11 +367,11 @@ bool CInputControlGump::backspace()
     return true;
 }
 
-bool CInputControlGump::fits() const
+bool CInputControlGump::fits(int n) const
 {
     // The text as shown with the caret's "_" after it must fit.
     char probe[kTextSize + 2];
-    const int n = shownInto(probe);
+    shownTextInto(probe, n);
     probe[n] = '_';
     probe[n + 1] = 0;
     if (multiLine == 0)
@@ -436,14 +441,19 @@ bool CInputControlGump::insert(int code)
     const int length = Length();
     if (length >= limit_ || !acceptsCharacter(code))
         return false;
-    caret = std::clamp(caret, 0, length);
-    std::memmove(text + caret + 1, text + caret, static_cast<size_t>(length - caret + 1));
-    text[caret] = static_cast<char>(code);
-    ++caret;
-    if (stopWhenFull == 0)
+    // Every typed character passes here (a paste into a full field refuses hundreds), so the
+    // caret and the flags are read once.
+    const int at = std::clamp(caret, 0, length);
+    std::memmove(text + at + 1, text + at, static_cast<size_t>(length - at + 1));
+    text[at] = static_cast<char>(code);
+    caret = at + 1;
+    const bool stops = stopWhenFull != 0;
+    if (!stops)
         keepCaretShown(length + 1);
-    if ((stopWhenFull != 0 || multiLine != 0) && !fits()) {
-        backspace();
+    if ((stops || multiLine != 0) && !fits(length + 1)) {
+        // Taken out again as a backspace would: the caret goes back before it.
+        std::memmove(text + at, text + at + 1, static_cast<size_t>(length - at + 1));
+        caret = at;
         return false;
     }
     return true;

@@ -149,6 +149,8 @@ private:
     std::string shown() const;
     /** Writes the shown text and its terminator to out (room for kTextSize + 1 bytes); returns its length. */
     int shownInto(char* out) const;
+    /** The text modes' shown text of the text's first n characters, with its terminator, into out. */
+    void shownTextInto(char* out, int n) const;
     int shownWidth(int from, int count) const;
     /** The width of count characters of s (n long) from from, both clamped to s. */
     int widthIn(const char* s, int n, int from, int count) const;
@@ -156,7 +158,8 @@ private:
     /** Returns true when the text or value changed. */
     bool backspace();
     bool insert(int code);
-    bool fits() const;
+    /** Whether the text modes' text (n long) fits the field as shown with the caret after it. */
+    bool fits(int n) const;
     /** Scrolls the text modes' shown part so that the caret is within width - 12 of its start; length: the text's. */
     void keepCaretShown(int length);
     void placeCaret(int x, int y);
