@@ -470,21 +470,20 @@ void CInputControlGump::OnChar(uint16_t character)
 {
     if (readOnly != 0)
         return;
-    CGump* owner = Parent();
     bool edited = false;
     bool moved0 = false;
     const int length = Length();
     switch (character) {
     case 9:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildTab();
         return;
     case 13:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildEnter();
         return;
     case 27:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildEscape();
         return;
     case 8:
@@ -531,8 +530,13 @@ void CInputControlGump::OnChar(uint16_t character)
             edited = insert(code);
         break;
     }
-    while (caret < firstShown)
-        firstShown = std::max(firstShown - 8, 0);
+    // A caret left of the first shown character scrolls back by 8 at a time, not below 0.
+    if (const int at = caret; at < firstShown) {
+        int first = firstShown;
+        while (at < first)
+            first = std::max(first - 8, 0);
+        firstShown = first;
+    }
     if (edited)
         changed();
     else if (moved0)

@@ -144,7 +144,11 @@ private:
     void paint();
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
-    bool numeric() const { return mode != ModeText && mode != ModeDropDown; }
+    bool numeric() const
+    {
+        const int m = mode;
+        return m != ModeText && m != ModeDropDown;
+    }
     /** The text as shown: stars in password mode. */
     std::string shown() const;
     /** Writes the shown text and its terminator to out (room for kTextSize + 1 bytes); returns its length. */
