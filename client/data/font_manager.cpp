@@ -23,6 +23,17 @@ constexpr size_t kWorkBuffer = 512;
 std::array<std::unique_ptr<CFont>, FontManager::kFontSlots> g_fonts;
 bool g_missingFontShown = false;
 
+// What the width sums and the wrap scan read of a character: its advance, and how far its glyph
+// reaches above and below the pen row; all 0 without a glyph. Made when a font is put into its
+// slot: an installed font is only reachable read-only, so it cannot change under its table.
+struct CharMetrics {
+    int32_t width = 0;
+    int32_t above = 0;
+    int32_t below = 0;
+};
+using FontMetrics = std::array<CharMetrics, 256>;
+std::array<FontMetrics, FontManager::kFontSlots> g_metrics;
+
 const CFont* fontAt(int32_t font)
 {
     if (font < 0 || font >= FontManager::kFontSlots) return nullptr;
@@ -36,6 +47,24 @@ int32_t charWidth(const CFont& f, unsigned char c)
 }
 
 int32_t vertical(const CFont& f, unsigned char c) { return f.verticals[static_cast<size_t>(c - CFont::kFirstChar)]; }
+
+// The metrics of a loaded slot (fontAt(slot) not null).
+const CharMetrics* metricsAt(int32_t slot) { return g_metrics[static_cast<size_t>(slot)].data(); }
+
+void install(int32_t slot, std::unique_ptr<CFont> font)
+{
+    FontMetrics& metrics = g_metrics[static_cast<size_t>(slot)];
+    metrics = {};
+    if (font) {
+        for (int32_t c = CFont::kFirstChar; c < 256; ++c) {
+            if (const FontGlyph* g = font->glyph(c)) {
+                const int32_t v = vertical(*font, static_cast<unsigned char>(c));
+                metrics[static_cast<size_t>(c)] = {g->width, g->height - v, v};
+            }
+        }
+    }
+    g_fonts[static_cast<size_t>(slot)] = std::move(font);
+}
 
 void missingFont(const char* where)
 {
@@ -69,8 +98,9 @@ Extent measure(const CFont& f, std::string_view text)
         const FontGlyph* g = f.glyph(c);
         if (g == nullptr) continue;
         e.width += g->width;
-        above = std::max(above, g->height - vertical(f, c));
-        below = std::max(below, vertical(f, c));
+        const int32_t v = vertical(f, c);
+        if (g->height - v > above) above = g->height - v;
+        if (v > below) below = v;
     }
     e.height = above + below;
     e.baseline = above - 1;
@@ -193,8 +223,10 @@ CFont::~CFont() { KZReport::print("CFont::~CFont()\n"); }
 
 const FontGlyph* CFont::glyph(int32_t character) const
 {
-    if (character < kFirstChar || character > 255) return nullptr;
-    const FontGlyph* g = glyphs[static_cast<size_t>(character - kFirstChar)].get();
+    // Below 32 the unsigned index wraps past the table, so one compare keeps both ends.
+    const uint32_t index = static_cast<uint32_t>(character) - static_cast<uint32_t>(kFirstChar);
+    if (index >= static_cast<uint32_t>(kGlyphCount)) return nullptr;
+    const FontGlyph* g = glyphs[index].get();
     return g != nullptr && g->width > 0 ? g : nullptr;
 }
 
@@ -258,7 +290,7 @@ int32_t FontManager::loadFontsFrom(const uint8_t* data, size_t size)
         }
         at += used;
         if (slot < static_cast<int32_t>(std::size(kHueModes))) font->hueMode = kHueModes[slot];
-        g_fonts[static_cast<size_t>(slot)] = std::move(font);
+        install(slot, std::move(font));
         ++loaded;
     }
     return loaded;
@@ -267,12 +299,12 @@ int32_t FontManager::loadFontsFrom(const uint8_t* data, size_t size)
 void FontManager::replaceFont(int32_t font, std::unique_ptr<CFont> replacement)
 {
     if (font < 0 || font >= kFontSlots) return;
-    g_fonts[static_cast<size_t>(font)] = std::move(replacement);
+    install(font, std::move(replacement));
 }
 
 void FontManager::unloadFonts()
 {
-    for (auto& f : g_fonts) f.reset();
+    for (int32_t slot = 0; slot < kFontSlots; ++slot) install(slot, nullptr);
 }
 
 void FontManager::setShadedFonts(bool on) { ShadedFonts = on ? 1 : 0; }
@@ -291,18 +323,16 @@ int32_t FontManager::HasGlyph(int32_t font, int32_t character)
 
 int32_t FontManager::GetCharWidth(int32_t font, int32_t character)
 {
-    const CFont* f = fontAt(font);
-    if (f == nullptr) return 0;
-    const FontGlyph* g = f->glyph(character);
-    return g != nullptr ? g->width : 0;
+    if (fontAt(font) == nullptr || static_cast<uint32_t>(character) > 255) return 0;
+    return metricsAt(font)[character].width;
 }
 
 int32_t FontManager::GetStringWidthN(int32_t font, int32_t n, const char* text)
 {
-    const CFont* f = fontAt(font);
-    if (f == nullptr || text == nullptr) return 0;
+    if (fontAt(font) == nullptr || text == nullptr) return 0;
+    const CharMetrics* metrics = metricsAt(font);
     int32_t sum = 0;
-    for (int32_t i = 0; i < n && text[i] != 0; ++i) sum += charWidth(*f, static_cast<unsigned char>(text[i]));
+    for (int32_t i = 0; i < n && text[i] != 0; ++i) sum += metrics[static_cast<unsigned char>(text[i])].width;
     return sum;
 }
 
@@ -335,6 +365,54 @@ int32_t FontManager::FindWrapPoint(int32_t font, const char* text, int32_t width
         }
     }
     if (reached != nullptr) *reached = sum;
+    return result;
+}
+
+int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int32_t width, int32_t* lineHeight)
+{
+    int32_t result = -1;
+    int32_t height = 0;
+    if (fontAt(font) != nullptr && text != nullptr) {
+        // The tallest parts above and below the pen row: of the characters before i, and of the
+        // line up to the last break point. A character's height counts once its width fits.
+        const CharMetrics* metrics = metricsAt(font);
+        int32_t above = 0;
+        int32_t below = 0;
+        int32_t aboveAtBreak = 0;
+        int32_t belowAtBreak = 0;
+        int32_t sum = 0;
+        int32_t breakAt = -1;
+        int32_t i = 0;
+        for (; text[i] != 0; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c == ' ' && i > 1) {
+                breakAt = i - 1;
+                aboveAtBreak = above;
+                belowAtBreak = below;
+            }
+            const CharMetrics& m = metrics[c];
+            sum += m.width;
+            if (sum > width) break;
+            if (m.above > above) above = m.above;
+            if (m.below > below) below = m.below;
+        }
+        if (text[i] != 0 && breakAt >= 0) {
+            result = breakAt;
+            above = aboveAtBreak;
+            below = belowAtBreak;
+        } else if (text[i] != 0 && i > 0) {
+            result = i - 1;
+        } else {
+            // All of the text fits, or not even its first character does: the line is all of it.
+            for (; text[i] != 0; ++i) {
+                const CharMetrics& m = metrics[static_cast<unsigned char>(text[i])];
+                if (m.above > above) above = m.above;
+                if (m.below > below) below = m.below;
+            }
+        }
+        height = above + below;
+    }
+    if (lineHeight != nullptr) *lineHeight = height;
     return result;
 }
 
@@ -453,9 +531,14 @@ int32_t FontManager::DrawStringBufEllips(int32_t x, int32_t y, int32_t font, int
     if (text == nullptr) return 1;
     std::string s = cutText(text, "FontManager::DrawStringBufEllips");
     const BlitRect area = clipToSurface(clip, surface);
-    if (x + measure(*f, s).width > area.right) {
+    int32_t textWidth = measure(*f, s).width;
+    if (x + textWidth > area.right) {
+        // The width is the sum of the characters' widths: each one dropped takes its own off.
         const int32_t dots = 3 * charWidth(*f, '.');
-        while (!s.empty() && x + measure(*f, s).width + dots > area.right) s.pop_back();
+        while (!s.empty() && x + textWidth + dots > area.right) {
+            textWidth -= charWidth(*f, static_cast<unsigned char>(s.back()));
+            s.pop_back();
+        }
         s += "...";
     }
     drawLine(x, y, *f, hue, s, surface, area);

@@ -88,6 +88,12 @@ public:
     static int32_t GetStringExtent(int32_t font, const char* text, int32_t* width, int32_t* height, int32_t* baseline);
     /** Break index (-1 when the whole text fits) and, in *reached, the width summed when the search stopped. */
     static int32_t FindWrapPoint(int32_t font, const char* text, int32_t width, int32_t* reached);
+    /**
+     * FindWrapPoint's break index, and in *lineHeight the height GetStringExtent gives the line
+     * it cuts (text[0..index], or the whole text when the index is -1; 0 for an empty slot), in
+     * one scan of the line.
+     */
+    static int32_t FindWrapPointAndHeight(int32_t font, const char* text, int32_t width, int32_t* lineHeight);
     static int32_t GetCharIndexAtX(int32_t font, const char* text, int32_t x);
     static int32_t CalcInfoWrap(int32_t font, const char* text, int32_t wrapWidth, int32_t* widest, int32_t* totalHeight,
                                 int32_t* firstBaseline, int32_t indent);

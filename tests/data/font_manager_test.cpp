@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -153,6 +155,91 @@ TEST_F(Fonts, WrapPositionsFollowTheBreakRules)
     EXPECT_EQ(FontManager::GetCharIndexAtX(kBlock, "abcd", 3), 0);
 }
 
+TEST_F(Fonts, AWrapPointAndItsLineHeightInOneScanMatchTheTwoCalls)
+{
+    // The two calls: the break index, then the extent of the line it cuts (all of the text at -1).
+    auto twoCalls = [](int font, const std::string& text, int32_t width, int32_t* height) {
+        int32_t reached = 0;
+        const int32_t end = FontManager::FindWrapPoint(font, text.c_str(), width, &reached);
+        const std::string line = end < 0 ? text : text.substr(0, static_cast<size_t>(end) + 1);
+        *height = 0;
+        FontManager::GetStringExtent(font, line.c_str(), nullptr, height, nullptr);
+        return end;
+    };
+    auto check = [&](int font, const std::string& text, int32_t width) {
+        int32_t expectedHeight = -1, height = -1;
+        const int32_t expectedEnd = twoCalls(font, text, width, &expectedHeight);
+        EXPECT_EQ(FontManager::FindWrapPointAndHeight(font, text.c_str(), width, &height), expectedEnd)
+            << font << " '" << text << "' " << width;
+        EXPECT_EQ(height, expectedHeight) << font << " '" << text << "' " << width;
+        // The width sums read the same glyphs as the extent.
+        int32_t extentWidth = 0;
+        FontManager::GetStringExtent(font, text.c_str(), &extentWidth, nullptr, nullptr);
+        EXPECT_EQ(FontManager::GetStringWidthN(font, static_cast<int32_t>(text.size()), text.c_str()), extentWidth)
+            << font << " '" << text << "'";
+    };
+    // In the shapes font 'A' is tall and deep, 'g' tall, 'G' flat, 'x' absent and the rest 2 x 2;
+    // below 32 (a line feed among them) nothing has a glyph. The widths run from below zero (a
+    // field narrower than its margins) past glyphs wider than the line to the whole text.
+    const std::vector<std::string> texts = {
+        "", "a", "ab cd", "abcdef", "a bc", "ab c", "  ab", "ab  cd ef", "gAg x gg", "xxxx", "x A", "ggg A",
+        "aaA", "Ag gA", "a\nb c", "abc\ndef gh", "G G G G", "ab cdAef g", "AAAA AAAA", "b\xe9\x85 \xff\x1f",
+    };
+    const int32_t widths[] = {-5, -1, 0, 1, 2, 3, 4, 5, 6, 7, 9, 12, 100};
+    for (int font : {kBlock, kShapes, 2, 25})
+        for (const std::string& text : texts)
+            for (int32_t width : widths)
+                check(font, text, width);
+    // Every text of up to five characters from a small set, on the uneven font.
+    const char alphabet[] = {'a', ' ', 'A', 'g', 'x', 'G', '\n'};
+    std::string text;
+    std::function<void()> grow = [&] {
+        for (int32_t width : {-1, 0, 2, 3, 5, 8})
+            check(kShapes, text, width);
+        if (text.size() == 5 || ::testing::Test::HasFailure())
+            return;
+        for (char c : alphabet) {
+            text.push_back(c);
+            grow();
+            text.pop_back();
+        }
+    };
+    grow();
+}
+
+TEST_F(Fonts, MeasuresFollowTheFontPutIntoASlot)
+{
+    for (int c = -300; c < 600; ++c) {
+        const char one[2] = {static_cast<char>(c), 0};
+        int32_t w = 0;
+        FontManager::GetStringExtent(kShapes, one, &w, nullptr, nullptr);
+        EXPECT_EQ(FontManager::GetCharWidth(kShapes, c), c >= 0 && c < 256 ? w : 0) << c;
+    }
+    // A replaced slot measures with the new font at once, an emptied one measures nothing.
+    auto wide = std::make_unique<CFont>();
+    wide->glyphs['a' - 32] = std::make_unique<FontGlyph>(FontGlyph{5, 3, std::vector<uint16_t>(15, 1)});
+    wide->verticals['a' - 32] = 2;
+    FontManager::replaceFont(kShapes, std::move(wide));
+    int32_t height = 0;
+    EXPECT_EQ(FontManager::GetCharWidth(kShapes, 'a'), 5);
+    EXPECT_EQ(FontManager::GetStringWidthN(kShapes, 3, "aba"), 10);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kShapes, "ab a", 100, &height), -1);
+    EXPECT_EQ(height, 3);
+    FontManager::replaceFont(kShapes, nullptr);
+    EXPECT_EQ(FontManager::GetCharWidth(kShapes, 'a'), 0);
+    EXPECT_EQ(FontManager::GetStringWidthN(kShapes, 3, "aba"), 0);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kShapes, "ab a", 1, &height), -1);
+    EXPECT_EQ(height, 0);
+    // Unloading empties every slot; loading again measures the loaded fonts.
+    FontManager::unloadFonts();
+    EXPECT_EQ(FontManager::GetStringWidthN(kBlock, 2, "ab"), 0);
+    const std::vector<uint8_t> bytes = buildFontsMul({std::nullopt, blockFont(3, 4, 3)});
+    ASSERT_EQ(FontManager::loadFontsFrom(bytes.data(), bytes.size()), 1);
+    EXPECT_EQ(FontManager::GetStringWidthN(kBlock, 2, "ab"), 6);
+    EXPECT_EQ(FontManager::FindWrapPointAndHeight(kBlock, "ab", 100, &height), -1);
+    EXPECT_EQ(height, 4);
+}
+
 TEST_F(Fonts, WrapMeasuresAndIndentsWithoutRunningAway)
 {
     int32_t widest = 0, height = 0, base = 0;
@@ -280,6 +367,40 @@ TEST_F(Fonts, EllipsisCutsToTheClipAndFitsDrawWhole)
     FontManager::DrawWideStringEllips(0, 0, kBlock, 0, u"a\u4E00b", surface(), all_);
     EXPECT_EQ(at(0, 0), blockPixel('a', 0, 0));
     EXPECT_EQ(at(3, 0), kBackground);
+}
+
+TEST_F(Fonts, EllipsisCutsWhereRemeasuringAfterEachDroppedCharacterCuts)
+{
+    // The cut as first written: the whole text measured again after every character dropped.
+    auto remeasured = [](int font, std::string s, int32_t x, int32_t right) {
+        auto widthOf = [font](const std::string& t) {
+            int32_t w = 0;
+            FontManager::GetStringExtent(font, t.c_str(), &w, nullptr, nullptr);
+            return w;
+        };
+        if (x + widthOf(s) > right) {
+            const int32_t dots = 3 * FontManager::GetCharWidth(font, '.');
+            while (!s.empty() && x + widthOf(s) + dots > right)
+                s.pop_back();
+            s += "...";
+        }
+        return s;
+    };
+    const std::vector<std::string> texts = {"", "abcdef", "AxAxA", "gAGgAG", "xxxxxxxxxxxx", "a\x01" "bcdefgh", "AAAAAAA"};
+    for (const std::string& text : texts) {
+        for (int32_t x : {-3, 0, 2, 5}) {
+            for (int32_t right : {0, 4, 7, 9, 12, 14, kWidth}) {
+                SCOPED_TRACE(text + " " + std::to_string(x) + " " + std::to_string(right));
+                const BlitRect clip{0, 0, right, kHeight};
+                std::fill(pixels_.begin(), pixels_.end(), kBackground);
+                FontManager::DrawString(x, 0, kShapes, 0, remeasured(kShapes, text, x, right).c_str(), surface(), clip);
+                const std::vector<uint16_t> expected = pixels_;
+                std::fill(pixels_.begin(), pixels_.end(), kBackground);
+                EXPECT_EQ(FontManager::DrawStringBufEllips(x, 0, kShapes, 0, text.c_str(), surface(), clip), 1);
+                EXPECT_EQ(pixels_, expected);
+            }
+        }
+    }
 }
 
 TEST(SurfacePrimitives, LinesAndFillsStayInsideTheSurface)

@@ -6,6 +6,7 @@
 #include "platform/window/virtual_keys.h"
 #include "tests/gumps/text_entry_fixture.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -20,6 +21,21 @@ namespace vk = platform::vk;
 std::string textOf(const CInputControlGump* f)
 {
     return f->Text();
+}
+
+/** A font of uneven glyphs: widths 1-7, heights 4-8 on verticals 0-2, no 'q' and nothing past 127. */
+std::unique_ptr<CFont> unevenFont()
+{
+    auto uneven = std::make_unique<CFont>();
+    for (int c = 32; c < 128; ++c) {
+        if (c == 'q')
+            continue;
+        const int w = c == ' ' ? 3 : 1 + c % 7, h = 4 + c % 5;
+        uneven->glyphs[static_cast<size_t>(c - 32)] =
+            std::make_unique<FontGlyph>(FontGlyph{w, h, std::vector<uint16_t>(static_cast<size_t>(w * h), 0x0123)});
+        uneven->verticals[static_cast<size_t>(c - 32)] = c % 3;
+    }
+    return uneven;
 }
 
 TEST_F(TextEntryTest, TypingEditsAtTheCaretAndReportsEachKeptChange)
@@ -176,17 +192,7 @@ TEST_F(TextEntryTest, AStopWhenFullFieldRefusesTheCharacterThatWouldNotFit)
 
 TEST_F(TextEntryTest, AFieldThatStopsWhenFullTakesWhatTheWholeRewrapTakes)
 {
-    // A font of uneven glyphs: widths 1-7, heights 4-8 on verticals 0-2, no 'q' and nothing past 127.
-    auto uneven = std::make_unique<CFont>();
-    for (int c = 32; c < 128; ++c) {
-        if (c == 'q')
-            continue;
-        const int w = c == ' ' ? 3 : 1 + c % 7, h = 4 + c % 5;
-        uneven->glyphs[static_cast<size_t>(c - 32)] =
-            std::make_unique<FontGlyph>(FontGlyph{w, h, std::vector<uint16_t>(static_cast<size_t>(w * h), 0x0123)});
-        uneven->verticals[static_cast<size_t>(c - 32)] = c % 3;
-    }
-    FontManager::replaceFont(1, std::move(uneven));
+    FontManager::replaceFont(1, unevenFont());
 
     // The field's rule: its shown text with "_" after it fits in one line narrower than width - 6,
     // or, multi-line, wraps at width - 6 into lines less tall than the field.
@@ -262,6 +268,61 @@ TEST_F(TextEntryTest, ALongTextScrollsToKeepTheCaretShown)
     driver.keyDown(vk::Home);
     EXPECT_EQ(f->firstShown, 0);
     EXPECT_EQ(f->caret, 0);
+}
+
+TEST_F(TextEntryTest, TheScrollAfterEachKeyIsTheOneMeasuredOnTheShownText)
+{
+    FontManager::replaceFont(1, unevenFont());
+    // The scroll as first written: after a typed character the first shown one moves right until
+    // the shown text from it to the caret is narrower than width - 12; a caret left of it moves
+    // it back by 8 (not below 0).
+    auto widthOf = [](const std::string& s) {
+        return FontManager::GetStringWidthN(1, static_cast<int32_t>(s.size()), s.c_str());
+    };
+    struct Case {
+        int width, password;
+        std::string keys; // '<' Left, '^' Home, '>' End
+    } cases[] = {
+        {40, 0, "abcdefghijklmnopqrstuvwxyz<<<<<<<<<<<<XY^Z>0123456789"},
+        {40, 0, "wwwwwwww  i i i iiiiiii<<<<<<q<<<<<<<<<<<<<<<<mmmmm"},     // wide, narrow and a missing glyph
+        {40, 1, "abcdefghijklmnopqrstuvwxyz<<<<<<<<<<<<XY^Z>0123456789"},
+        {13, 0, "abcdef<<<gh>ij"},                                         // room for one narrow glyph
+        {8, 1, "abc<de^fg>h"},                                             // narrower than the margins
+    };
+    for (const Case& c : cases) {
+        auto* f = new CInputControlGump(10, 10, window, c.width, 16, CInputControlGump::ModeText, 187, 1, 902, 1, 0, 0);
+        f->password = c.password;
+        clickField(f);
+        std::string text;
+        int caret = 0, first = 0;
+        for (char k : c.keys) {
+            if (k == '<') {
+                driver.keyDown(vk::Left);
+                caret = std::max(caret - 1, 0);
+            } else if (k == '^') {
+                driver.keyDown(vk::Home);
+                caret = first = 0;
+            } else if (k == '>') {
+                driver.keyDown(vk::End);
+                caret = static_cast<int>(text.size());
+            } else {
+                driver.typeChar(static_cast<uint8_t>(k));
+                if (FontManager::HasGlyph(1, static_cast<uint8_t>(k)) != 0) {
+                    text.insert(static_cast<size_t>(caret), 1, k);
+                    ++caret;
+                    const std::string shown = c.password != 0 ? std::string(text.size(), '*') : text;
+                    while (first < caret && widthOf(shown.substr(static_cast<size_t>(first), static_cast<size_t>(caret - first))) >= c.width - 12)
+                        ++first;
+                }
+            }
+            while (caret < first)
+                first = std::max(first - 8, 0);
+            ASSERT_EQ(textOf(f), text) << c.keys << " at " << k;
+            ASSERT_EQ(f->caret, caret) << c.keys << " at " << k;
+            ASSERT_EQ(f->firstShown, first) << c.keys << " at " << k;
+        }
+        CGumpManager::DestroyGump(f);
+    }
 }
 
 TEST_F(TextEntryTest, TypedUnitsBecomeTheFontsCodesInBothModes)

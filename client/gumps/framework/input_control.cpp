@@ -171,12 +171,17 @@ int CInputControlGump::shownInto(char* out) const
         return static_cast<int>(end - out);
     }
     const int n = Length();
+    shownTextInto(out, n);
+    return n;
+}
+
+void CInputControlGump::shownTextInto(char* out, int n) const
+{
     if (password != 0)
         std::memset(out, '*', static_cast<size_t>(n));
     else
         std::memcpy(out, text, static_cast<size_t>(n));
     out[n] = 0;
-    return n;
 }
 
 int CInputControlGump::shownWidth(int from, int count) const
@@ -362,33 +367,29 @@ bool CInputControlGump::backspace()
     return true;
 }
 
-bool CInputControlGump::fits() const
+bool CInputControlGump::fits(int n) const
 {
     // The text as shown with the caret's "_" after it must fit.
     char probe[kTextSize + 2];
-    const int n = shownInto(probe);
+    shownTextInto(probe, n);
     probe[n] = '_';
     probe[n + 1] = 0;
     if (multiLine == 0)
         return FontManager::GetStringWidthN(font, n + 1, probe) < width - 6;
     // Its wrapped lines must be less tall than the field. They are measured one by one as the
-    // wrap cuts them, and the measure stops as soon as they are too tall.
+    // wrap cuts them (one scan gives a line's end and its height), and the measure stops as soon
+    // as they are too tall.
+    const int fontShown = font;
+    const int wrapWidth = width - 6;
+    const int fieldHeight = height;
     int32_t total = 0;
-    for (char* rest = probe;;) {
-        int32_t reached = 0;
-        const int32_t end = FontManager::FindWrapPoint(font, rest, width - 6, &reached);
+    for (const char* rest = probe;;) {
         int32_t lineHeight = 0;
-        if (end < 0) {
-            // All of the rest fits on the line, or not even its first character does: the last line.
-            FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
-            return total + lineHeight < height;
-        }
-        const char after = rest[end + 1];
-        rest[end + 1] = 0;
-        FontManager::GetStringExtent(font, rest, nullptr, &lineHeight, nullptr);
-        rest[end + 1] = after;
+        const int32_t end = FontManager::FindWrapPointAndHeight(fontShown, rest, wrapWidth, &lineHeight);
+        if (end < 0) // all of the rest fits on the line, or not even its first character does: the last line
+            return total + lineHeight < fieldHeight;
         total += lineHeight;
-        if (total >= height)
+        if (total >= fieldHeight)
             return false;
         rest += end + 1;
         if (*rest == ' ')
@@ -396,24 +397,33 @@ bool CInputControlGump::fits() const
     }
 }
 
-void CInputControlGump::keepCaretShown()
+void CInputControlGump::keepCaretShown(int length)
 {
-    if (firstShown >= caret)
+    // Runs for every character typed, so each member is read once.
+    const int to = caret;
+    int from = firstShown;
+    if (from >= to)
         return;
-    char s[kTextSize + 1];
-    const int n = shownInto(s);
-    if (firstShown < 0 || caret > n) {
+    if (from < 0 || to > length) {
         // A range reaching outside the text is measured as clamped, step by step.
+        char s[kTextSize + 1];
+        const int n = shownInto(s);
         while (firstShown < caret && widthIn(s, n, firstShown, caret - firstShown) >= width - 12)
             ++firstShown;
         return;
     }
-    // Widths add up character by character: one measure, then one character off per step.
-    int shownUpToCaret = FontManager::GetStringWidthN(font, caret - firstShown, s + firstShown);
-    while (firstShown < caret && shownUpToCaret >= width - 12) {
-        shownUpToCaret -= FontManager::GetCharWidth(font, static_cast<unsigned char>(s[firstShown]));
-        ++firstShown;
+    // The shown text is the text itself or as many stars, measured where it is. Widths add up
+    // character by character: one measure, then one character off per step.
+    const int fontShown = font;
+    const int room = width - 12;
+    const bool stars = password != 0;
+    const int starWidth = stars ? FontManager::GetCharWidth(fontShown, '*') : 0;
+    int shownUpToCaret = stars ? starWidth * (to - from) : FontManager::GetStringWidthN(fontShown, to - from, text + from);
+    while (from < to && shownUpToCaret >= room) {
+        shownUpToCaret -= stars ? starWidth : FontManager::GetCharWidth(fontShown, static_cast<unsigned char>(text[from]));
+        ++from;
     }
+    firstShown = from;
 }
 
 bool CInputControlGump::insert(int code)
@@ -431,14 +441,19 @@ bool CInputControlGump::insert(int code)
     const int length = Length();
     if (length >= limit_ || !acceptsCharacter(code))
         return false;
-    caret = std::clamp(caret, 0, length);
-    std::memmove(text + caret + 1, text + caret, static_cast<size_t>(length - caret + 1));
-    text[caret] = static_cast<char>(code);
-    ++caret;
-    if (stopWhenFull == 0)
-        keepCaretShown();
-    if ((stopWhenFull != 0 || multiLine != 0) && !fits()) {
-        backspace();
+    // Every typed character passes here (a paste into a full field refuses hundreds), so the
+    // caret and the flags are read once.
+    const int at = std::clamp(caret, 0, length);
+    std::memmove(text + at + 1, text + at, static_cast<size_t>(length - at + 1));
+    text[at] = static_cast<char>(code);
+    caret = at + 1;
+    const bool stops = stopWhenFull != 0;
+    if (!stops)
+        keepCaretShown(length + 1);
+    if ((stops || multiLine != 0) && !fits(length + 1)) {
+        // Taken out again as a backspace would: the caret goes back before it.
+        std::memmove(text + at, text + at + 1, static_cast<size_t>(length - at + 1));
+        caret = at;
         return false;
     }
     return true;
@@ -455,21 +470,20 @@ void CInputControlGump::OnChar(uint16_t character)
 {
     if (readOnly != 0)
         return;
-    CGump* owner = Parent();
     bool edited = false;
     bool moved0 = false;
     const int length = Length();
     switch (character) {
     case 9:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildTab();
         return;
     case 13:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildEnter();
         return;
     case 27:
-        if (owner != nullptr)
+        if (CGump* owner = Parent())
             owner->OnChildEscape();
         return;
     case 8:
@@ -516,8 +530,13 @@ void CInputControlGump::OnChar(uint16_t character)
             edited = insert(code);
         break;
     }
-    while (caret < firstShown)
-        firstShown = std::max(firstShown - 8, 0);
+    // A caret left of the first shown character scrolls back by 8 at a time, not below 0.
+    if (const int at = caret; at < firstShown) {
+        int first = firstShown;
+        while (at < first)
+            first = std::max(first - 8, 0);
+        firstShown = first;
+    }
     if (edited)
         changed();
     else if (moved0)

@@ -144,11 +144,17 @@ private:
     void paint();
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
-    bool numeric() const { return mode != ModeText && mode != ModeDropDown; }
+    bool numeric() const
+    {
+        const int m = mode;
+        return m != ModeText && m != ModeDropDown;
+    }
     /** The text as shown: stars in password mode. */
     std::string shown() const;
     /** Writes the shown text and its terminator to out (room for kTextSize + 1 bytes); returns its length. */
     int shownInto(char* out) const;
+    /** The text modes' shown text of the text's first n characters, with its terminator, into out. */
+    void shownTextInto(char* out, int n) const;
     int shownWidth(int from, int count) const;
     /** The width of count characters of s (n long) from from, both clamped to s. */
     int widthIn(const char* s, int n, int from, int count) const;
@@ -156,8 +162,10 @@ private:
     /** Returns true when the text or value changed. */
     bool backspace();
     bool insert(int code);
-    bool fits() const;
-    void keepCaretShown();
+    /** Whether the text modes' text (n long) fits the field as shown with the caret after it. */
+    bool fits(int n) const;
+    /** Scrolls the text modes' shown part so that the caret is within width - 12 of its start; length: the text's. */
+    void keepCaretShown(int length);
     void placeCaret(int x, int y);
     /** Redraws and calls the parent's child-changed slot; the field may be gone afterwards. */
     void changed();
