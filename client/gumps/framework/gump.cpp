@@ -174,17 +174,21 @@ GumpBitmap* CGump::Frame(int index)
 
 namespace {
 
-/** Sums the positions up the chain; the game-area corner once when any gump there asks for it. */
-void chainOffset(const CGump* gump, int& dx, int& dy, const char* walk)
+/**
+ * Sums the positions up the chain; the game-area corner once when any gump there asks for it.
+ * Only the gump asked about is looked up: the parents of a live gump are live, as a gump deletes
+ * its children before it goes and a child leaves its parent's list only by unlinking.
+ */
+void chainOffset(const CGump* gump, int& dx, int& dy, const char* walk, bool knownLive = false)
 {
+    if (!knownLive && gump != nullptr && !IsLiveGump(gump)) {
+        KZReport::error("CGump::%s: either pointer 'pGump' is not valid, or the data it points to is not valid. "
+                        "breaking out of loop.\n",
+                        walk);
+        return;
+    }
     bool gameArea = false;
     for (const CGump* g = gump; g != nullptr; g = g->Parent()) {
-        if (!IsLiveGump(g)) {
-            KZReport::error("CGump::%s: either pointer 'pGump' is not valid, or the data it points to is not valid. "
-                            "breaking out of loop.\n",
-                            walk);
-            break;
-        }
         dx += g->x;
         dy += g->y;
         if (!gameArea && const_cast<CGump*>(g)->IsGameAreaRelative())
@@ -219,6 +223,18 @@ GumpRect CGump::ScreenRect() const
 {
     int left = 0, top = 0;
     GumpToScreenCoords(left, top);
+    return rectAt(left, top);
+}
+
+GumpRect CGump::OwnScreenRect() const
+{
+    int left = 0, top = 0;
+    chainOffset(this, left, top, "GumpToScreenCoords", true);
+    return rectAt(left, top);
+}
+
+GumpRect CGump::rectAt(int left, int top) const
+{
     const int w = minimized != 0 ? minimizedWidth : width;
     const int h = minimized != 0 ? minimizedHeight : height;
     return {left, top, left + w, top + h};
