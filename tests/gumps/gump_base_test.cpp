@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 using testsupport::RecordingGump;
@@ -134,6 +136,44 @@ TEST_F(GumpBaseTest, TheScreenRectangleSumsTheChainAlikeForAGumpAndItsOwnMembers
         for (ChainGump* g : chain)
             EXPECT_FALSE(IsLiveGump(g)) << c.name;
     }
+}
+
+TEST_F(GumpBaseTest, AGumpIsLiveFromItsConstructionToItsDestruction)
+{
+    // Thousands of gumps made and deleted in a shuffled order (the table of live gumps grows,
+    // and deletions close gaps in its runs): after each step exactly the gumps not yet deleted
+    // are live. An address seen once is checked again after its gump died (or was made anew).
+    std::vector<CGump*> live;
+    std::set<const CGump*> seen;
+    uint32_t seed = 777;
+    auto next = [&](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    auto check = [&](int step) {
+        const std::set<const CGump*> alive(live.begin(), live.end());
+        for (const CGump* g : seen)
+            ASSERT_EQ(IsLiveGump(g), alive.count(g) != 0) << "step " << step;
+    };
+    EXPECT_FALSE(IsLiveGump(nullptr));
+    for (int step = 0; step < 6000; ++step) {
+        const bool make = live.empty() || next(100) < (step < 3000 ? 70u : 30u);
+        if (make) {
+            live.push_back(new CGump(0, 0, 0, nullptr, 0, 1, 1));
+            seen.insert(live.back());
+        } else {
+            const size_t at = next(static_cast<uint32_t>(live.size()));
+            delete live[at];
+            live[at] = live.back();
+            live.pop_back();
+        }
+        if (step % 500 == 0 || step == 5999)
+            check(step);
+    }
+    for (CGump* g : live)
+        delete g;
+    live.clear();
+    check(6000);
 }
 
 TEST_F(GumpBaseTest, TheDirtyAreaIsTheUnionOfEveryAreaMarkedSinceItWasTaken)

@@ -468,7 +468,7 @@ TEST_F(LoginFieldTest, AFieldsBitmapIsMadeAtItsFirstPaintingAsTheConstructorWoul
                 f->width = c.widthBeforePainting;
         }
         painted->Redraw();
-        EXPECT_EQ(lazy->Frame(0), nullptr) << c.what;
+        EXPECT_EQ(lazy->FrameCount(), 0) << c.what;
         for (CInputControlGump* f : {lazy, painted}) {
             const bool isLazy = f == lazy;
             const int w = isLazy ? c.madeWidth : f->width, h = isLazy ? c.madeHeight : f->height;

@@ -281,6 +281,7 @@ void CInputControlGump::PaintText(GumpBitmap& bitmap)
 void CInputControlGump::paint()
 {
     stale_ = false;
+    unmade_ = false;
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
         bitmap = MakeFrame(0, width, height);
@@ -299,8 +300,9 @@ void CInputControlGump::promisePicture()
 {
     // Most fields are painted before they are seen; many (the rows of a list being typed into)
     // are closed unseen. The bitmap waits for the first painting, which makes it at the size
-    // the field has then (the size given here unless it was changed in between).
-    SetFrameCount(1);
+    // the field has then (the size given here unless it was changed in between); the frame
+    // table itself is made with it.
+    unmade_ = true;
     unmadeWidth_ = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
     unmadeHeight_ = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
 }
@@ -312,7 +314,7 @@ bool CInputControlGump::pictureSize(int& w, int& h)
         h = bitmap->height;
         return true;
     }
-    if (FrameCount() < 1)
+    if (!unmade_)
         return false;
     w = unmadeWidth_;
     h = unmadeHeight_;

@@ -29,8 +29,8 @@ int EightBitCodeOfTypedChar(uint16_t unit);
  * parent may even delete the field there. A new field, a new text, a key and the loss of the
  * focus only mark the picture stale:
  * it is painted when the field is drawn (or its picture read), so a burst of keys between two
- * frames paints it once. A new field's bitmap is made at its first painting, at the size the
- * constructor gave it, which the hit test uses until then; a field closed unseen never makes one.
+ * frames paints it once. A new field's frame and bitmap are made at its first painting; until
+ * then the hit test uses the size the constructor gave it. A field closed unseen makes neither.
  */
 class CInputControlGump : public CGump, public CFocusedControl {
 public:
@@ -140,6 +140,8 @@ protected:
 private:
     int limit_ = 0;
     bool stale_ = false;
+    /** Set from the construction to the first painting, which makes the frame and its bitmap. */
+    bool unmade_ = false;
     /** The size of the bitmap to be made at the first painting (as a bitmap holds it). */
     uint16_t unmadeWidth_ = 0;
     uint16_t unmadeHeight_ = 0;
