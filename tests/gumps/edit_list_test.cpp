@@ -46,6 +46,15 @@ protected:
             out.emplace_back(r->control->Text());
         return out;
     }
+    /** The frame's pixels inside r, row by row. */
+    std::vector<uint16_t> screenOf(const GumpRect& r)
+    {
+        std::vector<uint16_t> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(harness.framePixel(x, y));
+        return pixels;
+    }
     static CInputControlGump* rowField(const CEditListGump* l, int index)
     {
         EditListRow* r = l->FirstRow();
@@ -147,6 +156,71 @@ TEST_F(EditListTest, ScrollingMovesEveryRowAndShowsOnlyWholeOnes)
     EXPECT_EQ(rowField(l, 0)->y, 3);
     EXPECT_EQ(rowField(l, 0)->visible, 1);
     EXPECT_EQ(l->scrollUpButton->visible, 0);
+}
+
+TEST_F(EditListTest, RowsComingAndGoingInABurstShowWhatAFrameAfterEachKeyShows)
+{
+    // Each case is typed twice: once with a frame after every key, once as a burst and one frame.
+    // The screens match, the burst marks the list dirty, and the list's background is the one a
+    // list made with the final rows paints.
+    struct Case {
+        const char* what;
+        int newRowMode;
+        std::vector<std::string> rows;
+        int focusRow;
+        std::string keys; // '~' Backspace, '\t' Tab
+    } const cases[] = {
+        {"rows added at the end, scrolled to", 0, {"ab", ""}, 1, "x\ty\tz\tw\tv\tu"},
+        {"middle rows emptied and deleted", 0, {"ab", "cd", "e", ""}, 1, "~~~\tf~q"},
+        {"new rows filled and emptied again", 1, {"(new)"}, 0, "a~~~~~~b~~~~~~c"},
+    };
+    auto press = [&](char k) { driver.typeChar(k == '~' ? 8 : static_cast<uint8_t>(k)); };
+    const GumpRect area = window->ScreenRect();
+    for (const Case& c : cases) {
+        CEditListGump* l = list(c.rows, c.newRowMode, 6);
+        CGumpManager::SetFocus(rowField(l, c.focusRow));
+        harness.drawFrame();
+        for (char k : c.keys) {
+            press(k);
+            harness.drawFrame();
+        }
+        const std::vector<uint16_t> afterEachKey = screenOf(area);
+        const std::vector<std::string> rowsAfter = texts(l);
+        const int topAfter = l->topIndex;
+        delete l;
+
+        l = list(c.rows, c.newRowMode, 6);
+        CGumpManager::SetFocus(rowField(l, c.focusRow));
+        harness.drawFrame();
+        CGumpManager::TakeDirty();
+        for (char k : c.keys)
+            press(k);
+        const GumpRect dirty = CGumpManager::TakeDirty();
+        const GumpRect listRect = l->ScreenRect();
+        EXPECT_EQ(dirty.intersect(listRect).width() * dirty.intersect(listRect).height(),
+                  listRect.width() * listRect.height())
+            << c.what;
+        harness.drawFrame();
+        EXPECT_EQ(texts(l), rowsAfter) << c.what;
+        EXPECT_EQ(screenOf(area), afterEachKey) << c.what;
+
+        CEditListGump* fresh = list(rowsAfter, c.newRowMode, 6);
+        for (int i = 0; i < topAfter; ++i)
+            fresh->ScrollDown();
+        fresh->visible = 0;
+        harness.drawFrame(); // a hidden list paints nothing
+        fresh->visible = 1;
+        harness.drawFrame();
+        EXPECT_EQ(l->Frame(0)->pixels, fresh->Frame(0)->pixels) << c.what;
+        // The rows' art reaches 9 pixels below the last row.
+        const int reach = (l->RowCount() - l->topIndex) * CEditListGump::kRowPitch + 9;
+        EXPECT_EQ(l->Frame(0)->pixel(5, reach - 1), 0x0022) << c.what;
+        if (reach < l->height) {
+            EXPECT_EQ(l->Frame(0)->pixel(5, reach), 0x0011) << c.what;
+        }
+        delete fresh;
+        delete l;
+    }
 }
 
 TEST_F(EditListTest, DraggingTheEmptyPartOfTheListMovesItsWindow)

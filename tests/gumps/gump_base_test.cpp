@@ -1,4 +1,5 @@
 /** @file Tests of the gump base: hit tests, the tree, placement, the minimized grid and destruction. */
+#include "client/core/display_mode.h"
 #include "client/gumps/framework/button_gump.h"
 #include "client/gumps/framework/gump.h"
 #include "client/gumps/framework/gump_manager.h"
@@ -7,6 +8,8 @@
 #include "tests/support/gump_harness.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -84,6 +87,131 @@ TEST_F(GumpBaseTest, GameAreaCornerIsAddedOnceForTheChain)
     child->ScreenToGumpCoords(x, y);
     EXPECT_EQ(x, 1);
     EXPECT_EQ(y, 2);
+}
+
+/** A recording window that answers its screen rectangle both ways a gump can ask for it. */
+class ChainGump : public RecordingGump {
+public:
+    using RecordingGump::RecordingGump;
+    using CGump::OwnScreenRect;
+};
+
+TEST_F(GumpBaseTest, TheScreenRectangleSumsTheChainAlikeForAGumpAndItsOwnMembers)
+{
+    CGumpManager::SetGameArea({40, 30, 680, 510});
+    struct Link {
+        int x, y, gameAreaRelative;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Link> chain; // from the top-level gump down
+        int minimized;
+        GumpRect expected; // of the last gump, 10 x 12 (6 x 4 minimized)
+    } const cases[] = {
+        {"top level", {{5, 6, 0}}, 0, {5, 6, 15, 18}},
+        {"two deep", {{5, 6, 0}, {7, 8, 0}}, 0, {12, 14, 22, 26}},
+        {"three deep, corner once", {{5, 6, 1}, {7, 8, 1}, {-2, 3, 1}}, 0, {50, 47, 60, 59}},
+        {"only the middle is game-area relative", {{5, 6, 0}, {7, 8, 1}, {1, 1, 0}}, 0, {53, 45, 63, 57}},
+        {"minimized", {{5, 6, 0}, {7, 8, 0}}, 1, {12, 14, 18, 18}},
+    };
+    for (const Case& c : cases) {
+        std::vector<ChainGump*> chain;
+        for (const Link& l : c.chain) {
+            chain.push_back(new ChainGump(l.x, l.y, 10, 12, 0x1111, chain.empty() ? nullptr : chain.back()));
+            chain.back()->gameAreaRelative = l.gameAreaRelative;
+        }
+        ChainGump* last = chain.back();
+        last->minimizedWidth = 6;
+        last->minimizedHeight = 4;
+        last->minimized = c.minimized;
+        const GumpRect byGump = last->ScreenRect(), byMember = last->OwnScreenRect();
+        EXPECT_EQ(std::vector<int>({byGump.left, byGump.top, byGump.right, byGump.bottom}),
+                  std::vector<int>({c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+            << c.name;
+        EXPECT_EQ(std::vector<int>({byMember.left, byMember.top, byMember.right, byMember.bottom}),
+                  std::vector<int>({c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+            << c.name;
+        delete chain.front();
+        // A gump's children go with it: no live gump keeps a dead parent.
+        for (ChainGump* g : chain)
+            EXPECT_FALSE(IsLiveGump(g)) << c.name;
+    }
+}
+
+TEST_F(GumpBaseTest, AGumpIsLiveFromItsConstructionToItsDestruction)
+{
+    // Thousands of gumps made and deleted in a shuffled order (the table of live gumps grows,
+    // and deletions close gaps in its runs): after each step exactly the gumps not yet deleted
+    // are live. An address seen once is checked again after its gump died (or was made anew).
+    std::vector<CGump*> live;
+    std::set<const CGump*> seen;
+    uint32_t seed = 777;
+    auto next = [&](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    auto check = [&](int step) {
+        const std::set<const CGump*> alive(live.begin(), live.end());
+        for (const CGump* g : seen)
+            ASSERT_EQ(IsLiveGump(g), alive.count(g) != 0) << "step " << step;
+    };
+    EXPECT_FALSE(IsLiveGump(nullptr));
+    for (int step = 0; step < 6000; ++step) {
+        const bool make = live.empty() || next(100) < (step < 3000 ? 70u : 30u);
+        if (make) {
+            live.push_back(new CGump(0, 0, 0, nullptr, 0, 1, 1));
+            seen.insert(live.back());
+        } else {
+            const size_t at = next(static_cast<uint32_t>(live.size()));
+            delete live[at];
+            live[at] = live.back();
+            live.pop_back();
+        }
+        if (step % 500 == 0 || step == 5999)
+            check(step);
+    }
+    for (CGump* g : live)
+        delete g;
+    live.clear();
+    check(6000);
+}
+
+TEST_F(GumpBaseTest, TheDirtyAreaIsTheUnionOfEveryAreaMarkedSinceItWasTaken)
+{
+    // Marked areas against the plain rule: each one is cut to the screen and added to the union,
+    // an empty one adds nothing. Areas repeat (a field marks itself at every key), nest, cross
+    // the screen's edges, lie outside it and are empty.
+    const GumpRect screen{0, 0, ScreenWidth, ScreenHeight};
+    uint32_t seed = 12345;
+    auto next = [&](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    CGumpManager::TakeDirty();
+    for (int round = 0; round < 200; ++round) {
+        GumpRect expected;
+        std::vector<GumpRect> marked;
+        const int count = 1 + next(12);
+        for (int i = 0; i < count; ++i) {
+            GumpRect r;
+            if (!marked.empty() && next(3) == 0) {
+                r = marked[static_cast<size_t>(next(static_cast<int>(marked.size())))];
+                if (next(2) == 0) // inside a marked one, or the same again
+                    r = {r.left + next(3), r.top + next(3), r.right - next(3), r.bottom - next(3)};
+            } else {
+                const int left = next(ScreenWidth + 200) - 100;
+                const int top = next(ScreenHeight + 200) - 100;
+                r = {left, top, left + next(300) - 20, top + next(200) - 20};
+            }
+            marked.push_back(r);
+            expected = expected.unite(r.intersect(screen));
+            CGumpManager::AddDirty(r);
+        }
+        const GumpRect dirty = CGumpManager::TakeDirty();
+        EXPECT_EQ(std::vector<int>({dirty.left, dirty.top, dirty.right, dirty.bottom}),
+                  std::vector<int>({expected.left, expected.top, expected.right, expected.bottom}))
+            << "round " << round;
+    }
 }
 
 TEST_F(GumpBaseTest, MinimizedGumpsFillTheGridColumnByColumnAndFreeTheirSlotOnRestore)

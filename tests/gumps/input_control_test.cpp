@@ -501,6 +501,62 @@ TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
     EXPECT_EQ(f->hovered, 0);
 }
 
+TEST_F(LoginFieldTest, AFieldsBitmapIsMadeAtItsFirstPaintingAsTheConstructorWouldHaveMadeIt)
+{
+    // Until its first painting a field has no bitmap and hits at the size the constructor gave
+    // it, even when its width changed since; the painting makes the bitmap at the present size,
+    // with the pixels a field painted at once has.
+    using Art = CInputControlGump::Art;
+    struct Case {
+        const char* what;
+        std::function<CInputControlGump*()> make;
+        int madeWidth, madeHeight;
+        int widthBeforePainting; // 0: left alone
+    } cases[] = {
+        {"own size", [&] { return field(60); }, 60, 16, 0},
+        {"own size, widened unseen", [&] { return field(60); }, 60, 16, 90},
+        {"on art", [&] { return new CInputControlGump(10, 10, window, Art{3004, 3005}, 0, 20, 1, 902, 1, 0, 0); }, 4, 5, 0},
+        {"on art as a bar, narrowed unseen",
+         [&] { return new CInputControlGump(10, 10, window, Art{3000, 3001}, 0, 20, 1, 902, 1, 0, 50); }, 50, 5, 20},
+        {"login look", [&] { return loginField(); }, 100, 20, 0},
+    };
+    for (const Case& c : cases) {
+        CInputControlGump* painted = c.make();
+        CInputControlGump* lazy = c.make();
+        for (CInputControlGump* f : {painted, lazy}) {
+            f->SetText("ab");
+            if (c.widthBeforePainting != 0)
+                f->width = c.widthBeforePainting;
+        }
+        painted->Redraw();
+        EXPECT_EQ(lazy->FrameCount(), 0) << c.what;
+        for (CInputControlGump* f : {lazy, painted}) {
+            const bool isLazy = f == lazy;
+            const int w = isLazy ? c.madeWidth : f->width, h = isLazy ? c.madeHeight : f->height;
+            EXPECT_TRUE(f->HitTest(w - 1, h - 1)) << c.what << (isLazy ? " unpainted" : " painted");
+            EXPECT_FALSE(f->HitTest(w, h - 1)) << c.what << (isLazy ? " unpainted" : " painted");
+            EXPECT_FALSE(f->HitTest(w - 1, h)) << c.what << (isLazy ? " unpainted" : " painted");
+        }
+        const GumpBitmap* picture = lazy->Picture();
+        ASSERT_NE(picture, nullptr) << c.what;
+        EXPECT_EQ(picture->width, lazy->width) << c.what;
+        EXPECT_EQ(picture->height, lazy->height) << c.what;
+        EXPECT_EQ(picture->pixels, painted->Picture()->pixels) << c.what;
+        EXPECT_TRUE(lazy->HitTest(lazy->width - 1, lazy->height - 1)) << c.what;
+        EXPECT_FALSE(lazy->HitTest(lazy->width, 0)) << c.what;
+        CGumpManager::DestroyGump(painted);
+        CGumpManager::DestroyGump(lazy);
+    }
+    // A field closed unseen never made one; one drawn unseen (hidden) neither.
+    CInputControlGump* hidden = field(60);
+    hidden->visible = 0;
+    harness.drawFrame();
+    EXPECT_EQ(hidden->Frame(0), nullptr);
+    hidden->visible = 1;
+    harness.drawFrame();
+    EXPECT_NE(hidden->Frame(0), nullptr);
+}
+
 TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
 {
     // Each case is typed twice: once with a frame drawn after every key, once as a burst

@@ -70,6 +70,15 @@ EditListRow* CEditListGump::RowOf(const CGump* control) const
 
 void CEditListGump::Redraw()
 {
+    if (Frame(0) == nullptr)
+        return;
+    stale_ = true;
+    CGumpManager::AddDirty(OwnScreenRect());
+}
+
+void CEditListGump::paint()
+{
+    stale_ = false;
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr)
         return;
@@ -77,7 +86,13 @@ void CEditListGump::Redraw()
     DrawGumpArtAt(artId, *bitmap, 0, 0);
     if (rowCount > 0)
         DrawGumpArtAt(artId + 1, *bitmap, 0, 0, std::max((rowCount - topIndex) * kRowPitch + 9, 0));
-    CGumpManager::AddDirty(ScreenRect());
+}
+
+void CEditListGump::Draw(const GumpCanvas& canvas)
+{
+    if (stale_ && visible != 0 && !closing)
+        paint();
+    CGump::Draw(canvas);
 }
 
 bool CEditListGump::HitTest(int px, int py)
@@ -131,7 +146,7 @@ void CEditListGump::shiftRows(EditListRow* from, int dy, bool scrolled)
         else if (c->y + rh < height)
             c->visible = 1;
     }
-    CGumpManager::AddDirty(ScreenRect());
+    CGumpManager::AddDirty(OwnScreenRect());
 }
 
 void CEditListGump::deleteRow(EditListRow* row)

@@ -21,6 +21,8 @@ struct EditListRow {
  * of art 5031 plus 1). In new-row mode the list ends with a "(new)" row whose field is filled by
  * picking a player; a row that gets text at the end adds a new last row, and a row that is
  * emptied elsewhere is deleted. Edits are reported to the parent's child-changed slot.
+ * Redraw only marks the background stale (rows come and go with every key in a burst): it is
+ * painted from the art, the row count and the top row when the list is next drawn.
  */
 class CEditListGump : public CGump, public CFocusedControl {
 public:
@@ -45,6 +47,7 @@ public:
     void OnChildChanged(CGump* child) override;
     void OnChildTab() override;
     void OnChildPress(CGump* child) override;
+    void Draw(const GumpCanvas& canvas) override;
     int IsEditListGump() override { return 1; }
     CFocusedControl* AsFocusedControl() override { return this; }
 
@@ -59,6 +62,7 @@ public:
     void AddEntry(const std::string& text, int value);
     void ScrollUp();
     void ScrollDown();
+    /** Marks the background stale and the list's area dirty. */
     void Redraw();
 
     EditListRow* FirstRow() const { return firstRow; }
@@ -86,6 +90,10 @@ public:
     int rowTextLimit = kRowTextLimit;
 
 private:
+    bool stale_ = false;
+
+    /** Paints the background: the art, and the rows' art down to the last row. */
+    void paint();
     int rowHeight() const;
     void deleteRow(EditListRow* row);
     /** Moves every row from `from` on by dy; after a scroll only rows wholly inside are shown, else those that now fit are. */

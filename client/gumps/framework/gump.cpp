@@ -9,14 +9,90 @@
 #include "client/gumps/framework/mouse_manager.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <unordered_set>
 
 namespace {
 
-std::unordered_set<const CGump*>& liveGumps()
+/**
+ * The live gumps: an open-addressed table of their addresses (linear probing, at most half
+ * full, deletion by shifting the rest of a run back). Fields of lists and text boxes come and
+ * go with every key; one is born without allocating and looked up by a slot or two.
+ */
+class GumpSet {
+public:
+    bool contains(const CGump* gump) const
+    {
+        if (slots_.empty())
+            return false;
+        for (size_t i = home(gump);; i = next(i)) {
+            if (slots_[i] == gump)
+                return true;
+            if (slots_[i] == nullptr)
+                return false;
+        }
+    }
+    void insert(const CGump* gump)
+    {
+        if ((count_ + 1) * 2 > slots_.size())
+            grow();
+        size_t i = home(gump);
+        for (; slots_[i] != nullptr; i = next(i))
+            if (slots_[i] == gump)
+                return;
+        slots_[i] = gump;
+        ++count_;
+    }
+    void erase(const CGump* gump)
+    {
+        if (slots_.empty())
+            return;
+        size_t hole = home(gump);
+        for (; slots_[hole] != gump; hole = next(hole))
+            if (slots_[hole] == nullptr)
+                return;
+        // Each later entry of the run moves into the hole unless its home lies after the hole
+        // (cyclically, up to the entry itself): probing from its home must still reach it.
+        for (size_t j = next(hole); slots_[j] != nullptr; j = next(j)) {
+            const size_t h = home(slots_[j]);
+            const bool homeAfterHole = hole < j ? (h > hole && h <= j) : (h > hole || h <= j);
+            if (!homeAfterHole) {
+                slots_[hole] = slots_[j];
+                hole = j;
+            }
+        }
+        slots_[hole] = nullptr;
+        --count_;
+    }
+
+private:
+    size_t next(size_t i) const { return (i + 1) & (slots_.size() - 1); }
+    size_t home(const CGump* gump) const
+    {
+        // Fibonacci hashing: the high bits of the address times 2^64 / phi.
+        return static_cast<size_t>((static_cast<uint64_t>(reinterpret_cast<uintptr_t>(gump)) * 0x9E3779B97F4A7C15ull) >>
+                                   shift_);
+    }
+    void grow()
+    {
+        std::vector<const CGump*> old = std::move(slots_);
+        const size_t size = old.empty() ? 256 : old.size() * 2;
+        slots_.assign(size, nullptr);
+        shift_ = 64 - std::countr_zero(size);
+        count_ = 0;
+        for (const CGump* gump : old)
+            if (gump != nullptr)
+                insert(gump);
+    }
+
+    std::vector<const CGump*> slots_;
+    size_t count_ = 0;
+    int shift_ = 64;
+};
+
+GumpSet& liveGumps()
 {
-    static std::unordered_set<const CGump*> live;
+    static GumpSet live;
     return live;
 }
 
@@ -34,7 +110,7 @@ std::vector<SlotPosition>& slotList()
 
 bool IsLiveGump(const CGump* gump)
 {
-    return gump != nullptr && liveGumps().count(gump) != 0;
+    return gump != nullptr && liveGumps().contains(gump);
 }
 
 bool TakeMinimizedSlot(int& x, int& y)
@@ -174,17 +250,21 @@ GumpBitmap* CGump::Frame(int index)
 
 namespace {
 
-/** Sums the positions up the chain; the game-area corner once when any gump there asks for it. */
-void chainOffset(const CGump* gump, int& dx, int& dy, const char* walk)
+/**
+ * Sums the positions up the chain; the game-area corner once when any gump there asks for it.
+ * Only the gump asked about is looked up: the parents of a live gump are live, as a gump deletes
+ * its children before it goes and a child leaves its parent's list only by unlinking.
+ */
+void chainOffset(const CGump* gump, int& dx, int& dy, const char* walk, bool knownLive = false)
 {
+    if (!knownLive && gump != nullptr && !IsLiveGump(gump)) {
+        KZReport::error("CGump::%s: either pointer 'pGump' is not valid, or the data it points to is not valid. "
+                        "breaking out of loop.\n",
+                        walk);
+        return;
+    }
     bool gameArea = false;
     for (const CGump* g = gump; g != nullptr; g = g->Parent()) {
-        if (!IsLiveGump(g)) {
-            KZReport::error("CGump::%s: either pointer 'pGump' is not valid, or the data it points to is not valid. "
-                            "breaking out of loop.\n",
-                            walk);
-            break;
-        }
         dx += g->x;
         dy += g->y;
         if (!gameArea && const_cast<CGump*>(g)->IsGameAreaRelative())
@@ -219,6 +299,18 @@ GumpRect CGump::ScreenRect() const
 {
     int left = 0, top = 0;
     GumpToScreenCoords(left, top);
+    return rectAt(left, top);
+}
+
+GumpRect CGump::OwnScreenRect() const
+{
+    int left = 0, top = 0;
+    chainOffset(this, left, top, "GumpToScreenCoords", true);
+    return rectAt(left, top);
+}
+
+GumpRect CGump::rectAt(int left, int top) const
+{
     const int w = minimized != 0 ? minimizedWidth : width;
     const int h = minimized != 0 ? minimizedHeight : height;
     return {left, top, left + w, top + h};

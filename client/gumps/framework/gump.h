@@ -239,11 +239,15 @@ protected:
     CGump();
     /** Draws the present frame bitmap or the art, transparent where IsTransparent answers 1. */
     void DrawOwnImage(const GumpCanvas& canvas);
+    /** ScreenRect for a gump's own member functions, which run on a live gump: it is not looked up. */
+    GumpRect OwnScreenRect() const;
 
 private:
     friend class CGumpManager;
     void Unlink();
     bool HoldsSlot() const;
+    /** The screen rectangle with its top-left corner at (left, top). */
+    GumpRect rectAt(int left, int top) const;
 
     std::vector<GumpFrame> frames_;
     CGump* next_ = nullptr;

@@ -392,6 +392,11 @@ size_t CGumpManager::SavedRectCount()
 void CGumpManager::AddDirty(const GumpRect& rect)
 {
     ManagerState& s = state();
+    // A field marks itself again with every key: an area already inside the gathered one adds nothing.
+    const GumpRect& gathered = s.dirty;
+    if (rect.left >= gathered.left && rect.top >= gathered.top && rect.right <= gathered.right &&
+        rect.bottom <= gathered.bottom)
+        return;
     s.dirty = s.dirty.unite(rect.intersect({0, 0, ScreenWidth, ScreenHeight}));
 }
 

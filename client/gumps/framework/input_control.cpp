@@ -86,8 +86,7 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, int w, int h,
     height = std::max(h, 1);
     barBackground = barBackground0;
     noBackground = 1;
-    SetFrameCount(1);
-    MakeFrame(0, width, height);
+    promisePicture();
     RedrawLater();
     if (owner != nullptr)
         AttachToParent(owner);
@@ -107,8 +106,7 @@ CInputControlGump::CInputControlGump(int x0, int y0, CGump* owner, Art art, int 
         width = std::max(w, 1);
         barBackground = 1;
     }
-    SetFrameCount(1);
-    MakeFrame(0, width, height);
+    promisePicture();
     RedrawLater();
     if (owner != nullptr)
         AttachToParent(owner);
@@ -199,8 +197,8 @@ int CInputControlGump::widthIn(const char* s, int n, int from, int count) const
 
 bool CInputControlGump::HitTest(int px, int py)
 {
-    GumpBitmap* bitmap = Frame(0);
-    return visible != 0 && bitmap != nullptr && px >= 0 && py >= 0 && px < bitmap->width && py < bitmap->height;
+    int w = 0, h = 0;
+    return visible != 0 && pictureSize(w, h) && px >= 0 && py >= 0 && px < w && py < h;
 }
 
 void CInputControlGump::PaintBackground(GumpBitmap& bitmap)
@@ -288,6 +286,7 @@ void CInputControlGump::PaintText(GumpBitmap& bitmap)
 void CInputControlGump::paint()
 {
     stale_ = false;
+    unmade_ = false;
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
         bitmap = MakeFrame(0, width, height);
@@ -302,16 +301,41 @@ void CInputControlGump::Redraw()
     CGumpManager::AddDirty(ScreenRect());
 }
 
+void CInputControlGump::promisePicture()
+{
+    // Most fields are painted before they are seen; many (the rows of a list being typed into)
+    // are closed unseen. The bitmap waits for the first painting, which makes it at the size
+    // the field has then (the size given here unless it was changed in between); the frame
+    // table itself is made with it.
+    unmade_ = true;
+    unmadeWidth_ = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
+    unmadeHeight_ = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
+}
+
+bool CInputControlGump::pictureSize(int& w, int& h)
+{
+    if (const GumpBitmap* bitmap = Frame(0)) {
+        w = bitmap->width;
+        h = bitmap->height;
+        return true;
+    }
+    if (!unmade_)
+        return false;
+    w = unmadeWidth_;
+    h = unmadeHeight_;
+    return true;
+}
+
 void CInputControlGump::RedrawLater()
 {
-    const GumpBitmap* bitmap = Frame(0);
-    if (bitmap == nullptr || bitmap->width != width || bitmap->height != height) {
+    int w = 0, h = 0;
+    if (!pictureSize(w, h) || w != width || h != height) {
         // The hit test reads the bitmap's size: a resized field gets its new bitmap at once.
         Redraw();
         return;
     }
     stale_ = true;
-    CGumpManager::AddDirty(ScreenRect());
+    CGumpManager::AddDirty(OwnScreenRect());
 }
 
 const GumpBitmap* CInputControlGump::Picture()

@@ -29,7 +29,8 @@ int EightBitCodeOfTypedChar(uint16_t unit);
  * parent may even delete the field there. A new field, a new text, a key and the loss of the
  * focus only mark the picture stale:
  * it is painted when the field is drawn (or its picture read), so a burst of keys between two
- * frames paints it once.
+ * frames paints it once. A new field's frame and bitmap are made at its first painting; until
+ * then the hit test uses the size the constructor gave it. A field closed unseen makes neither.
  */
 class CInputControlGump : public CGump, public CFocusedControl {
 public:
@@ -139,9 +140,18 @@ protected:
 private:
     int limit_ = 0;
     bool stale_ = false;
+    /** Set from the construction to the first painting, which makes the frame and its bitmap. */
+    bool unmade_ = false;
+    /** The size of the bitmap to be made at the first painting (as a bitmap holds it). */
+    uint16_t unmadeWidth_ = 0;
+    uint16_t unmadeHeight_ = 0;
 
     /** Paints the bitmap (made again at the field's size when needed) without marking anything dirty. */
     void paint();
+    /** Marks the bitmap to be made at the present size when first painted (constructors only). */
+    void promisePicture();
+    /** The bitmap's size, or the size it will be made at while it is not made yet. */
+    bool pictureSize(int& w, int& h);
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
     bool numeric() const
