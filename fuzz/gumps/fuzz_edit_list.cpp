@@ -3,6 +3,7 @@
 
 #include "client/core/config_store.h"
 #include "client/gumps/framework/edit_list.h"
+#include "client/gumps/framework/gump_canvas.h"
 #include "client/gumps/framework/gump_manager.h"
 
 #include <cstddef>
@@ -57,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     });
     for (EditListRow* r = list->FirstRow(); r != nullptr; r = r->next)
         typedkeys::drawField(r->control);
+    // The list itself, as a frame draws it: its background is painted from the rows left.
+    uint16_t screen[64 * 64] = {};
+    list->Draw(GumpCanvas{{0, 0, 64, 64}, screen, 64});
     CGumpManager::SetFocus(nullptr);
     delete list;
     return 0;
