@@ -46,15 +46,6 @@ protected:
             out.emplace_back(r->control->Text());
         return out;
     }
-    /** The frame's pixels inside r, row by row. */
-    std::vector<uint16_t> screenOf(const GumpRect& r)
-    {
-        std::vector<uint16_t> pixels;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                pixels.push_back(harness.framePixel(x, y));
-        return pixels;
-    }
     static CInputControlGump* rowField(const CEditListGump* l, int index)
     {
         EditListRow* r = l->FirstRow();
@@ -184,7 +175,7 @@ TEST_F(EditListTest, RowsComingAndGoingInABurstShowWhatAFrameAfterEachKeyShows)
             press(k);
             harness.drawFrame();
         }
-        const std::vector<uint16_t> afterEachKey = screenOf(area);
+        const std::vector<uint16_t> afterEachKey = harness.framePixels(area);
         const std::vector<std::string> rowsAfter = texts(l);
         const int topAfter = l->topIndex;
         delete l;
@@ -202,7 +193,7 @@ TEST_F(EditListTest, RowsComingAndGoingInABurstShowWhatAFrameAfterEachKeyShows)
             << c.what;
         harness.drawFrame();
         EXPECT_EQ(texts(l), rowsAfter) << c.what;
-        EXPECT_EQ(screenOf(area), afterEachKey) << c.what;
+        EXPECT_EQ(harness.framePixels(area), afterEachKey) << c.what;
 
         CEditListGump* fresh = list(rowsAfter, c.newRowMode, 6);
         for (int i = 0; i < topAfter; ++i)

@@ -471,15 +471,6 @@ protected:
         f->iconArt = 77;
         return f;
     }
-    /** The frame's pixels inside r, row by row. */
-    std::vector<uint16_t> screenOf(const GumpRect& r)
-    {
-        std::vector<uint16_t> pixels;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                pixels.push_back(harness.framePixel(x, y));
-        return pixels;
-    }
 };
 
 TEST_F(LoginFieldTest, TheLoginLookHasAFrameAndAnIcon)
@@ -590,12 +581,12 @@ TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
         clickField(f);
         harness.drawFrame();
         const GumpRect rect = f->ScreenRect();
-        const std::vector<uint16_t> before = screenOf(rect);
+        const std::vector<uint16_t> before = harness.framePixels(rect);
         for (char k : c.keys) {
             press(k);
             harness.drawFrame();
         }
-        const std::vector<uint16_t> afterEachKey = screenOf(rect);
+        const std::vector<uint16_t> afterEachKey = harness.framePixels(rect);
         CGumpManager::DestroyGump(f);
 
         f = c.make();
@@ -607,7 +598,7 @@ TEST_F(LoginFieldTest, KeysBetweenTwoFramesShowWhatAFrameAfterEachKeyShows)
         const GumpRect dirty = CGumpManager::TakeDirty();
         EXPECT_EQ(dirty.intersect(rect).width() * dirty.intersect(rect).height(), rect.width() * rect.height()) << c.what;
         harness.drawFrame();
-        EXPECT_EQ(screenOf(rect), afterEachKey) << c.what;
+        EXPECT_EQ(harness.framePixels(rect), afterEachKey) << c.what;
         EXPECT_NE(afterEachKey, before) << c.what;
         CGumpManager::DestroyGump(f);
     }
@@ -629,22 +620,22 @@ TEST_F(LoginFieldTest, LosingTheFocusOrANewTextShowsAtTheNextFrameWhatAnImmediat
         type("abc");
         harness.drawFrame();
         const GumpRect rect = f->ScreenRect();
-        const std::vector<uint16_t> focused = screenOf(rect);
+        const std::vector<uint16_t> focused = harness.framePixels(rect);
         const std::function<void()> changes[] = {[&] { CGumpManager::SetFocus(nullptr); }, [&] { f->SetText("xyz"); }};
         for (const auto& change : changes) {
-            const std::vector<uint16_t> before = screenOf(rect);
+            const std::vector<uint16_t> before = harness.framePixels(rect);
             CGumpManager::TakeDirty();
             change();
             const GumpRect dirty = CGumpManager::TakeDirty();
             EXPECT_EQ(dirty.intersect(rect).width() * dirty.intersect(rect).height(), rect.width() * rect.height()) << c.what;
             harness.drawFrame();
-            const std::vector<uint16_t> atNextFrame = screenOf(rect);
+            const std::vector<uint16_t> atNextFrame = harness.framePixels(rect);
             EXPECT_NE(atNextFrame, before) << c.what;
             f->Redraw();
             harness.drawFrame();
-            EXPECT_EQ(screenOf(rect), atNextFrame) << c.what;
+            EXPECT_EQ(harness.framePixels(rect), atNextFrame) << c.what;
         }
-        EXPECT_NE(screenOf(rect), focused) << c.what;
+        EXPECT_NE(harness.framePixels(rect), focused) << c.what;
         CGumpManager::DestroyGump(f);
     }
 }

@@ -186,6 +186,15 @@ uint16_t GumpHarness::framePixel(int x, int y) const
     return at < frame.size() ? frame[at] : 0;
 }
 
+std::vector<uint16_t> GumpHarness::framePixels(const GumpRect& r) const
+{
+    std::vector<uint16_t> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            pixels.push_back(framePixel(x, y));
+    return pixels;
+}
+
 void GumpHarness::drawFrame()
 {
     gumpManager().DrawAllGumps(0, 0, ScreenWidth, ScreenHeight, 1);

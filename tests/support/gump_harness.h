@@ -2,6 +2,7 @@
 #pragma once
 
 #include "client/core/app.h"
+#include "client/gumps/framework/gump_canvas.h"
 #include "platform/platform.h"
 #include "platform/window/null_window.h"
 #include "tests/core/report_sandbox.h"
@@ -81,6 +82,8 @@ public:
     uint16_t pixel(int x, int y) const;
     /** The pixel of the last presented frame. */
     uint16_t framePixel(int x, int y) const;
+    /** The last presented frame's pixels inside r, row by row. */
+    std::vector<uint16_t> framePixels(const GumpRect& r) const;
     /** A whole-screen draw with the last flag: gumps drawn, frame presented, back buffer restored. */
     void drawFrame();
     /** Fills the back buffer (the world view as the renderer left it). */
