@@ -66,6 +66,57 @@ void install(int32_t slot, std::unique_ptr<CFont> font)
     g_fonts[static_cast<size_t>(slot)] = std::move(font);
 }
 
+// Where a line of text wraps at `width`: the break index (the character before the last space
+// past the second character, else the last character that fits; -1 when all of the text fits or
+// not even its first character does), the width summed when the search stopped, and the height
+// of the line it cuts (all of the text at -1), as the extent gives it; all 0 for an empty slot.
+struct WrapScan {
+    int32_t index = -1;
+    int32_t reached = 0;
+    int32_t height = 0;
+};
+
+WrapScan scanWrap(int32_t font, const char* text, int32_t width)
+{
+    WrapScan scan;
+    if (fontAt(font) == nullptr || text == nullptr) return scan;
+    // The tallest parts above and below the pen row: of the characters before i, and of the
+    // line up to the last break point. A character's height counts once its width fits.
+    const CharMetrics* metrics = metricsAt(font);
+    int32_t above = 0, below = 0, aboveAtBreak = 0, belowAtBreak = 0;
+    int32_t breakAt = -1;
+    int32_t i = 0;
+    for (; text[i] != 0; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == ' ' && i > 1) {
+            breakAt = i - 1;
+            aboveAtBreak = above;
+            belowAtBreak = below;
+        }
+        const CharMetrics& m = metrics[c];
+        scan.reached += m.width;
+        if (scan.reached > width) break;
+        if (m.above > above) above = m.above;
+        if (m.below > below) below = m.below;
+    }
+    if (text[i] != 0 && breakAt >= 0) {
+        scan.index = breakAt;
+        above = aboveAtBreak;
+        below = belowAtBreak;
+    } else if (text[i] != 0 && i > 0) {
+        scan.index = i - 1;
+    } else {
+        // All of the text fits, or not even its first character does: the line is all of it.
+        for (; text[i] != 0; ++i) {
+            const CharMetrics& m = metrics[static_cast<unsigned char>(text[i])];
+            if (m.above > above) above = m.above;
+            if (m.below > below) below = m.below;
+        }
+    }
+    scan.height = above + below;
+    return scan;
+}
+
 void missingFont(const char* where)
 {
     // A modal box on every frame would make the client unusable: show it once, then log.
@@ -349,71 +400,16 @@ int32_t FontManager::GetStringExtent(int32_t font, const char* text, int32_t* wi
 
 int32_t FontManager::FindWrapPoint(int32_t font, const char* text, int32_t width, int32_t* reached)
 {
-    const CFont* f = fontAt(font);
-    int32_t sum = 0;
-    int32_t breakAt = -1;
-    int32_t result = -1;
-    if (f != nullptr && text != nullptr) {
-        for (int32_t i = 0; text[i] != 0; ++i) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c == ' ' && i > 1) breakAt = i - 1;
-            sum += charWidth(*f, c);
-            if (sum > width) {
-                result = breakAt >= 0 ? breakAt : i - 1;
-                break;
-            }
-        }
-    }
-    if (reached != nullptr) *reached = sum;
-    return result;
+    const WrapScan scan = scanWrap(font, text, width);
+    if (reached != nullptr) *reached = scan.reached;
+    return scan.index;
 }
 
 int32_t FontManager::FindWrapPointAndHeight(int32_t font, const char* text, int32_t width, int32_t* lineHeight)
 {
-    int32_t result = -1;
-    int32_t height = 0;
-    if (fontAt(font) != nullptr && text != nullptr) {
-        // The tallest parts above and below the pen row: of the characters before i, and of the
-        // line up to the last break point. A character's height counts once its width fits.
-        const CharMetrics* metrics = metricsAt(font);
-        int32_t above = 0;
-        int32_t below = 0;
-        int32_t aboveAtBreak = 0;
-        int32_t belowAtBreak = 0;
-        int32_t sum = 0;
-        int32_t breakAt = -1;
-        int32_t i = 0;
-        for (; text[i] != 0; ++i) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c == ' ' && i > 1) {
-                breakAt = i - 1;
-                aboveAtBreak = above;
-                belowAtBreak = below;
-            }
-            const CharMetrics& m = metrics[c];
-            sum += m.width;
-            if (sum > width) break;
-            if (m.above > above) above = m.above;
-            if (m.below > below) below = m.below;
-        }
-        if (text[i] != 0 && breakAt >= 0) {
-            result = breakAt;
-            above = aboveAtBreak;
-            below = belowAtBreak;
-        } else if (text[i] != 0 && i > 0) {
-            result = i - 1;
-        } else {
-            // All of the text fits, or not even its first character does: the line is all of it.
-            for (; text[i] != 0; ++i) {
-                const CharMetrics& m = metrics[static_cast<unsigned char>(text[i])];
-                if (m.above > above) above = m.above;
-                if (m.below > below) below = m.below;
-            }
-        }
-        height = above + below;
-    }
-    if (lineHeight != nullptr) *lineHeight = height;
-    return result;
+    const WrapScan scan = scanWrap(font, text, width);
+    if (lineHeight != nullptr) *lineHeight = scan.height;
+    return scan.index;
 }
 
 int32_t FontManager::GetCharIndexAtX(int32_t font, const char* text, int32_t x)
