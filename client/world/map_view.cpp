@@ -24,6 +24,7 @@ int32_t g_cutHeight = 0;
 
 constexpr int32_t kWindowBlocks = 6;
 constexpr int32_t kViewRadius = 18;
+int32_t g_landRadius = kViewRadius;
 constexpr uint16_t kOutsideLand = 580;
 
 bool inWindow(int32_t blockX, int32_t blockY, int32_t cornerX, int32_t cornerY)
@@ -146,8 +147,9 @@ void Refresh()
     LoadStaticsWindow();
     const bool wrapped = MapManager::CenterX < MapManager::WrapWidth();
     LandCellReader cells;
-    for (int32_t y = MapManager::CenterY - kViewRadius; y <= MapManager::CenterY + kViewRadius; ++y)
-        for (int32_t x = MapManager::CenterX - kViewRadius; x <= MapManager::CenterX + kViewRadius; ++x)
+    const int32_t r = g_landRadius;
+    for (int32_t y = MapManager::CenterY - r; y <= MapManager::CenterY + r; ++y)
+        for (int32_t x = MapManager::CenterX - r; x <= MapManager::CenterX + r; ++x)
             if (!hasLandAt(x, y)) createLand(cells, x, y, wrapped);
 
     int32_t c = 0;
@@ -220,6 +222,16 @@ void ResetBlockWindow()
     MapManager::ResetBlockWindow();
     g_loaded.fill(-1);
     DrawMapThingie::PurgeAll();
+}
+
+int32_t LandRadius()
+{
+    return g_landRadius;
+}
+
+void SetLandRadius(int32_t cells)
+{
+    g_landRadius = std::clamp(cells, 0, kViewRadius);
 }
 
 } // namespace MapView

@@ -26,4 +26,12 @@ void SetCenter(int32_t x, int32_t y, int32_t z);
 /** The statics window and the loaded blocks emptied (map change, world reset, server switch). */
 void ResetBlockWindow();
 
+/**
+ * The cells on each side of the centre whose land a refresh makes: 18, the 37 x 37 cells of the
+ * view. A fuzzing harness makes it smaller (clamped to 0..18) to build the same steps on fewer
+ * cells; the statics window keeps its 6 x 6 blocks whatever it is.
+ */
+int32_t LandRadius();
+void SetLandRadius(int32_t cells);
+
 } // namespace MapView

@@ -73,6 +73,21 @@ TEST_F(MapViewTest, TheWindowPlacesAndReleasesStaticsAndLandFillsTheView)
     EXPECT_EQ(landItems(), 37 * 37);
 }
 
+TEST_F(MapViewTest, ASmallerLandRadiusBuildsFewerCellsAndKeepsTheStaticsWindow)
+{
+    MapView::SetLandRadius(2);
+    MapView::Refresh();
+    const int32_t built = landItems();
+    const int32_t corner = MapManager::WindowCornerX;
+    MapView::SetLandRadius(40);
+    const int32_t clamped = MapView::LandRadius();
+    MapView::SetLandRadius(18);
+    EXPECT_EQ(built, 5 * 5);
+    EXPECT_EQ(corner, (100 - 18) >> 3) << "the statics window does not follow the land radius";
+    EXPECT_NE(CObjectManager::FindObjectSpanningZ(101, 101, 5), nullptr);
+    EXPECT_EQ(clamped, 18);
+}
+
 TEST_F(MapViewTest, LandItemsTakeTheirTileAndShapeFromTheMap)
 {
     // A hill with a cell of untextured land on it, and a view reaching over the wrap edge.
