@@ -14,8 +14,8 @@ namespace worldfuzz {
 
 /**
  * Once per process: the client's set-up for direct handler calls, the world handlers, an empty
- * draw grid. A view builds the land of 9 x 9 cells, not 37 x 37: the same steps (wrapping, the
- * map's edges, purges as the view moves) at a seventeenth of the cost, as a view is built in most
+ * draw grid. A view builds the land of 5 x 5 cells, not 37 x 37: the same steps (wrapping, the
+ * map's edges, purges as the view moves) at a fiftieth of the cost, as a view is built in most
  * inputs.
  */
 inline void installOnce(const char* folder)
@@ -27,7 +27,7 @@ inline void installOnce(const char* folder)
     netfuzz::installClientOnce(folder);
     InstallWorldHandlers();
     DrawMapThingie::Clear();
-    MapView::SetLandRadius(4);
+    MapView::SetLandRadius(2);
 }
 
 /**
