@@ -91,6 +91,7 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
         {"page 0 shows on every page", "{page 2}{page 0}{gumppic 0 0 100}", 10, 10, {{1, 0, kPicture}}},
         {"unknown keywords are skipped", "{sparkle 1 2 3}{gumppic 0 0 100}", 10, 10, {}},
         {"text after the numbers is ignored", "{gumppic 0 0 100 and more}", 10, 10, {}},
+        {"numbers past those a record takes are ignored", "{gumppic 0 0 100 4 5 6 7 8 9 10}", 10, 10, {}},
         {"button, check box and radio", "{button 0 0 200 201 1 0 7}{checkbox 10 0 300 301 1 8}{radio 20 0 300 301 0 9}", 26, 8,
          {{0, 0, kUp}, {10, 0, kOn}, {20, 0, kOff}}},
         {"framed background", "{resizepic 1 1 400 6 4}", 7, 5,

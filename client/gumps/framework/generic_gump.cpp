@@ -25,13 +25,24 @@
 
 namespace {
 
-/** The decimal numbers at the start of a record's arguments, as many as there are. */
-std::vector<int64_t> numbers(std::string_view text)
+/**
+ * The decimal numbers at the start of a record's arguments, as many as there are up to the most
+ * any record takes: a record is only ever asked whether it has its count and for those numbers.
+ */
+struct Numbers {
+    static constexpr size_t kMost = 7;
+    int64_t values[kMost] = {};
+    size_t count = 0;
+
+    size_t size() const { return count; }
+    int64_t operator[](size_t i) const { return values[i]; }
+};
+
+Numbers numbers(std::string_view text)
 {
-    std::vector<int64_t> out;
-    out.reserve(8);  // every record takes at most 7
+    Numbers out;
     size_t i = 0;
-    while (i < text.size()) {
+    while (i < text.size() && out.count < Numbers::kMost) {
         while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
             ++i;
         if (i >= text.size())
@@ -40,7 +51,7 @@ std::vector<int64_t> numbers(std::string_view text)
         const auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value);
         if (ec != std::errc() || (end != text.data() + text.size() && !std::isspace(static_cast<unsigned char>(*end))))
             break;
-        out.push_back(value);
+        out.values[out.count++] = value;
         i = static_cast<size_t>(end - text.data());
     }
     return out;
@@ -179,15 +190,16 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
                    [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
     // Compared as a view: lengths first, so most keywords are told apart without reading a character.
     const std::string_view word = keyword;
-    const std::vector<int64_t> n = numbers(blank == std::string_view::npos ? std::string_view() : record.substr(blank + 1));
+    const Numbers n = numbers(blank == std::string_view::npos ? std::string_view() : record.substr(blank + 1));
     struct Takes {
         std::string_view keyword;
         size_t count;
     };
-    static const Takes kTakes[] = {{"page", 1},     {"group", 1},       {"gumppic", 3},   {"tilepic", 3},
-                                   {"text", 4},     {"croppedtext", 6}, {"textentry", 7}, {"radio", 6},
-                                   {"button", 7},   {"checkbox", 6},    {"resizepic", 5}, {"htmlgump", 7},
-                                   {"xmfhtmlgump", 7}};
+    static constexpr Takes kTakes[] = {{"page", 1},     {"group", 1},       {"gumppic", 3},   {"tilepic", 3},
+                                       {"text", 4},     {"croppedtext", 6}, {"textentry", 7}, {"radio", 6},
+                                       {"button", 7},   {"checkbox", 6},    {"resizepic", 5}, {"htmlgump", 7},
+                                       {"xmfhtmlgump", 7}};
+    static_assert(std::all_of(std::begin(kTakes), std::end(kTakes), [](const Takes& t) { return t.count <= Numbers::kMost; }));
     for (const Takes& t : kTakes)
         if (n.size() < t.count && word == t.keyword)
             return fail("'" + keyword + "' with " + std::to_string(n.size()) + " numbers");
