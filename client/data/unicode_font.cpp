@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -177,11 +178,12 @@ struct CodeColours {
     uint16_t f, l, m, r;
 };
 
-// Draws text[from..to) at pen (x, top); colour codes change `current`, which carries across lines.
-void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, int32_t from, int32_t to, int32_t x, int32_t top,
-             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last)
+// Calls each(c, k) for the characters of text[from..to) that are drawn, k the colour of each;
+// colour codes change `current`, which carries across lines, and are not drawn.
+template <class Each>
+void forEachDrawnChar(const WideChar* text, int32_t from, int32_t to, uint16_t colour, uint16_t& current,
+                      uint16_t selectedColour, int32_t first, int32_t last, const Each& each)
 {
-    if (area.left >= area.right || area.top >= area.bottom) return;
     const bool use565 = FontManager::use565();
     const CodeColours codes = use565 ? CodeColours{0x633B, 0xFFE0, 0xF800, 0x94B2} : CodeColours{0x319B, 0x7FE0, 0x7C00, 0x4A52};
     const HueEntry* locked = HueManager::GetHue(54);
@@ -213,9 +215,17 @@ void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, 
                 }
             }
         }
-        const uint16_t k = i >= first && i <= last ? selectedColour : current;
-        x += drawChar(s, area, c, x, top, k);
+        each(c, i >= first && i <= last ? selectedColour : current);
     }
+}
+
+// Draws text[from..to) at pen (x, top); colour codes change `current`, which carries across lines.
+void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, int32_t from, int32_t to, int32_t x, int32_t top,
+             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last)
+{
+    if (area.left >= area.right || area.top >= area.bottom) return;
+    forEachDrawnChar(text, from, to, colour, current, selectedColour, first, last,
+                     [&](WideChar c, uint16_t k) { x += drawChar(s, area, c, x, top, k); });
 }
 
 int32_t drawWrapped(const PixelSurface& s, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
@@ -441,6 +451,40 @@ void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* t
     if (text == nullptr) return;
     uint16_t current = colour;
     drawRun(surface, drawArea(clip, surface), text, 0, WideStrLen(text), x, y, colour, current, selectedColour, first, last);
+}
+
+BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_t colour)
+{
+    if (text == nullptr) return BlitRect{};
+    const bool italic = UnicodeStyleIsItalic();
+    const bool bold = UnicodeStyleIsBold();
+    const bool underlined = UnicodeStyleIsUnderlined();
+    int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    auto cover = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
+        left = std::min(left, l);
+        top = std::min(top, t);
+        right = std::max(right, r);
+        bottom = std::max(bottom, b);
+    };
+    // The characters and advances of the draw, with each glyph's whole box: italic leans its top
+    // row furthest right, by (height - 1) / 2, and bold adds a pixel right of each one.
+    int64_t pen = x;
+    uint16_t current = colour;
+    forEachDrawnChar(text, 0, WideStrLen(text), colour, current, colour, 0, -1, [&](WideChar c, uint16_t) {
+        const Glyph g = c == u' ' ? Glyph{} : findGlyph(c);
+        const int32_t advance = c == u' ' ? g_text.spaceWidth : advanceOfGlyph(g);
+        if (g.rows != nullptr) {
+            const int64_t glyphLeft = pen + g.xOffset;
+            const int64_t glyphTop = int64_t{y} + g.yOffset;
+            cover(glyphLeft, glyphTop, glyphLeft + g.width + (italic ? (g.height - 1) / 2 : 0) + (bold ? 1 : 0),
+                  glyphTop + g.height);
+        }
+        if (underlined && advance > 0) cover(pen, int64_t{y} + kUnderlineRow, pen + advance, int64_t{y} + kUnderlineRow + 1);
+        pen += advance;
+    });
+    if (left >= right || top >= bottom) return BlitRect{};
+    auto narrow = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return BlitRect{narrow(left), narrow(top), narrow(right), narrow(bottom)};
 }
 
 int32_t UnicodeDrawStringWrapped(const PixelSurface& surface, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y,

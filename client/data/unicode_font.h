@@ -68,6 +68,11 @@ void UnicodeDrawString(const PixelSurface& surface, const WideChar* text, int32_
 /** As UnicodeDrawString; characters whose index lies in first..last (both included) use the second colour. */
 void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
                                   const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last);
+/**
+ * A rectangle (right and bottom excluded) holding every pixel UnicodeDrawString(text, x, y, colour) can
+ * set with the current font and style, before clipping; empty (left == right) when it sets none.
+ */
+BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_t colour);
 /** Draws line by line, 18 pixels apart; returns the height used. */
 int32_t UnicodeDrawStringWrapped(const PixelSurface& surface, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y,
                                  uint16_t colour, const BlitRect& clip, bool centre);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -27,19 +28,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The layout up to the first zero byte, then text lines split at each further zero byte.
     ServerGumpDescription d;
     d.serial = 1;
-    size_t i = 0;
-    while (i < size && data[i] != 0)
-        d.layout.push_back(static_cast<char>(data[i++]));
-    std::u16string line;
-    for (++i; i < size; ++i) {
-        if (data[i] == 0) {
-            d.lines.push_back(line);
-            line.clear();
-        } else {
-            line.push_back(data[i]);
-        }
+    const uint8_t* const end = data + size;
+    auto nextZero = [end](const uint8_t* from) {
+        const void* zero = from < end ? std::memchr(from, 0, static_cast<size_t>(end - from)) : nullptr;
+        return zero != nullptr ? static_cast<const uint8_t*>(zero) : end;
+    };
+    const uint8_t* at = nextZero(data);
+    d.layout.assign(data, at);
+    while (at != end) {
+        const uint8_t* const start = at + 1;
+        at = nextZero(start);
+        d.lines.emplace_back(start, at);
     }
-    d.lines.push_back(line);
+    if (d.lines.empty())
+        d.lines.emplace_back();
     auto* gump = new GenericGump(d);
     if (!gump->Failed()) {
         const std::vector<uint8_t> reply = gump->BuildReply(1);

@@ -232,6 +232,43 @@ TEST_F(UnicodeText, DrawingClipsToTheClipAndTheSurface)
     EXPECT_EQ(count(0x0F0F), 3);  // columns 2, 4, 5 of the first row
 }
 
+TEST_F(UnicodeText, InkBoundsHoldEveryPixelADrawSets)
+{
+    const std::u16string texts[] = {u"", u"   ", u"Z", u"x", u"ab x|", u"|x|", u"Z a", u"\u4E00a", u"a^Lb^n|"};
+    const uint32_t styles[] = {0x4, 0x4 | kUnicodeStyleItalic, 0x4 | kUnicodeStyleBold, 0x4 | kUnicodeStyleUnderline,
+                               0x4 | kUnicodeStyleItalic | kUnicodeStyleBold | kUnicodeStyleUnderline};
+    constexpr int kSide = 80, kX = 30, kY = 20;
+    std::vector<uint16_t> canvas(kSide * kSide);
+    const PixelSurface all{canvas.data(), kSide, kSide, kSide};
+    for (const uint32_t style : styles)
+        for (const bool compact : {false, true})
+            for (const std::u16string& text : texts) {
+                const std::string name = std::string(text.begin(), text.end()) + ", style " + std::to_string(style) +
+                                         (compact ? ", compact with colour codes" : "");
+                UnicodeSetStyle(style);
+                UnicodeSetCompactSpacing(compact);
+                setUnicodeColorCodes(compact);
+                std::fill(canvas.begin(), canvas.end(), 0);
+                UnicodeDrawString(all, text.c_str(), kX, kY, 0x7FFF, BlitRect{0, 0, kSide, kSide});
+                const BlitRect ink = UnicodeGetStringInk(text.c_str(), kX, kY, 0x7FFF);
+                bool drawn = false;
+                for (int y = 0; y < kSide; ++y)
+                    for (int x = 0; x < kSide; ++x)
+                        if (canvas[static_cast<size_t>(y * kSide + x)] != 0) {
+                            drawn = true;
+                            EXPECT_TRUE(x >= ink.left && x < ink.right && y >= ink.top && y < ink.bottom)
+                                << name << ": " << x << "," << y;
+                        }
+                EXPECT_EQ(drawn, ink.left < ink.right && ink.top < ink.bottom) << name;
+                setUnicodeColorCodes(false);
+                UnicodeSetCompactSpacing(false);
+                UnicodeRestoreStyle();
+            }
+    // The box of the glyph itself, not more: 'x' lies 1 right of and 3 below the pen, 3 x 2.
+    const BlitRect x = UnicodeGetStringInk(u"x", kX, kY, 0x7FFF);
+    EXPECT_EQ(std::vector<int32_t>({x.left, x.top, x.right, x.bottom}), std::vector<int32_t>({kX + 1, kY + 3, kX + 4, kY + 5}));
+}
+
 TEST_F(UnicodeText, HighlightColourCodesAndWrappedDraws)
 {
     UnicodeDrawStringHighlighted(surface(), u"abc", 0, 0, 0x1000, all_, 0x2000, 1, 1);

@@ -1,12 +1,18 @@
 /** @file Tests of the server-described gump: layouts and the controls they build, malformed layouts, input, and the reply byte for byte. */
 #include "client/core/gump_services.h"
+#include "client/data/unicode_font.h"
 #include "client/gumps/framework/generic_gump.h"
 #include "client/gumps/framework/gump_manager.h"
+#include "client/gumps/framework/gump_pixels.h"
 #include "client/gumps/framework/html_box.h"
+#include "client/gumps/framework/message_gumps.h"
 #include "tests/support/gump_fixtures.h"
 #include "tests/support/gump_harness.h"
+#include "tests/support/unicode_font_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -85,6 +91,7 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
         {"page 0 shows on every page", "{page 2}{page 0}{gumppic 0 0 100}", 10, 10, {{1, 0, kPicture}}},
         {"unknown keywords are skipped", "{sparkle 1 2 3}{gumppic 0 0 100}", 10, 10, {}},
         {"text after the numbers is ignored", "{gumppic 0 0 100 and more}", 10, 10, {}},
+        {"numbers past those a record takes are ignored", "{gumppic 0 0 100 4 5 6 7 8 9 10}", 10, 10, {}},
         {"button, check box and radio", "{button 0 0 200 201 1 0 7}{checkbox 10 0 300 301 1 8}{radio 20 0 300 301 0 9}", 26, 8,
          {{0, 0, kUp}, {10, 0, kOn}, {20, 0, kOff}}},
         {"framed background", "{resizepic 1 1 400 6 4}", 7, 5,
@@ -109,6 +116,117 @@ TEST_F(GenericGumpTest, LayoutsBuildTheirControls)
             EXPECT_EQ(g->Frame(0)->pixel(px, py), colour) << c.name << " at " << px << "," << py;
         delete g;
     }
+}
+
+/**
+ * The bitmap of a gump of text elements only (all on page 0), each drawn the plain way: its text
+ * in a blank image of the element's full size, pen at (1, 1), outlined, every non-blank pixel copied.
+ */
+GumpBitmap textsDrawnInFullImages(const GenericGump& g)
+{
+    GumpBitmap out(g.width, g.height);
+    int reachedW = 1, reachedH = 1;
+    for (const auto& e : g.Elements()) {
+        const int w = e->width, h = e->height;
+        if (w <= 0 || h <= 0)
+            continue;
+        reachedW = std::max(reachedW, std::clamp(e->x + w, 1, 2 * GenericGump::kMaxExtent));
+        reachedH = std::max(reachedH, std::clamp(e->y + h, 1, 2 * GenericGump::kMaxExtent));
+        std::u16string text = e->text;
+        if (e->type == GenericElement::CroppedText && UnicodeGetStringWidth(text.c_str()) > w - 2) {
+            while (!text.empty() && UnicodeGetStringWidth((text + u"...").c_str()) >= w - 2)
+                text.pop_back();
+            text += u"...";
+        }
+        if (e->type == GenericElement::TextEntry && e->state != 0)
+            text += u"_";
+        const auto image = BlankPixels(w, h);
+        UnicodeDrawString(PixelSurface{image.get(), w, w, h}, text.c_str(), 1, 1, HueTextColour(e->art), BlitRect{0, 0, w, h});
+        OutlineDrawnPixels(image.get(), w, h);
+        CopyNonZeroPixels(out, reachedW, reachedH, image.get(), w, w, h, e->x, e->y);
+    }
+    return out;
+}
+
+TEST_F(GenericGumpTest, TextsDrawAsInImagesOfTheirElementsFullSize)
+{
+    using testsupport::inkBlock;
+    // Glyphs that reach left of, above, below and far right of the pen, lean far in italics, move
+    // the pen back, or are wider than the elements.
+    std::map<char16_t, testsupport::UnicodeGlyphSpec> glyphs;
+    glyphs[u'a'] = inkBlock(3, 5, 0, 2);
+    glyphs[u'b'] = {-3, -2, {"#.#", ".#.", "#.#"}};
+    glyphs[u'c'] = inkBlock(2, 17, 0, 1);
+    glyphs[u'd'] = inkBlock(3, 3, 30, 12);
+    glyphs[u'e'] = inkBlock(2, 2, -20, 0);
+    glyphs[u'T'] = inkBlock(2, 60, 1, -20);
+    glyphs[u'W'] = inkBlock(40, 2, 0, 4);
+    glyphs[u'.'] = inkBlock(1, 1, 0, 13);
+    glyphs[u'_'] = inkBlock(5, 1, 0, 15);
+    glyphs[u'^'] = inkBlock(1, 2);
+    glyphs[u'L'] = inkBlock(2, 2);
+    const std::vector<uint8_t> font = testsupport::buildUnicodeFont(glyphs);
+    for (int i = 0; i < kUnicodeFontCount; ++i)
+        setUnicodeFontData(i, font.data(), font.size());
+    const std::vector<std::u16string> lines = {u"abc", u"bcd a", u"WWWW", u"", std::u16string(u"a b\0cd", 6), u"cTe a", u"ee a^Lb",
+                                               u"d",   u"   ", u" b"};
+    struct Case {
+        const char* name;
+        std::string layout;
+        int clickX = -1;  // an entry clicked here gets the caret
+        int clickY = -1;
+    };
+    const Case cases[] = {
+        {"text", "{text 0 0 0 0}"},
+        {"text of another hue, ink left of and above the pen", "{text 5 3 33 1}"},
+        {"text with nothing but blanks and an empty text", "{text 0 0 0 8}{text 9 9 0 3}"},
+        {"ink left of the pen after a blank", "{text 0 0 0 9}"},
+        {"cropped to \"...\"", "{croppedtext 0 0 10 1 0 2}"},
+        {"cropped, with ink past the element's right", "{croppedtext 2 1 41 1 0 2}"},
+        {"cropped where one character and \"...\" are exactly as wide as its inside", "{croppedtext 0 0 47 18 0 2}"},
+        {"cropped with a zero character inside", "{croppedtext 0 0 9 18 0 4}{croppedtext 0 30 30 18 0 4}"},
+        {"cropped, partly outside the gump at its left and top", "{croppedtext -4 -6 60 30 0 1}"},
+        {"element smaller than the text", "{croppedtext 3 2 1 1 0 5}"},
+        {"element larger than the text, far out", "{croppedtext 100 200 4000 300 0 7}"},
+        {"pen moved back past the element's left", "{text 30 0 0 5}{croppedtext 50 0 20 20 0 6}"},
+        {"entry larger than its text", "{textentry 2 2 100 40 0 7 0}"},
+        {"entry with the caret", "{textentry 1 1 30 20 0 7 5}", 101, 51},
+        {"empty entry with the caret", "{textentry 0 0 4 4 0 7 3}", 101, 51},
+        {"overlapping texts: one's outline over the other's ink", "{text 0 0 0 0}{text 2 1 0 2}{text 1 0 0 5}"},
+    };
+    const uint32_t styles[] = {0, kUnicodeStyleItalic, kUnicodeStyleBold, kUnicodeStyleUnderline,
+                               kUnicodeStyleItalic | kUnicodeStyleBold | kUnicodeStyleUnderline};
+    size_t inked = 0;
+    for (const uint32_t style : styles)
+        for (const bool compact : {false, true})
+            for (const Case& c : cases) {
+                const std::string name = std::string(c.name) + ", style " + std::to_string(style) + (compact ? ", compact" : "");
+                UnicodeSetStyle(style);
+                UnicodeSetCompactSpacing(compact);
+                setUnicodeColorCodes(compact);
+                GenericGump* g = c.clickX < 0 ? build(c.layout, lines) : open(c.layout, lines);
+                ASSERT_TRUE(g != nullptr && !g->Failed()) << name << ": " << (g != nullptr ? g->Error() : "not opened");
+                if (c.clickX >= 0)
+                    driver.click(c.clickX, c.clickY);
+                const GumpBitmap expected = textsDrawnInFullImages(*g);
+                const GumpBitmap& drawn = *g->Frame(0);
+                ASSERT_EQ(drawn.width, expected.width) << name;
+                ASSERT_EQ(drawn.height, expected.height) << name;
+                const auto differ = std::mismatch(drawn.pixels.begin(), drawn.pixels.end(), expected.pixels.begin());
+                EXPECT_TRUE(differ.first == drawn.pixels.end())
+                    << name << ": first difference at pixel " << (differ.first - drawn.pixels.begin());
+                inked += static_cast<size_t>(std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [](uint16_t p) { return p > 1; }));
+                if (c.clickX < 0) {
+                    delete g;
+                } else {
+                    CGumpManager::DestroyGump(g);
+                    driver.pass();
+                }
+                setUnicodeColorCodes(false);
+                UnicodeSetCompactSpacing(false);
+                UnicodeRestoreStyle();
+            }
+    EXPECT_GT(inked, 5000u);
 }
 
 TEST_F(GenericGumpTest, MalformedLayoutsMakeNothing)

@@ -25,12 +25,24 @@
 
 namespace {
 
-/** The decimal numbers at the start of a record's arguments, as many as there are. */
-std::vector<int64_t> numbers(std::string_view text)
+/**
+ * The decimal numbers at the start of a record's arguments, as many as there are up to the most
+ * any record takes: a record is only ever asked whether it has its count and for those numbers.
+ */
+struct Numbers {
+    static constexpr size_t kMost = 7;
+    int64_t values[kMost] = {};
+    size_t count = 0;
+
+    size_t size() const { return count; }
+    int64_t operator[](size_t i) const { return values[i]; }
+};
+
+Numbers numbers(std::string_view text)
 {
-    std::vector<int64_t> out;
+    Numbers out;
     size_t i = 0;
-    while (i < text.size()) {
+    while (i < text.size() && out.count < Numbers::kMost) {
         while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
             ++i;
         if (i >= text.size())
@@ -39,7 +51,7 @@ std::vector<int64_t> numbers(std::string_view text)
         const auto [end, ec] = std::from_chars(text.data() + i, text.data() + text.size(), value);
         if (ec != std::errc() || (end != text.data() + text.size() && !std::isspace(static_cast<unsigned char>(*end))))
             break;
-        out.push_back(value);
+        out.values[out.count++] = value;
         i = static_cast<size_t>(end - text.data());
     }
     return out;
@@ -176,17 +188,20 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
     std::string keyword(record.substr(0, blank));
     std::transform(keyword.begin(), keyword.end(), keyword.begin(),
                    [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    const std::vector<int64_t> n = numbers(blank == std::string_view::npos ? std::string_view() : record.substr(blank + 1));
+    // Compared as a view: lengths first, so most keywords are told apart without reading a character.
+    const std::string_view word = keyword;
+    const Numbers n = numbers(blank == std::string_view::npos ? std::string_view() : record.substr(blank + 1));
     struct Takes {
-        const char* keyword;
+        std::string_view keyword;
         size_t count;
     };
-    static const Takes kTakes[] = {{"page", 1},     {"group", 1},       {"gumppic", 3},   {"tilepic", 3},
-                                   {"text", 4},     {"croppedtext", 6}, {"textentry", 7}, {"radio", 6},
-                                   {"button", 7},   {"checkbox", 6},    {"resizepic", 5}, {"htmlgump", 7},
-                                   {"xmfhtmlgump", 7}};
+    static constexpr Takes kTakes[] = {{"page", 1},     {"group", 1},       {"gumppic", 3},   {"tilepic", 3},
+                                       {"text", 4},     {"croppedtext", 6}, {"textentry", 7}, {"radio", 6},
+                                       {"button", 7},   {"checkbox", 6},    {"resizepic", 5}, {"htmlgump", 7},
+                                       {"xmfhtmlgump", 7}};
+    static_assert(std::all_of(std::begin(kTakes), std::end(kTakes), [](const Takes& t) { return t.count <= Numbers::kMost; }));
     for (const Takes& t : kTakes)
-        if (keyword == t.keyword && n.size() < t.count)
+        if (n.size() < t.count && word == t.keyword)
             return fail("'" + keyword + "' with " + std::to_string(n.size()) + " numbers");
     if (elementCount_ >= kMaxElements)
         return fail("more than " + std::to_string(kMaxElements) + " elements");
@@ -214,15 +229,15 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         e->y = ey;
         return e;
     };
-    if (keyword == "page") {
+    if (word == "page") {
         layoutPage_ = number(0);
-    } else if (keyword == "nodispose") {
+    } else if (word == "nodispose") {
         disposable = 0;
-    } else if (keyword == "nomove") {
+    } else if (word == "nomove") {
         movable = 0;
-    } else if (keyword == "noclose") {
+    } else if (word == "noclose") {
         closable = 0;
-    } else if (keyword == "group") {
+    } else if (word == "group") {
         const int group = number(0);
         if (currentGroup_ == 0 || findGroup(currentGroup_) != nullptr) {
             if (++depth_ > kMaxDepth)
@@ -232,8 +247,8 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
             add(std::move(e));
         }
         currentGroup_ = group;
-    } else if (keyword == "gumppic" || keyword == "tilepic") {
-        auto e = make(keyword == "gumppic" ? GenericElement::Picture : GenericElement::ItemPicture, number(0), number(1));
+    } else if (word == "gumppic" || word == "tilepic") {
+        auto e = make(word == "gumppic" ? GenericElement::Picture : GenericElement::ItemPicture, number(0), number(1));
         e->art = number(2);
         if (e->type == GenericElement::Picture) {
             const ArtSize s = GumpArtExtent(e->art);
@@ -253,9 +268,9 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (!placed(*e))
             return false;
         add(std::move(e));
-    } else if (keyword == "text" || keyword == "croppedtext" || keyword == "textentry") {
-        auto e = make(keyword == "text" ? GenericElement::Text
-                                        : keyword == "croppedtext" ? GenericElement::CroppedText : GenericElement::TextEntry,
+    } else if (word == "text" || word == "croppedtext" || word == "textentry") {
+        auto e = make(word == "text" ? GenericElement::Text
+                                     : word == "croppedtext" ? GenericElement::CroppedText : GenericElement::TextEntry,
                       number(0), number(1));
         size_t lineAt = 3;
         if (e->type == GenericElement::Text) {
@@ -283,9 +298,9 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (!placed(*e))
             return false;
         add(std::move(e));
-    } else if (keyword == "radio" || keyword == "checkbox" || keyword == "button") {
-        auto e = make(keyword == "radio" ? GenericElement::Radio
-                                         : keyword == "checkbox" ? GenericElement::CheckBox : GenericElement::Button,
+    } else if (word == "radio" || word == "checkbox" || word == "button") {
+        auto e = make(word == "radio" ? GenericElement::Radio
+                                      : word == "checkbox" ? GenericElement::CheckBox : GenericElement::Button,
                       number(0), number(1));
         e->art = number(2);
         e->secondArt = number(3);
@@ -304,7 +319,7 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (!placed(*e))
             return false;
         add(std::move(e));
-    } else if (keyword == "resizepic") {
+    } else if (word == "resizepic") {
         auto e = make(GenericElement::Frame, number(0), number(1));
         e->art = number(2);
         e->width = number(3);
@@ -314,11 +329,11 @@ bool GenericGump::parseRecord(std::string_view record, const std::vector<std::u1
         if (static_cast<int64_t>(e->width) * e->height > kMaxFramePixels)
             return fail("a framed background of " + std::to_string(e->width) + " x " + std::to_string(e->height));
         add(std::move(e));
-    } else if (keyword == "htmlgump" || keyword == "xmfhtmlgump") {
+    } else if (word == "htmlgump" || word == "xmfhtmlgump") {
         auto e = make(GenericElement::HtmlBox, number(0), number(1));
         e->width = number(2);
         e->height = number(3);
-        if (keyword == "htmlgump") {
+        if (word == "htmlgump") {
             if (!line(4, e->text))
                 return false;
         } else {
@@ -353,6 +368,28 @@ namespace {
 std::pair<int, int> reachOf(const GenericElement& e)
 {
     return {std::clamp(e.x + e.width, 1, GenericGump::kMaxExtent * 2), std::clamp(e.y + e.height, 1, GenericGump::kMaxExtent * 2)};
+}
+
+/**
+ * A cropped text's text: as it is when it fits in `inside` pixels, else cut by as many characters as
+ * keep the cut text and "..." narrower than that, at least to nothing, with "..." after it. Text
+ * after a zero character is neither measured nor drawn.
+ */
+std::u16string croppedText(const std::u16string& text, int inside)
+{
+    const size_t shown = std::min(text.find(u'\0'), text.size());
+    // widths[k]: the width of the first k characters.
+    std::vector<int32_t> widths(shown + 1, 0);
+    for (size_t k = 0; k < shown; ++k)
+        widths[k + 1] = widths[k] + UnicodeGetCharWidth(text[k]);
+    if (widths[shown] <= inside)
+        return text;
+    const int32_t dots = UnicodeGetStringWidth(u"...");
+    // A cut that still holds the zero character measures up to it, without the dots.
+    size_t keep = text.size();
+    while (keep > 0 && (keep > shown ? widths[shown] : widths[keep] + dots) >= inside)
+        --keep;
+    return text.substr(0, keep) + u"...";
 }
 
 } // namespace
@@ -407,19 +444,23 @@ void GenericGump::drawElement(const GenericElement& e, int reachedW, int reached
     case GenericElement::Text:
     case GenericElement::CroppedText:
     case GenericElement::TextEntry: {
-        std::u16string text = e.text;
-        if (e.type == GenericElement::CroppedText && UnicodeGetStringWidth(text.c_str()) > w - 2) {
-            while (!text.empty() && UnicodeGetStringWidth((text + u"...").c_str()) >= w - 2)
-                text.pop_back();
-            text += u"...";
-        }
+        std::u16string text = e.type == GenericElement::CroppedText ? croppedText(e.text, w - 2) : e.text;
         if (e.type == GenericElement::TextEntry && e.state != 0)
             text += u"_";
-        const auto scratch = BlankPixels(w, h);
-        const PixelSurface surface{scratch.get(), w, w, h};
-        UnicodeDrawString(surface, text.c_str(), 1, 1, HueTextColour(e.art), BlitRect{0, 0, w, h});
-        OutlineDrawnPixels(scratch.get(), w, h);
-        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.get(), w, w, h, e.x, e.y);
+        // The text and its outline are drawn in an image of the element's size, pen at (1, 1);
+        // only the part where ink can fall, one pixel of outline around it, is made and walked.
+        const uint16_t colour = HueTextColour(e.art);
+        const BlitRect ink = UnicodeGetStringInk(text.c_str(), 1, 1, colour);
+        const int left = std::max(ink.left, 1) - 1, top = std::max(ink.top, 1) - 1;
+        const int right = std::min(ink.right, w - 1) + 1, bottom = std::min(ink.bottom, h - 1) + 1;
+        if (ink.left >= ink.right || left >= right || top >= bottom)
+            break;
+        const int sw = right - left, sh = bottom - top;
+        const auto scratch = BlankPixels(sw, sh);
+        const PixelSurface surface{scratch.get(), sw, sw, sh};
+        UnicodeDrawString(surface, text.c_str(), 1 - left, 1 - top, colour, BlitRect{0, 0, sw, sh});
+        OutlineDrawnPixels(scratch.get(), sw, sh);
+        CopyNonZeroPixels(*bitmap, reachedW, reachedH, scratch.get(), sw, sw, sh, e.x + left, e.y + top);
         break;
     }
     default:
