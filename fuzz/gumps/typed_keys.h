@@ -44,13 +44,17 @@ inline void setUpOnce()
 /** What a field promises after every key: a terminated text within its limit and a caret inside it. */
 inline void check(const CInputControlGump* f)
 {
+    // Runs after every key: each member is read once.
     const int length = f->Length();
     if (length > CInputControlGump::kTextSize - 1 || f->text[length] != 0)
         std::abort();
-    if (f->mode == CInputControlGump::ModeText || f->mode == CInputControlGump::ModeDropDown) {
-        if (length > f->Limit() || f->caret < 0 || f->caret > length || f->firstShown < 0)
+    const int mode = f->mode;
+    const int limit = f->Limit();
+    if (mode == CInputControlGump::ModeText || mode == CInputControlGump::ModeDropDown) {
+        const int caret = f->caret;
+        if (length > limit || caret < 0 || caret > length || f->firstShown < 0)
             std::abort();
-    } else if (f->value > f->Limit() && f->Limit() > 0) {
+    } else if (f->value > limit && limit > 0) {
         std::abort();
     }
 }

@@ -1,4 +1,5 @@
 /** @file Tests of the edit list: rows, the "(new)" row filled by picking, deleting rows, scrolling, dragging its window. */
+#include "client/data/span_routines.h"
 #include "client/gumps/framework/button_gump.h"
 #include "client/gumps/framework/edit_list.h"
 #include "client/world/world_objects.h"
@@ -212,6 +213,116 @@ TEST_F(EditListTest, RowsComingAndGoingInABurstShowWhatAFrameAfterEachKeyShows)
         delete fresh;
         delete l;
     }
+}
+
+TEST_F(EditListTest, ARowTypedIntoIsShownInTheNormalColourWhateverItWasBefore)
+{
+    // A kept key marks the row, and the list gives it the normal colour: the row's picture after
+    // the keys is the one a fresh field with its text, caret and focus paints, even when the row
+    // was painted selected, resized since its painting, or told of a change from outside.
+    struct Case {
+        const char* what;
+        int newRowMode;
+        std::vector<std::string> rows;
+        int row;
+        bool selected;
+        int widthBeforeKeys; // 0: left alone
+        std::string keys;    // empty: the list is told of a change without a key
+    } const cases[] = {
+        {"middle row", 0, {"ab", "cd", ""}, 1, false, 0, "x"},
+        {"middle row, selected", 0, {"ab", "cd", ""}, 1, true, 0, "xy"},
+        {"last row filled, selected", 0, {"ab", ""}, 1, true, 0, "q"},
+        {"new row picked into, selected", 1, {"(new)"}, 0, true, 0, "z"},
+        {"middle row, selected and widened", 0, {"ab", "cd", ""}, 1, true, 140, "x"},
+        {"last row, selected and narrowed", 0, {"ab", ""}, 1, true, 100, "q"},
+        {"selected row told of a change from outside", 0, {"ab", "cd", ""}, 1, true, 0, ""},
+    };
+    // The selected and the normal colour draw the text in colours of their own.
+    std::vector<uint16_t> hues(static_cast<size_t>(kHueEntryWords) * CEditListGump::kNormalColour, 0);
+    for (int i = 0; i < 32; ++i) {
+        hues[static_cast<size_t>((CEditListGump::kSelectedColour - 1) * kHueEntryWords + i)] = 0x1111;
+        hues[static_cast<size_t>((CEditListGump::kNormalColour - 1) * kHueEntryWords + i)] = 0x2222;
+    }
+    setSpanHueTable(hues.data(), CEditListGump::kNormalColour);
+    for (const Case& c : cases) {
+        CEditListGump* l = list(c.rows, c.newRowMode);
+        CInputControlGump* row = rowField(l, c.row);
+        if (c.selected)
+            l->OnChildPress(row);
+        CGumpManager::SetFocus(row);
+        harness.drawFrame();
+        ASSERT_EQ(row->Frame(0)->width, CEditListGump::kRowWidth) << c.what;
+        if (c.widthBeforeKeys != 0)
+            row->width = c.widthBeforeKeys;
+        CGumpManager::TakeDirty();
+        if (c.keys.empty())
+            l->OnChildChanged(row);
+        type(c.keys);
+        EXPECT_EQ(row->colour, CEditListGump::kNormalColour) << c.what;
+        const GumpRect dirty = CGumpManager::TakeDirty();
+        const GumpRect rect = row->ScreenRect();
+        EXPECT_EQ(dirty.intersect(rect).width() * dirty.intersect(rect).height(), rect.width() * rect.height())
+            << c.what;
+        const GumpBitmap shown = *row->Picture();
+
+        auto* fresh = new CInputControlGump(0, 0, window, row->width, row->height, CInputControlGump::ModeText,
+                                            CEditListGump::kRowTextLimit, CEditListGump::kRowFont,
+                                            CEditListGump::kNormalColour, 1, 0, 0);
+        fresh->SetText(row->Text());
+        fresh->caret = row->caret;
+        fresh->firstShown = row->firstShown;
+        CGumpManager::SetFocus(fresh);
+        const GumpBitmap* expected = fresh->Picture();
+        EXPECT_EQ(shown.width, expected->width) << c.what;
+        EXPECT_EQ(shown.pixels, expected->pixels) << c.what;
+        CGumpManager::SetFocus(nullptr);
+        delete fresh;
+        delete l;
+    }
+    setSpanHueTable(nullptr, 0);
+}
+
+TEST_F(EditListTest, RowsComeAndGoAndScrollByTheRowArtHeightPlusOne)
+{
+    // A Tab to a row below the list scrolls it one step, a row emptied while the row above is
+    // scrolled out of view scrolls back and goes (the rows below move up), and the scroll steps
+    // move every row: all by the height of art 5031 plus 1.
+    CEditListGump* l = list({"a", "b", "c", "d", "e", ""}, 0);
+    const int pitch = 16 + 1;
+    auto ys = [&] {
+        std::vector<int> out;
+        for (EditListRow* r = l->FirstRow(); r != nullptr; r = r->next)
+            out.push_back(r->control->y);
+        return out;
+    };
+    auto movedBy = [](std::vector<int> v, size_t from, int dy) {
+        for (size_t i = from; i < v.size(); ++i)
+            v[i] += dy;
+        return v;
+    };
+    std::vector<int> before = ys();
+    CGumpManager::SetFocus(rowField(l, 4));
+    driver.typeChar(9);
+    EXPECT_EQ(CGumpManager::Focus(), rowField(l, 5));
+    EXPECT_EQ(l->topIndex, 1);
+    EXPECT_EQ(ys(), movedBy(before, 0, -pitch));
+
+    before = ys();
+    CGumpManager::SetFocus(rowField(l, 1));
+    driver.keyDown(vk::End);
+    driver.typeChar(8);
+    EXPECT_EQ(texts(l), (std::vector<std::string>{"a", "c", "d", "e", ""}));
+    EXPECT_EQ(CGumpManager::Focus(), rowField(l, 0));
+    EXPECT_EQ(l->topIndex, 0);
+    before = movedBy(before, 0, pitch);
+    before.erase(before.begin() + 1);
+    EXPECT_EQ(ys(), movedBy(before, 1, -pitch));
+
+    before = ys();
+    l->ScrollDown();
+    EXPECT_EQ(ys(), movedBy(before, 0, -pitch));
+    l->ScrollUp();
+    EXPECT_EQ(ys(), before);
 }
 
 TEST_F(EditListTest, DraggingTheEmptyPartOfTheListMovesItsWindow)

@@ -135,9 +135,8 @@ void CEditListGump::AddEntry(const std::string& text, int value)
     Redraw();
 }
 
-void CEditListGump::shiftRows(EditListRow* from, int dy, bool scrolled)
+void CEditListGump::shiftRows(EditListRow* from, int dy, bool scrolled, int rh)
 {
-    const int rh = rowHeight();
     for (EditListRow* row = from; row != nullptr; row = row->next) {
         CInputControlGump* c = row->control;
         c->y += dy;
@@ -149,7 +148,7 @@ void CEditListGump::shiftRows(EditListRow* from, int dy, bool scrolled)
     CGumpManager::AddDirty(OwnScreenRect());
 }
 
-void CEditListGump::deleteRow(EditListRow* row)
+void CEditListGump::deleteRow(EditListRow* row, int rh)
 {
     if (selectedRow == row)
         selectedRow = nullptr;
@@ -162,7 +161,7 @@ void CEditListGump::deleteRow(EditListRow* row)
     (row->prev != nullptr ? row->prev->next : firstRow) = row->next;
     (row->next != nullptr ? row->next->prev : lastRow) = row->prev;
     delete row;
-    shiftRows(following, -rowHeight(), false);
+    shiftRows(following, -rh, false, rh);
     --rowCount;
     if (topIndex + 1 >= rowCount)
         scrollDownButton->visible = 0;
@@ -175,23 +174,32 @@ void CEditListGump::OnChildChanged(CGump* child)
 {
     EditListRow* row = RowOf(child);
     if (row != nullptr) {
+        // Runs for every kept key: the field's length and whether it is the last row are read once.
         CInputControlGump* control = row->control;
-        if (row == lastRow && control->Length() > 0) {
+        const bool last = row == lastRow;
+        const int length = control->Length();
+        if (last && length > 0) {
             AddEntry(newRowMode != 0 ? "(new)" : "", 0);
             control->colour = kNormalColour;
-            control->RedrawLater();
-        } else if (row != lastRow && control->Length() == 0) {
+            // A row that reported its own change is marked already, and stays where it was.
+            if (!control->MarkedForReport())
+                control->RedrawLater();
+        } else if (!last && length == 0) {
+            // The row height is looked up once for the scroll and the rows moving up.
+            const int rh = rowHeight();
             if (EditListRow* to = row->prev != nullptr ? row->prev : row->next) {
-                CGumpManager::SetFocus(to->control);
-                to->control->OnChar(kKeyEnd);
-                to->control->RedrawLater();
-                if (to->control->y < 8)
-                    ScrollUp();
+                CInputControlGump* toControl = to->control;
+                CGumpManager::SetFocus(toControl);
+                toControl->OnChar(kKeyEnd);
+                toControl->RedrawLater();
+                if (toControl->y < 8)
+                    scrollUp(rh);
             }
-            deleteRow(row);
+            deleteRow(row, rh);
         } else {
             control->colour = kNormalColour;
-            control->RedrawLater();
+            if (!control->MarkedForReport())
+                control->RedrawLater();
         }
     }
     if (CGump* owner = Parent())
@@ -217,7 +225,7 @@ void CEditListGump::OnChildPress(CGump* child)
 void CEditListGump::OnChar(uint16_t character)
 {
     if (newRowMode != 0 && character == kKeyDelete && selectedRow != nullptr && selectedRow != lastRow)
-        deleteRow(selectedRow);
+        deleteRow(selectedRow, rowHeight());
 }
 
 void CEditListGump::OnChildTab()
@@ -228,32 +236,46 @@ void CEditListGump::OnChildTab()
     CInputControlGump* next = row->next->control;
     CGumpManager::SetFocus(next);
     next->RedrawLater();
-    if (next->y + rowHeight() > height)
-        ScrollDown();
+    if (const int rh = rowHeight(); next->y + rh > height)
+        scrollDown(rh);
 }
 
 void CEditListGump::ScrollUp()
+{
+    scrollUp(0);
+}
+
+void CEditListGump::ScrollDown()
+{
+    scrollDown(0);
+}
+
+void CEditListGump::scrollUp(int rh)
 {
     if (topIndex <= 0)
         return;
     --topIndex;
     if (firstVisibleRow != nullptr && firstVisibleRow->prev != nullptr)
         firstVisibleRow = firstVisibleRow->prev;
-    shiftRows(firstRow, rowHeight(), true);
+    if (rh <= 0)
+        rh = rowHeight();
+    shiftRows(firstRow, rh, true, rh);
     if (topIndex == 0)
         scrollUpButton->visible = 0;
     scrollDownButton->visible = 1;
     Redraw();
 }
 
-void CEditListGump::ScrollDown()
+void CEditListGump::scrollDown(int rh)
 {
     if (topIndex + 1 >= rowCount)
         return;
     ++topIndex;
     if (firstVisibleRow != nullptr && firstVisibleRow->next != nullptr)
         firstVisibleRow = firstVisibleRow->next;
-    shiftRows(firstRow, -rowHeight(), true);
+    if (rh <= 0)
+        rh = rowHeight();
+    shiftRows(firstRow, -rh, true, rh);
     if (topIndex >= rowCount - 1)
         scrollDownButton->visible = 0;
     scrollUpButton->visible = 1;

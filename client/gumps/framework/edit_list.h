@@ -94,8 +94,16 @@ private:
 
     /** Paints the background: the art, and the rows' art down to the last row. */
     void paint();
+    /** Art 5031's height plus 1, looked up in the art (once per row change or scroll step). */
     int rowHeight() const;
-    void deleteRow(EditListRow* row);
-    /** Moves every row from `from` on by dy; after a scroll only rows wholly inside are shown, else those that now fit are. */
-    void shiftRows(EditListRow* from, int dy, bool scrolled);
+    /** Deletes the row; the rows below move up by rh, the row height the caller looked up. */
+    void deleteRow(EditListRow* row, int rh);
+    /** The scroll steps, by rh when the caller has looked the row height up, else (rh 0) looking it up. */
+    void scrollUp(int rh);
+    void scrollDown(int rh);
+    /**
+     * Moves every row from `from` on by dy; after a scroll only rows wholly inside are shown,
+     * else those that now fit are (rh: the row height the caller looked up).
+     */
+    void shiftRows(EditListRow* from, int dy, bool scrolled, int rh);
 };

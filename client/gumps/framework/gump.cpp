@@ -311,9 +311,10 @@ GumpRect CGump::OwnScreenRect() const
 
 GumpRect CGump::rectAt(int left, int top) const
 {
-    const int w = minimized != 0 ? minimizedWidth : width;
-    const int h = minimized != 0 ? minimizedHeight : height;
-    return {left, top, left + w, top + h};
+    // Every dirty mark passes here: the minimized flag is read once.
+    if (minimized != 0)
+        return {left, top, left + minimizedWidth, top + minimizedHeight};
+    return {left, top, left + width, top + height};
 }
 
 // Hit tests.

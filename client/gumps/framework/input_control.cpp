@@ -31,6 +31,8 @@ constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201
                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 CInputControlGump* g_pendingPick = nullptr;
+/** The field whose change its parent is hearing of (the innermost, when reports nest), or null. */
+const CInputControlGump* g_reporting = nullptr;
 
 BlitRect wholeOf(const GumpBitmap& bitmap)
 {
@@ -286,10 +288,12 @@ void CInputControlGump::PaintText(GumpBitmap& bitmap)
 void CInputControlGump::paint()
 {
     stale_ = false;
-    unmade_ = false;
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
         bitmap = MakeFrame(0, width, height);
+    hasPicture_ = true;
+    pictureWidth_ = bitmap->width;
+    pictureHeight_ = bitmap->height;
     PaintBackground(*bitmap);
     PaintText(*bitmap);
     PaintOver(*bitmap);
@@ -307,29 +311,23 @@ void CInputControlGump::promisePicture()
     // are closed unseen. The bitmap waits for the first painting, which makes it at the size
     // the field has then (the size given here unless it was changed in between); the frame
     // table itself is made with it.
-    unmade_ = true;
-    unmadeWidth_ = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
-    unmadeHeight_ = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
+    hasPicture_ = true;
+    pictureWidth_ = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
+    pictureHeight_ = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
 }
 
-bool CInputControlGump::pictureSize(int& w, int& h)
+bool CInputControlGump::pictureSize(int& w, int& h) const
 {
-    if (const GumpBitmap* bitmap = Frame(0)) {
-        w = bitmap->width;
-        h = bitmap->height;
-        return true;
-    }
-    if (!unmade_)
-        return false;
-    w = unmadeWidth_;
-    h = unmadeHeight_;
-    return true;
+    w = pictureWidth_;
+    h = pictureHeight_;
+    return hasPicture_;
 }
 
 void CInputControlGump::RedrawLater()
 {
-    int w = 0, h = 0;
-    if (!pictureSize(w, h) || w != width || h != height) {
+    // Runs at least once for every kept key: the picture's size is the one kept with the field,
+    // not looked up in the frame table.
+    if (!hasPicture_ || pictureWidth_ != width || pictureHeight_ != height) {
         // The hit test reads the bitmap's size: a resized field gets its new bitmap at once.
         Redraw();
         return;
@@ -450,7 +448,7 @@ void CInputControlGump::keepCaretShown(int length)
     firstShown = from;
 }
 
-bool CInputControlGump::insert(int code)
+bool CInputControlGump::insert(int code, int length)
 {
     if (numeric()) {
         if (mode != ModeNumber || code < '0' || code > '9')
@@ -462,7 +460,6 @@ bool CInputControlGump::insert(int code)
         caret = std::min(caret + 1, static_cast<int>(shown().size()));
         return true;
     }
-    const int length = Length();
     if (length >= limit_ || !acceptsCharacter(code))
         return false;
     // Every typed character passes here (a paste into a full field refuses hundreds), so the
@@ -486,8 +483,20 @@ bool CInputControlGump::insert(int code)
 void CInputControlGump::changed()
 {
     RedrawLater();
-    if (CGump* owner = Parent())
+    if (CGump* owner = Parent()) {
+        // Kept in a static, not in the field: the parent may delete the field before it returns.
+        struct Reporting {
+            const CInputControlGump* outer;
+            explicit Reporting(const CInputControlGump* field) : outer(g_reporting) { g_reporting = field; }
+            ~Reporting() { g_reporting = outer; }
+        } reporting(this);
         owner->OnChildChanged(this);
+    }
+}
+
+bool CInputControlGump::MarkedForReport() const
+{
+    return g_reporting == this && stale_;
 }
 
 void CInputControlGump::OnChar(uint16_t character)
@@ -551,7 +560,7 @@ void CInputControlGump::OnChar(uint16_t character)
         if (character >= kSpecialKeyBase && character <= kSpecialKeyBase + 0xFF)
             return; // other special keys (arrows up and down, pages, Insert) do nothing here
         if (const int code = EightBitCodeOfTypedChar(character); code >= 0)
-            edited = insert(code);
+            edited = insert(code, length);
         break;
     }
     // A caret left of the first shown character scrolls back by 8 at a time, not below 0.

@@ -73,6 +73,12 @@ public:
     void Redraw();
     /** Marks the bitmap stale and its screen area dirty; it is painted when next drawn or read. */
     void RedrawLater();
+    /**
+     * True while the field's change is being reported to its parent's child-changed slot and its
+     * picture is stale: it marked itself with RedrawLater just before it told the parent, so a
+     * parent that has neither moved nor resized it since need not mark it again.
+     */
+    bool MarkedForReport() const;
     /** The field's picture, painted first when stale. */
     const GumpBitmap* Picture();
 
@@ -140,18 +146,21 @@ protected:
 private:
     int limit_ = 0;
     bool stale_ = false;
-    /** Set from the construction to the first painting, which makes the frame and its bitmap. */
-    bool unmade_ = false;
-    /** The size of the bitmap to be made at the first painting (as a bitmap holds it). */
-    uint16_t unmadeWidth_ = 0;
-    uint16_t unmadeHeight_ = 0;
+    /**
+     * Set once the field has a picture or the promise of one (from the construction to the first
+     * painting, which makes the frame and its bitmap). The size is the bitmap's, or the size it
+     * will be made at until then; only the painting makes the field's frame.
+     */
+    bool hasPicture_ = false;
+    uint16_t pictureWidth_ = 0;
+    uint16_t pictureHeight_ = 0;
 
     /** Paints the bitmap (made again at the field's size when needed) without marking anything dirty. */
     void paint();
     /** Marks the bitmap to be made at the present size when first painted (constructors only). */
     void promisePicture();
-    /** The bitmap's size, or the size it will be made at while it is not made yet. */
-    bool pictureSize(int& w, int& h);
+    /** The bitmap's size, or the size it will be made at while it is not made yet; false with neither. */
+    bool pictureSize(int& w, int& h) const;
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
     bool numeric() const
@@ -171,7 +180,8 @@ private:
     bool acceptsCharacter(int code) const;
     /** Returns true when the text or value changed. */
     bool backspace();
-    bool insert(int code);
+    /** Inserts code at the caret; length: the text's, as the key found it. */
+    bool insert(int code, int length);
     /** Whether the text modes' text (n long) fits the field as shown with the caret after it. */
     bool fits(int n) const;
     /** Scrolls the text modes' shown part so that the caret is within width - 12 of its start; length: the text's. */
