@@ -99,7 +99,12 @@ struct RunState {
 
 class BodyParser {
 public:
-    BodyParser(HtmlDocument& document, uint32_t extraStyle) : doc_(document), extraStyle_(extraStyle) {}
+    BodyParser(HtmlDocument& document, uint32_t extraStyle) : doc_(document), extraStyle_(extraStyle)
+    {
+        // Room for the runs and open elements of most texts at once, instead of growing one by one.
+        doc_.elements.reserve(16);
+        open_.reserve(8);
+    }
 
     void parse(std::u16string_view body)
     {
@@ -139,7 +144,8 @@ private:
             return;
         if (doc_.elements.size() < HtmlDocument::kMaxElements) {
             HtmlElement e;
-            e.text = std::move(pending_);
+            // A copy of the exact size; the buffer gathers the next run's text without growing again.
+            e.text = pending_;
             e.colour = state_.colour;
             e.style = state_.style | extraStyle_;
             e.link = state_.link;
