@@ -50,12 +50,10 @@ void ensureLoaded()
 
 bool isMapped(int32_t font) { return font >= 0 && font < kUnicodeFontCount && g_text.fonts[static_cast<size_t>(font)].data != nullptr; }
 
-// The glyph of a character in the current font; rows == null when it has none or it is damaged.
-Glyph findGlyph(WideChar c)
+// The glyph of a character in a font; rows == null when it has none or it is damaged.
+Glyph glyphIn(const FontView& f, WideChar c)
 {
-    ensureLoaded();
     Glyph g;
-    const FontView& f = g_text.fonts[static_cast<size_t>(g_text.font)];
     if (f.data == nullptr) return g;
     const size_t entry = static_cast<size_t>(c) * 4;
     if (entry + 4 > f.size || entry + 4 > kOffsetTableBytes) return g;
@@ -74,6 +72,13 @@ Glyph findGlyph(WideChar c)
     g.width = width;
     g.height = height;
     return g;
+}
+
+// The glyph of a character in the current font.
+Glyph findGlyph(WideChar c)
+{
+    ensureLoaded();
+    return glyphIn(g_text.fonts[static_cast<size_t>(g_text.font)], c);
 }
 
 int32_t advanceOfGlyph(const Glyph& g)
@@ -159,17 +164,47 @@ BlitRect drawArea(const BlitRect& clip, const PixelSurface& s)
                     std::min(clip.bottom, s.height)};
 }
 
-// Draws one character at pen (x, top) and returns its advance.
-int32_t drawChar(const PixelSurface& s, const BlitRect& area, WideChar c, int32_t x, int32_t top, uint16_t colour)
+// The text state a draw reads for every character, taken once per run.
+struct RunStyle {
+    const FontView* font = nullptr;
+    int32_t spaceWidth = 0;
+    int32_t extraAdvance = 0;  // what advanceOfGlyph adds to a glyph's offset and width
+    bool compact = false;
+    bool italic = false;
+    bool bold = false;
+    bool underlined = false;
+};
+
+RunStyle runStyle()
 {
-    const Glyph g = c == u' ' ? Glyph{} : findGlyph(c);
-    const int32_t advance = c == u' ' ? g_text.spaceWidth : advanceOfGlyph(g);
-    if (g.rows != nullptr) {
-        // Compact spacing softens the first pixel of each row to half brightness.
-        const uint16_t first = g_text.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
-        PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, UnicodeStyleIsItalic(), UnicodeStyleIsBold()});
+    ensureLoaded();
+    RunStyle r;
+    r.font = &g_text.fonts[static_cast<size_t>(g_text.font)];
+    r.spaceWidth = g_text.spaceWidth;
+    r.compact = g_text.compact;
+    r.italic = UnicodeStyleIsItalic();
+    r.bold = UnicodeStyleIsBold();
+    r.underlined = UnicodeStyleIsUnderlined();
+    r.extraAdvance = (r.compact ? 0 : 1) + (r.bold ? 1 : 0) + (r.italic ? 1 : 0);
+    return r;
+}
+
+// Draws one character at pen (x, top) and returns its advance.
+int32_t drawChar(const PixelSurface& s, const BlitRect& area, const RunStyle& style, WideChar c, int32_t x, int32_t top,
+                 uint16_t colour)
+{
+    int32_t advance = style.spaceWidth;
+    if (c != u' ') {
+        const Glyph g = glyphIn(*style.font, c);
+        advance = 0;
+        if (g.rows != nullptr) {
+            advance = g.xOffset + g.width + style.extraAdvance;
+            // Compact spacing softens the first pixel of each row to half brightness.
+            const uint16_t first = style.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
+            PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold});
+        }
     }
-    if (UnicodeStyleIsUnderlined()) PlotRow(s, area, x, top + kUnderlineRow, advance, colour);
+    if (style.underlined) PlotRow(s, area, x, top + kUnderlineRow, advance, colour);
     return advance;
 }
 
@@ -185,6 +220,7 @@ void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, 
     const bool use565 = FontManager::use565();
     const CodeColours codes = use565 ? CodeColours{0x633B, 0xFFE0, 0xF800, 0x94B2} : CodeColours{0x319B, 0x7FE0, 0x7C00, 0x4A52};
     const HueEntry* locked = HueManager::GetHue(54);
+    const RunStyle style = runStyle();
     for (int32_t i = from; i < to; ++i) {
         const WideChar c = text[i];
         if (g_text.colorCodes && c == u'^' && i + 1 < to) {
@@ -214,7 +250,7 @@ void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, 
             }
         }
         const uint16_t k = i >= first && i <= last ? selectedColour : current;
-        x += drawChar(s, area, c, x, top, k);
+        x += drawChar(s, area, style, c, x, top, k);
     }
 }
 
