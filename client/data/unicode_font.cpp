@@ -24,7 +24,13 @@ constexpr int32_t kUnderlineRow = 14;
 struct FontView {
     const uint8_t* data = nullptr;
     size_t size = 0;
+    /** Different for every font image set: the key of its glyphs' places in the glyph cache. */
+    uint64_t generation = 0;
 };
+
+uint64_t g_generations = 0;
+
+FontView fontView(const uint8_t* data, size_t size) { return FontView{data, size, ++g_generations}; }
 
 struct TextState {
     bool loaded = false;
@@ -50,27 +56,45 @@ void ensureLoaded()
 
 bool isMapped(int32_t font) { return font >= 0 && font < kUnicodeFontCount && g_text.fonts[static_cast<size_t>(font)].data != nullptr; }
 
+// The place of a character's glyph record in a font, or 0 when it has none or it is damaged.
+uint32_t locateGlyph(const FontView& f, WideChar c)
+{
+    const size_t entry = static_cast<size_t>(c) * 4;
+    if (entry + 4 > f.size || entry + 4 > kOffsetTableBytes) return 0;
+    const uint32_t offset = static_cast<uint32_t>(f.data[entry] | f.data[entry + 1] << 8 | f.data[entry + 2] << 16)
+                            | static_cast<uint32_t>(f.data[entry + 3]) << 24;
+    if (offset == 0 || offset > f.size || f.size - offset < 4) return 0;
+    const auto* header = reinterpret_cast<const int8_t*>(f.data + offset);
+    const int32_t width = header[2];
+    const int32_t height = header[3];
+    if (width <= 0 || height <= 0) return 0;
+    const size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
+    if ((f.size - offset - 4) / rowBytes < static_cast<size_t>(height)) return 0;
+    return offset;
+}
+
+// The glyphs last found: a text looks up the same characters to measure, wrap and draw them.
+struct GlyphSlot {
+    uint64_t generation = 0;
+    uint32_t offset = 0;
+    WideChar code = 0;
+};
+std::array<GlyphSlot, 1024> g_glyphSlots;
+
 // The glyph of a character in a font; rows == null when it has none or it is damaged.
 Glyph glyphIn(const FontView& f, WideChar c)
 {
     Glyph g;
     if (f.data == nullptr) return g;
-    const size_t entry = static_cast<size_t>(c) * 4;
-    if (entry + 4 > f.size || entry + 4 > kOffsetTableBytes) return g;
-    const uint32_t offset = static_cast<uint32_t>(f.data[entry] | f.data[entry + 1] << 8 | f.data[entry + 2] << 16)
-                            | static_cast<uint32_t>(f.data[entry + 3]) << 24;
-    if (offset == 0 || offset > f.size || f.size - offset < 4) return g;
-    const auto* header = reinterpret_cast<const int8_t*>(f.data + offset);
-    const int32_t width = header[2];
-    const int32_t height = header[3];
-    if (width <= 0 || height <= 0) return g;
-    const size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
-    if ((f.size - offset - 4) / rowBytes < static_cast<size_t>(height)) return g;
-    g.rows = f.data + offset + 4;
+    GlyphSlot& slot = g_glyphSlots[(c + f.generation * 331) % g_glyphSlots.size()];
+    if (slot.generation != f.generation || slot.code != c) slot = GlyphSlot{f.generation, locateGlyph(f, c), c};
+    if (slot.offset == 0) return g;
+    const auto* header = reinterpret_cast<const int8_t*>(f.data + slot.offset);
+    g.rows = f.data + slot.offset + 4;
     g.xOffset = header[0];
     g.yOffset = header[1];
-    g.width = width;
-    g.height = height;
+    g.width = header[2];
+    g.height = header[3];
     return g;
 }
 
@@ -286,7 +310,7 @@ void LoadUnicodeFont()
         auto file = probe != nullptr && info.actualName != nullptr ? std::make_unique<CMMF>(info.actualName) : nullptr;
         const uint8_t* view = file ? file->Open() : nullptr;
         if (view == nullptr) KZReport::fatal("LoadUnicodeFont(): cannot open file '%s'.\n", name);
-        g_text.fonts[static_cast<size_t>(font)] = FontView{view, file->GetSize()};
+        g_text.fonts[static_cast<size_t>(font)] = fontView(view, file->GetSize());
         g_text.files[static_cast<size_t>(font)] = std::move(file);
     }
 }
@@ -297,7 +321,7 @@ void setUnicodeFontData(int32_t font, const uint8_t* data, size_t size)
 {
     if (font < 0 || font >= kUnicodeFontCount) return;
     g_text.files[static_cast<size_t>(font)].reset();
-    g_text.fonts[static_cast<size_t>(font)] = data != nullptr ? FontView{data, size} : FontView{};
+    g_text.fonts[static_cast<size_t>(font)] = data != nullptr ? fontView(data, size) : FontView{};
     g_text.loaded = true;
 }
 

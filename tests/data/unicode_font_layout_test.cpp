@@ -109,6 +109,24 @@ TEST_F(UnicodeText, AdvanceFollowsSpacingAndStyle)
     EXPECT_EQ(sink.count(), 1u);
 }
 
+TEST_F(UnicodeText, AFontSetAgainIsReadAgain)
+{
+    // Glyphs already looked up must not outlive their font: the same image set again after a
+    // change, another image in the same font, and a font taken away.
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 4);
+    font0_ = testsupport::buildUnicodeFont({{u'a', inkBlock(6, 2)}});
+    setUnicodeFontData(0, font0_.data(), font0_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 7);
+    EXPECT_FALSE(UnicodeHasGlyph(u'b'));
+    testsupport::setGlyphOffset(font0_, u'a', 0);
+    setUnicodeFontData(0, font0_.data(), font0_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 0);
+    setUnicodeFontData(0, font1_.data(), font1_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 6);
+    setUnicodeFontData(0, nullptr, 0);
+    EXPECT_FALSE(UnicodeHasGlyph(u'a'));
+}
+
 TEST_F(UnicodeText, StylePicksTheFontAndFallsBackToFontZero)
 {
     struct Case {
