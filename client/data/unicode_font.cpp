@@ -215,7 +215,7 @@ RunStyle runStyle()
 
 // Draws one character at pen (x, top) and returns its advance.
 int32_t drawChar(const PixelSurface& s, const BlitRect& area, const RunStyle& style, WideChar c, int32_t x, int32_t top,
-                 uint16_t colour)
+                 uint16_t colour, InkRows* rows)
 {
     int32_t advance = style.spaceWidth;
     if (c != u' ') {
@@ -225,10 +225,10 @@ int32_t drawChar(const PixelSurface& s, const BlitRect& area, const RunStyle& st
             advance = g.xOffset + g.width + style.extraAdvance;
             // Compact spacing softens the first pixel of each row to half brightness.
             const uint16_t first = style.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
-            PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold});
+            PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold}, rows);
         }
     }
-    if (style.underlined) PlotRow(s, area, x, top + kUnderlineRow, advance, colour);
+    if (style.underlined) PlotRow(s, area, x, top + kUnderlineRow, advance, colour, rows);
     return advance;
 }
 
@@ -238,7 +238,7 @@ struct CodeColours {
 
 // Draws text[from..to) at pen (x, top); colour codes change `current`, which carries across lines.
 void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, int32_t from, int32_t to, int32_t x, int32_t top,
-             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last)
+             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last, InkRows* rows = nullptr)
 {
     if (area.left >= area.right || area.top >= area.bottom) return;
     const bool use565 = FontManager::use565();
@@ -274,7 +274,7 @@ void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, 
             }
         }
         const uint16_t k = i >= first && i <= last ? selectedColour : current;
-        x += drawChar(s, area, style, c, x, top, k);
+        x += drawChar(s, area, style, c, x, top, k, rows);
     }
 }
 
@@ -496,11 +496,12 @@ void UnicodeDrawString(const PixelSurface& surface, const WideChar* text, int32_
 }
 
 void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
-                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last)
+                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last, InkRows* rows)
 {
     if (text == nullptr) return;
     uint16_t current = colour;
-    drawRun(surface, drawArea(clip, surface), text, 0, WideStrLen(text), x, y, colour, current, selectedColour, first, last);
+    drawRun(surface, drawArea(clip, surface), text, 0, WideStrLen(text), x, y, colour, current, selectedColour, first, last,
+            rows);
 }
 
 int32_t UnicodeDrawStringWrapped(const PixelSurface& surface, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y,

@@ -3,6 +3,7 @@
 
 #include "client/core/unicode_string.h"
 #include "client/data/font_manager.h"
+#include "client/data/unicode_font_pixels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,9 +66,13 @@ void UnicodeGetStringWrapEndXY(int32_t n, const WideChar* text, int32_t wrapWidt
 int32_t UnicodeGetWrapIndexAtXY(const WideChar* text, int32_t wrapWidth, int32_t x, int32_t y);
 
 void UnicodeDrawString(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour, const BlitRect& clip);
-/** As UnicodeDrawString; characters whose index lies in first..last (both included) use the second colour. */
+/**
+ * As UnicodeDrawString; characters whose index lies in first..last (both included) use the second
+ * colour. Rows, when given, grows to hold every row the draw may have written.
+ */
 void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
-                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last);
+                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last,
+                                  InkRows* rows = nullptr);
 /** Draws line by line, 18 pixels apart; returns the height used. */
 int32_t UnicodeDrawStringWrapped(const PixelSurface& surface, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y,
                                  uint16_t colour, const BlitRect& clip, bool centre);

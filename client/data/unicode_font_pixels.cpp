@@ -14,7 +14,8 @@ void plot(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, uin
 
 } // namespace
 
-void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, int32_t x, int32_t top, const GlyphInk& ink)
+void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, int32_t x, int32_t top, const GlyphInk& ink,
+               InkRows* rows)
 {
     // Rows wholly above or below the area, and glyphs wholly beside it, have nothing to plot; the
     // first set pixel of a row takes the first colour whether it shows or not.
@@ -25,6 +26,8 @@ void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, 
     const int32_t widest = g.width + (ink.italic ? (g.height - 1) / 2 : 0) + (ink.bold ? 1 : 0);
     if (firstRow >= endRow || x0 >= area.right || x0 + widest <= area.left)
         return;
+    if (rows != nullptr)
+        rows->add(y0 + firstRow, y0 + endRow);
     const size_t rowBytes = (static_cast<size_t>(g.width) + 7) / 8;
     for (int32_t r = firstRow; r < endRow; ++r) {
         const uint8_t* row = g.rows + static_cast<size_t>(r) * rowBytes;
@@ -42,7 +45,9 @@ void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, 
     }
 }
 
-void PlotRow(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour)
+void PlotRow(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour, InkRows* rows)
 {
+    if (rows != nullptr && length > 0 && y >= area.top && y < area.bottom)
+        rows->add(y, y + 1);
     for (int32_t u = 0; u < length; ++u) plot(s, area, x + u, y, colour);
 }

@@ -13,6 +13,7 @@
 #include "platform/window/window.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -393,6 +394,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
                 const int source = piece.first + k;
                 if (a >= 0 && source >= selectionFirst && source <= selectionLast) {
                     invertRect(bitmap, cx, std::max(py, area_.top), cx + w, std::min(py + kLineHeight, area_.bottom));
+                    inked_.add(std::max(py, area_.top), std::min(py + kLineHeight, area_.bottom));
                     if (last < 0)
                         first = k;
                     last = k;
@@ -404,7 +406,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
             UnicodeSetStyle(piece.style);
             const uint16_t ink = static_cast<uint16_t>(colour);
             UnicodeDrawStringHighlighted(surface, pieceText_.c_str() + piece.start, px, py, ink, clip,
-                                         static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last);
+                                         static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last, &inked_);
             UnicodeRestoreStyle();
         }
         if (link != nullptr) {
@@ -417,8 +419,10 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
     if (caret_ >= 0 && caret_ == selectionEnd_ && !readOnly()) {
         int cx = 0, cy = 0;
         characterPoint(caret_, cx, cy);
-        if (cx >= area_.left && cx < area_.right)
+        if (cx >= area_.left && cx < area_.right) {
             invertRect(bitmap, cx, std::max(cy, area_.top), cx + 1, std::min(cy + kLineHeight, area_.bottom));
+            inked_.add(std::max(cy, area_.top), std::min(cy + kLineHeight, area_.bottom));
+        }
     }
 }
 
@@ -451,19 +455,35 @@ void HTMLBox::paint()
 
 void HTMLBox::paintBitmap(GumpBitmap* bitmap)
 {
-    if (bitmap != nullptr)
-        bitmap->clear();
-    else
+    if (bitmap == nullptr) {
         bitmap = MakeFrame(0, width, height);
+    } else if (bitmap != inkedBitmap_) {
+        bitmap->clear();
+    } else {
+        // Only the rows the last paint may have written hold anything.
+        const int top = std::max(inked_.top, 0);
+        const int bottom = std::min<int>(inked_.bottom, bitmap->height);
+        if (top < bottom)
+            std::memset(bitmap->row(top), 0, static_cast<size_t>(bottom - top) * bitmap->stride() * sizeof(uint16_t));
+    }
+    inked_ = {};
+    inkedBitmap_ = bitmap;
     // The bitmap is blank here: a blank background needs no filling.
-    if ((flags_ & html_flags::NoFrame) == 0)
+    if ((flags_ & html_flags::NoFrame) == 0) {
         drawFrame(*bitmap);
-    else if (static_cast<uint16_t>(document_.backgroundColour) != 0)
+        for (int i = 0; i < 9 && inked_.bottom < height; ++i)
+            if (GumpArtExtent(frameArt_ + i).w > 0 && GumpArtExtent(frameArt_ + i).h > 0)
+                inked_.add(0, height);
+    } else if (static_cast<uint16_t>(document_.backgroundColour) != 0) {
         FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
                       static_cast<uint16_t>(document_.backgroundColour));
+        inked_.add(area_.top, area_.bottom);
+    }
     drawText(*bitmap);
-    if (inverted != 0)
+    if (inverted != 0) {
         invertRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom);
+        inked_.add(area_.top, area_.bottom);
+    }
     paintedFrom_ = {};
     if (!coloursFromVisitedList_)
         paintedFrom_ = {bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(), UnicodeGetCompactSpacing(),

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "client/core/gump_services.h"
+#include "client/data/unicode_font_pixels.h"
 #include "client/gumps/framework/gump.h"
 #include "client/gumps/framework/html_document.h"
 
@@ -199,4 +200,7 @@ private:
     };
     PaintedFrom paintedFrom_;
     bool coloursFromVisitedList_ = false;
+    /** The rows of inkedBitmap_ the last paint may have written; the rest of it is blank. */
+    InkRows inked_;
+    const GumpBitmap* inkedBitmap_ = nullptr;
 };
