@@ -388,6 +388,19 @@ const uint8_t* UnicodeGetGlyph(WideChar character, int32_t* xOffset, int32_t* yO
 bool UnicodeHasGlyph(WideChar character) { return character == u' ' || findGlyph(character).rows != nullptr; }
 int32_t UnicodeGetCharWidth(WideChar character) { return advanceOf(character); }
 
+void UnicodeGetCharWidths(const WideChar* text, size_t count, int32_t* widths)
+{
+    const RunStyle style = runStyle();
+    for (size_t i = 0; i < count; ++i) {
+        if (text[i] == u' ') {
+            widths[i] = style.spaceWidth;
+            continue;
+        }
+        const Glyph g = glyphIn(*style.font, text[i]);
+        widths[i] = g.rows != nullptr ? g.xOffset + g.width + style.extraAdvance : 0;
+    }
+}
+
 int32_t UnicodeGetStringWidth(const WideChar* text)
 {
     int32_t sum = 0;

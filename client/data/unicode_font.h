@@ -56,6 +56,8 @@ void setUnicodeColorCodes(bool on);
 const uint8_t* UnicodeGetGlyph(WideChar character, int32_t* xOffset, int32_t* yOffset, int32_t* width, int32_t* height);
 bool UnicodeHasGlyph(WideChar character);
 int32_t UnicodeGetCharWidth(WideChar character);
+/** The advance of each of count characters, as UnicodeGetCharWidth gives it, into widths. */
+void UnicodeGetCharWidths(const WideChar* text, size_t count, int32_t* widths);
 int32_t UnicodeGetStringWidth(const WideChar* text);
 int32_t UnicodeGetWordWidth(const WideChar* text);
 int32_t UnicodeGetStringWidthN(int32_t n, const WideChar* text);

@@ -109,6 +109,24 @@ TEST_F(UnicodeText, AdvanceFollowsSpacingAndStyle)
     EXPECT_EQ(sink.count(), 1u);
 }
 
+TEST_F(UnicodeText, WidthsOfARunAreThoseOfEachCharacter)
+{
+    // Blanks, present, absent and damaged glyphs, ideographs, in every style and spacing.
+    const std::u16string text = u"a b\u4E00xZYWVq|\u3002 ";
+    for (const uint32_t style : {0u, 0x10u, 0x8u, 0x18u, 0x2u}) {
+        for (const bool compact : {false, true}) {
+            UnicodeSetStyle(style);
+            UnicodeSetCompactSpacing(compact);
+            std::vector<int32_t> widths(text.size(), -1);
+            UnicodeGetCharWidths(text.data(), text.size(), widths.data());
+            for (size_t i = 0; i < text.size(); ++i)
+                EXPECT_EQ(widths[i], UnicodeGetCharWidth(text[i])) << style << " " << compact << " " << i;
+            UnicodeSetCompactSpacing(false);
+            UnicodeRestoreStyle();
+        }
+    }
+}
+
 TEST_F(UnicodeText, AFontSetAgainIsReadAgain)
 {
     // Glyphs already looked up must not outlive their font: the same image set again after a

@@ -266,8 +266,7 @@ void HTMLBox::layOut()
         std::vector<int>& advances = layoutScratch().advances;
         std::vector<uint8_t>& breaks = layoutScratch().breaks;
         advances.resize(length);
-        for (size_t i = 0; i < length; ++i)
-            advances[i] = UnicodeGetCharWidth(element.text[i]);
+        UnicodeGetCharWidths(element.text.data(), length, advances.data());
         breaks.assign(wrap ? length : 0, 0);
         for (size_t i = 0; i < breaks.size(); ++i)
             breaks[i] = isBreak(element.text, i) ? 1 : 0;
