@@ -65,6 +65,7 @@ TEST(HtmlDocument, TagsMakeRunsOfTheirStyles)
         {u"<H1>a<H3>b</H3></H1>", {{u"a", 0x100, -1, -1}, {u"b", 0x400, -1, -1}}},
         // Markup in quotes and after a backslash is text.
         {u"\"<B>\"\\<I>x", {{u"\"<B>\"<I>x", 0, -1, -1}}},
+        {u"ab\\\\c\\\"d\"e\"<B>f\\", {{u"ab\\c\"d\"e\"", 0, -1, -1}, {u"f\\", style::Bold, -1, -1}}},
         // Text before BODY and after /BODY is not shown.
         {u"<TITLE>t</TITLE>head<BODY TEXT=RED>body</BODY>tail", {{u"body", 0, -1, -1}}},
         {u"a<CENTER>b</CENTER>c", {{u"a", 0, -1, -1}, {u"\nb\n", style::Centre, -1, -1}, {u"c", 0, -1, -1}}},

@@ -111,6 +111,13 @@ public:
         size_t i = 0;
         bool quoted = false;
         while (i < body.size()) {
+            // Plain characters up to the next backslash, quote or tag start go in at once.
+            const size_t plain = std::min(body.find_first_of(u"\\\"<", i), body.size());
+            if (plain > i) {
+                pending_.append(body.substr(i, plain - i));
+                i = plain;
+                continue;
+            }
             const char16_t c = body[i];
             if (c == u'\\' && i + 1 < body.size()) {
                 pending_ += body[i + 1];
