@@ -25,7 +25,13 @@ constexpr int32_t kUnderlineRow = 14;
 struct FontView {
     const uint8_t* data = nullptr;
     size_t size = 0;
+    /** Different for every font image set: the key of its glyphs' places in the glyph cache. */
+    uint64_t generation = 0;
 };
+
+uint64_t g_generations = 0;
+
+FontView fontView(const uint8_t* data, size_t size) { return FontView{data, size, ++g_generations}; }
 
 struct TextState {
     bool loaded = false;
@@ -51,30 +57,53 @@ void ensureLoaded()
 
 bool isMapped(int32_t font) { return font >= 0 && font < kUnicodeFontCount && g_text.fonts[static_cast<size_t>(font)].data != nullptr; }
 
-// The glyph of a character in the current font; rows == null when it has none or it is damaged.
-Glyph findGlyph(WideChar c)
+// The place of a character's glyph record in a font, or 0 when it has none or it is damaged.
+uint32_t locateGlyph(const FontView& f, WideChar c)
 {
-    ensureLoaded();
-    Glyph g;
-    const FontView& f = g_text.fonts[static_cast<size_t>(g_text.font)];
-    if (f.data == nullptr) return g;
     const size_t entry = static_cast<size_t>(c) * 4;
-    if (entry + 4 > f.size || entry + 4 > kOffsetTableBytes) return g;
+    if (entry + 4 > f.size || entry + 4 > kOffsetTableBytes) return 0;
     const uint32_t offset = static_cast<uint32_t>(f.data[entry] | f.data[entry + 1] << 8 | f.data[entry + 2] << 16)
                             | static_cast<uint32_t>(f.data[entry + 3]) << 24;
-    if (offset == 0 || offset > f.size || f.size - offset < 4) return g;
+    if (offset == 0 || offset > f.size || f.size - offset < 4) return 0;
     const auto* header = reinterpret_cast<const int8_t*>(f.data + offset);
     const int32_t width = header[2];
     const int32_t height = header[3];
-    if (width <= 0 || height <= 0) return g;
+    if (width <= 0 || height <= 0) return 0;
     const size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
-    if ((f.size - offset - 4) / rowBytes < static_cast<size_t>(height)) return g;
-    g.rows = f.data + offset + 4;
+    if ((f.size - offset - 4) / rowBytes < static_cast<size_t>(height)) return 0;
+    return offset;
+}
+
+// The glyphs last found: a text looks up the same characters to measure, wrap and draw them.
+struct GlyphSlot {
+    uint64_t generation = 0;
+    uint32_t offset = 0;
+    WideChar code = 0;
+};
+std::array<GlyphSlot, 1024> g_glyphSlots;
+
+// The glyph of a character in a font; rows == null when it has none or it is damaged.
+Glyph glyphIn(const FontView& f, WideChar c)
+{
+    Glyph g;
+    if (f.data == nullptr) return g;
+    GlyphSlot& slot = g_glyphSlots[(c + f.generation * 331) % g_glyphSlots.size()];
+    if (slot.generation != f.generation || slot.code != c) slot = GlyphSlot{f.generation, locateGlyph(f, c), c};
+    if (slot.offset == 0) return g;
+    const auto* header = reinterpret_cast<const int8_t*>(f.data + slot.offset);
+    g.rows = f.data + slot.offset + 4;
     g.xOffset = header[0];
     g.yOffset = header[1];
-    g.width = width;
-    g.height = height;
+    g.width = header[2];
+    g.height = header[3];
     return g;
+}
+
+// The glyph of a character in the current font.
+Glyph findGlyph(WideChar c)
+{
+    ensureLoaded();
+    return glyphIn(g_text.fonts[static_cast<size_t>(g_text.font)], c);
 }
 
 int32_t advanceOfGlyph(const Glyph& g)
@@ -160,17 +189,47 @@ BlitRect drawArea(const BlitRect& clip, const PixelSurface& s)
                     std::min(clip.bottom, s.height)};
 }
 
-// Draws one character at pen (x, top) and returns its advance.
-int32_t drawChar(const PixelSurface& s, const BlitRect& area, WideChar c, int32_t x, int32_t top, uint16_t colour)
+// The text state a draw reads for every character, taken once per run.
+struct RunStyle {
+    const FontView* font = nullptr;
+    int32_t spaceWidth = 0;
+    int32_t extraAdvance = 0;  // what advanceOfGlyph adds to a glyph's offset and width
+    bool compact = false;
+    bool italic = false;
+    bool bold = false;
+    bool underlined = false;
+};
+
+RunStyle runStyle()
 {
-    const Glyph g = c == u' ' ? Glyph{} : findGlyph(c);
-    const int32_t advance = c == u' ' ? g_text.spaceWidth : advanceOfGlyph(g);
-    if (g.rows != nullptr) {
-        // Compact spacing softens the first pixel of each row to half brightness.
-        const uint16_t first = g_text.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
-        PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, UnicodeStyleIsItalic(), UnicodeStyleIsBold()});
+    ensureLoaded();
+    RunStyle r;
+    r.font = &g_text.fonts[static_cast<size_t>(g_text.font)];
+    r.spaceWidth = g_text.spaceWidth;
+    r.compact = g_text.compact;
+    r.italic = UnicodeStyleIsItalic();
+    r.bold = UnicodeStyleIsBold();
+    r.underlined = UnicodeStyleIsUnderlined();
+    r.extraAdvance = (r.compact ? 0 : 1) + (r.bold ? 1 : 0) + (r.italic ? 1 : 0);
+    return r;
+}
+
+// Draws one character at pen (x, top) and returns its advance.
+int32_t drawChar(const PixelSurface& s, const BlitRect& area, const RunStyle& style, WideChar c, int32_t x, int32_t top,
+                 uint16_t colour, InkRows* rows)
+{
+    int32_t advance = style.spaceWidth;
+    if (c != u' ') {
+        const Glyph g = glyphIn(*style.font, c);
+        advance = 0;
+        if (g.rows != nullptr) {
+            advance = g.xOffset + g.width + style.extraAdvance;
+            // Compact spacing softens the first pixel of each row to half brightness.
+            const uint16_t first = style.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
+            PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold}, rows);
+        }
     }
-    if (UnicodeStyleIsUnderlined()) PlotRow(s, area, x, top + kUnderlineRow, advance, colour);
+    if (style.underlined) PlotRow(s, area, x, top + kUnderlineRow, advance, colour, rows);
     return advance;
 }
 
@@ -221,11 +280,12 @@ void forEachDrawnChar(const WideChar* text, int32_t from, int32_t to, uint16_t c
 
 // Draws text[from..to) at pen (x, top); colour codes change `current`, which carries across lines.
 void drawRun(const PixelSurface& s, const BlitRect& area, const WideChar* text, int32_t from, int32_t to, int32_t x, int32_t top,
-             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last)
+             uint16_t colour, uint16_t& current, uint16_t selectedColour, int32_t first, int32_t last, InkRows* rows = nullptr)
 {
     if (area.left >= area.right || area.top >= area.bottom) return;
+    const RunStyle style = runStyle();
     forEachDrawnChar(text, from, to, colour, current, selectedColour, first, last,
-                     [&](WideChar c, uint16_t k) { x += drawChar(s, area, c, x, top, k); });
+                     [&](WideChar c, uint16_t k) { x += drawChar(s, area, style, c, x, top, k, rows); });
 }
 
 int32_t drawWrapped(const PixelSurface& s, int32_t wrapWidth, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
@@ -260,7 +320,7 @@ void LoadUnicodeFont()
         auto file = probe != nullptr && info.actualName != nullptr ? std::make_unique<CMMF>(info.actualName) : nullptr;
         const uint8_t* view = file ? file->Open() : nullptr;
         if (view == nullptr) KZReport::fatal("LoadUnicodeFont(): cannot open file '%s'.\n", name);
-        g_text.fonts[static_cast<size_t>(font)] = FontView{view, file->GetSize()};
+        g_text.fonts[static_cast<size_t>(font)] = fontView(view, file->GetSize());
         g_text.files[static_cast<size_t>(font)] = std::move(file);
     }
 }
@@ -271,7 +331,7 @@ void setUnicodeFontData(int32_t font, const uint8_t* data, size_t size)
 {
     if (font < 0 || font >= kUnicodeFontCount) return;
     g_text.files[static_cast<size_t>(font)].reset();
-    g_text.fonts[static_cast<size_t>(font)] = data != nullptr ? FontView{data, size} : FontView{};
+    g_text.fonts[static_cast<size_t>(font)] = data != nullptr ? fontView(data, size) : FontView{};
     g_text.loaded = true;
 }
 
@@ -337,6 +397,19 @@ const uint8_t* UnicodeGetGlyph(WideChar character, int32_t* xOffset, int32_t* yO
 
 bool UnicodeHasGlyph(WideChar character) { return character == u' ' || findGlyph(character).rows != nullptr; }
 int32_t UnicodeGetCharWidth(WideChar character) { return advanceOf(character); }
+
+void UnicodeGetCharWidths(const WideChar* text, size_t count, int32_t* widths)
+{
+    const RunStyle style = runStyle();
+    for (size_t i = 0; i < count; ++i) {
+        if (text[i] == u' ') {
+            widths[i] = style.spaceWidth;
+            continue;
+        }
+        const Glyph g = glyphIn(*style.font, text[i]);
+        widths[i] = g.rows != nullptr ? g.xOffset + g.width + style.extraAdvance : 0;
+    }
+}
 
 int32_t UnicodeGetStringWidth(const WideChar* text)
 {
@@ -446,11 +519,12 @@ void UnicodeDrawString(const PixelSurface& surface, const WideChar* text, int32_
 }
 
 void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
-                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last)
+                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last, InkRows* rows)
 {
     if (text == nullptr) return;
     uint16_t current = colour;
-    drawRun(surface, drawArea(clip, surface), text, 0, WideStrLen(text), x, y, colour, current, selectedColour, first, last);
+    drawRun(surface, drawArea(clip, surface), text, 0, WideStrLen(text), x, y, colour, current, selectedColour, first, last,
+            rows);
 }
 
 BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_t colour)

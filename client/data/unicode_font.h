@@ -3,6 +3,7 @@
 
 #include "client/core/unicode_string.h"
 #include "client/data/font_manager.h"
+#include "client/data/unicode_font_pixels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,6 +56,8 @@ void setUnicodeColorCodes(bool on);
 const uint8_t* UnicodeGetGlyph(WideChar character, int32_t* xOffset, int32_t* yOffset, int32_t* width, int32_t* height);
 bool UnicodeHasGlyph(WideChar character);
 int32_t UnicodeGetCharWidth(WideChar character);
+/** The advance of each of count characters, as UnicodeGetCharWidth gives it, into widths. */
+void UnicodeGetCharWidths(const WideChar* text, size_t count, int32_t* widths);
 int32_t UnicodeGetStringWidth(const WideChar* text);
 int32_t UnicodeGetWordWidth(const WideChar* text);
 int32_t UnicodeGetStringWidthN(int32_t n, const WideChar* text);
@@ -65,9 +68,13 @@ void UnicodeGetStringWrapEndXY(int32_t n, const WideChar* text, int32_t wrapWidt
 int32_t UnicodeGetWrapIndexAtXY(const WideChar* text, int32_t wrapWidth, int32_t x, int32_t y);
 
 void UnicodeDrawString(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour, const BlitRect& clip);
-/** As UnicodeDrawString; characters whose index lies in first..last (both included) use the second colour. */
+/**
+ * As UnicodeDrawString; characters whose index lies in first..last (both included) use the second
+ * colour. Rows, when given, grows to hold every row the draw may have written.
+ */
 void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* text, int32_t x, int32_t y, uint16_t colour,
-                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last);
+                                  const BlitRect& clip, uint16_t selectedColour, int32_t first, int32_t last,
+                                  InkRows* rows = nullptr);
 /**
  * A rectangle (right and bottom excluded) holding every pixel UnicodeDrawString(text, x, y, colour) can
  * set with the current font and style, before clipping; empty (left == right) when it sets none.

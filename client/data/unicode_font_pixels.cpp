@@ -1,6 +1,7 @@
 /** @file Pixel loops of the Unicode fonts that follow pixel values only. */
 #include "client/data/unicode_font_pixels.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -13,26 +14,40 @@ void plot(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, uin
 
 } // namespace
 
-void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, int32_t x, int32_t top, const GlyphInk& ink)
+void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, int32_t x, int32_t top, const GlyphInk& ink,
+               InkRows* rows)
 {
+    // Rows wholly above or below the area, and glyphs wholly beside it, have nothing to plot; the
+    // first set pixel of a row takes the first colour whether it shows or not.
+    const int32_t y0 = top + g.yOffset;
+    const int32_t firstRow = std::max(0, area.top - y0);
+    const int32_t endRow = std::min(g.height, area.bottom - y0);
+    const int32_t x0 = x + g.xOffset;
+    const int32_t widest = g.width + (ink.italic ? (g.height - 1) / 2 : 0) + (ink.bold ? 1 : 0);
+    if (firstRow >= endRow || x0 >= area.right || x0 + widest <= area.left)
+        return;
+    if (rows != nullptr)
+        rows->add(y0 + firstRow, y0 + endRow);
     const size_t rowBytes = (static_cast<size_t>(g.width) + 7) / 8;
-    for (int32_t r = 0; r < g.height; ++r) {
+    for (int32_t r = firstRow; r < endRow; ++r) {
         const uint8_t* row = g.rows + static_cast<size_t>(r) * rowBytes;
-        const int32_t shift = ink.italic ? (g.height - r - 1) / 2 : 0;
+        const int32_t left = x0 + (ink.italic ? (g.height - r - 1) / 2 : 0);
+        uint16_t* line = s.pixels + static_cast<int64_t>(y0 + r) * s.pitch;
         bool first = true;
         for (int32_t m = 0; m < g.width; ++m) {
             if ((row[m / 8] & (0x80 >> (m % 8))) == 0) continue;
             const uint16_t k = first ? ink.firstColour : ink.colour;
             first = false;
-            const int32_t px = x + g.xOffset + m + shift;
-            const int32_t py = top + g.yOffset + r;
-            plot(s, area, px, py, k);
-            if (ink.bold) plot(s, area, px + 1, py, k);
+            const int32_t px = left + m;
+            if (px >= area.left && px < area.right) line[px] = k;
+            if (ink.bold && px + 1 >= area.left && px + 1 < area.right) line[px + 1] = k;
         }
     }
 }
 
-void PlotRow(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour)
+void PlotRow(const PixelSurface& s, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour, InkRows* rows)
 {
+    if (rows != nullptr && length > 0 && y >= area.top && y < area.bottom)
+        rows->add(y, y + 1);
     for (int32_t u = 0; u < length; ++u) plot(s, area, x + u, y, colour);
 }

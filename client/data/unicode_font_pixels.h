@@ -14,6 +14,24 @@ struct GlyphBits {
     int32_t height = 0;
 };
 
+/** The rows a draw may have written, [top, bottom); none while top >= bottom. */
+struct InkRows {
+    int32_t top = 0;
+    int32_t bottom = 0;
+    void add(int32_t from, int32_t to)
+    {
+        if (from >= to)
+            return;
+        if (top >= bottom) {
+            top = from;
+            bottom = to;
+            return;
+        }
+        top = from < top ? from : top;
+        bottom = to > bottom ? to : bottom;
+    }
+};
+
 /** How a glyph is plotted: italic leans a row right by half its distance from the bottom, bold doubles each pixel rightwards. */
 struct GlyphInk {
     uint16_t colour = 0;
@@ -28,6 +46,7 @@ struct GlyphInk {
  * each pixel clipped to area (already inside the surface).
  */
 void PlotGlyph(const PixelSurface& surface, const BlitRect& area, const GlyphBits& glyph, int32_t x, int32_t top,
-               const GlyphInk& ink);
+               const GlyphInk& ink, InkRows* rows = nullptr);
 /** Plots pixels x .. x + length - 1 of row y, clipped to area (already inside the surface). */
-void PlotRow(const PixelSurface& surface, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour);
+void PlotRow(const PixelSurface& surface, const BlitRect& area, int32_t x, int32_t y, int32_t length, uint16_t colour,
+             InkRows* rows = nullptr);

@@ -1,5 +1,6 @@
 /** @file Tests of the Unicode fonts: glyph checks, advances, styles, the line-break rule, wrapping and drawing. */
 #include "client/data/unicode_font.h"
+#include "client/data/unicode_font_pixels.h"
 
 #include "tests/support/unicode_font_builder.h"
 
@@ -106,6 +107,42 @@ TEST_F(UnicodeText, AdvanceFollowsSpacingAndStyle)
     EXPECT_EQ(UnicodeGetSpaceWidth(), 25);
     UnicodeSetSpaceWidth(8);
     EXPECT_EQ(sink.count(), 1u);
+}
+
+TEST_F(UnicodeText, WidthsOfARunAreThoseOfEachCharacter)
+{
+    // Blanks, present, absent and damaged glyphs, ideographs, in every style and spacing.
+    const std::u16string text = u"a b\u4E00xZYWVq|\u3002 ";
+    for (const uint32_t style : {0u, 0x10u, 0x8u, 0x18u, 0x2u}) {
+        for (const bool compact : {false, true}) {
+            UnicodeSetStyle(style);
+            UnicodeSetCompactSpacing(compact);
+            std::vector<int32_t> widths(text.size(), -1);
+            UnicodeGetCharWidths(text.data(), text.size(), widths.data());
+            for (size_t i = 0; i < text.size(); ++i)
+                EXPECT_EQ(widths[i], UnicodeGetCharWidth(text[i])) << style << " " << compact << " " << i;
+            UnicodeSetCompactSpacing(false);
+            UnicodeRestoreStyle();
+        }
+    }
+}
+
+TEST_F(UnicodeText, AFontSetAgainIsReadAgain)
+{
+    // Glyphs already looked up must not outlive their font: the same image set again after a
+    // change, another image in the same font, and a font taken away.
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 4);
+    font0_ = testsupport::buildUnicodeFont({{u'a', inkBlock(6, 2)}});
+    setUnicodeFontData(0, font0_.data(), font0_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 7);
+    EXPECT_FALSE(UnicodeHasGlyph(u'b'));
+    testsupport::setGlyphOffset(font0_, u'a', 0);
+    setUnicodeFontData(0, font0_.data(), font0_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 0);
+    setUnicodeFontData(0, font1_.data(), font1_.size());
+    EXPECT_EQ(UnicodeGetCharWidth(u'a'), 6);
+    setUnicodeFontData(0, nullptr, 0);
+    EXPECT_FALSE(UnicodeHasGlyph(u'a'));
 }
 
 TEST_F(UnicodeText, StylePicksTheFontAndFallsBackToFontZero)
@@ -299,6 +336,53 @@ TEST_F(UnicodeText, HighlightColourCodesAndWrappedDraws)
     UnicodeDrawStringWrappedHighlighted(surface(), 20, u"ab cd", 0, 0, 0x3000, all_, false, 0x4000, 3, 3);
     EXPECT_EQ(at(0, 18), 0x4000);  // 'c' is index 3, on the second line
     EXPECT_EQ(at(4, 18), 0x3000);
+}
+
+TEST(UnicodeGlyphPixels, PlottingMatchesPixelByPixelClipping)
+{
+    // Each pixel plotted on its own and dropped outside the area: what a glyph must give however
+    // its rows, offsets, styles and the area place it.
+    auto reference = [](std::vector<uint16_t>& out, int pitch, const BlitRect& area, const GlyphBits& g, int x, int top,
+                        const GlyphInk& ink) {
+        auto plot = [&](int px, int py, uint16_t k) {
+            if (px >= area.left && px < area.right && py >= area.top && py < area.bottom)
+                out[static_cast<size_t>(py * pitch + px)] = k;
+        };
+        const size_t rowBytes = (static_cast<size_t>(g.width) + 7) / 8;
+        for (int r = 0; r < g.height; ++r) {
+            bool first = true;
+            for (int m = 0; m < g.width; ++m) {
+                if ((g.rows[static_cast<size_t>(r) * rowBytes + static_cast<size_t>(m / 8)] & (0x80 >> (m % 8))) == 0)
+                    continue;
+                const uint16_t k = first ? ink.firstColour : ink.colour;
+                first = false;
+                const int px = x + g.xOffset + m + (ink.italic ? (g.height - r - 1) / 2 : 0);
+                plot(px, top + g.yOffset + r, k);
+                if (ink.bold)
+                    plot(px + 1, top + g.yOffset + r, k);
+            }
+        }
+    };
+    constexpr int kPitch = 40, kHeight = 30;
+    uint32_t seed = 99;
+    auto next = [&seed](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<uint8_t> bits(64);
+        for (uint8_t& b : bits)
+            b = static_cast<uint8_t>(next(256));
+        const GlyphBits g{bits.data(), next(11) - 5, next(11) - 5, 1 + next(20), 1 + next(12)};
+        const GlyphInk ink{0x1234, static_cast<uint16_t>(next(2) == 0 ? 0x1234 : 0x0909), next(2) == 0, next(2) == 0};
+        const int left = next(kPitch), top = next(kHeight);
+        const BlitRect area{left, top, left + next(kPitch - left + 1), top + next(kHeight - top + 1)};
+        const int x = next(kPitch + 20) - 10, y = next(kHeight + 20) - 10;
+        std::vector<uint16_t> expected(kPitch * kHeight, 0), got(kPitch * kHeight, 0);
+        reference(expected, kPitch, area, g, x, y, ink);
+        PlotGlyph(PixelSurface{got.data(), kPitch, kPitch, kHeight}, area, g, x, y, ink);
+        ASSERT_EQ(got, expected) << "case " << i;
+    }
 }
 
 } // namespace

@@ -5,8 +5,12 @@
 #include "client/gumps/framework/html_document.h"
 #include "tests/support/gump_fixtures.h"
 #include "tests/support/gump_harness.h"
+#include "tests/support/unicode_font_builder.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <map>
 
 namespace {
 
@@ -61,6 +65,7 @@ TEST(HtmlDocument, TagsMakeRunsOfTheirStyles)
         {u"<H1>a<H3>b</H3></H1>", {{u"a", 0x100, -1, -1}, {u"b", 0x400, -1, -1}}},
         // Markup in quotes and after a backslash is text.
         {u"\"<B>\"\\<I>x", {{u"\"<B>\"<I>x", 0, -1, -1}}},
+        {u"ab\\\\c\\\"d\"e\"<B>f\\", {{u"ab\\c\"d\"e\"", 0, -1, -1}, {u"f\\", style::Bold, -1, -1}}},
         // Text before BODY and after /BODY is not shown.
         {u"<TITLE>t</TITLE>head<BODY TEXT=RED>body</BODY>tail", {{u"body", 0, -1, -1}}},
         {u"a<CENTER>b</CENTER>c", {{u"a", 0, -1, -1}, {u"\nb\n", style::Centre, -1, -1}, {u"c", 0, -1, -1}}},
@@ -450,6 +455,216 @@ TEST_F(HtmlFramedBoxTest, TheFrameSurroundsTheTextAreaBesideTheScrollBar)
     EXPECT_EQ(b->ScrollBar()->position, 18);
     EXPECT_EQ(b->Frame(0)->pixel(2, 2), kInk); // "c" at the top now
     EXPECT_EQ(b->Frame(0)->pixel(4, 2), 0x0604);
+}
+
+
+// Boxes given their text before their size and then scrolled, as the windows and the server gumps
+// do, in fonts whose glyphs differ in size, offset and shape. Each case is pinned by a digest of
+// everything the box shows after each step: pixels, scroll state, scroll bar, links' places and
+// the dirty rectangle.
+class HtmlBoxStepsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        harness.start();
+        for (int f = 0; f < 3; ++f) {
+            std::map<char16_t, testsupport::UnicodeGlyphSpec> glyphs;
+            auto add = [&](char16_t c, int width, int height, int dx, int dy) {
+                testsupport::UnicodeGlyphSpec g;
+                g.xOffset = static_cast<int8_t>(dx);
+                g.yOffset = static_cast<int8_t>(dy);
+                for (int r = 0; r < height; ++r) {
+                    std::string row;
+                    for (int m = 0; m < width; ++m)
+                        row += (r + m + c) % 3 != 0 || m == width - 1 ? '#' : '.';
+                    g.rows.push_back(row);
+                }
+                glyphs[c] = g;
+            };
+            for (char16_t c = u'!'; c <= u'~'; ++c)
+                add(c, 1 + (c + f) % 5, 2 + c % 9, c % 3 - 1, c % 7 + 2 * f);
+            for (char16_t c = 0x3000; c < 0x3010; ++c)
+                add(c, 7 - f, 10, 0, 3);
+            for (char16_t c = 0x4E00; c < 0x4E08; ++c)
+                add(c, 8 - f, 12, 1, 2);
+            fonts_[static_cast<size_t>(f)] = testsupport::buildUnicodeFont(glyphs);
+            setUnicodeFontData(f, fonts_[static_cast<size_t>(f)].data(), fonts_[static_cast<size_t>(f)].size());
+        }
+        UnicodeSetSpaceWidth(3);
+    }
+    void TearDown() override
+    {
+        UnicodeSetSpaceWidth(8);
+        unloadUnicodeFonts();
+        HtmlVisitedAddresses().clear();
+    }
+
+    static void add(uint64_t& digest, int64_t value)
+    {
+        for (int b = 0; b < 8; ++b) {
+            digest ^= static_cast<uint8_t>(value >> (8 * b));
+            digest *= 0x100000001B3ull;
+        }
+    }
+    static void addState(uint64_t& digest, HTMLBox* b)
+    {
+        const GumpBitmap* bitmap = b->Frame(0);
+        for (int y = 0; y < b->height; ++y)
+            for (int x = 0; x < b->width; ++x)
+                add(digest, bitmap->pixel(x, y));
+        for (const int v : {b->ScrollPosition(), b->ScrollRange(), b->TextArea().left, b->TextArea().top,
+                            b->TextArea().right, b->TextArea().bottom})
+            add(digest, v);
+        if (b->ScrollBar() != nullptr) {
+            add(digest, b->ScrollBar()->position);
+            add(digest, b->ScrollBar()->range);
+        }
+        for (const HtmlLink& link : b->Document().links) {
+            add(digest, link.documentY);
+            for (const HtmlRect& r : link.hotRects)
+                for (const int v : {r.left, r.top, r.right, r.bottom})
+                    add(digest, v);
+        }
+        const GumpRect dirty = CGumpManager::TakeDirty();
+        for (const int v : {dirty.left, dirty.top, dirty.right, dirty.bottom})
+            add(digest, v);
+    }
+
+    /** Gives a new box the text, then the size, then takes the steps; adds what it shows after each to the digest. */
+    void run(uint64_t& digest, uint32_t flags, int width, int height, std::u16string_view text, const char* steps);
+
+    std::array<std::vector<uint8_t>, 3> fonts_;
+    GumpHarness harness;
+};
+
+TEST_F(HtmlBoxStepsTest, TextThenSizeThenStepsShowWhatTheyShowed)
+{
+    using namespace html_flags;
+    // Steps: d and u scroll down and up, s scrolls to the middle, i inverts the box, v makes "x" a
+    // visited address, e starts an edit (the caret shows), r selects the last two characters.
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        int width;
+        int height;
+        const char16_t* text;
+        const char* steps;
+        uint64_t digest;
+    };
+    const Case cases[] = {
+        {"plain words, no scroll", NoFrame | ReadOnly, 60, 40, u"The quick brown fox jumps over the lazy dog", "",
+         0x16539567accca63f},
+        {"wrapped and scrolled down past the end", NoFrame, 50, 30,
+         u"The quick brown fox jumps over the lazy dog again and again", "dddd", 0x4b1a9a650a9ad1fb},
+        {"down then up", NoFrame | NoScrollBar, 40, 36, u"one two three four five six seven eight", "ddu",
+         0xf758fff7126b074d},
+        {"up at the top", NoFrame, 40, 36, u"one two three<BR>four", "uu", 0x49dc5ef72cec0c8f},
+        {"short text, one line", NoFrame, 20, 18, u"ab", "ddd", 0x4bd81e8757491e07},
+        {"styles, alignment, quotes", NoFrame, 90, 60,
+         u"<H1>Title</H1><CENTER>mid</CENTER><DIV ALIGN=RIGHT>r<I>i</I><B>b</B><U>u</U></DIV><BQ>quoted "
+         u"text here</BQ><SMALL>small</SMALL> <BIG>big</BIG>",
+         "dsdu", 0xa8fbee5fe4487ff4},
+        {"links, anchors and visited", NoFrame, 70, 40,
+         u"<A HREF=x>link one</A> and <A NAME=a>anchor</A><BR><A HREF=y INT>two</A><BR><BR>end", "dvdui",
+         0x99159aa3ab7441fa},
+        {"visited between still steps", NoFrame | NoScrollBar, 70, 60, u"<A HREF=x>ab</A> cd", "uvu", 0x83ff51aed4d8a9e},
+        {"inverted between still steps", NoFrame | NoScrollBar, 30, 30, u"ab cd", "uiu", 0x8af4a6335e33068c},
+        {"ellipsis", NoFrame | Ellipsis, 30, 40, u"abcdefghijklmnop<BR>qrstuvwxyz<BR>x", "dd", 0xd475829e0a1de76f},
+        {"no wrap, short text", NoFrame | NoWrap | ShortText, 30, 20, u"abcdefghijklmnop qrst", "d", 0x4cfb6f89a9d12237},
+        {"shrink to fit", NoFrame | ShrinkToFit, 40, 60, u"<BIG>abcdefghij</BIG> <BIG>ab</BIG> klmnopqrstuvw", "d",
+         0x1dbf7ee25f74ea87},
+        {"first element, all bold and italic", NoFrame | FirstElementOnly | AllBold | AllItalic, 50, 40,
+         u"abc def<BR>ghi", "d", 0x5d967b0c422078c7},
+        {"ideographs break anywhere", NoFrame, 30, 40,
+         u"\u4E00\u4E01\u300C\u4E02\u4E03\u3002\u4E04\u4E05\u4E06\u3001\u4E07 ab", "ddu", 0x9649ad6b16a446e9},
+        {"background colour and margins", NoFrame, 50, 50,
+         u"<BODY BGCOLOR=#102030 TEXT=RED LEFTMARGIN=4 TOPMARGIN=7 RIGHTMARGIN=3 BOTTOMMARGIN=5>ab cd ef gh ij kl mn",
+         "dddu", 0x99c244782826ff1},
+        {"framed box without art", 0, 40, 40, u"framed text that wraps", "dd", 0xd3795c9f1ff63329},
+        {"no markup", NoFrame | NoMarkup, 40, 40, u"<B>not bold</B> & more", "d", 0xc5517a5961ac2607},
+        {"editing shows the caret", NoFrame, 40, 40, u"abc def ghi jkl mno", "eddu", 0xc66e1337b4ba2b9},
+        {"selection", NoFrame, 40, 40, u"abc def ghi jkl mno", "erdu", 0x513ff1bd9bcecd67},
+        {"empty box", NoFrame, 1, 1, u"abc", "du", 0xc9581d761adc96ab},
+        {"tall glyphs in a low box", NoFrame, 45, 5, u"gjpqy GJPQY", "d", 0xef8d506d7c213d47},
+    };
+    for (const Case& c : cases) {
+        uint64_t digest = 0xCBF29CE484222325ull;
+        run(digest, c.flags, c.width, c.height, c.text, c.steps);
+        EXPECT_EQ(digest, c.digest) << c.name << " 0x" << std::hex << digest;
+    }
+}
+
+TEST_F(HtmlBoxStepsTest, GeneratedDocumentsShowWhatTheyShowed)
+{
+    // Random mixes of words, tags, ideographs, blanks and line breaks in boxes of random flags and
+    // sizes, scrolled a few steps: one digest over them all.
+    const char16_t* pieces[] = {u"ab", u"word", u"x", u"longerword", u" ", u"  ", u"\n", u"\r", u"<BR>",
+                                u"<B>", u"</B>", u"<I>", u"</I>", u"<U>", u"<BIG>", u"<SMALL>", u"<H2>", u"</H2>",
+                                u"<CENTER>", u"</CENTER>", u"<DIV ALIGN=RIGHT>", u"</DIV>", u"<BQ>", u"</BQ>",
+                                u"<A HREF=x>", u"<A NAME=n>", u"<A HREF=#n>", u"</A>", u"\u4E00\u4E01",
+                                u"\u300C\u4E02", u"\u3002", u"\u3001\u4E03\u4E04", u"\u00A0", u"\u0001",
+                                u"<BASEFONT COLOR=RED>", u"</BASEFONT>", u"<BODY LEFTMARGIN=5 RIGHTMARGIN=9>",
+                                u"<P>", u"</P>", u"\"q<\"", u"\\<"};
+    using namespace html_flags;
+    const uint32_t flagChoices[] = {NoFrame,
+                                    NoFrame | NoWrap,
+                                    NoFrame | Ellipsis,
+                                    NoFrame | ShrinkToFit,
+                                    NoFrame | ShortText,
+                                    NoFrame | AllBold | AllItalic,
+                                    0,
+                                    NoFrame | FirstElementOnly | NoScrollBar,
+                                    NoFrame | NoLinks | ReadOnly};
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    uint64_t digest = 0xCBF29CE484222325ull;
+    for (int i = 0; i < 150; ++i) {
+        std::u16string text;
+        const uint32_t count = next(40);
+        for (uint32_t k = 0; k < count; ++k)
+            text += pieces[next(std::size(pieces))];
+        const char* stepChoices[] = {"", "d", "u", "dd", "ddd", "du", "uuu", "dud"};
+        run(digest, flagChoices[next(std::size(flagChoices))], 1 + static_cast<int>(next(120)),
+            1 + static_cast<int>(next(100)), text, stepChoices[next(std::size(stepChoices))]);
+    }
+    EXPECT_EQ(digest, 0xe44d0e91d0fb85fbu) << " 0x" << std::hex << digest;
+}
+
+void HtmlBoxStepsTest::run(uint64_t& digest, uint32_t flags, int width, int height, std::u16string_view text,
+                           const char* steps)
+{
+    auto* b = new HTMLBox(nullptr, 0, flags, false, false);
+    b->AttachToParent(nullptr);
+    b->SetText(text, 0x1234);
+    b->ResizeTo({5, 7, 5 + width, 7 + height});
+    addState(digest, b);
+    for (const char* s = steps; *s != 0; ++s) {
+        switch (*s) {
+        case 'd': b->ScrollBy(true); break;
+        case 'u': b->ScrollBy(false); break;
+        case 's': b->SetScroll(1, 2); break;
+        case 'i': b->inverted = 1; break;
+        case 'v': HtmlVisitedAddresses().push_back(u"x"); break;
+        case 'e':
+            b->clearOnFirstEdit = 0;
+            b->BeginEdit();
+            break;
+        case 'r':
+            harness.window().setModifiers({false, true, false});
+            b->OnChar(0xE023);
+            b->OnChar(0xE025);
+            b->OnChar(0xE025);
+            harness.window().setModifiers({});
+            break;
+        default: FAIL() << *s;
+        }
+        addState(digest, b);
+    }
+    CGumpManager::DestroyGump(b);
+    HtmlVisitedAddresses().clear();
 }
 
 } // namespace

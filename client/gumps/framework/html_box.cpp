@@ -13,6 +13,7 @@
 #include "platform/window/window.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -57,6 +58,21 @@ int wordWidth(const std::u16string& text, const std::vector<int>& advances, cons
         width += advances[k];
     }
     return width;
+}
+
+/**
+ * Scratch of the layout, shared by every box (one box is laid out at a time): the advances of a
+ * run's characters and whether a line may break before each.
+ */
+struct LayoutScratch {
+    std::vector<int> advances;
+    std::vector<uint8_t> breaks;
+};
+
+LayoutScratch& layoutScratch()
+{
+    static auto* scratch = new LayoutScratch();
+    return *scratch;
 }
 
 } // namespace
@@ -109,7 +125,25 @@ HTMLBox::HTMLBox(CGump* parent, int boxId, uint32_t flags, bool tab, bool attach
         AttachToParent(parent);
 }
 
-HTMLBox::~HTMLBox() = default;
+HTMLBox::~HTMLBox()
+{
+    // Boxes come and go with their windows: the next box laid out takes over the buffers of the
+    // layout instead of growing its own.
+    SpareLayout& spare = spareLayout();
+    if (pieces_.capacity() > spare.pieces.capacity()) {
+        spare.pieces = std::move(pieces_);
+        spare.lines = std::move(lines_);
+        spare.text = std::move(pieceText_);
+        spare.advances = std::move(pieceAdvances_);
+    }
+}
+
+HTMLBox::SpareLayout& HTMLBox::spareLayout()
+{
+    // Never destroyed: boxes may go while the program ends.
+    static auto* spare = new SpareLayout();
+    return *spare;
+}
 
 std::u16string& HTMLBox::editText()
 {
@@ -181,6 +215,14 @@ void HTMLBox::drawFrame(GumpBitmap& bitmap)
 
 void HTMLBox::layOut()
 {
+    paintedFrom_ = {};
+    if (pieces_.capacity() == 0) {
+        SpareLayout& spare = spareLayout();
+        std::swap(pieces_, spare.pieces);
+        std::swap(lines_, spare.lines);
+        std::swap(pieceText_, spare.text);
+        std::swap(pieceAdvances_, spare.advances);
+    }
     pieces_.clear();
     lines_.clear();
     pieceText_.clear();
@@ -191,10 +233,8 @@ void HTMLBox::layOut()
                                                                        : document_.elements.size();
     int line = 0;
     int at = 0;
-    std::vector<uint32_t> lineStyle;
     auto newLine = [&](int indent, uint32_t style) {
-        lines_.push_back({document_.leftMargin + indent, 0, 0});
-        lineStyle.push_back(style);
+        lines_.push_back({document_.leftMargin + indent, 0, 0, style});
         line = static_cast<int>(lines_.size()) - 1;
         at = lines_.back().indentLeft;
     };
@@ -220,15 +260,16 @@ void HTMLBox::layOut()
         }
         UnicodeSetStyle(style);
         if (pieces_.empty() || lines_[static_cast<size_t>(line)].width == 0)
-            lineStyle[static_cast<size_t>(line)] = style;
+            lines_[static_cast<size_t>(line)].style = style;
         // The advance of each character, and when wrapping whether a line may break before it, found once.
         const size_t length = element.text.size();
-        advances_.resize(length);
-        for (size_t i = 0; i < length; ++i)
-            advances_[i] = UnicodeGetCharWidth(element.text[i]);
-        breaks_.assign(wrap ? length : 0, 0);
-        for (size_t i = 0; i < breaks_.size(); ++i)
-            breaks_[i] = isBreak(element.text, i) ? 1 : 0;
+        std::vector<int>& advances = layoutScratch().advances;
+        std::vector<uint8_t>& breaks = layoutScratch().breaks;
+        advances.resize(length);
+        UnicodeGetCharWidths(element.text.data(), length, advances.data());
+        breaks.assign(wrap ? length : 0, 0);
+        for (size_t i = 0; i < breaks.size(); ++i)
+            breaks[i] = isBreak(element.text, i) ? 1 : 0;
         Piece* piece = nullptr;
         auto startPiece = [&]() {
             if (!pieces_.empty())
@@ -252,9 +293,9 @@ void HTMLBox::layOut()
                 startPiece();
                 continue;
             }
-            const int advance = advances_[i];
-            if (wrap && at > lines_[static_cast<size_t>(line)].indentLeft && breaks_[i] != 0 &&
-                at + wordWidth(element.text, advances_, breaks_, i) > rightEdge) {
+            const int advance = advances[i];
+            if (wrap && at > lines_[static_cast<size_t>(line)].indentLeft && breaks[i] != 0 &&
+                at + wordWidth(element.text, advances, breaks, i) > rightEdge) {
                 newLine(element.indent, style);
                 startPiece();
                 if (c == u' ')
@@ -295,9 +336,9 @@ void HTMLBox::layOut()
     for (size_t l = 0; l < lines_.size(); ++l) {
         Line& ln = lines_[l];
         const int free = rightEdge - ln.indentLeft - ln.width;
-        if (free > 0 && (lineStyle[l] & html_style::Centre) != 0)
+        if (free > 0 && (ln.style & html_style::Centre) != 0)
             ln.offset = free / 2;
-        else if (free > 0 && (lineStyle[l] & html_style::Right) != 0)
+        else if (free > 0 && (ln.style & html_style::Right) != 0)
             ln.offset = free;
     }
     contentHeight_ = document_.bottomMargin + document_.topMargin +
@@ -320,6 +361,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
     const int top = area_.top + document_.topMargin - scrollPosition_;
     for (HtmlLink& link : document_.links)
         link.hotRects.clear();
+    coloursFromVisitedList_ = false;
     const int selectionFirst = std::min(caret_, selectionEnd_);
     const int selectionLast = std::max(caret_, selectionEnd_) - 1;
     for (const Piece& piece : pieces_) {
@@ -332,6 +374,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
             link = &document_.links[static_cast<size_t>(element.link)];
             if (!link->target.empty()) {
                 const auto& visited = HtmlVisitedAddresses();
+                coloursFromVisitedList_ = coloursFromVisitedList_ || !link->visited;
                 const bool seen = link->visited || std::find(visited.begin(), visited.end(), link->target) != visited.end();
                 colour = seen ? document_.visitedLinkColour : document_.linkColour;
             }
@@ -350,6 +393,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
                 const int source = piece.first + k;
                 if (a >= 0 && source >= selectionFirst && source <= selectionLast) {
                     invertRect(bitmap, cx, std::max(py, area_.top), cx + w, std::min(py + kLineHeight, area_.bottom));
+                    inked_.add(std::max(py, area_.top), std::min(py + kLineHeight, area_.bottom));
                     if (last < 0)
                         first = k;
                     last = k;
@@ -361,7 +405,7 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
             UnicodeSetStyle(piece.style);
             const uint16_t ink = static_cast<uint16_t>(colour);
             UnicodeDrawStringHighlighted(surface, pieceText_.c_str() + piece.start, px, py, ink, clip,
-                                         static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last);
+                                         static_cast<uint16_t>((ink >> 1) & 0x3DEF), first, last, &inked_);
             UnicodeRestoreStyle();
         }
         if (link != nullptr) {
@@ -374,8 +418,10 @@ void HTMLBox::drawText(GumpBitmap& bitmap)
     if (caret_ >= 0 && caret_ == selectionEnd_ && !readOnly()) {
         int cx = 0, cy = 0;
         characterPoint(caret_, cx, cy);
-        if (cx >= area_.left && cx < area_.right)
+        if (cx >= area_.left && cx < area_.right) {
             invertRect(bitmap, cx, std::max(cy, area_.top), cx + 1, std::min(cy + kLineHeight, area_.bottom));
+            inked_.add(std::max(cy, area_.top), std::min(cy + kLineHeight, area_.bottom));
+        }
     }
 }
 
@@ -389,26 +435,58 @@ void HTMLBox::paint()
 {
     // The bitmap is kept while the box keeps its size (scrolling redraws it at every step).
     GumpBitmap* bitmap = Frame(0);
-    if (bitmap != nullptr && bitmap->width == width && bitmap->height == height)
-        bitmap->clear();
-    else
-        bitmap = MakeFrame(0, width, height);
+    if (bitmap != nullptr && (bitmap->width != width || bitmap->height != height))
+        bitmap = nullptr;
+    const PaintedFrom state{bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(),
+                            UnicodeGetCompactSpacing(), inverted};
     frameIndex = 0;
-    // The bitmap is blank here: a blank background needs no filling.
-    if ((flags_ & html_flags::NoFrame) == 0)
-        drawFrame(*bitmap);
-    else if (static_cast<uint16_t>(document_.backgroundColour) != 0)
-        FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
-                      static_cast<uint16_t>(document_.backgroundColour));
-    drawText(*bitmap);
+    // A bitmap painted from this very state (a scroll step that left the position where it was)
+    // already shows it; the scroll bar and the dirty rectangle are told as after any paint.
+    if (bitmap == nullptr || state != paintedFrom_)
+        paintBitmap(bitmap);
     scrollRange_ = std::max(contentHeight_ - area_.height(), 1);
     if (scrollBar_ != nullptr)
         scrollBar_->SetPosition(scrollPosition_, scrollRange_);
-    if (inverted != 0)
-        invertRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom);
     int sx = 0, sy = 0;
     GumpToScreenCoords(sx, sy);
     CGumpManager::AddDirty({sx, sy, sx + width, sy + height});
+}
+
+void HTMLBox::paintBitmap(GumpBitmap* bitmap)
+{
+    if (bitmap == nullptr) {
+        bitmap = MakeFrame(0, width, height);
+    } else if (bitmap != inkedBitmap_) {
+        bitmap->clear();
+    } else {
+        // Only the rows the last paint may have written hold anything.
+        const int top = std::max(inked_.top, 0);
+        const int bottom = std::min<int>(inked_.bottom, bitmap->height);
+        if (top < bottom)
+            std::memset(bitmap->row(top), 0, static_cast<size_t>(bottom - top) * bitmap->stride() * sizeof(uint16_t));
+    }
+    inked_ = {};
+    inkedBitmap_ = bitmap;
+    // The bitmap is blank here: a blank background needs no filling.
+    if ((flags_ & html_flags::NoFrame) == 0) {
+        drawFrame(*bitmap);
+        for (int i = 0; i < 9 && inked_.bottom < height; ++i)
+            if (GumpArtExtent(frameArt_ + i).w > 0 && GumpArtExtent(frameArt_ + i).h > 0)
+                inked_.add(0, height);
+    } else if (static_cast<uint16_t>(document_.backgroundColour) != 0) {
+        FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
+                      static_cast<uint16_t>(document_.backgroundColour));
+        inked_.add(area_.top, area_.bottom);
+    }
+    drawText(*bitmap);
+    if (inverted != 0) {
+        invertRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom);
+        inked_.add(area_.top, area_.bottom);
+    }
+    paintedFrom_ = {};
+    if (!coloursFromVisitedList_)
+        paintedFrom_ = {bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(), UnicodeGetCompactSpacing(),
+                        inverted};
 }
 
 void HTMLBox::SetScroll(int position, int range)

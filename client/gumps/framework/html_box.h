@@ -2,6 +2,7 @@
 #pragma once
 
 #include "client/core/gump_services.h"
+#include "client/data/unicode_font_pixels.h"
 #include "client/gumps/framework/gump.h"
 #include "client/gumps/framework/html_document.h"
 
@@ -123,13 +124,29 @@ private:
         int indentLeft = 0;
         int width = 0;
         int offset = 0;
+        /** The style of its first run, which aligns it. */
+        uint32_t style = 0;
     };
+
+    /** The buffers of a layout, kept from a box that went for the next one. */
+    struct SpareLayout {
+        std::vector<Piece> pieces;
+        std::vector<Line> lines;
+        std::u16string text;
+        std::vector<int> advances;
+    };
+    static SpareLayout& spareLayout();
 
     void layOut();
     /** Ends the last piece's characters with a 0. */
     void endPiece();
-    /** Draws the laid-out text again; scrolling changes no line, so it keeps the layout. */
+    /**
+     * Shows the laid-out text at the scroll position, tells the scroll bar and marks the box dirty;
+     * scrolling changes no line, so it keeps the layout.
+     */
     void paint();
+    /** Draws frame and text into the bitmap kept at the box's size (null: a new one). */
+    void paintBitmap(GumpBitmap* bitmap);
     void drawFrame(GumpBitmap& bitmap);
     void drawText(GumpBitmap& bitmap);
     bool readOnly() const { return (flags_ & html_flags::ReadOnly) != 0; }
@@ -164,9 +181,26 @@ private:
     std::vector<Piece> pieces_;
     std::u16string pieceText_;
     std::vector<int> pieceAdvances_;
-    /** Scratch of the layout: the advances of a run's characters and whether a line may break before each. */
-    std::vector<int> advances_;
-    std::vector<uint8_t> breaks_;
     std::vector<Line> lines_;
     int contentHeight_ = 0;
+    /**
+     * What the bitmap was last painted from, with no bitmap when it is not known: a layout since,
+     * or links whose colour came from the list of visited addresses, which others fill too. A
+     * paint from the same state would draw the same pixels.
+     */
+    struct PaintedFrom {
+        const GumpBitmap* bitmap = nullptr;
+        int scrollPosition = 0;
+        int caret = 0;
+        int selectionEnd = 0;
+        int spaceWidth = 0;
+        bool compactSpacing = false;
+        uint8_t inverted = 0;
+        bool operator==(const PaintedFrom&) const = default;
+    };
+    PaintedFrom paintedFrom_;
+    bool coloursFromVisitedList_ = false;
+    /** The rows of inkedBitmap_ the last paint may have written; the rest of it is blank. */
+    InkRows inked_;
+    const GumpBitmap* inkedBitmap_ = nullptr;
 };

@@ -99,13 +99,25 @@ struct RunState {
 
 class BodyParser {
 public:
-    BodyParser(HtmlDocument& document, uint32_t extraStyle) : doc_(document), extraStyle_(extraStyle) {}
+    BodyParser(HtmlDocument& document, uint32_t extraStyle) : doc_(document), extraStyle_(extraStyle)
+    {
+        // Room for the runs and open elements of most texts at once, instead of growing one by one.
+        doc_.elements.reserve(16);
+        open_.reserve(8);
+    }
 
     void parse(std::u16string_view body)
     {
         size_t i = 0;
         bool quoted = false;
         while (i < body.size()) {
+            // Plain characters up to the next backslash, quote or tag start go in at once.
+            const size_t plain = std::min(body.find_first_of(u"\\\"<", i), body.size());
+            if (plain > i) {
+                pending_.append(body.substr(i, plain - i));
+                i = plain;
+                continue;
+            }
             const char16_t c = body[i];
             if (c == u'\\' && i + 1 < body.size()) {
                 pending_ += body[i + 1];
@@ -139,7 +151,8 @@ private:
             return;
         if (doc_.elements.size() < HtmlDocument::kMaxElements) {
             HtmlElement e;
-            e.text = std::move(pending_);
+            // A copy of the exact size; the buffer gathers the next run's text without growing again.
+            e.text = pending_;
             e.colour = state_.colour;
             e.style = state_.style | extraStyle_;
             e.link = state_.link;
