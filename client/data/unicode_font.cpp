@@ -106,13 +106,51 @@ Glyph findGlyph(WideChar c)
     return glyphIn(g_text.fonts[static_cast<size_t>(g_text.font)], c);
 }
 
-int32_t advanceOfGlyph(const Glyph& g)
+// The text state a draw or a measure reads for every character, taken once per run.
+struct RunStyle {
+    const FontView* font = nullptr;
+    int32_t spaceWidth = 0;
+    int32_t extraAdvance = 0;  // what a glyph's advance adds to its offset and width
+    bool compact = false;
+    bool italic = false;
+    bool bold = false;
+    bool underlined = false;
+};
+
+RunStyle runStyle()
 {
-    if (g.rows == nullptr) return 0;
-    return g.xOffset + g.width + (g_text.compact ? 0 : 1) + (UnicodeStyleIsBold() ? 1 : 0) + (UnicodeStyleIsItalic() ? 1 : 0);
+    ensureLoaded();
+    RunStyle r;
+    r.font = &g_text.fonts[static_cast<size_t>(g_text.font)];
+    r.spaceWidth = g_text.spaceWidth;
+    r.compact = g_text.compact;
+    r.italic = UnicodeStyleIsItalic();
+    r.bold = UnicodeStyleIsBold();
+    r.underlined = UnicodeStyleIsUnderlined();
+    r.extraAdvance = (r.compact ? 0 : 1) + (r.bold ? 1 : 0) + (r.italic ? 1 : 0);
+    return r;
 }
 
-int32_t advanceOf(WideChar c) { return c == u' ' ? g_text.spaceWidth : advanceOfGlyph(findGlyph(c)); }
+// The glyph of c in the run's font (none for a space, or when the font has none) and, in advance,
+// how far it moves the pen.
+Glyph glyphAndAdvance(const RunStyle& style, WideChar c, int32_t& advance)
+{
+    if (c == u' ') {
+        advance = style.spaceWidth;
+        return Glyph{};
+    }
+    const Glyph g = glyphIn(*style.font, c);
+    advance = g.rows != nullptr ? g.xOffset + g.width + style.extraAdvance : 0;
+    return g;
+}
+
+int32_t advanceOf(WideChar c)
+{
+    if (c == u' ') return g_text.spaceWidth;
+    int32_t advance = 0;
+    glyphAndAdvance(runStyle(), c, advance);
+    return advance;
+}
 
 bool isCjk(WideChar c) { return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF); }
 
@@ -189,45 +227,16 @@ BlitRect drawArea(const BlitRect& clip, const PixelSurface& s)
                     std::min(clip.bottom, s.height)};
 }
 
-// The text state a draw reads for every character, taken once per run.
-struct RunStyle {
-    const FontView* font = nullptr;
-    int32_t spaceWidth = 0;
-    int32_t extraAdvance = 0;  // what advanceOfGlyph adds to a glyph's offset and width
-    bool compact = false;
-    bool italic = false;
-    bool bold = false;
-    bool underlined = false;
-};
-
-RunStyle runStyle()
-{
-    ensureLoaded();
-    RunStyle r;
-    r.font = &g_text.fonts[static_cast<size_t>(g_text.font)];
-    r.spaceWidth = g_text.spaceWidth;
-    r.compact = g_text.compact;
-    r.italic = UnicodeStyleIsItalic();
-    r.bold = UnicodeStyleIsBold();
-    r.underlined = UnicodeStyleIsUnderlined();
-    r.extraAdvance = (r.compact ? 0 : 1) + (r.bold ? 1 : 0) + (r.italic ? 1 : 0);
-    return r;
-}
-
 // Draws one character at pen (x, top) and returns its advance.
 int32_t drawChar(const PixelSurface& s, const BlitRect& area, const RunStyle& style, WideChar c, int32_t x, int32_t top,
                  uint16_t colour, InkRows* rows)
 {
-    int32_t advance = style.spaceWidth;
-    if (c != u' ') {
-        const Glyph g = glyphIn(*style.font, c);
-        advance = 0;
-        if (g.rows != nullptr) {
-            advance = g.xOffset + g.width + style.extraAdvance;
-            // Compact spacing softens the first pixel of each row to half brightness.
-            const uint16_t first = style.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
-            PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold}, rows);
-        }
+    int32_t advance = 0;
+    const Glyph g = glyphAndAdvance(style, c, advance);
+    if (g.rows != nullptr) {
+        // Compact spacing softens the first pixel of each row to half brightness.
+        const uint16_t first = style.compact ? static_cast<uint16_t>((colour >> 1) & 0x3DEF) : colour;
+        PlotGlyph(s, area, g, x, top, GlyphInk{colour, first, style.italic, style.bold}, rows);
     }
     if (style.underlined) PlotRow(s, area, x, top + kUnderlineRow, advance, colour, rows);
     return advance;
@@ -401,14 +410,7 @@ int32_t UnicodeGetCharWidth(WideChar character) { return advanceOf(character); }
 void UnicodeGetCharWidths(const WideChar* text, size_t count, int32_t* widths)
 {
     const RunStyle style = runStyle();
-    for (size_t i = 0; i < count; ++i) {
-        if (text[i] == u' ') {
-            widths[i] = style.spaceWidth;
-            continue;
-        }
-        const Glyph g = glyphIn(*style.font, text[i]);
-        widths[i] = g.rows != nullptr ? g.xOffset + g.width + style.extraAdvance : 0;
-    }
+    for (size_t i = 0; i < count; ++i) glyphAndAdvance(style, text[i], widths[i]);
 }
 
 int32_t UnicodeGetStringWidth(const WideChar* text)
@@ -530,9 +532,7 @@ void UnicodeDrawStringHighlighted(const PixelSurface& surface, const WideChar* t
 BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_t colour)
 {
     if (text == nullptr) return BlitRect{};
-    const bool italic = UnicodeStyleIsItalic();
-    const bool bold = UnicodeStyleIsBold();
-    const bool underlined = UnicodeStyleIsUnderlined();
+    const RunStyle style = runStyle();
     int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
     auto cover = [&](int64_t l, int64_t t, int64_t r, int64_t b) {
         left = std::min(left, l);
@@ -545,15 +545,15 @@ BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_
     int64_t pen = x;
     uint16_t current = colour;
     forEachDrawnChar(text, 0, WideStrLen(text), colour, current, colour, 0, -1, [&](WideChar c, uint16_t) {
-        const Glyph g = c == u' ' ? Glyph{} : findGlyph(c);
-        const int32_t advance = c == u' ' ? g_text.spaceWidth : advanceOfGlyph(g);
+        int32_t advance = 0;
+        const Glyph g = glyphAndAdvance(style, c, advance);
         if (g.rows != nullptr) {
             const int64_t glyphLeft = pen + g.xOffset;
             const int64_t glyphTop = int64_t{y} + g.yOffset;
-            cover(glyphLeft, glyphTop, glyphLeft + g.width + (italic ? (g.height - 1) / 2 : 0) + (bold ? 1 : 0),
+            cover(glyphLeft, glyphTop, glyphLeft + g.width + (style.italic ? (g.height - 1) / 2 : 0) + (style.bold ? 1 : 0),
                   glyphTop + g.height);
         }
-        if (underlined && advance > 0) cover(pen, int64_t{y} + kUnderlineRow, pen + advance, int64_t{y} + kUnderlineRow + 1);
+        if (style.underlined && advance > 0) cover(pen, int64_t{y} + kUnderlineRow, pen + advance, int64_t{y} + kUnderlineRow + 1);
         pen += advance;
     });
     if (left >= right || top >= bottom) return BlitRect{};

@@ -11,16 +11,17 @@ ArtSize GumpArtExtent(int id)
     return {std::max(w, 0), std::max(h, 0)};
 }
 
-void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
+bool DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
                   const ClipRect* within)
 {
     // A base so near the largest id that its pieces' ids would not be numbers has no pieces.
     if (base > INT32_MAX - 8)
-        return;
+        return false;
     ArtSize piece[9];
     for (int i = 0; i < 9; ++i)
         piece[i] = GumpArtExtent(base + i);
     const int right = left + width, bottom = top + height;
+    bool drawn = false;
     auto tile = [&](int index, int l, int t, int r, int b) {
         const ArtSize s = piece[index];
         if (s.w <= 0 || s.h <= 0 || r <= l || b <= t)
@@ -35,9 +36,11 @@ void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, in
             if (ty + s.h <= clip.top)
                 continue;
             for (int tx = l; tx < r; tx += s.w)
-                if (tx + s.w > clip.left)
+                if (tx + s.w > clip.left) {
                     DrawGumpArtClipped(combine, base + index, clip, tx, ty, bitmap.pixels.data(), bitmap.stride(),
                                        bitmap.height);
+                    drawn = true;
+                }
         }
     };
     tile(4, left + piece[0].w, top + piece[0].h, right - piece[8].w, bottom - piece[8].h);
@@ -49,4 +52,5 @@ void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, in
     tile(2, right - piece[2].w, top, right, top + piece[2].h);
     tile(6, left, bottom - piece[6].h, left + piece[6].w, bottom);
     tile(8, right - piece[8].w, bottom - piece[8].h, right, bottom);
+    return drawn;
 }

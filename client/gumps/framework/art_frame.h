@@ -14,7 +14,8 @@ ArtSize GumpArtExtent(int id);
 /**
  * Draws the frame of the nine arts base .. base + 8 (top-left, top, top-right, left, centre,
  * right, bottom-left, bottom, bottom-right) over the rectangle (left, top, width x height) of the
- * bitmap, clipped to the bitmap (and to within, when given), through the span routine.
+ * bitmap, clipped to the bitmap (and to within, when given), through the span routine. Returns
+ * whether any piece was drawn (all rows it wrote lie within top .. top + height - 1).
  */
-void DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
+bool DrawArtFrame(GumpBitmap& bitmap, int base, int left, int top, int width, int height, CombineFunc combine,
                   const ClipRect* within = nullptr);

@@ -181,9 +181,7 @@ void CEditListGump::OnChildChanged(CGump* child)
         if (last && length > 0) {
             AddEntry(newRowMode != 0 ? "(new)" : "", 0);
             control->colour = kNormalColour;
-            // A row that reported its own change is marked already, and stays where it was.
-            if (!control->MarkedForReport())
-                control->RedrawLater();
+            control->RedrawLater();
         } else if (!last && length == 0) {
             // The row height is looked up once for the scroll and the rows moving up.
             const int rh = rowHeight();
@@ -198,8 +196,7 @@ void CEditListGump::OnChildChanged(CGump* child)
             deleteRow(row, rh);
         } else {
             control->colour = kNormalColour;
-            if (!control->MarkedForReport())
-                control->RedrawLater();
+            control->RedrawLater();
         }
     }
     if (CGump* owner = Parent())

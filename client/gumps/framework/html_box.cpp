@@ -208,9 +208,9 @@ void HTMLBox::ResizeTo(const GumpRect& rect)
     Redraw();
 }
 
-void HTMLBox::drawFrame(GumpBitmap& bitmap)
+bool HTMLBox::drawFrame(GumpBitmap& bitmap)
 {
-    DrawArtFrame(bitmap, frameArt_, 0, 0, width, height, CopySpan);
+    return DrawArtFrame(bitmap, frameArt_, 0, 0, width, height, CopySpan);
 }
 
 void HTMLBox::layOut()
@@ -437,12 +437,10 @@ void HTMLBox::paint()
     GumpBitmap* bitmap = Frame(0);
     if (bitmap != nullptr && (bitmap->width != width || bitmap->height != height))
         bitmap = nullptr;
-    const PaintedFrom state{bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(),
-                            UnicodeGetCompactSpacing(), inverted};
     frameIndex = 0;
     // A bitmap painted from this very state (a scroll step that left the position where it was)
     // already shows it; the scroll bar and the dirty rectangle are told as after any paint.
-    if (bitmap == nullptr || state != paintedFrom_)
+    if (bitmap == nullptr || paintState(bitmap) != paintedFrom_)
         paintBitmap(bitmap);
     scrollRange_ = std::max(contentHeight_ - area_.height(), 1);
     if (scrollBar_ != nullptr)
@@ -469,10 +467,8 @@ void HTMLBox::paintBitmap(GumpBitmap* bitmap)
     inkedBitmap_ = bitmap;
     // The bitmap is blank here: a blank background needs no filling.
     if ((flags_ & html_flags::NoFrame) == 0) {
-        drawFrame(*bitmap);
-        for (int i = 0; i < 9 && inked_.bottom < height; ++i)
-            if (GumpArtExtent(frameArt_ + i).w > 0 && GumpArtExtent(frameArt_ + i).h > 0)
-                inked_.add(0, height);
+        if (drawFrame(*bitmap))
+            inked_.add(0, height);
     } else if (static_cast<uint16_t>(document_.backgroundColour) != 0) {
         FillPixelRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom,
                       static_cast<uint16_t>(document_.backgroundColour));
@@ -483,10 +479,12 @@ void HTMLBox::paintBitmap(GumpBitmap* bitmap)
         invertRect(*bitmap, area_.left, area_.top, area_.right, area_.bottom);
         inked_.add(area_.top, area_.bottom);
     }
-    paintedFrom_ = {};
-    if (!coloursFromVisitedList_)
-        paintedFrom_ = {bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(), UnicodeGetCompactSpacing(),
-                        inverted};
+    paintedFrom_ = coloursFromVisitedList_ ? PaintedFrom{} : paintState(bitmap);
+}
+
+HTMLBox::PaintedFrom HTMLBox::paintState(const GumpBitmap* bitmap) const
+{
+    return {bitmap, scrollPosition_, caret_, selectionEnd_, UnicodeGetSpaceWidth(), UnicodeGetCompactSpacing(), inverted};
 }
 
 void HTMLBox::SetScroll(int position, int range)

@@ -147,7 +147,8 @@ private:
     void paint();
     /** Draws frame and text into the bitmap kept at the box's size (null: a new one). */
     void paintBitmap(GumpBitmap* bitmap);
-    void drawFrame(GumpBitmap& bitmap);
+    /** Returns whether any of the frame's pieces was drawn. */
+    bool drawFrame(GumpBitmap& bitmap);
     void drawText(GumpBitmap& bitmap);
     bool readOnly() const { return (flags_ & html_flags::ReadOnly) != 0; }
     bool inTextArea(int px, int py) const { return area_.contains(px, py); }
@@ -198,6 +199,8 @@ private:
         uint8_t inverted = 0;
         bool operator==(const PaintedFrom&) const = default;
     };
+    /** The state a paint into bitmap would draw from now. */
+    PaintedFrom paintState(const GumpBitmap* bitmap) const;
     PaintedFrom paintedFrom_;
     bool coloursFromVisitedList_ = false;
     /** The rows of inkedBitmap_ the last paint may have written; the rest of it is blank. */

@@ -31,8 +31,6 @@ constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201
                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 CInputControlGump* g_pendingPick = nullptr;
-/** The field whose change its parent is hearing of (the innermost, when reports nest), or null. */
-const CInputControlGump* g_reporting = nullptr;
 
 BlitRect wholeOf(const GumpBitmap& bitmap)
 {
@@ -199,8 +197,7 @@ int CInputControlGump::widthIn(const char* s, int n, int from, int count) const
 
 bool CInputControlGump::HitTest(int px, int py)
 {
-    int w = 0, h = 0;
-    return visible != 0 && pictureSize(w, h) && px >= 0 && py >= 0 && px < w && py < h;
+    return visible != 0 && px >= 0 && py >= 0 && px < pictureWidth_ && py < pictureHeight_;
 }
 
 void CInputControlGump::PaintBackground(GumpBitmap& bitmap)
@@ -291,7 +288,6 @@ void CInputControlGump::paint()
     GumpBitmap* bitmap = Frame(0);
     if (bitmap == nullptr || bitmap->width != width || bitmap->height != height)
         bitmap = MakeFrame(0, width, height);
-    hasPicture_ = true;
     pictureWidth_ = bitmap->width;
     pictureHeight_ = bitmap->height;
     PaintBackground(*bitmap);
@@ -311,23 +307,15 @@ void CInputControlGump::promisePicture()
     // are closed unseen. The bitmap waits for the first painting, which makes it at the size
     // the field has then (the size given here unless it was changed in between); the frame
     // table itself is made with it.
-    hasPicture_ = true;
     pictureWidth_ = static_cast<uint16_t>(std::clamp(width, 0, 0xFFFF));
     pictureHeight_ = static_cast<uint16_t>(std::clamp(height, 0, 0xFFFF));
-}
-
-bool CInputControlGump::pictureSize(int& w, int& h) const
-{
-    w = pictureWidth_;
-    h = pictureHeight_;
-    return hasPicture_;
 }
 
 void CInputControlGump::RedrawLater()
 {
     // Runs at least once for every kept key: the picture's size is the one kept with the field,
     // not looked up in the frame table.
-    if (!hasPicture_ || pictureWidth_ != width || pictureHeight_ != height) {
+    if (pictureWidth_ != width || pictureHeight_ != height) {
         // The hit test reads the bitmap's size: a resized field gets its new bitmap at once.
         Redraw();
         return;
@@ -483,20 +471,8 @@ bool CInputControlGump::insert(int code, int length)
 void CInputControlGump::changed()
 {
     RedrawLater();
-    if (CGump* owner = Parent()) {
-        // Kept in a static, not in the field: the parent may delete the field before it returns.
-        struct Reporting {
-            const CInputControlGump* outer;
-            explicit Reporting(const CInputControlGump* field) : outer(g_reporting) { g_reporting = field; }
-            ~Reporting() { g_reporting = outer; }
-        } reporting(this);
+    if (CGump* owner = Parent())
         owner->OnChildChanged(this);
-    }
-}
-
-bool CInputControlGump::MarkedForReport() const
-{
-    return g_reporting == this && stale_;
 }
 
 void CInputControlGump::OnChar(uint16_t character)
@@ -564,12 +540,8 @@ void CInputControlGump::OnChar(uint16_t character)
         break;
     }
     // A caret left of the first shown character scrolls back by 8 at a time, not below 0.
-    if (const int at = caret; at < firstShown) {
-        int first = firstShown;
-        while (at < first)
-            first = std::max(first - 8, 0);
-        firstShown = first;
-    }
+    while (caret < firstShown)
+        firstShown = std::max(firstShown - 8, 0);
     if (edited)
         changed();
     else if (moved0)

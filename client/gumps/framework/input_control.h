@@ -73,12 +73,6 @@ public:
     void Redraw();
     /** Marks the bitmap stale and its screen area dirty; it is painted when next drawn or read. */
     void RedrawLater();
-    /**
-     * True while the field's change is being reported to its parent's child-changed slot and its
-     * picture is stale: it marked itself with RedrawLater just before it told the parent, so a
-     * parent that has neither moved nor resized it since need not mark it again.
-     */
-    bool MarkedForReport() const;
     /** The field's picture, painted first when stale. */
     const GumpBitmap* Picture();
 
@@ -147,11 +141,9 @@ private:
     int limit_ = 0;
     bool stale_ = false;
     /**
-     * Set once the field has a picture or the promise of one (from the construction to the first
-     * painting, which makes the frame and its bitmap). The size is the bitmap's, or the size it
-     * will be made at until then; only the painting makes the field's frame.
+     * The size of the field's bitmap, or, from the construction to the first painting (which makes
+     * the frame and its bitmap), the size it will be made at.
      */
-    bool hasPicture_ = false;
     uint16_t pictureWidth_ = 0;
     uint16_t pictureHeight_ = 0;
 
@@ -159,15 +151,9 @@ private:
     void paint();
     /** Marks the bitmap to be made at the present size when first painted (constructors only). */
     void promisePicture();
-    /** The bitmap's size, or the size it will be made at while it is not made yet; false with neither. */
-    bool pictureSize(int& w, int& h) const;
 
     void init(int x, int y, int mode, int limit, int font, int colour, int editable, int dropDownLook);
-    bool numeric() const
-    {
-        const int m = mode;
-        return m != ModeText && m != ModeDropDown;
-    }
+    bool numeric() const { return mode != ModeText && mode != ModeDropDown; }
     /** The text as shown: stars in password mode. */
     std::string shown() const;
     /** Writes the shown text and its terminator to out (room for kTextSize + 1 bytes); returns its length. */
