@@ -180,8 +180,7 @@ void CEditListGump::OnChildChanged(CGump* child)
         const int length = control->Length();
         if (last && length > 0) {
             AddEntry(newRowMode != 0 ? "(new)" : "", 0);
-            control->colour = kNormalColour;
-            control->RedrawLater();
+            showNormal(control);
         } else if (!last && length == 0) {
             // The row height is looked up once for the scroll and the rows moving up.
             const int rh = rowHeight();
@@ -195,12 +194,21 @@ void CEditListGump::OnChildChanged(CGump* child)
             }
             deleteRow(row, rh);
         } else {
-            control->colour = kNormalColour;
-            control->RedrawLater();
+            showNormal(control);
         }
     }
     if (CGump* owner = Parent())
         owner->OnChildChanged(this);
+}
+
+void CEditListGump::showNormal(CInputControlGump* control)
+{
+    // A row that changed marked itself before it told the list: it is marked again only when
+    // its colour changes here (a selected row typed into).
+    if (control->colour == kNormalColour)
+        return;
+    control->colour = kNormalColour;
+    control->RedrawLater();
 }
 
 void CEditListGump::OnChildPress(CGump* child)

@@ -98,6 +98,8 @@ private:
     int rowHeight() const;
     /** Deletes the row; the rows below move up by rh, the row height the caller looked up. */
     void deleteRow(EditListRow* row, int rh);
+    /** Gives a row that changed the normal colour, marking it again only if that changed its colour. */
+    void showNormal(CInputControlGump* control);
     /** The scroll steps, by rh when the caller has looked the row height up, else (rh 0) looking it up. */
     void scrollUp(int rh);
     void scrollDown(int rh);
