@@ -185,6 +185,11 @@ void outputText(const char* caption, const char* format, va_list args)
         warning("KZReport::outputText: had to call 'start'\n");
         flags = callerFlags;
     }
+    // The text goes to the log and, when the report is shown, to a message box: with neither
+    // there is nothing to format (a client whose log could not be opened, the tests).
+    const bool shown = (flags & kShowBox) == kShowBox;
+    if (logFile == nullptr && !shown)
+        return;
     buffer[0] = '\0';
     if (format != nullptr)
         std::vsnprintf(buffer, kBufferSize, format, args);
@@ -196,7 +201,7 @@ void outputText(const char* caption, const char* format, va_list args)
         std::fputs(buffer, logFile);
         std::fflush(logFile);
     }
-    if ((flags & kShowBox) == kShowBox)
+    if (shown)
         platform::showMessageBox(caption, buffer, platform::BoxIcon::Error);
 }
 
