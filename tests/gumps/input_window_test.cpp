@@ -164,6 +164,26 @@ TEST_F(InputLine, PartyLinesGoToTheMemberNumberedOrTheWholeParty)
     EXPECT_EQ(party0[1][5], 4);
 }
 
+TEST(TypedCommandWords, AreFoundWithoutRegardToCaseAndOnlyWhole)
+{
+    const struct {
+        std::u16string word;
+        int number;
+    } cases[] = {
+        {u"who", 10}, {u"WHO", 10}, {u"ExportTileDataAdvanced", 241}, {u"10", 236}, {u" ", 225},
+        // A unit past 255 is not read by its low byte (0x4F is 'O', 0x57 'W').
+        {u"wh", -1},  {u"whom", -1}, {u"", -1}, {u"who?", -1}, {u"wh\u014F", -1}, {u"\u0157ho", -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindTypedCommand(c.word), c.number);
+        // The byte form: units past 255 read as '?', as the line is narrowed for sending.
+        std::string bytes;
+        for (char16_t unit : c.word)
+            bytes.push_back(unit < 256 ? static_cast<char>(unit) : '?');
+        EXPECT_EQ(FindTypedCommand(bytes), c.number);
+    }
+}
+
 TEST_F(InputLine, PartyWordsOutsideAPartyAnswerWithTheirNotices)
 {
     start(6);

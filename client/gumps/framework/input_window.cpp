@@ -28,6 +28,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+#include <type_traits>
 
 CInputWindow* g_pInputWindow = nullptr;
 std::vector<MacroKey> MacroKeyList;
@@ -139,13 +141,40 @@ void keyWalk(int direction, uint32_t flags)
 
 } // namespace
 
-int FindTypedCommand(const std::string& word)
+namespace {
+
+/**
+ * Compared in place, without a lower-cased copy: the party line asks at every key. The words
+ * are ASCII, so a unit past 127 (or a byte of another code page) matches none.
+ */
+template <class Char>
+int findTypedCommand(std::basic_string_view<Char> word)
 {
-    const std::string wanted = lower(word);
-    for (const TypedCommand& c : TypedCommands)
-        if (wanted == c.word)
+    for (const TypedCommand& c : TypedCommands) {
+        if (c.word.size() != word.size())
+            continue;
+        size_t i = 0;
+        for (; i < word.size(); ++i) {
+            const auto unit = static_cast<std::make_unsigned_t<Char>>(word[i]);
+            if (unit > 127 || std::tolower(static_cast<int>(unit)) != c.word[i])
+                break;
+        }
+        if (i == word.size())
             return c.number;
+    }
     return -1;
+}
+
+} // namespace
+
+int FindTypedCommand(std::string_view word)
+{
+    return findTypedCommand(word);
+}
+
+int FindTypedCommand(std::u16string_view word)
+{
+    return findTypedCommand(word);
 }
 
 void SetInputLineDisplay(InputLineDisplay* display)
@@ -327,7 +356,8 @@ bool CInputWindow::AppendPrefix(std::u16string& out) const
     case Yell: out += u"Yell: "; return false;
     case Party: {
         const size_t space = line_.find(u' ');
-        const int number = space != std::u16string::npos ? FindTypedCommand(narrow(line_.substr(0, space))) : -1;
+        const int number =
+            space != std::u16string::npos ? FindTypedCommand(std::u16string_view(line_).substr(0, space)) : -1;
         if (number >= 227 && number <= 236) {
             const PartyMember& m = Game().party.members[static_cast<size_t>(number - 227)];
             if (m.serial != 0) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /**
@@ -24,13 +25,15 @@ void SetInputLineDisplay(InputLineDisplay* display);
 
 /** The typed command words: the first word of a line, lower-cased, and its number. */
 struct TypedCommand {
-    const char* word;
+    std::string_view word;
     int number;
 };
 /** The 34 words (shared with the world's speech command parser). */
 extern const TypedCommand TypedCommands[34];
 /** The number of a word (compared without case), or -1. */
-int FindTypedCommand(const std::string& word);
+int FindTypedCommand(std::string_view word);
+/** The same for a word of the typed line; a unit past 127 is in no command word. */
+int FindTypedCommand(std::u16string_view word);
 
 /**
  * The single typed-input line at the bottom of the game screen. It receives the keyboard when
