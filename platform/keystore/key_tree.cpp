@@ -49,13 +49,6 @@ void foldInto(std::string_view s, char* out)
     }
 }
 
-std::string fold(std::string_view s)
-{
-    std::string out(s.size(), '\0');
-    foldInto(s, out.data());
-    return out;
-}
-
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -68,20 +61,27 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return rest == 0 || foldWord(loadWord(a.data() + i, rest)) == foldWord(loadWord(b.data() + i, rest));
 }
 
-/** The non-empty "\\"-separated names of a key path. */
-std::vector<std::string_view> splitKey(std::string_view key)
+/** Calls name(part) for each non-empty "\\"-separated name of a key path, in order. */
+template <class F>
+void forEachName(std::string_view key, const F& name)
 {
-    std::vector<std::string_view> parts;
     size_t start = 0;
     while (start <= key.size()) {
         size_t end = key.find('\\', start);
         if (end == std::string_view::npos)
             end = key.size();
         if (end > start)
-            parts.push_back(key.substr(start, end - start));
+            name(key.substr(start, end - start));
         start = end + 1;
     }
-    return parts;
+}
+
+/** The number of names in a key path. */
+size_t nameCount(std::string_view key)
+{
+    size_t n = 0;
+    forEachName(key, [&](std::string_view) { ++n; });
+    return n;
 }
 
 /**
@@ -147,21 +147,19 @@ void appendHex(std::string& out, std::string_view prefix, unsigned char c)
 }
 
 /* Key names in section headers: "%XX" for "%", the brackets, quotes and control bytes. */
-std::string escapeKeyName(std::string_view name)
+void appendEscapedKeyName(std::string& out, std::string_view name)
 {
-    std::string out;
     for (unsigned char c : name) {
         if (c < 0x20 || c == 0x7F || c == '%' || c == '[' || c == ']' || c == '"')
             appendHex(out, "%", c);
         else
             out.push_back(static_cast<char>(c));
     }
-    return out;
 }
 
-std::optional<std::string> unescapeKeyName(std::string_view text)
+/** Appends the name a section header's text stands for; false (out then holds part of it) on a bad escape. */
+bool appendUnescapedKeyName(std::string& out, std::string_view text)
 {
-    std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
             out.push_back(text[i]);
@@ -169,17 +167,17 @@ std::optional<std::string> unescapeKeyName(std::string_view text)
         }
         const auto byte = hexByteAt(text, i + 1);
         if (!byte)
-            return std::nullopt;
+            return false;
         out.push_back(static_cast<char>(*byte));
         i += 2;
     }
-    return out;
+    return true;
 }
 
 /* Value names and string values: a quoted string with C-like escapes, so any byte survives a line. */
-std::string quote(std::string_view text)
+void appendQuoted(std::string& out, std::string_view text)
 {
-    std::string out = "\"";
+    out.push_back('"');
     for (unsigned char c : text) {
         switch (c) {
         case '\\': out += "\\\\"; break;
@@ -195,7 +193,6 @@ std::string quote(std::string_view text)
         }
     }
     out.push_back('"');
-    return out;
 }
 
 /** Reads a quoted string at the start of text; advances text past it. */
@@ -304,23 +301,29 @@ KeyTree::Key* KeyTree::create(std::string_view key)
     if (auto it = keys_.find(LookupForm(key).view()); it != keys_.end())
         return &it->second;
     // Each level stores its whole path, so the depth bounds the work a path can cause.
-    const std::vector<std::string_view> parts = splitKey(key);
-    if (parts.size() > kMaxDepth)
+    if (nameCount(key) > kMaxDepth)
         return nullptr;
     Key* current = nullptr;
     std::string folded;
-    for (std::string_view part : parts) {
+    folded.reserve(key.size());
+    forEachName(key, [&](std::string_view part) {
         if (!folded.empty())
             folded.push_back('\\');
-        folded += fold(part);
+        const size_t at = folded.size();
+        folded.append(part);
+        foldInto(part, folded.data() + at);
         auto it = keys_.find(folded);
         if (it == keys_.end()) {
             Key fresh;
-            fresh.path = current ? current->path + "\\" + std::string(part) : std::string(part);
+            if (current != nullptr) {
+                fresh.path.reserve(current->path.size() + 1 + part.size());
+                fresh.path.append(current->path).push_back('\\');
+            }
+            fresh.path.append(part);
             it = keys_.emplace(folded, std::move(fresh)).first;
         }
         current = &it->second;
-    }
+    });
     return current;
 }
 
@@ -410,19 +413,19 @@ std::string KeyTree::serialize() const
         const Key& key = entry.second;
         out += "\n[";
         bool first = true;
-        for (std::string_view part : splitKey(key.path)) {
+        forEachName(key.path, [&](std::string_view part) {
             if (!first)
                 out.push_back('\\');
-            out += escapeKeyName(part);
+            appendEscapedKeyName(out, part);
             first = false;
-        }
+        });
         out += "]\n";
         for (const Value& v : key.values) {
-            out += quote(v.name);
+            appendQuoted(out, v.name);
             switch (v.type) {
             case Type::String:
                 out += "=string:";
-                out += quote(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
+                appendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size()));
                 break;
             case Type::Binary: {
                 out += "=binary:";
@@ -434,7 +437,8 @@ std::string KeyTree::serialize() const
                 break;
             }
             case Type::UInt32:
-                out += "=uint32:" + std::to_string(uint32FromBytes(v.data));
+                out += "=uint32:";
+                out += std::to_string(uint32FromBytes(v.data));
                 break;
             }
             out.push_back('\n');
@@ -460,21 +464,19 @@ KeyTree KeyTree::parse(std::string_view text)
             current = nullptr;
             if (line.back() != ']')
                 continue;
+            const std::string_view header = line.substr(1, line.size() - 2);
             std::string path;
-            const std::vector<std::string_view> parts = splitKey(line.substr(1, line.size() - 2));
-            bool good = parts.size() <= kMaxDepth; // a deeper section is skipped with its values
-            for (std::string_view part : parts) {
+            bool good = nameCount(header) <= kMaxDepth; // a deeper section is skipped with its values
+            forEachName(header, [&](std::string_view part) {
                 if (!good)
-                    break;
-                auto name = unescapeKeyName(part);
-                if (!name || name->empty() || name->find('\\') != std::string::npos) {
-                    good = false;
-                    break;
-                }
+                    return;
                 if (!path.empty())
                     path.push_back('\\');
-                path += *name;
-            }
+                const size_t at = path.size();
+                // A name is never empty and never holds the separator, escaped or not.
+                good = appendUnescapedKeyName(path, part) && path.size() > at &&
+                       path.find('\\', at) == std::string::npos;
+            });
             if (good)
                 current = tree.create(path);
             continue;
