@@ -289,14 +289,17 @@ void CLauncherTab::OnLaunch()
         return;
     }
 
-    const std::string target = dir + "kz.cfg";
+    // A kz.cfg that is a link stays one: the file it leads to is the one replaced, from a
+    // temporary file in that file's folder (a rename cannot carry it to another file system).
+    const std::string named = dir + "kz.cfg";
+    const std::string target = platform::followLinks(named).value_or(named);
     std::string old;
     if (!readWholeFile(target, old)) {
         message("Could not open kz.cfg file from reading.", MessageIcon::Exclamation);
         return;
     }
 
-    const std::string temporary = dir + "kz.caliper";
+    const std::string temporary = target.substr(0, target.find_last_of('/') + 1) + "kz.caliper";
     if (!writeWholeFile(temporary, RewriteKzConfig(old, name, account, EncodeConfigPassword(password)), opened)) {
         // A temporary file cut short (a full disk) must never replace the client's settings.
         if (opened)

@@ -95,30 +95,6 @@ std::string resolveOrNormalize(std::string_view path)
     return normalizeSeparators(path);
 }
 
-/**
- * The file a path leads to through any symbolic links (a link's relative target is taken from
- * the link's folder); the path itself when it is no link. nullopt for a loop of links.
- */
-std::optional<std::string> followLinks(std::string path)
-{
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return path;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<size_t>(n) >= target.size())
-            return std::nullopt;
-        target.resize(static_cast<size_t>(n));
-        if (target.front() != '/') {
-            const size_t slash = path.find_last_of('/');
-            target = slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
-        }
-        path = target;
-    }
-    return std::nullopt;
-}
-
 bool writeAll(int fd, const uint8_t* data, size_t size)
 {
     long long allowance = tWriteFailureAfter;
@@ -144,6 +120,26 @@ bool writeAll(int fd, const uint8_t* data, size_t size)
 }
 
 } // namespace
+
+std::optional<std::string> followLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size())
+            return std::nullopt;
+        target.resize(static_cast<size_t>(n));
+        if (target.front() != '/') {
+            const size_t slash = path.find_last_of('/');
+            target = slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+        }
+        path = target;
+    }
+    return std::nullopt;
+}
 
 std::string normalizeSeparators(std::string_view path)
 {

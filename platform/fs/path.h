@@ -72,6 +72,12 @@ std::optional<std::vector<uint8_t>> readWholeFile(std::string_view path, size_t 
 FILE* openLog(std::string_view path);
 
 /**
+ * The file a path leads to through any symbolic links (a link's relative target is taken from
+ * the link's folder); the path itself when it is no link. nullopt for a loop of links.
+ */
+std::optional<std::string> followLinks(std::string path);
+
+/**
  * Replaces the file with bytes so that readers see either the old or the new content, never a
  * mix: writes a temporary file in the same folder, syncs it, and renames it over the target.
  * A path that is a symbolic link keeps the link: the file it leads to is replaced, in that

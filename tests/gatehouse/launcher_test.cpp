@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -356,6 +357,38 @@ TEST_F(Launcher, ABlockedReplaceLeavesKzCfgWholeAndStillStartsTheClient)
     EXPECT_EQ(forms_.messages()[0].icon, MessageIcon::Question);
     EXPECT_EQ(platform_.clock().tickCount(), 2000u); // four pauses of 500 ms between five tries
     ASSERT_EQ(platform_.processes().spawns().size(), 1u);
+}
+
+TEST_F(Launcher, AKzCfgThatIsALinkStaysOneAndTheFileItLeadsToGetsTheAccount)
+{
+    // Linked from another folder by its full path, and into a folder beside it by a relative one.
+    testsupport::TempDir shared;
+    shared.write("kz.cfg", "Sound=on\r\n");
+    dir_.write("real/kz.cfg", "Sound=on\r\n");
+    const struct {
+        const char* label;
+        std::filesystem::path linkTo;
+        std::filesystem::path file;
+    } rows[] = {
+        {"full path", shared.file("kz.cfg"), shared.file("kz.cfg")},
+        {"relative", "real/kz.cfg", dir_.file("real/kz.cfg")},
+    };
+    storeAccount("Home", "x");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::filesystem::remove(dir_.file("kz.cfg"));
+        std::filesystem::create_symlink(row.linkTo, dir_.file("kz.cfg"));
+        NullWindow& win = open();
+        ASSERT_TRUE(win.listBox("accounts").choose(0));
+        ASSERT_TRUE(win.button("Launch").click());
+        EXPECT_TRUE(forms_.messages().empty());
+        EXPECT_TRUE(std::filesystem::is_symlink(dir_.file("kz.cfg")));
+        EXPECT_EQ(std::filesystem::read_symlink(dir_.file("kz.cfg")), row.linkTo);
+        const auto text = lines(dir_.read("kz.cfg"));
+        EXPECT_NE(std::find(text.begin(), text.end(), "AcctID=acct-Home\r\n"), text.end());
+        EXPECT_FALSE(std::filesystem::exists(row.file.parent_path() / "kz.caliper"));
+        EXPECT_FALSE(std::filesystem::exists(dir_.file("kz.caliper")));
+    }
 }
 
 TEST_F(Launcher, WithoutTheInstallKeyFilesAndClientAreInTheCurrentFolder)
