@@ -194,13 +194,53 @@ uint32_t packAddress(int a, int b, int c, int d)
            static_cast<uint32_t>(c) << 8 | static_cast<uint32_t>(d);
 }
 
-/** "%d.%d.%d.%d,%d" as the configuration stores it; false unless all five numbers are there. */
+/**
+ * Reads a decimal number as atoi would (blanks, a sign, digits; what follows is ignored), but
+ * without its overflow: the digits saturate. p moves past the number; false when no digit.
+ */
+bool scanNumber(const char*& p, int64_t& out)
+{
+    while (*p == ' ' || *p == '\t') ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    constexpr int64_t kLimit = int64_t{1} << 40; // far past every directive's range
+    int64_t n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) n = std::min(n * 10 + (*p - '0'), kLimit);
+    out = negative ? -n : n;
+    return true;
+}
+
+/**
+ * The port a value gives after its comma: a number read without overflow, saturated to the
+ * port range, a value outside it logged as written (not wrapped to another port).
+ */
+bool readPort(const char* digits, const char* value, uint16_t& port)
+{
+    int64_t n = 0;
+    if (!scanNumber(digits, n)) return false;
+    const int64_t clamped = std::clamp<int64_t>(n, 0, 65535);
+    if (clamped != n)
+        KZReport::warning("CApp::readConfig: the port of '%s' is out of range; using %lld.\n", value,
+                          static_cast<long long>(clamped));
+    port = static_cast<uint16_t>(clamped);
+    return true;
+}
+
+/**
+ * "%d.%d.%d.%d,%d" as the configuration stores it; false unless all five numbers are there and
+ * each of the four address numbers is a byte (a larger one would spill into its neighbour).
+ */
 bool parseNumericAddress(const char* text, uint32_t& address, uint16_t& port)
 {
-    int a = 0, b = 0, c = 0, d = 0, p = 0;
-    if (std::sscanf(text, "%d.%d.%d.%d,%d", &a, &b, &c, &d, &p) != 5) return false;
+    int a = 0, b = 0, c = 0, d = 0, consumed = 0;
+    if (std::sscanf(text, "%3d.%3d.%3d.%3d,%n", &a, &b, &c, &d, &consumed) != 4 || consumed == 0) return false;
+    for (int v : {a, b, c, d})
+        if (v < 0 || v > 255) return false;
+    uint16_t p = 0;
+    if (!readPort(text + consumed, text, p)) return false;
     address = packAddress(a, b, c, d);
-    port = static_cast<uint16_t>(p);
+    port = p;
     return true;
 }
 
@@ -295,23 +335,6 @@ uint8_t* switchTarget(int id)
     case CFG_CombatMusic: return &CombatMusic;
     default: return nullptr;
     }
-}
-
-/**
- * Reads a decimal number as atoi would (blanks, a sign, digits; what follows is ignored), but
- * without its overflow: the digits saturate. p moves past the number; false when no digit.
- */
-bool scanNumber(const char*& p, int64_t& out)
-{
-    while (*p == ' ' || *p == '\t') ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    if (*p < '0' || *p > '9') return false;
-    constexpr int64_t kLimit = int64_t{1} << 40; // far past every directive's range
-    int64_t n = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) n = std::min(n * 10 + (*p - '0'), kLimit);
-    out = negative ? -n : n;
-    return true;
 }
 
 /**
@@ -579,8 +602,8 @@ bool ResolveConfigAddress(const char* text, uint32_t& address, uint16_t& port)
     if (text == nullptr) return false;
     const char* comma = std::strchr(text, ',');
     const std::string host = comma != nullptr ? std::string(text, comma) : std::string(text);
-    int wantedPort = 0;
-    if (comma != nullptr) std::sscanf(comma + 1, "%d", &wantedPort);
+    uint16_t wantedPort = 0;
+    if (comma != nullptr && !readPort(comma + 1, text, wantedPort)) wantedPort = 0;
 
     constexpr int kMaxAddresses = 16;
     uint32_t found[kMaxAddresses] = {};
@@ -592,7 +615,7 @@ bool ResolveConfigAddress(const char* text, uint32_t& address, uint16_t& port)
     int& index = addressRotation();
     if (index >= count || index < 0) index = 0;
     address = found[index++];
-    port = static_cast<uint16_t>(wantedPort);
+    port = wantedPort;
     return true;
 }
 

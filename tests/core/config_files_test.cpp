@@ -190,6 +190,31 @@ TEST_F(ConfigTest, ANumberOutOfRangeIsLoggedAsWritten)
     EXPECT_EQ(log.find("SoundVol"), std::string::npos) << log;
 }
 
+TEST_F(ConfigTest, APortOutOfRangeIsLoggedAsWrittenAndAnAddressNumberPastAByteIsNoNumericAddress)
+{
+    testsupport::ReportSandbox sandbox;
+    for (const char* value : {"127.0.0.1,70000", "1.999.0.1,2593", "10.0.0.2,65535"})
+        ApplyConfigDirective(CFG_LoginServer, value, false);
+    ASSERT_EQ(LoginServers.count, 3);
+    // Saturated, not wrapped to port 4464.
+    EXPECT_EQ(LoginServers.entries[0].address, 0x7F000001u);
+    EXPECT_EQ(LoginServers.entries[0].port, 65535);
+    // 999 would spill into the first byte: the text is kept as a host name to resolve.
+    EXPECT_EQ(LoginServers.entries[1].address, 0u);
+    EXPECT_STREQ(LoginServers.entries[1].host, "1.999.0.1,2593");
+    EXPECT_EQ(LoginServers.entries[2].port, 65535);
+    uint32_t address = 0;
+    uint16_t port = 0;
+    ASSERT_TRUE(ResolveConfigAddress("10.0.0.1,99999999999", address, port));
+    EXPECT_EQ(port, 65535);
+    EXPECT_FALSE(ResolveConfigAddress("1.999.0.1,2593", address, port));
+    const std::string log = sandbox.read("KZReport0.log");
+    EXPECT_NE(log.find("the port of '127.0.0.1,70000' is out of range; using 65535."), std::string::npos) << log;
+    EXPECT_NE(log.find("the port of '10.0.0.1,99999999999' is out of range; using 65535."), std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("10.0.0.2"), std::string::npos) << log;
+}
+
 TEST_F(ConfigTest, AllowWindowResizeIsThreeWay)
 {
     AllowWindowResize = 1;
