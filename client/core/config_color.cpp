@@ -1,6 +1,8 @@
 /** @file The colour-setting parser shared by the configuration and the hue table. */
 #include "client/core/config_color.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -27,7 +29,8 @@ int32_t ParseColorValue(const char* text)
         green = static_cast<uint32_t>(digits[2] * 16 + digits[3]);
         blue = static_cast<uint32_t>(digits[4] * 16 + digits[5]);
     } else if (text[0] == '-') {
-        return static_cast<int32_t>(std::strtol(text, nullptr, 10));
+        // Saturated: a number past the 32-bit range must not wrap round to 0 or a colour.
+        return static_cast<int32_t>(std::max<long long>(std::strtoll(text, nullptr, 10), INT32_MIN));
     } else {
         // strtoul, not atoi: a number past the int range wraps instead of being undefined.
         const auto value = static_cast<uint32_t>(std::strtoul(text, nullptr, 10));

@@ -119,6 +119,10 @@ TEST(ConfigColors, ParsesHashDecimalAndHue)
     EXPECT_EQ(ParseColorValue("#00zz08"), 0x0001);
     EXPECT_EQ(ParseColorValue("#ff"), 0x7C00);
     EXPECT_EQ(ParseColorValue("-34"), -34);
+    // A hue past the 32-bit range stays a hue (it wrapped to 0, black, and to the colour 1).
+    EXPECT_EQ(ParseColorValue("-4294967296"), INT32_MIN);
+    EXPECT_EQ(ParseColorValue("-4294967295"), INT32_MIN);
+    EXPECT_EQ(ParseColorValue("-99999999999999999999999"), INT32_MIN);
     EXPECT_EQ(ParseColorValue("16711680"), 0x7C00);  // 0xFF0000
 }
 
