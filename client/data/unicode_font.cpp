@@ -550,8 +550,7 @@ BlitRect UnicodeGetStringInk(const WideChar* text, int32_t x, int32_t y, uint16_
         if (g.rows != nullptr) {
             const int64_t glyphLeft = pen + g.xOffset;
             const int64_t glyphTop = int64_t{y} + g.yOffset;
-            cover(glyphLeft, glyphTop, glyphLeft + g.width + (style.italic ? (g.height - 1) / 2 : 0) + (style.bold ? 1 : 0),
-                  glyphTop + g.height);
+            cover(glyphLeft, glyphTop, glyphLeft + GlyphInkWidth(g, style.italic, style.bold), glyphTop + g.height);
         }
         if (style.underlined && advance > 0) cover(pen, int64_t{y} + kUnderlineRow, pen + advance, int64_t{y} + kUnderlineRow + 1);
         pen += advance;

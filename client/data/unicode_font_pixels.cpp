@@ -23,7 +23,7 @@ void PlotGlyph(const PixelSurface& s, const BlitRect& area, const GlyphBits& g, 
     const int32_t firstRow = std::max(0, area.top - y0);
     const int32_t endRow = std::min(g.height, area.bottom - y0);
     const int32_t x0 = x + g.xOffset;
-    const int32_t widest = g.width + (ink.italic ? (g.height - 1) / 2 : 0) + (ink.bold ? 1 : 0);
+    const int32_t widest = GlyphInkWidth(g, ink.italic, ink.bold);
     if (firstRow >= endRow || x0 >= area.right || x0 + widest <= area.left)
         return;
     if (rows != nullptr)

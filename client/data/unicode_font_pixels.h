@@ -41,6 +41,12 @@ struct GlyphInk {
     bool bold = false;
 };
 
+/** How far right of the glyph's left edge its pixels can reach: the lean of its top row and the bold pixel added. */
+inline int32_t GlyphInkWidth(const GlyphBits& glyph, bool italic, bool bold)
+{
+    return glyph.width + (italic ? (glyph.height - 1) / 2 : 0) + (bold ? 1 : 0);
+}
+
 /**
  * Plots the set bits of a glyph whose rows lie wholly inside its font image, pen at (x, top),
  * each pixel clipped to area (already inside the surface).
